@@ -1,0 +1,11 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name></name>
+    <message id="lp_tr_language">
+        <source>English</source>
+        <translation>Русский</translation>
+    </message>
+</context>
+</TS>

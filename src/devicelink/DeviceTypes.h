@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDataStream>
+#include <QMetaType>
+#include <QString>
+#include <QtGlobal>
+
+namespace ZData {
+
+struct EProtocolSetup
+{
+    static constexpr QDataStream::ByteOrder BYTE_ORDER = QDataStream::LittleEndian;
+};
+
+enum class EDeviceTypes : quint8
+{
+    TOLVEK_VNA = 8,
+    TOLVEK_VNA_QRT = 9,
+};
+
+enum class EDeviceStates : quint8
+{
+    MAINAPP = 0,
+    BOOTLOADER = 1,
+    UNDEFINED = 255,
+};
+
+enum class EDeviceOptions : quint16
+{
+    SCAN_RANGE = 0,
+    BANDWIDTH = 1,
+    PRESETS_COUNT = 2,
+};
+
+enum class EDeviceCommands : quint16
+{
+    UNDEFINED = 0x0000,
+    FRAME_START = 0x00AA,
+    STARTUP_FINISHED = 0x57A7,
+    A_REBOOT_TO_UPDATE_MODE = 0xA001,
+    B_INIT_UPDATE = 0xB004,
+    B_SEND_MAINAPP_CHUNK = 0xB005,
+    B_SEND_MAINAPP_CRC = 0xB006,
+    O_RESEND_PACKET_FROM_DEVICE = 0xC350,
+    D_GET_DEVICE_FULL_TYPE = 0xD001,
+    D_GET_FIRMWARE_VERSION = 0xD002,
+    D_GET_OPTIONS = 0xD003,
+    D_GET_DEVICE_ID = 0xD008,
+    DA_GET_SCAN_DATA = 0xDA00,
+    DISCONNECT = 0xDEAD,
+    E_HEAD_CRC_TIMEOUT = 0xEA60,
+    E_CRC32 = 0xEA61,
+    E_TIMEOUT = 0xEA62,
+    E_UNDEFINED_COMMAND = 0xEA63,
+    E_RESEND_PACKET_TO_DEVICE = 0xEAFF,
+    TEST = 0xFAC0,
+    F_READ_CALIB_RANGE = 0xFCA0,
+    F_READ_CALIB_DATA = 0xFCA1,
+    F_READ_CALIB_VCO = 0xFCA2,
+    F_WRITE_CALIB_RANGE = 0xFCB0,
+    F_WRITE_CALIB_DATA = 0xFCB1,
+    F_WRITE_CALIB_VCO = 0xFCB2,
+    F_SEND_ACTIVE_CALIB_VCO = 0xFCB3,
+    S_GET_ACTUAL_VERSION = 0xFFF1,
+    S_GET_UPDATE = 0xFFF2,
+    S_CLEAR_UPDATE_CACHE = 0xFFF3,
+    S_UPDATE_ACTUAL_VERSION = 0xFFF4,
+};
+
+// In-memory header record. The field order here is not the order on the wire.
+struct TCommandHeader
+{
+    quint16 command = 0;
+    quint16 dataLength = 0;
+    quint16 deviceWord = 0x80FF;
+    quint16 frameCount = 0;
+    quint16 options = 0;
+    quint16 checksum = 0;
+
+    // Bytes that must follow a received header: the data and the frame checksum.
+    int bytesToFollow() const { return int(dataLength) + 4; }
+};
+
+struct TDeviceReply
+{
+    TCommandHeader header;
+    QByteArray data;
+    QByteArray checksum;
+};
+
+} // namespace ZData
+
+Q_DECLARE_METATYPE(ZData::TCommandHeader)
+Q_DECLARE_METATYPE(ZData::TDeviceReply)
