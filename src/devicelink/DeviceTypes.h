@@ -4,6 +4,7 @@
 #include <QDataStream>
 #include <QMetaType>
 #include <QString>
+#include <QVector>
 #include <QtGlobal>
 
 namespace ZData {
@@ -87,6 +88,16 @@ struct TDeviceReply
     TCommandHeader header;
     QByteArray data;
     QByteArray checksum;
+};
+
+// What the device manager needs to build one DA_GET_SCAN_DATA request. The data scan manager
+// provides it, so the device link does not depend on the measurement code.
+struct TScanRequest
+{
+    bool valid = false;
+    quint8 bandwidthIndex = 0;
+    quint16 startIndex = 0; // sent as the request's options, echoed by the analyser
+    QVector<quint64> frequencies;
 };
 
 } // namespace ZData
