@@ -1,13 +1,33 @@
 #include <QApplication>
-#include <QMainWindow>
+#include <QSplashScreen>
 
-#include "core/Resources.h"
+#include "core/Logger.h"
+#include "core/SettingsManager.h"
+#include "core/StartupSequence.h"
 
 int main(int argc, char* argv[])
 {
-    ZCore::initResources();
+    using ZCore::StartupSequence;
+
+    StartupSequence::prepare();
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.show();
-    return app.exec();
+    StartupSequence::setupApplication(app);
+
+    QSplashScreen splash(StartupSequence::splashPixmap());
+    splash.show();
+    app.processEvents();
+
+    StartupSequence::initManagers(StartupSequence::managers());
+
+    std::unique_ptr<QMainWindow> window = StartupSequence::loadMainWindow();
+    window->show();
+    splash.finish(window.get());
+    const int code = app.exec();
+    window.reset();
+    // The log file and the open profile are class-level statics; finish with them while the
+    // application still exists rather than during static destruction.
+    if (QSettings* settings = ZCore::SettingsManager::settings())
+        settings->sync();
+    ZCore::Logger::shutdown();
+    return code;
 }

@@ -7,5 +7,133 @@
         <source>English</source>
         <translation>English</translation>
     </message>
+    <message id="lp_err_autoreconnect_failed">
+        <source>couldn't auto-reconnect to device. Please, connect it manually later.</source>
+        <translation>couldn't auto-reconnect to device. Please, connect it manually later.</translation>
+    </message>
+    <message id="lp_err_failed_manager_init">
+        <source>failed to init: </source>
+        <translation>failed to init: </translation>
+    </message>
+    <message id="lp_err_logger_cant_create_dirs">
+        <source>failed to create dir used to store logs at: </source>
+        <translation>failed to create dir used to store logs at: </translation>
+    </message>
+    <message id="lp_err_logger_cant_create_file">
+        <source>failed to create log file at: </source>
+        <translation>failed to create log file at: </translation>
+    </message>
+    <message id="lp_err_settings_cant_create_dirs">
+        <source>failed to create dirs used to save profiles at: </source>
+        <translation>failed to create dirs used to save profiles at: </translation>
+    </message>
+    <message id="lp_err_settings_cant_create_files">
+        <source>failed to create files used to work with user profiles</source>
+        <translation>failed to create files used to work with user profiles</translation>
+    </message>
+    <message id="lp_err_settings_cant_create_default">
+        <source>default settings file cannot be generated at: </source>
+        <translation>default settings file cannot be generated at: </translation>
+    </message>
+    <message id="lp_err_settings_custom_files_not_allowed">
+        <source>you cannot set profile to use some custom file for writing: </source>
+        <translation>you cannot set profile to use some custom file for writing: </translation>
+    </message>
+    <message id="lp_err_settings_cant_rewrite_current">
+        <source>you were trying to rewrite 'current' preset, which is forbidden. Please, try again and choose different name of the file</source>
+        <translation>you were trying to rewrite 'current' preset, which is forbidden. Please, try again and choose different name of the file</translation>
+    </message>
+    <message id="lp_err_settings_cant_rewrite_default">
+        <source>you were trying to rewrite 'default' preset, which is forbidden. Please, try again and choose different name of the file</source>
+        <translation>you were trying to rewrite 'default' preset, which is forbidden. Please, try again and choose different name of the file</translation>
+    </message>
+    <message id="lp_err_tr_files_lost">
+        <source>translation files cannot be found</source>
+        <translation>translation files cannot be found</translation>
+    </message>
+    <message id="lp_util_failed_to_create">
+        <source>failed to create dir [ %1 ] at: %2</source>
+        <translation>failed to create dir [ %1 ] at: %2</translation>
+    </message>
+    <message id="lp_err_trace_cant_create_dirs">
+        <source>failed to create dir used to store trace files at: </source>
+        <translation>failed to create dir used to store trace files at: </translation>
+    </message>
+    <message id="lp_err_trace_cant_create_file">
+        <source>failed to create trace file at: </source>
+        <translation>failed to create trace file at: </translation>
+    </message>
+    <message id="lp_err_trace_cant_create_text_file">
+        <source>failed to create trace text file at: </source>
+        <translation>failed to create trace text file at: </translation>
+    </message>
+    <message id="lp_err_trace_cant_get_bw_values">
+        <source>failed to get bandwidth values</source>
+        <translation>failed to get bandwidth values</translation>
+    </message>
+    <message id="lp_err_trace_cant_read_file">
+        <source>failed to read trace file at: </source>
+        <translation>failed to read trace file at: </translation>
+    </message>
+    <message id="lp_err_trace_cant_read_text_file">
+        <source>failed to read trace text file at: </source>
+        <translation>failed to read trace text file at: </translation>
+    </message>
+    <message id="lp_err_cant_write_settings">
+        <source>settings cannot be written</source>
+        <translation>settings cannot be written</translation>
+    </message>
+    <message id="lp_err_calib_cant_create_dirs">
+        <source>failed to create dir used to store calibration files at: </source>
+        <translation>failed to create dir used to store calibration files at: </translation>
+    </message>
+    <message id="lp_err_calib_cant_create_calib_table">
+        <source>failed to create calib table at: </source>
+        <translation>failed to create calib table at: </translation>
+    </message>
+    <message id="lp_err_calib_cant_create_table_file">
+        <source>failed to load calib table file at: </source>
+        <translation>failed to load calib table file at: </translation>
+    </message>
+    <message id="lp_err_calib_no_dir">
+        <source>failed to find dir used to store calibration files at: </source>
+        <translation>failed to find dir used to store calibration files at: </translation>
+    </message>
+    <message id="lp_err_calib_cant_create_device_dir">
+        <source>failed to create dir used to store calibration files for this device at: </source>
+        <translation>failed to create dir used to store calibration files for this device at: </translation>
+    </message>
+    <message id="lp_err_last_calib_lost">
+        <source>last used calibration for this device is missing. Falling back to the factory calibration</source>
+        <translation>last used calibration for this device is missing. Falling back to the factory calibration</translation>
+    </message>
+    <message id="lp_err_last_calib_cant_open">
+        <source>failed to load last used calibration for this device from path: </source>
+        <translation>failed to load last used calibration for this device from path: </translation>
+    </message>
+    <message id="lp_err_calib_wrong_device">
+        <source>given calib file cannot be loaded because it was saved for another device: </source>
+        <translation>given calib file cannot be loaded because it was saved for another device: </translation>
+    </message>
+    <message id="lp_err_calib_last_isnt_complete">
+        <source>calibration type is not 'full', thus cannot be saved</source>
+        <translation>calibration type is not 'full', thus cannot be saved</translation>
+    </message>
+    <message id="lp_err_calib_cant_create_file">
+        <source>failed to create calib file at: </source>
+        <translation>failed to create calib file at: </translation>
+    </message>
+    <message id="lp_err_device_doesnt_have_this_calib">
+        <source>tried to access nonexistent calibration. Falling back to the factory calibration</source>
+        <translation>tried to access nonexistent calibration. Falling back to the factory calibration</translation>
+    </message>
+    <message id="lp_err_calib_no_factory_calib">
+        <source>Factory calibration is null. Device seems to be broken. Please, contact support</source>
+        <translation>Factory calibration is null. Device seems to be broken. Please, contact support</translation>
+    </message>
+    <message id="lp_err_calib_try_send_factory_calib">
+        <source>tried to send factory calibration to device but it's not allowed</source>
+        <translation>tried to send factory calibration to device but it's not allowed</translation>
+    </message>
 </context>
 </TS>

@@ -7,5 +7,133 @@
         <source>English</source>
         <translation>Русский</translation>
     </message>
+    <message id="lp_err_autoreconnect_failed">
+        <source>couldn't auto-reconnect to device. Please, connect it manually later.</source>
+        <translation>не удалось автоматически переподключиться к устройству. Пожалуйста, подключите его вручную позже.</translation>
+    </message>
+    <message id="lp_err_failed_manager_init">
+        <source>failed to init: </source>
+        <translation>не удалось инициализировать: </translation>
+    </message>
+    <message id="lp_err_logger_cant_create_dirs">
+        <source>failed to create dir used to store logs at: </source>
+        <translation>не удалось создать папку для хранения журналов: </translation>
+    </message>
+    <message id="lp_err_logger_cant_create_file">
+        <source>failed to create log file at: </source>
+        <translation>не удалось создать файл журнала: </translation>
+    </message>
+    <message id="lp_err_settings_cant_create_dirs">
+        <source>failed to create dirs used to save profiles at: </source>
+        <translation>не удалось создать папки для сохранения профилей: </translation>
+    </message>
+    <message id="lp_err_settings_cant_create_files">
+        <source>failed to create files used to work with user profiles</source>
+        <translation>не удалось создать файлы для работы с профилями пользователя</translation>
+    </message>
+    <message id="lp_err_settings_cant_create_default">
+        <source>default settings file cannot be generated at: </source>
+        <translation>не удалось создать файл настроек по умолчанию: </translation>
+    </message>
+    <message id="lp_err_settings_custom_files_not_allowed">
+        <source>you cannot set profile to use some custom file for writing: </source>
+        <translation>нельзя назначить профилю для записи произвольный файл: </translation>
+    </message>
+    <message id="lp_err_settings_cant_rewrite_current">
+        <source>you were trying to rewrite 'current' preset, which is forbidden. Please, try again and choose different name of the file</source>
+        <translation>вы пытались перезаписать профиль 'current', что запрещено. Пожалуйста, повторите попытку и выберите другое имя файла</translation>
+    </message>
+    <message id="lp_err_settings_cant_rewrite_default">
+        <source>you were trying to rewrite 'default' preset, which is forbidden. Please, try again and choose different name of the file</source>
+        <translation>вы пытались перезаписать профиль 'default', что запрещено. Пожалуйста, повторите попытку и выберите другое имя файла</translation>
+    </message>
+    <message id="lp_err_tr_files_lost">
+        <source>translation files cannot be found</source>
+        <translation>файлы перевода не найдены</translation>
+    </message>
+    <message id="lp_util_failed_to_create">
+        <source>failed to create dir [ %1 ] at: %2</source>
+        <translation>не удалось создать папку [ %1 ] по пути: %2</translation>
+    </message>
+    <message id="lp_err_trace_cant_create_dirs">
+        <source>failed to create dir used to store trace files at: </source>
+        <translation>не удалось создать папку для хранения файлов трасс по пути: </translation>
+    </message>
+    <message id="lp_err_trace_cant_create_file">
+        <source>failed to create trace file at: </source>
+        <translation>не удалось создать файл трассы по пути: </translation>
+    </message>
+    <message id="lp_err_trace_cant_create_text_file">
+        <source>failed to create trace text file at: </source>
+        <translation>не удалось создать текстовый файл трассы по пути: </translation>
+    </message>
+    <message id="lp_err_trace_cant_get_bw_values">
+        <source>failed to get bandwidth values</source>
+        <translation>не удалось получить значения полосы пропускания</translation>
+    </message>
+    <message id="lp_err_trace_cant_read_file">
+        <source>failed to read trace file at: </source>
+        <translation>не удалось прочитать файл трассы по пути: </translation>
+    </message>
+    <message id="lp_err_trace_cant_read_text_file">
+        <source>failed to read trace text file at: </source>
+        <translation>не удалось прочитать текстовый файл трассы по пути: </translation>
+    </message>
+    <message id="lp_err_cant_write_settings">
+        <source>settings cannot be written</source>
+        <translation>настройки не могут быть записаны</translation>
+    </message>
+    <message id="lp_err_calib_cant_create_dirs">
+        <source>failed to create dir used to store calibration files at: </source>
+        <translation>не удалось создать папку для хранения файлов калибровки по пути: </translation>
+    </message>
+    <message id="lp_err_calib_cant_create_calib_table">
+        <source>failed to create calib table at: </source>
+        <translation>не удалось создать таблицу калибровок по пути: </translation>
+    </message>
+    <message id="lp_err_calib_cant_create_table_file">
+        <source>failed to load calib table file at: </source>
+        <translation>не удалось загрузить файл таблицы калибровок по пути: </translation>
+    </message>
+    <message id="lp_err_calib_no_dir">
+        <source>failed to find dir used to store calibration files at: </source>
+        <translation>не удалось найти папку для хранения файлов калибровки по пути: </translation>
+    </message>
+    <message id="lp_err_calib_cant_create_device_dir">
+        <source>failed to create dir used to store calibration files for this device at: </source>
+        <translation>не удалось создать папку для хранения файлов калибровки этого устройства по пути: </translation>
+    </message>
+    <message id="lp_err_last_calib_lost">
+        <source>last used calibration for this device is missing. Falling back to the factory calibration</source>
+        <translation>последняя использованная калибровка для этого устройства отсутствует. Используется заводская калибровка</translation>
+    </message>
+    <message id="lp_err_last_calib_cant_open">
+        <source>failed to load last used calibration for this device from path: </source>
+        <translation>не удалось загрузить последнюю использованную калибровку для этого устройства по пути: </translation>
+    </message>
+    <message id="lp_err_calib_wrong_device">
+        <source>given calib file cannot be loaded because it was saved for another device: </source>
+        <translation>выбранный файл калибровки не может быть загружен, так как он сохранён для другого устройства: </translation>
+    </message>
+    <message id="lp_err_calib_last_isnt_complete">
+        <source>calibration type is not 'full', thus cannot be saved</source>
+        <translation>калибровка не является полной, поэтому не может быть сохранена</translation>
+    </message>
+    <message id="lp_err_calib_cant_create_file">
+        <source>failed to create calib file at: </source>
+        <translation>не удалось создать файл калибровки по пути: </translation>
+    </message>
+    <message id="lp_err_device_doesnt_have_this_calib">
+        <source>tried to access nonexistent calibration. Falling back to the factory calibration</source>
+        <translation>попытка обратиться к несуществующей калибровке. Используется заводская калибровка</translation>
+    </message>
+    <message id="lp_err_calib_no_factory_calib">
+        <source>Factory calibration is null. Device seems to be broken. Please, contact support</source>
+        <translation>Заводская калибровка отсутствует. Похоже, устройство неисправно. Пожалуйста, обратитесь в службу поддержки</translation>
+    </message>
+    <message id="lp_err_calib_try_send_factory_calib">
+        <source>tried to send factory calibration to device but it's not allowed</source>
+        <translation>попытка записать заводскую калибровку в устройство, что запрещено</translation>
+    </message>
 </context>
 </TS>

@@ -4,7 +4,6 @@ namespace ZCore {
 
 // Marker: the class has a static tag() returning its class word.
 class ISTaggable
-{
-};
+{};
 
 } // namespace ZCore

@@ -3,16 +3,25 @@
 #include <QByteArray>
 #include <QDataStream>
 #include <QMetaType>
+#include <QSerialPortInfo>
 #include <QString>
 #include <QVector>
 #include <QtGlobal>
 
+#include "core/utility/VersionNumber.h"
+
 namespace ZData {
 
+// The C library defines BYTE_ORDER as a macro; the constant keeps its name inside this struct, and
+// code outside reads it through byteOrder() so that the macro never gets in the way.
+#pragma push_macro("BYTE_ORDER")
+#undef BYTE_ORDER
 struct EProtocolSetup
 {
     static constexpr QDataStream::ByteOrder BYTE_ORDER = QDataStream::LittleEndian;
+    static constexpr QDataStream::ByteOrder byteOrder() { return BYTE_ORDER; }
 };
+#pragma pop_macro("BYTE_ORDER")
 
 enum class EDeviceTypes : quint8
 {
@@ -98,6 +107,56 @@ struct TScanRequest
     quint8 bandwidthIndex = 0;
     quint16 startIndex = 0; // sent as the request's options, echoed by the analyser
     QVector<quint64> frequencies;
+};
+
+namespace DMM {
+
+// Link states of the device message manager. The numbers travel as the options of a resend request.
+enum class EStates : quint16
+{
+    FREE = 0,
+    E_COMMAND_MISMATCH = 1,
+    E_REPLY_TIMEOUT = 2,
+    E_HEAD_CRC_TIMEOUT = 3,
+    E_RECEIVE_TIMEOUT = 4,
+    E_HEADER_FAILED = 5,
+    E_PACKET_FAILED = 6,
+    E_REPLY_FAILED = 7,
+    E_UNREACHABLE = 8,
+    E_UNKNOWN_STATE = 9,
+    RECEIVE_REPLY = 10,
+    RECEIVE_BUSY = 11,
+    RECEIVE_HEADER = 12,
+    RECEIVE_BODY = 13,
+    RECEIVE_COMPLETE = 14,
+    SEND_BUSY = 15,
+};
+
+} // namespace DMM
+
+// A requested link state; values[0] is the reply time in milliseconds.
+struct TDmmState
+{
+    DMM::EStates state = DMM::EStates::FREE;
+    QVector<qint32> values{2000};
+
+    qint32 timeMs() const { return values.isEmpty() ? 2000 : values.first(); }
+};
+
+// The program's record of the connected analyser.
+struct TDeviceInfo
+{
+    QString identifier;
+    ZCore::UtilityModules::VersionNumber firmwareVersion;
+    quint16 deviceWord = 0x80FF;
+    quint8 deviceType = 0xFF;
+    quint8 deviceState = quint8(EDeviceStates::UNDEFINED);
+    quint64 minFrequency = 0;
+    quint64 maxFrequency = 0;
+    QVector<quint32> bandwidths;
+    quint32 presetsCount = 0;
+    QSerialPortInfo portInfo;
+    bool updatePending = false;
 };
 
 } // namespace ZData

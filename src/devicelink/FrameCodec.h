@@ -41,7 +41,7 @@ public:
     static bool isFrameValid(const TDeviceReply& reply);
 
     // Sets the protocol byte order (little-endian) on a stream used for frames or payloads.
-    static void setByteOrder(QDataStream& stream, QDataStream::ByteOrder order = EProtocolSetup::BYTE_ORDER);
+    static void setByteOrder(QDataStream& stream, QDataStream::ByteOrder order = EProtocolSetup::byteOrder());
 };
 
 } // namespace ZData

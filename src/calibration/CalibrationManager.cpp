@@ -1,0 +1,633 @@
+#include "calibration/CalibrationManager.h"
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <cmath>
+
+#include "core/AppPaths.h"
+#include "core/utility/Path.h"
+#include "devicelink/CommandQueue.h"
+#include "devicelink/DeviceManager.h"
+#include "devicelink/SerialPort.h"
+#include "measurement/DataScanManager.h"
+
+namespace ZData {
+
+namespace {
+
+using CAL::CalibrationData;
+using DM::CommandQueue;
+using ZCore::UtilityModules::Path;
+
+// The largest calibration file: a long id, 1000 points and both oscillator tables fit well below this.
+constexpr qint64 MAX_CALIB_FILE_BYTES = 64 * 1024;
+
+QString line(const QString& text)
+{
+    return CalibrationManager::tag() + QLatin1Char(' ') + text;
+}
+void info(const QString& text)
+{
+    qInfo().noquote() << line(text);
+}
+void warn(const QString& text)
+{
+    qWarning().noquote() << line(text);
+}
+void critical(const char* id, const QString& detail = QString())
+{
+    qCritical().noquote() << line(QStringLiteral(">> ") + qtTrId(id) + detail);
+}
+
+QDataStream& setup(QDataStream& stream)
+{
+    stream.setByteOrder(EProtocolSetup::byteOrder());
+    stream.setFloatingPointPrecision(QDataStream::SinglePrecision);
+    return stream;
+}
+
+// Queues one command whose payload is built when it reaches the head of the queue.
+void queueRequest(EDeviceCommands command, quint16 options, std::function<QByteArray()> payload)
+{
+    CommandQueue::add(
+        command,
+        [command, options, payload](const TCommandHeader&) {
+            DeviceManager::sendRequest(command, payload ? payload() : QByteArray(), options);
+        },
+        options);
+}
+
+DataScanManager& scan()
+{
+    return DataScanManager::instance();
+}
+
+} // namespace
+
+CalibrationManager::CalibrationManager() = default;
+
+void CalibrationManager::reset()
+{
+    s_calibration->resetAll();
+    s_slot = 0;
+    s_typeMeasured = 0;
+    s_bandwidthIndex = 0;
+    s_vcoAcks = 0;
+    s_dataAcks = 0;
+    s_transfer = ETransfer::NONE;
+    QObject::disconnect(s_reachedEndConnection);
+    QObject::disconnect(s_captureConnection);
+}
+
+bool CalibrationManager::init()
+{
+    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::CalibrationManager::init..");
+    auto& self = instance();
+    QObject::connect(
+        &DM::SerialPort::instance(), &DM::SerialPort::signalOpened, &self,
+        [] {
+            s_slot = 0;
+            s_calibration->resetAll();
+            s_transfer = ETransfer::NONE;
+            s_vcoAcks = s_dataAcks = 0;
+            s_typeMeasured = 0;
+            QObject::disconnect(s_reachedEndConnection);
+            QObject::disconnect(s_captureConnection);
+        },
+        Qt::UniqueConnection);
+    QObject::connect(&DataScanManager::instance(), &DataScanManager::signalProcessedScanRange, &self,
+                     &CalibrationManager::slotPostDeviceStartup, Qt::UniqueConnection);
+    auto& dm = DeviceManager::instance();
+    QObject::connect(&dm, &DeviceManager::signalGotCalibRange, &self,
+                     &CalibrationManager::slotProcessCalibRange, Qt::UniqueConnection);
+    QObject::connect(&dm, &DeviceManager::signalGotCalibVCO, &self, &CalibrationManager::slotProcessCalibVCO,
+                     Qt::UniqueConnection);
+    QObject::connect(&dm, &DeviceManager::signalGotCalibData, &self,
+                     &CalibrationManager::slotProcessCalibData, Qt::UniqueConnection);
+    QObject::connect(&dm, &DeviceManager::signalSentCalibRange, &self, [](TDeviceReply&) { onSentRange(); });
+    QObject::connect(&dm, &DeviceManager::signalSentCalibVCO, &self, [](TDeviceReply& r) { onSentVCO(r); });
+    QObject::connect(&dm, &DeviceManager::signalSentCalibData, &self, [](TDeviceReply&) { onSentData(); });
+    if (!initDirs())
+        return false;
+    if (!initFiles()) {
+        critical("lp_err_calib_cant_create_table_file", s_tablePath);
+        return false;
+    }
+    return true;
+}
+
+bool CalibrationManager::initDirs()
+{
+    s_calibDir = ZCore::AppPaths::baseDir() + QLatin1Char('/') + QLatin1String(DIR_NAME);
+    s_tablePath = s_calibDir + QLatin1Char('/') + QLatin1String(TABLE_NAME);
+    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::CalibrationManager::initDirs..");
+    if (!Path::createDir(s_calibDir, QStringLiteral("CALIB_DIR"))) {
+        critical("lp_err_calib_cant_create_dirs", s_calibDir);
+        return false;
+    }
+    return true;
+}
+
+bool CalibrationManager::initFiles()
+{
+    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::CalibrationManager::initFiles..");
+    s_table.reset();
+    if (!QFileInfo::exists(s_tablePath)) {
+        auto table = std::make_unique<QSettings>(s_tablePath, QSettings::IniFormat);
+        if (!table->isWritable()) {
+            critical("lp_err_calib_cant_create_calib_table", s_tablePath);
+            return false;
+        }
+        warn(QStringLiteral(">> 'calib table' doesn't exist yet => creating it now.."));
+        table->setValue(QStringLiteral("desc"), QStringLiteral("device_id = path of last used calib file"));
+        table->sync();
+    }
+    s_table = std::make_unique<QSettings>(s_tablePath, QSettings::IniFormat);
+    return true;
+}
+
+QString CalibrationManager::deviceId()
+{
+    return DeviceManager::deviceInfo().identifier;
+}
+
+// ---- calibration table ----
+
+QString CalibrationManager::tableKey(const QString& deviceId)
+{
+    // Slashes and backslashes would turn into groups, and an empty key cannot be stored at all:
+    // everything but plain characters is percent-encoded and decoded again on the way back.
+    if (deviceId.isEmpty())
+        return QStringLiteral("%00");
+    const QString key = QString::fromLatin1(QUrl::toPercentEncoding(deviceId, QByteArrayLiteral("-_.")));
+    // The table's own description key is not a device.
+    return key == QLatin1String("desc") ? QStringLiteral("%64esc") : key;
+}
+
+QString CalibrationManager::tableEntry(const QString& deviceId)
+{
+    if (!s_table)
+        return QString();
+    return s_table->value(tableKey(deviceId)).toString();
+}
+
+void CalibrationManager::setTableEntry(const QString& deviceId, const QString& path)
+{
+    if (!s_table)
+        return;
+    s_table->setValue(tableKey(deviceId), path);
+    s_table->sync();
+}
+
+// ---- correction ----
+
+void CalibrationManager::correct(TScanPoint* buffer, int index, int count)
+{
+    const DS::RangeSliced& sweep = DataScanManager::sweep();
+    CalibrationData::TSweepGrid grid;
+    grid.start = sweep.start();
+    grid.stop = sweep.stop();
+    grid.points = sweep.points();
+    grid.step = sweep.step();
+    s_calibration->correct(buffer, index, count, grid);
+}
+
+void CalibrationManager::applyRangeToSweep()
+{
+    DS::RangeSliced& sweep = DataScanManager::sweep();
+    sweep.setStart(double(s_calibration->start()), false);
+    sweep.setStop(double(s_calibration->stop()), false);
+    sweep.setPoints(s_calibration->points(), true);
+}
+
+// ---- device start-up ----
+
+void CalibrationManager::slotPostDeviceStartup()
+{
+    const QString id = deviceId();
+    if (!QFileInfo(s_calibDir).isDir()) {
+        critical("lp_err_calib_no_dir", s_calibDir);
+    } else {
+        // An id is normally digits and dashes; anything that could leave the directory is replaced.
+        QString dirId = id;
+        for (QChar& c : dirId) {
+            if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('_'))
+                c = QLatin1Char('_');
+        }
+        s_deviceDir = s_calibDir + QLatin1Char('/') + QLatin1String(DEVICE_DIR_PREFIX) + dirId;
+        if (!QDir().mkpath(s_deviceDir))
+            critical("lp_err_calib_cant_create_device_dir", s_deviceDir);
+    }
+    // A loaded file finishes through its oscillator-table transfer.
+    if (loadCalibFile(tableEntry(id)))
+        return;
+    if (s_calibration->isComplete())
+        emit instance().signalFinishedCalibration();
+    else
+        readDeviceCalib(0);
+}
+
+// ---- files ----
+
+bool CalibrationManager::loadCalibFile(const QString& path)
+{
+    if (path.isEmpty()) {
+        warn(
+            QStringLiteral(">> last used calibration for this device is not set. Falling back to the factory "
+                           "calibration"));
+        return false;
+    }
+    if (!QFileInfo::exists(path)) {
+        critical("lp_err_last_calib_lost");
+        setTableEntry(deviceId(), QString());
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MAX_CALIB_FILE_BYTES) {
+        critical("lp_err_last_calib_cant_open", path);
+        return false;
+    }
+    info(QStringLiteral(">> loading calibration data from: ") + path);
+    const QByteArray bytes = file.readAll();
+    file.close();
+    QDataStream stream(bytes);
+    setup(stream);
+    auto loaded = std::make_unique<CalibrationData>(*s_calibration);
+    switch (loaded->deserialize(stream, deviceId())) {
+    case CalibrationData::EReadResult::WRONG_DEVICE:
+        critical("lp_err_calib_wrong_device", path);
+        return false;
+    case CalibrationData::EReadResult::MALFORMED:
+        critical("lp_err_last_calib_cant_open", path);
+        return false;
+    case CalibrationData::EReadResult::OK:
+        break;
+    }
+    *s_calibration = *loaded;
+    applyRangeToSweep();
+    setTableEntry(deviceId(), path);
+    DataScanManager::setScanPause(true, true);
+    s_calibration->resetCursors();
+    s_transfer = ETransfer::SEND_ACTIVE;
+    s_vcoAcks = 0;
+    sendVCO(false);
+    return true;
+}
+
+bool CalibrationManager::saveCalibFile(const QString& path)
+{
+    if (!s_calibration->isComplete()) {
+        critical("lp_err_calib_last_isnt_complete");
+        return false;
+    }
+    QByteArray bytes;
+    {
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        setup(stream);
+        s_calibration->serialize(stream, deviceId());
+    }
+    info(QStringLiteral(">> saving calibration data to: ") + path);
+    if (!Path::writeFileAtomically(path, bytes)) {
+        critical("lp_err_calib_cant_create_file", path);
+        return false;
+    }
+    setTableEntry(deviceId(), path);
+    return true;
+}
+
+// ---- the user's measurement ----
+
+void CalibrationManager::startCalibType(quint8 type)
+{
+    if (type != CalibrationData::OPEN && type != CalibrationData::SHORT && type != CalibrationData::LOAD)
+        return;
+    if (DataScanManager::sweep().points() > quint32(CalibrationData::MAX_POINTS)) {
+        warn(QStringLiteral(">> a calibration holds at most %1 points, the sweep has %2 => not measured")
+                 .arg(CalibrationData::MAX_POINTS)
+                 .arg(DataScanManager::sweep().points()));
+        return;
+    }
+    DataScanManager::setScanPause(true, true);
+    emit instance().signalStartedCalibration();
+    s_typeMeasured = type;
+    if (s_calibration->isComplete() || s_calibration->isEmpty())
+        s_calibration->clearMeasurements();
+    QObject::disconnect(s_reachedEndConnection);
+    QObject::disconnect(s_captureConnection);
+    s_reachedEndConnection = QObject::connect(&DataScanManager::sweep(), &DS::RangeSliced::signalReachedEnd,
+                                              &instance(), &CalibrationManager::slotScanRangeReachedEnd);
+    scan().slotResetScan();
+    DataScanManager::setScanPause(false, false);
+}
+
+void CalibrationManager::slotScanRangeReachedEnd()
+{
+    DataScanManager::setScanPause(true, true);
+    QObject::disconnect(s_reachedEndConnection);
+    // Only our own capture is removed later: the charts keep their connections to the scan data.
+    s_captureConnection = QObject::connect(&scan(), &DataScanManager::signalProcessedScanData, &instance(),
+                                           [](quint32) { captureMeasurement(); });
+}
+
+void CalibrationManager::captureMeasurement()
+{
+    QObject::disconnect(s_captureConnection);
+    const DS::RangeSliced& sweep = DataScanManager::sweep();
+    const int n = int(qMin<quint32>(sweep.points(), quint32(CalibrationData::MAX_POINTS)));
+    TScanPoints points;
+    DataScanManager::copyData(0, n, points, false);
+    s_calibration->setMeasurement(s_typeMeasured, points);
+    emit instance().signalFinishedCalibType();
+    s_typeMeasured = 0;
+    if (s_calibration->isComplete()) {
+        s_calibration->setRange(quint64(sweep.start()), quint64(sweep.stop()), quint16(n), s_bandwidthIndex);
+        emit instance().signalFinishedCalibration();
+    }
+}
+
+void CalibrationManager::clearCalibType(quint8 type)
+{
+    s_calibration->clearCalibType(type);
+    if (s_calibration->isEmpty())
+        readDeviceCalib(0);
+    else if (!s_calibration->isComplete())
+        DataScanManager::setScanPause(true, true);
+}
+
+void CalibrationManager::resetToFactory()
+{
+    DataScanManager::setScanPause(true, true);
+    scan().slotResetScan();
+    readDeviceCalib(0);
+}
+
+void CalibrationManager::setBandwidthIndex(quint8 index)
+{
+    s_bandwidthIndex = qMin(index, MAX_BANDWIDTH_INDEX);
+    emit instance().signalChangedBandwidth();
+}
+
+// ---- download ----
+
+void CalibrationManager::readDeviceCalib(quint16 slot)
+{
+    emit instance().signalStartedCalibration();
+    DataScanManager::setScanPause(true, true);
+    s_slot = slot;
+    s_transfer = ETransfer::DOWNLOAD;
+    queueRequest(EDeviceCommands::F_READ_CALIB_RANGE, slot, {});
+}
+
+void CalibrationManager::abortTransfer(const QString& reason)
+{
+    warn(QStringLiteral(">> calibration transfer refused: ") + reason);
+    // Half a calibration must never correct anything: the scan goes on uncorrected.
+    s_calibration->resetAll();
+    s_transfer = ETransfer::NONE;
+    s_vcoAcks = s_dataAcks = 0;
+    emit instance().signalFinishedCalibration();
+}
+
+void CalibrationManager::slotProcessCalibRange(ZData::TDeviceReply& device_reply)
+{
+    if (s_transfer != ETransfer::DOWNLOAD) {
+        warn(QStringLiteral(">> unexpected calibration range => ignored"));
+        return;
+    }
+    QDataStream stream(device_reply.data);
+    setup(stream);
+    qint64 start = 0;
+    qint64 stop = 0;
+    qint64 points = 0;
+    stream >> start >> stop >> points;
+    if (stream.status() != QDataStream::Ok) {
+        abortTransfer(QStringLiteral("short calibration range reply"));
+        return;
+    }
+    if (points == 0) {
+        if (s_slot != 0) {
+            critical("lp_err_device_doesnt_have_this_calib");
+            readDeviceCalib(0);
+        } else {
+            critical("lp_err_calib_no_factory_calib");
+            // Nothing to correct with: the scan goes on with raw data.
+            s_calibration->resetAll();
+            s_transfer = ETransfer::NONE;
+            emit instance().signalFinishedCalibration();
+        }
+        return;
+    }
+    if (points < 2 || points > CalibrationData::MAX_POINTS || start < 0 || stop < start) {
+        abortTransfer(
+            QStringLiteral("range start = %1, stop = %2, points = %3").arg(start).arg(stop).arg(points));
+        return;
+    }
+    info(QStringLiteral(">> got calib range: start = %1, stop = %2, points = %3")
+             .arg(start)
+             .arg(stop)
+             .arg(points));
+    s_calibration->resetAll();
+    s_calibration->setRange(quint64(start), quint64(stop), quint16(points), s_bandwidthIndex);
+    applyRangeToSweep();
+    queueReadVCO();
+}
+
+void CalibrationManager::queueReadVCO()
+{
+    if (!s_calibration->hasMoreVCO()) {
+        queueReadData();
+        return;
+    }
+    queueRequest(EDeviceCommands::F_READ_CALIB_VCO, s_slot, [] {
+        const auto chunk = s_calibration->nextVCOChunk(READ_VCO_CHUNK);
+        QByteArray payload;
+        QDataStream stream(&payload, QIODevice::WriteOnly);
+        setup(stream) << qint16(chunk.first) << qint16(chunk.second);
+        return payload;
+    });
+}
+
+void CalibrationManager::slotProcessCalibVCO(ZData::TDeviceReply& device_reply)
+{
+    if (s_transfer != ETransfer::DOWNLOAD) {
+        warn(QStringLiteral(">> unexpected oscillator table chunk => ignored"));
+        return;
+    }
+    QDataStream stream(device_reply.data);
+    setup(stream);
+    qint16 first = 0;
+    qint16 count = 0;
+    stream >> first >> count;
+    if (stream.status() != QDataStream::Ok || !s_calibration->readVCOChunk(stream, first, count)) {
+        abortTransfer(QStringLiteral("oscillator table chunk first = %1, count = %2, %3 bytes")
+                          .arg(first)
+                          .arg(count)
+                          .arg(device_reply.data.size()));
+        return;
+    }
+    queueReadVCO();
+}
+
+void CalibrationManager::queueReadData()
+{
+    if (!s_calibration->hasMoreData()) {
+        finishDownload();
+        return;
+    }
+    queueRequest(EDeviceCommands::F_READ_CALIB_DATA, s_slot, [] {
+        const auto chunk = s_calibration->nextDataChunk(READ_DATA_CHUNK);
+        QByteArray payload;
+        QDataStream stream(&payload, QIODevice::WriteOnly);
+        setup(stream) << qint16(chunk.first) << qint16(chunk.second);
+        return payload;
+    });
+}
+
+void CalibrationManager::slotProcessCalibData(ZData::TDeviceReply& device_reply)
+{
+    if (s_transfer != ETransfer::DOWNLOAD) {
+        warn(QStringLiteral(">> unexpected calibration data chunk => ignored"));
+        return;
+    }
+    QDataStream stream(device_reply.data);
+    setup(stream);
+    float firstField = -1;
+    float countField = -1;
+    stream >> firstField >> countField;
+    const bool sane = stream.status() == QDataStream::Ok && firstField >= 0 && countField >= 0 &&
+                      firstField <= CalibrationData::MAX_POINTS && countField <= CalibrationData::MAX_POINTS;
+    const int first = sane ? int(firstField) : -1;
+    const int count = sane ? int(countField) : -1;
+    if (!sane || first + count > s_calibration->points() ||
+        !s_calibration->readDataChunk(stream, first, count)) {
+        abortTransfer(QStringLiteral("calibration chunk first = %1, count = %2, %3 bytes")
+                          .arg(firstField)
+                          .arg(countField)
+                          .arg(device_reply.data.size()));
+        return;
+    }
+    queueReadData();
+}
+
+void CalibrationManager::finishDownload()
+{
+    s_calibration->setTypesPresent(s_slot != 0 ? CalibrationData::FULL : 0);
+    s_calibration->resetCursors();
+    s_transfer = ETransfer::SEND_ACTIVE;
+    s_vcoAcks = 0;
+    sendVCO(false);
+}
+
+// ---- sending oscillator tables and uploading ----
+
+void CalibrationManager::sendVCO(bool upload)
+{
+    if (!s_calibration->hasMoreVCO()) {
+        if (upload)
+            sendDataChunk();
+        else
+            finishTransfer();
+        return;
+    }
+    const auto chunk = s_calibration->nextVCOChunk(WRITE_VCO_CHUNK);
+    const EDeviceCommands command =
+        upload ? EDeviceCommands::F_WRITE_CALIB_VCO : EDeviceCommands::F_SEND_ACTIVE_CALIB_VCO;
+    const quint16 options = upload ? s_slot : ACTIVE_SLOT;
+    for (int part = 0; part < 2; ++part) {
+        queueRequest(command, options, [chunk, part] {
+            QByteArray payload;
+            QDataStream stream(&payload, QIODevice::WriteOnly);
+            setup(stream) << qint16(chunk.first) << qint16(chunk.second) << qint8(part);
+            s_calibration->writeVCOChunk(stream, chunk.first, chunk.second, part);
+            return payload;
+        });
+    }
+}
+
+void CalibrationManager::onSentVCO(const TDeviceReply& reply)
+{
+    if (s_transfer != ETransfer::SEND_ACTIVE && s_transfer != ETransfer::UPLOAD)
+        return;
+    if (++s_vcoAcks < 2)
+        return;
+    s_vcoAcks = 0;
+    sendVCO(reply.header.command == quint16(EDeviceCommands::F_WRITE_CALIB_VCO));
+}
+
+bool CalibrationManager::writeDeviceCalib(quint16 slot)
+{
+    if (slot == 0) {
+        critical("lp_err_calib_try_send_factory_calib");
+        return false;
+    }
+    if (s_calibration->points() < 2 || s_calibration->points() > CalibrationData::MAX_POINTS) {
+        warn(QStringLiteral(">> no calibration to send"));
+        return false;
+    }
+    emit instance().signalStartedCalibration();
+    DataScanManager::setScanPause(true, true);
+    s_slot = slot;
+    s_transfer = ETransfer::UPLOAD;
+    s_vcoAcks = s_dataAcks = 0;
+    s_calibration->resetCursors();
+    queueRequest(EDeviceCommands::F_WRITE_CALIB_RANGE, slot, [] {
+        QByteArray payload;
+        QDataStream stream(&payload, QIODevice::WriteOnly);
+        setup(stream) << qint64(s_calibration->start()) << qint64(s_calibration->stop())
+                      << qint16(s_calibration->points());
+        return payload;
+    });
+    return true;
+}
+
+void CalibrationManager::onSentRange()
+{
+    if (s_transfer != ETransfer::UPLOAD)
+        return;
+    s_calibration->resetCursors();
+    sendVCO(true);
+}
+
+void CalibrationManager::sendDataChunk()
+{
+    if (!s_calibration->hasMoreData()) {
+        finishTransfer();
+        return;
+    }
+    const auto chunk = s_calibration->nextDataChunk(WRITE_DATA_CHUNK);
+    for (int type = 0; type < 3; ++type) {
+        queueRequest(EDeviceCommands::F_WRITE_CALIB_DATA, s_slot, [chunk, type] {
+            QByteArray payload;
+            QDataStream stream(&payload, QIODevice::WriteOnly);
+            setup(stream) << qint16(chunk.first) << qint16(chunk.second) << qint8(type);
+            s_calibration->writeDataChunk(stream, chunk.first, chunk.second, type);
+            return payload;
+        });
+    }
+}
+
+void CalibrationManager::onSentData()
+{
+    if (s_transfer != ETransfer::UPLOAD)
+        return;
+    if (++s_dataAcks < 3)
+        return;
+    s_dataAcks = 0;
+    sendDataChunk();
+}
+
+void CalibrationManager::finishTransfer()
+{
+    s_calibration->resetCursors();
+    s_transfer = ETransfer::NONE;
+    emit instance().signalFinishedCalibration();
+    emit instance().signalSentCalibration();
+}
+
+} // namespace ZData

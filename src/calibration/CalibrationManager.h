@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QObject>
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+
+#include "calibration/CalibrationData.h"
+#include "core/ISInitializable.h"
+#include "core/TSingleton.h"
+#include "devicelink/DeviceTypes.h"
+
+namespace ZData {
+
+// Owns the active calibration and everything that fills it: the user's open/short/load measurement,
+// calibration files with the table of the last file per device, and the chunked transfers to and
+// from the analyser's calibration slots.
+class CalibrationManager : public QObject,
+                           public ZCore::TSingleton<CalibrationManager>,
+                           public ZCore::ISInitializable
+{
+    Q_OBJECT
+    friend class ZCore::TSingleton<CalibrationManager>;
+
+public:
+    static constexpr const char* DIR_NAME = "calibs";
+    static constexpr const char* TABLE_NAME = "calib_table.ini";
+    static constexpr const char* FILE_EXTENSION = "cbin";
+    static constexpr const char* DEVICE_DIR_PREFIX = "CALIB_";
+    static constexpr quint16 READ_DATA_CHUNK = 41;
+    static constexpr quint16 READ_VCO_CHUNK = 509;
+    static constexpr quint16 WRITE_DATA_CHUNK = 126;
+    static constexpr quint16 WRITE_VCO_CHUNK = 1019;
+    static constexpr quint16 ACTIVE_SLOT = 0xFFFF;
+    static constexpr quint8 MAX_BANDWIDTH_INDEX = 3;
+
+    static bool init();
+    static QString tag() { return QStringLiteral("CalibrationManager"); }
+
+    static void startCalibType(quint8 type);
+    static void clearCalibType(quint8 type);
+    static void resetToFactory();
+    static bool loadCalibFile(const QString& path);
+    static bool saveCalibFile(const QString& path);
+    static void readDeviceCalib(quint16 slot);
+    static bool writeDeviceCalib(quint16 slot);
+    static void setBandwidthIndex(quint8 index);
+
+    static const CAL::CalibrationData& calibration() { return *s_calibration; }
+    static quint8 bandwidthIndex() { return s_bandwidthIndex; }
+    static quint16 currentSlot() { return s_slot; }
+    static QString calibDir() { return s_calibDir; }
+    static QString tablePath() { return s_tablePath; }
+    static QString deviceDir() { return s_deviceDir; }
+    static QString fileExtension() { return QString::fromLatin1(FILE_EXTENSION); }
+    static bool isTransferring() { return s_transfer != ETransfer::NONE; }
+
+    // Calibration table: the file last used for a device. Ids an INI key cannot hold are escaped.
+    static QString tableEntry(const QString& deviceId);
+    static void setTableEntry(const QString& deviceId, const QString& path);
+    static QString tableKey(const QString& deviceId);
+
+    // Corrects points [index, index + count) of the measured buffer of the scan with the active
+    // calibration on the current sweep.
+    static void correct(TScanPoint* buffer, int index, int count);
+
+    // Back to the state after construction (tests).
+    static void reset();
+
+signals:
+    void signalStartedCalibration();
+    void signalSentCalibration();
+    void signalFinishedCalibration();
+    void signalFinishedCalibType();
+    void signalChangedBandwidth();
+
+public slots:
+    void slotPostDeviceStartup();
+    void slotScanRangeReachedEnd();
+    void slotProcessCalibRange(ZData::TDeviceReply& device_reply);
+    void slotProcessCalibVCO(ZData::TDeviceReply& device_reply);
+    void slotProcessCalibData(ZData::TDeviceReply& device_reply);
+
+private:
+    enum class ETransfer
+    {
+        NONE,
+        DOWNLOAD,
+        SEND_ACTIVE,
+        UPLOAD
+    };
+
+    CalibrationManager();
+
+    static bool initDirs();
+    static bool initFiles();
+    static void captureMeasurement();
+    static void applyRangeToSweep();
+    static void queueReadVCO();
+    static void queueReadData();
+    static void finishDownload();
+    static void sendVCO(bool upload);
+    static void sendDataChunk();
+    static void onSentRange();
+    static void onSentVCO(const TDeviceReply& reply);
+    static void onSentData();
+    static void finishTransfer();
+    static void abortTransfer(const QString& reason);
+    static QString deviceId();
+
+    static inline std::unique_ptr<CAL::CalibrationData> s_calibration =
+        std::make_unique<CAL::CalibrationData>();
+    static inline quint16 s_slot = 0;
+    static inline quint8 s_typeMeasured = 0;
+    static inline quint8 s_bandwidthIndex = 0;
+    static inline quint8 s_vcoAcks = 0;
+    static inline quint8 s_dataAcks = 0;
+    static inline ETransfer s_transfer = ETransfer::NONE;
+    static inline QString s_calibDir;
+    static inline QString s_tablePath;
+    static inline QString s_deviceDir;
+    static inline std::unique_ptr<QSettings> s_table;
+    static inline QMetaObject::Connection s_reachedEndConnection;
+    static inline QMetaObject::Connection s_captureConnection;
+};
+
+} // namespace ZData

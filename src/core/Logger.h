@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+#include "core/ISInitializable.h"
+#include "core/TSingleton.h"
+
+namespace ZCore {
+
+// One log file per run beside the executable; every Qt message is stamped with the time since start
+// and its level, appended to the file and passed on. Critical and fatal messages also reach the user.
+class Logger : public QObject, public TSingleton<Logger>, public ISInitializable
+{
+    Q_OBJECT
+    friend class TSingleton<Logger>;
+
+public:
+    // Shows a critical or fatal message to the user: (type, title, text). Tests replace it.
+    using TPresenter = std::function<void(QtMsgType, const QString&, const QString&)>;
+
+    static constexpr const char* DIR_NAME = "logs";
+    static constexpr const char* FILE_EXTENSION = "log";
+    static constexpr const char* FILE_TIME_PATTERN = "yyyy-MM-dd_hh.mm.ss";
+    static constexpr const char* APP_VERSION = "1.14.423";
+    static constexpr int TIME_COLUMN_WIDTH = 9;
+
+    static bool init();
+    static bool initDirs();
+    static bool initFiles();
+    static QString tag() { return QStringLiteral("Logger"); }
+
+    // Three banner lines; written at start and whenever a port has been opened.
+    static void printBanner();
+
+    static QString dirPath() { return s_dirPath; }
+    static QString filePath() { return s_filePath; }
+    static bool isFileOpen() { return s_file.isOpen(); }
+
+    // An empty presenter restores the default, a modal message box.
+    static void setPresenter(TPresenter presenter);
+    static void resetPresenter() { setPresenter(TPresenter()); }
+
+    // Removes the handler and closes the file; the next init() starts afresh.
+    static void shutdown();
+
+    // Line building, kept apart from the handler so that the format can be checked directly.
+    static QString levelName(QtMsgType type);
+    static QString levelPart(QtMsgType type, const QString& message);
+    static QString timePart(double seconds);
+    static QString fileLine(double seconds, QtMsgType type, const QString& message);
+
+private:
+    Logger() = default;
+
+    static void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message);
+    static void defaultPresenter(QtMsgType type, const QString& title, const QString& text);
+
+    static inline QElapsedTimer s_timer;
+    static inline QString s_dirPath;
+    static inline QString s_filePath;
+    static inline QFile s_file;
+    static inline QtMessageHandler s_previousHandler = nullptr;
+    static inline bool s_installed = false;
+    static inline TPresenter s_presenter;
+};
+
+} // namespace ZCore

@@ -1,0 +1,250 @@
+#include "core/SettingsManager.h"
+
+#include <QFile>
+#include <QtDebug>
+
+#include "core/AppPaths.h"
+#include "core/utility/Path.h"
+
+namespace ZCore {
+
+using UtilityModules::Path;
+
+void SettingsManager::computePaths()
+{
+    s_profilesDir = QString("%1/%2").arg(AppPaths::baseDir(), PROFILES_DIR_NAME);
+    s_userDir = QString("%1/%2").arg(s_profilesDir, USER_DIR_NAME);
+    s_defaultFile = s_profilesDir + "/" + QString("default.%1").arg(FILE_EXTENSION);
+    s_currentFile = s_profilesDir + "/" + QString("current.%1").arg(FILE_EXTENSION);
+}
+
+bool SettingsManager::init()
+{
+    qDebug().noquote().nospace() << tag() << " >> "
+                                 << "ZCore::SettingsManager::init"
+                                 << "..";
+    s_restorables.reserve(10);
+    s_settings.reset();
+    computePaths();
+    if (!initDirs()) {
+        qCritical().noquote().nospace()
+            << tag() << " >>" << qtTrId("lp_err_settings_cant_create_dirs") << s_profilesDir;
+        return false;
+    }
+    if (!initFiles()) {
+        qCritical().noquote().nospace() << tag() << " >> " << qtTrId("lp_err_settings_cant_create_files");
+        return false;
+    }
+    return true;
+}
+
+bool SettingsManager::initDirs()
+{
+    return Path::createDir(s_profilesDir, "PROFILES_DIR") && Path::createDir(s_userDir, "PROFILES_USER_DIR");
+}
+
+bool SettingsManager::initFiles()
+{
+    if (!Path::fileExists(s_defaultFile) && !generateDefault())
+        return false;
+
+    if (Path::fileExists(s_currentFile)) {
+        qInfo().noquote().nospace() << tag() << " >> current settings file was found at: " << s_currentFile;
+        openSettings(s_currentFile);
+        return true;
+    }
+    qWarning().noquote().nospace() << tag() << " >> current settings file wasn't found at: " << s_currentFile;
+    if (Path::fileExists(s_defaultFile)) {
+        s_settings.reset();
+        Path::copyFileAtomically(s_defaultFile, s_currentFile);
+        openSettings(s_currentFile);
+    }
+    return true;
+}
+
+bool SettingsManager::generateDefault()
+{
+    openSettings(s_defaultFile, QSettings::IniFormat);
+    if (!s_settings || !s_settings->isWritable()) {
+        qCritical().noquote().nospace()
+            << tag() << " >> " << qtTrId("lp_err_settings_cant_create_default") << s_defaultFile;
+        return false;
+    }
+    qWarning().noquote().nospace() << tag()
+                                   << " >> 'default' profile doesn't exist yet => generating it now..";
+
+    QSettings& s = *s_settings;
+    s.beginGroup(groupName(ESettingsGroups::DEFAULT));
+    s.setValue("com_port", QString("COM-9"));
+    s.setValue("language", QString(":/translation/lumenpane_en.qm"));
+    s.setValue("interpolation_enabled", false);
+    s.endGroup();
+
+    s.beginGroup(groupName(ESettingsGroups::DEVICE));
+    s.setValue("el_delay_value", QString("0"));
+    s.setValue("el_delay_enabled", false);
+    s.endGroup();
+
+    s.beginGroup(groupName(ESettingsGroups::WINDOW_MAIN));
+    s.setValue("menu_page", 0);
+    s.setValue("menu_visible", true);
+    s.endGroup();
+
+    s.beginGroup(groupName(ESettingsGroups::CHARTS));
+    s.setValue("chart_arrange", 11);
+    s.setValue("selected_chartview", 0u);
+    s.setValue("use_opengl", false);
+    s.endGroup();
+
+    const QPair<const char*, int> views[] = {{"UL", 3}, {"UR", 4}, {"BL", 2}, {"BR", 5}};
+    for (const auto& view : views) {
+        s.beginGroup(subGroupName(ESettingsGroups::CHARTS, view.first));
+        s.setValue("type", view.second);
+        s.endGroup();
+    }
+
+    s.beginGroup(groupName(ESettingsGroups::FREQUENCY));
+    s.setValue("start", 1.0e9);
+    s.setValue("end", 3.0e9);
+    s.setValue("points_amount", 1000);
+    s.setValue("bandwidth_idx", 0);
+    s.endGroup();
+
+    s.beginGroup(groupName(ESettingsGroups::TRACES));
+    s.setValue("decs", QString("trace_n = path to the trace file"));
+    s.endGroup();
+
+    s.sync();
+    return s.status() == QSettings::NoError;
+}
+
+QSettings* SettingsManager::settings()
+{
+    if (s_currentFile.isEmpty())
+        computePaths();
+    if (!s_settings)
+        openSettings(s_currentFile, QSettings::IniFormat);
+    return s_settings.get();
+}
+
+void SettingsManager::registerRestorable(ISettingsRestorable* object)
+{
+    if (object && !s_restorables.contains(object))
+        s_restorables.append(object);
+}
+
+void SettingsManager::unregisterRestorable(ISettingsRestorable* object)
+{
+    s_restorables.removeAll(object);
+}
+
+void SettingsManager::saveAll()
+{
+    for (ISettingsRestorable* object : qAsConst(s_restorables))
+        object->saveSettings();
+    if (QSettings* s = settings())
+        s->sync();
+}
+
+bool SettingsManager::saveAs(const QString& path)
+{
+    const QString target = Path::normalized(path);
+    if (target.compare(Path::normalized(s_currentFile), Qt::CaseInsensitive) == 0) {
+        qCritical().noquote().nospace() << tag() << " >> " << qtTrId("lp_err_settings_cant_rewrite_current");
+        return false;
+    }
+    if (target.compare(Path::normalized(s_defaultFile), Qt::CaseInsensitive) == 0) {
+        qCritical().noquote().nospace() << tag() << " >> " << qtTrId("lp_err_settings_cant_rewrite_default");
+        return false;
+    }
+    qInfo().noquote().nospace() << tag() << " >> saving user settings to: " << path;
+    saveAll();
+    // The preset is replaced only once the whole copy has been written.
+    return Path::copyFileAtomically(s_currentFile, path);
+}
+
+bool SettingsManager::replaceCurrentWith(const QString& source)
+{
+    // Loading the working profile onto itself is a reload, not a copy.
+    if (Path::normalized(source) == Path::normalized(s_currentFile))
+        return true;
+    return Path::copyFileAtomically(source, s_currentFile);
+}
+
+void SettingsManager::load(const QString& path)
+{
+    // Pending changes go into the old working profile before it is replaced, never into the new one.
+    if (s_settings)
+        s_settings->sync();
+    s_settings.reset();
+
+    if (Path::fileExists(path)) {
+        qInfo().noquote().nospace() << tag() << " >> loading settings from: " << path;
+        if (!replaceCurrentWith(path))
+            qWarning().noquote().nospace()
+                << tag() << " >> failed to copy settings from: " << path << " => keeping the working profile";
+    } else {
+        qWarning().noquote().nospace() << tag() << " >> reverting settings to default..";
+        if (Path::fileExists(s_defaultFile) && !replaceCurrentWith(s_defaultFile))
+            qWarning().noquote().nospace() << tag() << " >> failed to copy settings from: " << s_defaultFile
+                                           << " => keeping the working profile";
+    }
+    openSettings(s_currentFile, QSettings::IniFormat);
+    emit instance().signalGotSettings();
+}
+
+void SettingsManager::openSettings(const QString& path, QSettings::Format format)
+{
+    s_settings.reset();
+    if (path != s_currentFile && path != s_defaultFile) {
+        qCritical().noquote().nospace()
+            << tag() << " >> " << qtTrId("lp_err_settings_custom_files_not_allowed") << path;
+        return;
+    }
+    s_settings = std::make_unique<QSettings>(path, format);
+}
+
+void SettingsManager::copyAllTo(QSettings* target)
+{
+    QSettings* source = settings();
+    if (!source || !target || source == target)
+        return;
+    const QStringList keys = source->allKeys();
+    for (const QString& key : keys)
+        target->setValue(key, source->value(key));
+}
+
+QString SettingsManager::groupName(ESettingsGroups group)
+{
+    switch (group) {
+    case ESettingsGroups::DEFAULT:
+        return QStringLiteral("Default");
+    case ESettingsGroups::DEVICE:
+        return QStringLiteral("Device");
+    case ESettingsGroups::FREQUENCY:
+        return QStringLiteral("Frequency");
+    case ESettingsGroups::CHARTS:
+        return QStringLiteral("Charts");
+    case ESettingsGroups::MARKS:
+        return QStringLiteral("Marks");
+    case ESettingsGroups::WINDOW_MAIN:
+        return QStringLiteral("Window.Main");
+    case ESettingsGroups::WINDOW_CONNECTION:
+        return QStringLiteral("Window.Connection");
+    case ESettingsGroups::CALIBRATION:
+        return QStringLiteral("Calibration");
+    case ESettingsGroups::TRACES:
+        return QStringLiteral("Traces");
+    }
+    const int value = int(group);
+    qWarning().noquote().nospace()
+        << tag() << " " << QString(">> got unknown value of [ %1 ]: %2").arg("ESettingsGroups").arg(value);
+    return QString::number(value);
+}
+
+QString SettingsManager::subGroupName(ESettingsGroups group, const QString& subName)
+{
+    return QString("%1.%2").arg(groupName(group), subName);
+}
+
+} // namespace ZCore

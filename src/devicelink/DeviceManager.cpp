@@ -1,0 +1,573 @@
+#include "devicelink/DeviceManager.h"
+
+#include <QDataStream>
+#include <QDebug>
+#include <QIODevice>
+
+#include <cmath>
+#include <cstring>
+
+#include "devicelink/CommandQueue.h"
+#include "devicelink/ConnectionManager.h"
+#include "devicelink/DeviceEnumPrinter.h"
+#include "devicelink/DeviceMessageManager.h"
+#include "devicelink/DeviceOptionsParser.h"
+#include "devicelink/FrameCodec.h"
+#include "devicelink/SerialPort.h"
+
+namespace ZData {
+
+namespace {
+
+using DM::CommandQueue;
+using DM::SerialPort;
+
+QString name(quint16 command)
+{
+    return DeviceEnumPrinter::commandName(command);
+}
+
+void warnLine(const QString& text)
+{
+    qWarning().noquote() << DeviceManager::tag() + QLatin1Char(' ') + text;
+}
+
+quint32 readU32(const QByteArray& data, int pos)
+{
+    quint32 v = 0;
+    for (int i = 0; i < 4; ++i)
+        v |= quint32(quint8(data.at(pos + i))) << (8 * i);
+    return v;
+}
+
+} // namespace
+
+DeviceManager::DeviceManager() = default;
+
+bool DeviceManager::init()
+{
+    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::DeviceManager::init..");
+    CommandQueue::init(); // the queue has no place of its own in the start-up sequence
+    qRegisterMetaType<ZData::TDeviceReply>("ZData::TDeviceReply");
+    qRegisterMetaType<ZData::EDeviceOptions>("ZData::EDeviceOptions");
+    auto& self = instance();
+    QObject::connect(&CommandQueue::instance(), &CommandQueue::signalGotCommand, &self,
+                     &DeviceManager::slotProcessQueueCommand, Qt::UniqueConnection);
+    QObject::connect(&SerialPort::instance(), &SerialPort::signalOpened, &self, [] {
+        resetDeviceInfo();
+        s_info.portInfo = QSerialPortInfo(SerialPort::port());
+        initStartup();
+    });
+    QObject::connect(&SerialPort::instance(), &SerialPort::signalClosing, &self, [] {
+        // Whatever was in progress dies with the link: no stale timer may report a timeout later.
+        s_presenceInFlight = false;
+        CommandQueue::holdStart(false);
+        CommandQueue::clear();
+        DeviceMessageManager::reset();
+    });
+    QObject::connect(&DeviceMessageManager::instance(), &DeviceMessageManager::signalGotReply, &self,
+                     &DeviceManager::slotProcessDeviceReply, Qt::UniqueConnection);
+    return true;
+}
+
+void DeviceManager::reset()
+{
+    s_info = TDeviceInfo();
+    s_lastHeader = TCommandHeader();
+    s_lastData.clear();
+    s_firmwareImage.clear();
+    s_chunkCount = 0;
+    s_presenceInFlight = false;
+    CommandQueue::holdStart(false);
+}
+
+void DeviceManager::resetDeviceInfo()
+{
+    TDeviceInfo fresh;
+    fresh.identifier = s_info.identifier;
+    fresh.updatePending = s_info.updatePending;
+    s_info = fresh;
+}
+
+QString DeviceManager::deviceInfoText()
+{
+    return QStringLiteral("\nID:      %1\nType:    %2\nState:   %3\nVersion: %4\n")
+        .arg(s_info.identifier)
+        .arg(DeviceEnumPrinter::toString(EDeviceTypes(s_info.deviceType)))
+        .arg(DeviceEnumPrinter::toString(EDeviceStates(s_info.deviceState)))
+        .arg(s_info.firmwareVersion.toString());
+}
+
+bool DeviceManager::isBootloader()
+{
+    return s_info.deviceState == quint8(EDeviceStates::BOOTLOADER);
+}
+
+void DeviceManager::initStartup()
+{
+    qInfo().noquote() << tag() + QStringLiteral(" >> ZData::DeviceManager::initStartup..");
+    CommandQueue::add(EDeviceCommands::D_GET_DEVICE_ID);
+    CommandQueue::add(EDeviceCommands::D_GET_DEVICE_FULL_TYPE);
+    CommandQueue::add(EDeviceCommands::D_GET_FIRMWARE_VERSION);
+}
+
+void DeviceManager::warnPortClosed(const QString& what, quint16 command)
+{
+    warnLine(QStringLiteral("[ %1 ] >> tried to %2: %3")
+                 .arg(DeviceMessageManager::frameCounter())
+                 .arg(what, name(command)));
+    warnLine(QStringLiteral(">> serial port is closed. Open it first"));
+}
+
+void DeviceManager::sendRequest(EDeviceCommands command, const QByteArray& data, quint16 options)
+{
+    if (!SerialPort::isOpen()) {
+        warnPortClosed(QStringLiteral("sendRequest"), quint16(command));
+        return;
+    }
+    if (data.size() > 0xFFFF) {
+        warnLine(QStringLiteral(">> refused to send %1: %2 data bytes do not fit a frame")
+                     .arg(name(quint16(command)))
+                     .arg(data.size()));
+        return;
+    }
+    DeviceMessageManager::setState(DMM::EStates::SEND_BUSY);
+    TCommandHeader header;
+    header.command = quint16(command);
+    header.dataLength = quint16(data.size());
+    header.deviceWord = s_info.deviceWord;
+    header.options = options;
+    header.frameCount = 0;
+    header.checksum = 0;
+    s_lastHeader = header;
+    s_lastData = data;
+    const QByteArray frame = DeviceMessageManager::buildFrame(header, data, true);
+    TDmmState next;
+    next.state = DMM::EStates::RECEIVE_REPLY;
+    next.values = {command == EDeviceCommands::B_INIT_UPDATE ? INIT_UPDATE_REPLY_TIME_MS
+                                                             : DeviceMessageManager::REPLY_TIME_MS};
+    sendPacket(frame, next);
+}
+
+void DeviceManager::sendRequestNoReply(EDeviceCommands command, const QByteArray& data, quint16 options)
+{
+    if (!SerialPort::isOpen()) {
+        warnPortClosed(QStringLiteral("sendRequestNoReply"), quint16(command));
+        return;
+    }
+    if (data.size() > 0xFFFF)
+        return;
+    TCommandHeader header;
+    header.command = quint16(command);
+    header.dataLength = quint16(data.size());
+    header.deviceWord = s_info.deviceWord;
+    header.options = options;
+    const QByteArray frame = DeviceMessageManager::buildFrame(header, data, false);
+    if (frame.size() < 100)
+        qDebug().noquote() << tag() + QStringLiteral(" << ") + QString::fromLatin1(frame.toHex(' '));
+    SerialPort::port().write(frame);
+}
+
+void DeviceManager::sendPacket(const QByteArray& frame, const TDmmState& nextState)
+{
+    if (!SerialPort::isOpen()) {
+        qDebug().noquote() << tag() + QStringLiteral(" [ RAW ] >> tried to sendPacket: ") +
+                                  QString::fromLatin1(frame.toHex(' '));
+        warnLine(QStringLiteral(">> serial port is closed. Open it first"));
+        return;
+    }
+    if (frame.size() < 100)
+        qDebug().noquote() << tag() + QStringLiteral(" << ") + QString::fromLatin1(frame.toHex(' '));
+    SerialPort::port().write(frame);
+    DeviceMessageManager::setState(nextState);
+}
+
+bool DeviceManager::pollPresence()
+{
+    if (!SerialPort::isOpen() || !CommandQueue::isEmpty() || DeviceMessageManager::isReceiving() ||
+        s_presenceInFlight)
+        return false;
+    s_presenceInFlight = true;
+    CommandQueue::holdStart(true);
+    sendRequest(EDeviceCommands::D_GET_DEVICE_ID);
+    return true;
+}
+
+QByteArray DeviceManager::buildScanPayload(const TScanRequest& request)
+{
+    const int n = request.frequencies.size();
+    if (!request.valid || n == 0 || n > MAX_SCAN_POINTS)
+        return QByteArray();
+    QByteArray payload;
+    QDataStream out(&payload, QIODevice::WriteOnly);
+    FrameCodec::setByteOrder(out);
+    out << quint8(request.bandwidthIndex) << quint8(n);
+    for (quint64 f : request.frequencies)
+        out << qint64(f);
+    return payload;
+}
+
+void DeviceManager::processScanCommand(const TCommandHeader& header)
+{
+    if (!s_scanSource) {
+        warnLine(QStringLiteral(">> no scan request source => nothing to do with command: ") +
+                 name(header.command));
+        CommandQueue::process(true);
+        return;
+    }
+    const TScanRequest request = s_scanSource();
+    const QByteArray payload = buildScanPayload(request);
+    if (payload.isEmpty()) {
+        warnLine(QStringLiteral(">> invalid scan request (%1 points) => nothing to do with command: ")
+                     .arg(request.frequencies.size()) +
+                 name(header.command));
+        CommandQueue::process(true);
+        return;
+    }
+    sendRequest(EDeviceCommands::DA_GET_SCAN_DATA, payload, request.startIndex);
+}
+
+void DeviceManager::warnNotInApp(quint16 command)
+{
+    warnLine(QStringLiteral(">> device is NOT in 'app' state => nothing to do with command: ") +
+             name(command));
+}
+
+void DeviceManager::slotProcessQueueCommand(ZData::TCommandHeader header)
+{
+    const auto command = EDeviceCommands(header.command);
+    switch (command) {
+    case EDeviceCommands::D_GET_DEVICE_ID:
+    case EDeviceCommands::D_GET_DEVICE_FULL_TYPE:
+    case EDeviceCommands::D_GET_FIRMWARE_VERSION:
+    case EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE:
+        sendRequest(command, QByteArray(), header.options);
+        break;
+    case EDeviceCommands::D_GET_OPTIONS:
+        if (isBootloader()) {
+            warnNotInApp(header.command);
+            CommandQueue::process(true);
+        } else {
+            sendRequest(command, QByteArray(), header.options);
+        }
+        break;
+    case EDeviceCommands::DA_GET_SCAN_DATA:
+        processScanCommand(header);
+        break;
+    case EDeviceCommands::STARTUP_FINISHED:
+        emit signalStartupFinished();
+        CommandQueue::process(true);
+        break;
+    case EDeviceCommands::B_INIT_UPDATE:
+        sendUpdate();
+        break;
+    case EDeviceCommands::B_SEND_MAINAPP_CHUNK:
+        sendUpdateChunk(header.options);
+        break;
+    case EDeviceCommands::S_CLEAR_UPDATE_CACHE:
+        s_firmwareImage.clear();
+        CommandQueue::process(true);
+        break;
+    case EDeviceCommands::S_UPDATE_ACTUAL_VERSION:
+        if (isBootloader())
+            warnNotInApp(header.command);
+        else
+            qDebug().noquote() << tag() + QStringLiteral(" >> version report skipped: ") +
+                                      s_info.firmwareVersion.toString();
+        CommandQueue::process(true);
+        break;
+    case EDeviceCommands::DISCONNECT:
+        warnLine(QStringLiteral(">> limit of resends is exceeded. Disconnecting.."));
+        SerialPort::close(true);
+        break;
+    case EDeviceCommands::E_RESEND_PACKET_TO_DEVICE:
+        if (s_lastData.isEmpty()) {
+            warnLine(QStringLiteral(">> nothing to resend from master"));
+            CommandQueue::process(true);
+        } else {
+            sendRequest(EDeviceCommands(s_lastHeader.command), QByteArray(s_lastData), s_lastHeader.options);
+        }
+        break;
+    default:
+        qDebug().noquote() << tag() + QStringLiteral(" <== CommandQueue >> nothing to do with command: ") +
+                                  name(header.command);
+        // A command nobody handles must not block the queue.
+        CommandQueue::process(true);
+        break;
+    }
+}
+
+bool DeviceManager::ensureReplySize(const TDeviceReply& reply, int size)
+{
+    if (reply.data.size() >= size)
+        return true;
+    warnLine(QStringLiteral(">> refused reply %1: %2 data bytes, at least %3 expected")
+                 .arg(name(reply.header.command))
+                 .arg(reply.data.size())
+                 .arg(size));
+    return false;
+}
+
+void DeviceManager::applyDeviceWord(quint16 word)
+{
+    const quint8 newState =
+        qint16(word) < 0 ? quint8(EDeviceStates::BOOTLOADER) : quint8(EDeviceStates::MAINAPP);
+    const bool wasBootloader = s_info.deviceState == quint8(EDeviceStates::BOOTLOADER);
+    s_info.updatePending =
+        s_info.updatePending && newState == quint8(EDeviceStates::BOOTLOADER) && !wasBootloader;
+    s_info.deviceWord = word;
+    s_info.deviceType = quint8(word & 0xFF);
+    s_info.deviceState = newState;
+}
+
+void DeviceManager::processDeviceId(const TDeviceReply& reply)
+{
+    if (!ensureReplySize(reply, 12))
+        return;
+    const QString id = QStringLiteral("%1-%2-%3")
+                           .arg(readU32(reply.data, 0))
+                           .arg(readU32(reply.data, 4))
+                           .arg(readU32(reply.data, 8));
+    if (id != s_info.identifier)
+        s_info.updatePending = false;
+    s_info.identifier = id;
+}
+
+void DeviceManager::queueGetUpdate()
+{
+    CommandQueue::add(EDeviceCommands::S_GET_UPDATE, [](const TCommandHeader&) {
+        if (s_updateFetcher) {
+            s_updateFetcher();
+            return;
+        }
+        qInfo().noquote() << tag() + QStringLiteral(" >> no update source => nothing to do with command: ") +
+                                 name(quint16(EDeviceCommands::S_GET_UPDATE));
+        CommandQueue::process(true);
+    });
+}
+
+void DeviceManager::processFirmwareVersion(const TDeviceReply& reply)
+{
+    if (!ensureReplySize(reply, 12))
+        return;
+    s_info.firmwareVersion = ZCore::UtilityModules::VersionNumber(
+        readU32(reply.data, 0), readU32(reply.data, 4), readU32(reply.data, 8));
+    qInfo().noquote() << tag() + QStringLiteral(" >> device info:") + deviceInfoText();
+    emit instance().signalIdentifiedDevice();
+
+    if (s_info.firmwareVersion.major() >= 2) {
+        CommandQueue::add(EDeviceCommands::D_GET_OPTIONS);
+        CommandQueue::add(EDeviceCommands::S_UPDATE_ACTUAL_VERSION);
+        CommandQueue::add(EDeviceCommands::STARTUP_FINISHED);
+        if (s_info.updatePending) {
+            s_info.updatePending = false;
+            queueGetUpdate();
+        }
+    } else if (s_info.updatePending) {
+        s_info.updatePending = false;
+        queueGetUpdate();
+    } else {
+        emit instance().signalGotOldDevice();
+    }
+}
+
+void DeviceManager::processOptions(const TDeviceReply& reply)
+{
+    const QVector<TDeviceParam> params = DeviceOptionsParser::parse(reply.data, tag());
+    for (const TDeviceParam& p : params) {
+        switch (p.kind) {
+        case EDeviceOptions::SCAN_RANGE:
+            s_info.minFrequency = p.minFrequency;
+            s_info.maxFrequency = p.maxFrequency;
+            break;
+        case EDeviceOptions::BANDWIDTH:
+            s_info.bandwidths = p.bandwidths;
+            break;
+        case EDeviceOptions::PRESETS_COUNT:
+            s_info.presetsCount = p.presetsCount;
+            break;
+        }
+        emit instance().signalGotDeviceParams(p.kind);
+    }
+}
+
+void DeviceManager::slotProcessDeviceReply()
+{
+    TDeviceReply reply = DeviceMessageManager::reply();
+    const bool presenceReply = s_presenceInFlight;
+    s_presenceInFlight = false;
+    const auto command = EDeviceCommands(reply.header.command);
+
+    switch (command) {
+    case EDeviceCommands::F_READ_CALIB_RANGE:
+        emit signalGotCalibRange(reply);
+        break;
+    case EDeviceCommands::F_READ_CALIB_DATA:
+        emit signalGotCalibData(reply);
+        break;
+    case EDeviceCommands::F_READ_CALIB_VCO:
+        emit signalGotCalibVCO(reply);
+        break;
+    case EDeviceCommands::F_WRITE_CALIB_RANGE:
+        emit signalSentCalibRange(reply);
+        break;
+    case EDeviceCommands::F_WRITE_CALIB_DATA:
+        emit signalSentCalibData(reply);
+        break;
+    case EDeviceCommands::F_WRITE_CALIB_VCO:
+    case EDeviceCommands::F_SEND_ACTIVE_CALIB_VCO:
+        emit signalSentCalibVCO(reply);
+        break;
+    case EDeviceCommands::DA_GET_SCAN_DATA: {
+        // point count and one unused float, then the pairs; a shorter reply is not passed on
+        bool ok = ensureReplySize(reply, 8);
+        if (ok) {
+            float count = 0;
+            std::memcpy(&count, reply.data.constData(), sizeof(float));
+            const int points = (std::isfinite(count) && count > 0) ? int(quint16(count)) : 0;
+            ok = ensureReplySize(reply, 8 + points * 8);
+        }
+        if (ok)
+            emit signalGotScanData(reply);
+        break;
+    }
+    case EDeviceCommands::D_GET_DEVICE_ID:
+        processDeviceId(reply);
+        break;
+    case EDeviceCommands::D_GET_DEVICE_FULL_TYPE:
+        applyDeviceWord(reply.header.deviceWord);
+        break;
+    case EDeviceCommands::D_GET_FIRMWARE_VERSION:
+        processFirmwareVersion(reply);
+        break;
+    case EDeviceCommands::D_GET_OPTIONS:
+        processOptions(reply);
+        break;
+    case EDeviceCommands::B_INIT_UPDATE:
+        queueUpdateChunks();
+        break;
+    case EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE:
+        if (reply.header.options != 0) {
+            warnLine(QStringLiteral(">> error in received packet: ") +
+                     DeviceEnumPrinter::stateName(reply.header.options));
+            // A failed presence poll is not repeated here; the next poll asks again.
+            if (!presenceReply)
+                CommandQueue::add(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE, {}, reply.header.options,
+                                  true);
+        } else {
+            warnLine(QStringLiteral(">> error in sent packet. Resending.."));
+            if (!presenceReply)
+                CommandQueue::add(EDeviceCommands::E_RESEND_PACKET_TO_DEVICE, {}, 0, true);
+        }
+        break;
+    case EDeviceCommands::DISCONNECT:
+        if (presenceReply) {
+            warnLine(QStringLiteral(">> limit of resends is exceeded. Disconnecting.."));
+            SerialPort::close(true);
+        } else {
+            // Runs right after the failed command, before anything else still queued.
+            CommandQueue::add(EDeviceCommands::DISCONNECT, {}, 1, true);
+        }
+        break;
+    default:
+        if (!reply.data.isEmpty())
+            qDebug().noquote() << tag() + QStringLiteral(" <== ") + DeviceMessageManager::tag() +
+                                      QStringLiteral(" >> nothing to do with reply ") +
+                                      QStringLiteral("[ %1 ] Data: %2")
+                                          .arg(DeviceMessageManager::frameCounter())
+                                          .arg(QString::fromLatin1(reply.data.toHex(' ')));
+        else
+            qDebug().noquote()
+                << tag() + QStringLiteral(" <== ") + DeviceMessageManager::tag() +
+                       QStringLiteral(" [ %1 ] got empty reply").arg(DeviceMessageManager::frameCounter());
+        break;
+    }
+
+    if (presenceReply)
+        CommandQueue::holdStart(false); // the reply did not belong to the head command
+    else
+        CommandQueue::process(true);
+}
+
+void DeviceManager::slotProcessServerReply()
+{
+    // Server replies are taken through processUpdateFile() until a server client exists.
+    CommandQueue::process(true);
+}
+
+void DeviceManager::processUpdateFile(const QByteArray& image)
+{
+    qInfo().noquote() << tag() + QStringLiteral(" <== ServerManager >> got update");
+    s_firmwareImage = image;
+    if (image.isEmpty()) {
+        warnLine(QStringLiteral(">> tried to init update without update data"));
+    } else {
+        emit instance().signalUpdateStarted();
+        CommandQueue::add(EDeviceCommands::B_INIT_UPDATE);
+    }
+    CommandQueue::process(true);
+}
+
+void DeviceManager::startFirmwareUpdate()
+{
+    if (isBootloader()) {
+        queueGetUpdate();
+        return;
+    }
+    CommandQueue::add(EDeviceCommands::A_REBOOT_TO_UPDATE_MODE, [](const TCommandHeader&) {
+        TDeviceInfo info = s_info;
+        info.updatePending = true;
+        setDeviceInfo(info);
+        sendRequest(EDeviceCommands::A_REBOOT_TO_UPDATE_MODE, QByteArray(), 0);
+    });
+}
+
+void DeviceManager::sendUpdate()
+{
+    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::DeviceManager::sendUpdate..");
+    const qint64 size = s_firmwareImage.size();
+    const qint64 chunks = (size + UPDATE_CHUNK_SIZE - 1) / UPDATE_CHUNK_SIZE;
+    if (size == 0 || chunks > 0xFFFF) {
+        warnLine(QStringLiteral(">> tried to init update without update data"));
+        CommandQueue::process(true);
+        return;
+    }
+    s_chunkCount = quint16(chunks);
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    FrameCodec::setByteOrder(out);
+    out << quint32(size);
+    sendRequest(EDeviceCommands::B_INIT_UPDATE, data, s_chunkCount);
+    ConnectionManager::setAutoReconnect(false);
+}
+
+void DeviceManager::queueUpdateChunks()
+{
+    qDebug().noquote() << tag() + QStringLiteral(" << sending update of [ %1 ] chunks..").arg(s_chunkCount);
+    for (quint16 i = 0; i < s_chunkCount; ++i) {
+        TCommandHeader header;
+        header.command = quint16(EDeviceCommands::B_SEND_MAINAPP_CHUNK);
+        header.deviceWord = s_info.deviceWord;
+        header.options = i;
+        CommandQueue::add(header);
+    }
+    CommandQueue::add(EDeviceCommands::S_CLEAR_UPDATE_CACHE);
+    CommandQueue::add(EDeviceCommands::DISCONNECT);
+}
+
+void DeviceManager::sendUpdateChunk(quint16 index)
+{
+    qDebug().noquote() << tag() + QStringLiteral(" << sendUpdateChunk: %1").arg(index);
+    const qint64 from = qint64(index) * UPDATE_CHUNK_SIZE;
+    if (index >= s_chunkCount || from >= s_firmwareImage.size()) {
+        warnLine(QStringLiteral(">> no firmware chunk %1 to send").arg(index));
+        CommandQueue::process(true);
+        return;
+    }
+    sendRequest(EDeviceCommands::B_SEND_MAINAPP_CHUNK, s_firmwareImage.mid(int(from), UPDATE_CHUNK_SIZE),
+                index);
+    const int progress = int(double(index + 1) / double(s_chunkCount) * 100.0);
+    emit instance().signalUpdateProgress(progress);
+}
+
+} // namespace ZData

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+#include "core/ISInitializable.h"
+#include "core/TSingleton.h"
+#include "devicelink/DeviceTypes.h"
+
+namespace ZData {
+
+// The program's view of the analyser: start-up sequence, device information, request framing,
+// reply dispatch and the resend/disconnect policy.
+class DeviceManager : public QObject, public ZCore::TSingleton<DeviceManager>, public ZCore::ISInitializable
+{
+    Q_OBJECT
+    friend class ZCore::TSingleton<DeviceManager>;
+
+public:
+    using ScanRequestSource = std::function<TScanRequest()>;
+
+    static constexpr int MAX_SCAN_POINTS = 126;
+    static constexpr int UPDATE_CHUNK_SIZE = 1024;
+    static constexpr qint32 INIT_UPDATE_REPLY_TIME_MS = 15000;
+
+    static bool init();
+    static QString tag() { return QStringLiteral("DeviceManager"); }
+
+    static void initStartup();
+
+    static void sendRequest(EDeviceCommands command, const QByteArray& data = QByteArray(),
+                            quint16 options = 0);
+    static void sendRequestNoReply(EDeviceCommands command, const QByteArray& data = QByteArray(),
+                                   quint16 options = 0);
+    static void sendPacket(const QByteArray& frame, const TDmmState& nextState);
+
+    static const TDeviceInfo& deviceInfo() { return s_info; }
+    static void setDeviceInfo(const TDeviceInfo& info) { s_info = info; }
+    static void resetDeviceInfo();
+    static QString deviceInfoText();
+
+    // The data scan manager supplies the slice to request; without a source scan commands are finished
+    // with a warning.
+    static void setScanRequestSource(ScanRequestSource source) { s_scanSource = std::move(source); }
+    // Payload of a scan request: bandwidth index, point count, frequencies as signed 64-bit.
+    // Empty when the request cannot be framed (invalid, no points, more than 126 points).
+    static QByteArray buildScanPayload(const TScanRequest& request);
+
+    // Presence poll of the connection manager: a device-id request sent past the queue. Sent only
+    // while the port is open, the queue idle and the link not waiting for another reply.
+    static bool pollPresence();
+
+    // S_GET_UPDATE asks this function for the update file; it must later answer with
+    // processUpdateFile(). Without a fetcher the step finishes at once and nothing is transferred.
+    static void setUpdateFetcher(std::function<void()> fetcher) { s_updateFetcher = std::move(fetcher); }
+    // The update file has arrived (the head command is the one that asked for it): store it and start
+    // the transfer; finishes the head command.
+    static void processUpdateFile(const QByteArray& image);
+    // First step of a firmware update: a running device is asked to reboot into its bootloader (and
+    // marked update pending); a device already in its bootloader gets the update file at once.
+    static void startFirmwareUpdate();
+    static quint16 chunkCount() { return s_chunkCount; }
+    static const QByteArray& firmwareImage() { return s_firmwareImage; }
+
+    static TCommandHeader lastRequestHeader() { return s_lastHeader; }
+    static QByteArray lastRequestData() { return s_lastData; }
+
+    // Applies a device word as the reply to D_GET_DEVICE_FULL_TYPE does.
+    static void applyDeviceWord(quint16 word);
+
+    // Forgets everything of the current connection (tests and a closing port).
+    static void reset();
+
+signals:
+    void signalStartupFinished();
+    void signalGotOldDevice();
+    void signalIdentifiedDevice();
+    void signalGotDeviceParams(ZData::EDeviceOptions option);
+    void signalGotScanData(ZData::TDeviceReply device_reply);
+    void signalGotCalibRange(ZData::TDeviceReply& device_reply);
+    void signalGotCalibVCO(ZData::TDeviceReply& device_reply);
+    void signalGotCalibData(ZData::TDeviceReply& device_reply);
+    void signalSentCalibRange(ZData::TDeviceReply& device_reply);
+    void signalSentCalibVCO(ZData::TDeviceReply& device_reply);
+    void signalSentCalibData(ZData::TDeviceReply& device_reply);
+    void signalUpdateReply(QString actual_version);
+    void signalUpdateStarted();
+    void signalUpdateProgress(int progress);
+
+public slots:
+    void slotProcessQueueCommand(ZData::TCommandHeader header);
+    void slotProcessDeviceReply();
+    void slotProcessServerReply();
+
+private:
+    DeviceManager();
+
+    static bool isBootloader();
+    static bool ensureReplySize(const TDeviceReply& reply, int size);
+    static void processDeviceId(const TDeviceReply& reply);
+    static void processFirmwareVersion(const TDeviceReply& reply);
+    static void processOptions(const TDeviceReply& reply);
+    static void processScanCommand(const TCommandHeader& header);
+    static void sendUpdate();
+    static void sendUpdateChunk(quint16 index);
+    static void queueUpdateChunks();
+    static void queueGetUpdate();
+    static void warnNotInApp(quint16 command);
+    static void warnPortClosed(const QString& what, quint16 command);
+
+    static inline TDeviceInfo s_info;
+    static inline TCommandHeader s_lastHeader;
+    static inline QByteArray s_lastData;
+    static inline QByteArray s_firmwareImage;
+    static inline quint16 s_chunkCount = 0;
+    static inline ScanRequestSource s_scanSource;
+    static inline bool s_presenceInFlight = false;
+    static inline std::function<void()> s_updateFetcher;
+};
+
+} // namespace ZData
+
+Q_DECLARE_METATYPE(ZData::EDeviceOptions)

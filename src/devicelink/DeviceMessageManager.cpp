@@ -1,0 +1,213 @@
+#include "devicelink/DeviceMessageManager.h"
+
+#include <QDebug>
+
+#include "devicelink/DeviceEnumPrinter.h"
+#include "devicelink/FrameCodec.h"
+
+namespace ZData {
+
+namespace {
+
+constexpr int FRAME_HEAD_BYTES = 1 + FrameCodec::HEADER_SIZE; // start byte + header
+
+} // namespace
+
+DeviceMessageManager::DeviceMessageManager() = default;
+
+bool DeviceMessageManager::init()
+{
+    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::DeviceMessageManager::init..");
+    auto& self = instance();
+    self.m_timerReply.setInterval(REPLY_TIME_MS);
+    self.m_timerReply.setSingleShot(true);
+    QObject::connect(&self.m_timerReply, &QTimer::timeout, &self, &DeviceMessageManager::slotTimerReply,
+                     Qt::UniqueConnection);
+    return true;
+}
+
+bool DeviceMessageManager::isReceiving()
+{
+    return s_state.state == DMM::EStates::RECEIVE_REPLY || s_state.state == DMM::EStates::RECEIVE_BUSY ||
+           s_state.state == DMM::EStates::RECEIVE_HEADER;
+}
+
+QByteArray DeviceMessageManager::buildFrame(TCommandHeader header, const QByteArray& data, bool expectReply)
+{
+    // A resend request makes the device repeat its last reply, which carries the command of the
+    // original request; the expected command must therefore stay that of the original request.
+    if (expectReply && header.command != quint16(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE))
+        s_expectedCommand = header.command;
+    ++s_frameCounter;
+    header.frameCount = s_frameCounter;
+    header.dataLength = quint16(data.size());
+    return FrameCodec::encode(header, data);
+}
+
+void DeviceMessageManager::setState(DMM::EStates state, qint32 timeMs)
+{
+    TDmmState record;
+    record.state = state;
+    record.values = {timeMs};
+    setState(record);
+}
+
+void DeviceMessageManager::setState(const TDmmState& record)
+{
+    // The record stands unless its handling enters another state, which then overwrites it.
+    s_state = record;
+    switch (record.state) {
+    case DMM::EStates::FREE:
+        s_resendBudget = RESEND_BUDGET;
+        break;
+    case DMM::EStates::RECEIVE_REPLY:
+    case DMM::EStates::RECEIVE_BUSY:
+        s_buffer.clear();
+        s_receivedData.clear();
+        s_receivedChecksum.clear();
+        ++s_frameCounter;
+        s_replyTimeMs = record.timeMs() > 0 ? record.timeMs() : REPLY_TIME_MS;
+        instance().m_timerReply.start(s_replyTimeMs);
+        break;
+    case DMM::EStates::RECEIVE_HEADER:
+        if (!FrameCodec::isHeaderValid(s_reply.header))
+            setState(DMM::EStates::E_HEADER_FAILED);
+        break;
+    case DMM::EStates::RECEIVE_BODY: {
+        TDeviceReply checked = s_reply;
+        checked.data = s_receivedData;
+        checked.checksum = s_receivedChecksum;
+        if (FrameCodec::isFrameValid(checked)) {
+            s_reply = checked;
+            setState(DMM::EStates::RECEIVE_COMPLETE);
+        } else {
+            setState(DMM::EStates::E_PACKET_FAILED);
+        }
+        break;
+    }
+    case DMM::EStates::RECEIVE_COMPLETE:
+        // The device's own report of a damaged request carries its resend code, not the command
+        // asked for; it is a valid answer and must reach the device manager.
+        if (s_reply.header.command != s_expectedCommand &&
+            !(s_reply.header.command == quint16(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE) &&
+              s_reply.header.options == 0)) {
+            setState(DMM::EStates::E_COMMAND_MISMATCH);
+        } else {
+            instance().m_timerReply.stop();
+            s_resendBudget = RESEND_BUDGET;
+            setState(DMM::EStates::FREE);
+            emit instance().signalGotReply();
+        }
+        break;
+    case DMM::EStates::SEND_BUSY:
+        break;
+    case DMM::EStates::E_COMMAND_MISMATCH:
+    case DMM::EStates::E_REPLY_TIMEOUT:
+    case DMM::EStates::E_HEAD_CRC_TIMEOUT:
+    case DMM::EStates::E_RECEIVE_TIMEOUT:
+    case DMM::EStates::E_HEADER_FAILED:
+    case DMM::EStates::E_PACKET_FAILED:
+    case DMM::EStates::E_REPLY_FAILED:
+    case DMM::EStates::E_UNREACHABLE:
+        enterErrorState(record);
+        break;
+    default:
+        qWarning().noquote() << tag() + QStringLiteral(" nothing to do with state: ") +
+                                    DeviceEnumPrinter::toString(record.state);
+        break;
+    }
+}
+
+void DeviceMessageManager::enterErrorState(const TDmmState& record)
+{
+    instance().m_timerReply.stop();
+    qWarning().noquote() << tag() + QStringLiteral(" [ %1 ] >> %2")
+                                        .arg(s_frameCounter)
+                                        .arg(DeviceEnumPrinter::toString(record.state));
+    qDebug().noquote() << tag() + QStringLiteral(" << ") + QString::fromLatin1(s_buffer.toHex(' '));
+
+    --s_resendBudget;
+    TCommandHeader header;
+    header.dataLength = 0;
+    header.deviceWord = 0x80FF;
+    header.frameCount = 0;
+    header.checksum = 0;
+    header.options = quint16(record.state);
+    if (s_resendBudget > 0) {
+        header.command = quint16(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE);
+    } else {
+        header.command = quint16(EDeviceCommands::DISCONNECT);
+        s_resendBudget = RESEND_BUDGET;
+    }
+    s_reply.header = header;
+    s_reply.data.clear();
+    s_reply.checksum.clear();
+    emit instance().signalGotReply();
+}
+
+void DeviceMessageManager::receive(const QByteArray& bytes)
+{
+    if (bytes.size() < 100)
+        qDebug().noquote() << tag() + QStringLiteral(" [ %1 ] << %2")
+                                          .arg(s_frameCounter)
+                                          .arg(QString::fromLatin1(bytes.toHex(' ')));
+    if (!isReceiving()) {
+        qWarning().noquote() << tag() + QStringLiteral(" >> got data while NOT receiving");
+        return;
+    }
+    s_buffer.append(bytes);
+    const int pos = s_buffer.indexOf(char(FrameCodec::FRAME_START));
+    if (pos < 0) {
+        qWarning().noquote() << tag() + QStringLiteral(" >> message doesn't contain FRAME_START");
+        return;
+    }
+    auto& timer = instance().m_timerReply;
+    timer.stop();
+    const int available = s_buffer.size() - pos;
+
+    if (s_state.state == DMM::EStates::RECEIVE_REPLY || s_state.state == DMM::EStates::RECEIVE_BUSY) {
+        if (available >= FRAME_HEAD_BYTES) {
+            FrameCodec::parseHeader(s_buffer, pos, s_reply.header);
+            setState(DMM::EStates::RECEIVE_HEADER);
+            if (s_state.state == DMM::EStates::RECEIVE_HEADER)
+                bodyStep(pos, available);
+        }
+    } else if (s_state.state == DMM::EStates::RECEIVE_HEADER) {
+        bodyStep(pos, available);
+    }
+
+    // Every chunk renews the reply time: a frame whose remaining bytes never come still ends in a
+    // timeout instead of leaving the link waiting for good.
+    if (isReceiving())
+        timer.start(s_replyTimeMs);
+}
+
+void DeviceMessageManager::bodyStep(int pos, int available)
+{
+    const int needed = s_reply.header.bytesToFollow();
+    if (available - FRAME_HEAD_BYTES < needed)
+        return;
+    const int dataPos = pos + FRAME_HEAD_BYTES;
+    const int dataLength = int(s_reply.header.dataLength);
+    // Exactly the announced bytes; anything after the frame's checksum is not part of this reply.
+    s_receivedData = s_buffer.mid(dataPos, dataLength);
+    s_receivedChecksum = s_buffer.mid(dataPos + dataLength, 4);
+    setState(DMM::EStates::RECEIVE_BODY);
+}
+
+void DeviceMessageManager::slotTimerReply()
+{
+    setState(DMM::EStates::E_REPLY_TIMEOUT, REPLY_TIME_MS);
+}
+
+void DeviceMessageManager::reset()
+{
+    instance().m_timerReply.stop();
+    s_buffer.clear();
+    s_receivedData.clear();
+    s_receivedChecksum.clear();
+    s_state = TDmmState();
+    s_resendBudget = RESEND_BUDGET;
+}
+
+} // namespace ZData

@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+#include "core/ISConfigurable.h"
+#include "core/ISInitializable.h"
+#include "core/TSingleton.h"
+#include "devicelink/DeviceTypes.h"
+#include "measurement/RangeSliced.h"
+#include "measurement/TScanPoint.h"
+#include "measurement/TTraceData.h"
+
+namespace ZData {
+
+// Runs the continuous measurement: one slice request at a time, replies stored at their sweep
+// position and corrected in place, derived views (electrical delay, fixed interpolation grid) built
+// only when asked for. Also keeps the loaded traces and their files.
+class DataScanManager : public QObject,
+                        public ZCore::TSingleton<DataScanManager>,
+                        public ZCore::ISInitializable,
+                        public ZCore::ISConfigurable
+{
+    Q_OBJECT
+    friend class ZCore::TSingleton<DataScanManager>;
+
+public:
+    static constexpr int BUFFER_POINTS = 2048;
+    static constexpr int INTERPOLATED_POINTS = 1000;
+    static constexpr int MAX_TRACES = 6;
+    static constexpr qint32 MAX_EL_DELAY_PS = 9999;
+    static constexpr const char* TRACE_DIR_NAME = "traces";
+
+    static bool init();
+    static QString tag() { return QStringLiteral("DataScanManager"); }
+
+    // Setters; the flag says whether to notify.
+    static void setElDelayEnabled(bool enabled, bool notify);
+    static void setInterpolationEnabled(bool enabled, bool notify);
+    static void setElDelayValue(qint32 picoseconds, bool notify);
+    static void setScanPause(bool paused, bool notify);
+    static void setUserScanPause(bool paused);
+
+    // Accessors.
+    static quint32 pointCount();
+    static const TScanPoints& activeBuffer();
+    static const TScanPoints& nonInterpolatedBuffer();
+    static TScanPoint pointAt(qint64 index);
+    static void copyData(int first, int count, TScanPoints& out, bool useInterpolation);
+    static const TScanPoints& measuredBuffer() { return s_measured; }
+    static const TScanPoints& delayedBuffer() { return s_delayed; }
+    static const TScanPoints& interpolatedBuffer() { return s_interpolated; }
+    static const TScanPoints& currentSlice() { return s_slice; }
+    static quint32 sliceStartIndex() { return s_sliceStart; }
+    static bool isPaused() { return s_paused; }
+    static bool isCalibrationApplied() { return s_calibrationApplied; }
+    static bool isElDelayEnabled() { return s_elDelayEnabled; }
+    static bool isInterpolationEnabled() { return s_interpolationEnabled; }
+    static qint32 elDelayValue() { return s_elDelayValue; }
+    static bool isFirstDataReceived() { return s_firstDataReceived; }
+    static DS::RangeSliced& sweep() { return s_sweep; }
+    static QString traceDir() { return s_traceDir; }
+    static const QVector<DS::TTraceData>& traces() { return s_traces; }
+    // Sweeps received whole (every slice in order from point 0) since start-up. After this count
+    // has moved on, copyData(0, sweep().points(), out, false) holds one complete sweep.
+    static quint64 completedSweeps() { return s_completedSweeps; }
+
+    // Derived data, refreshed on demand.
+    static void refreshDelayed();
+    static void refreshInterpolated();
+
+    // Traces.
+    static bool saveBinaryTrace(const QString& path);
+    static bool saveTextTrace(const QString& path);
+    static bool loadBinaryTrace(const QString& path, int index);
+    static bool loadTextTrace(const QString& path, int index);
+    static void removeTrace(int index);
+    static void clearTraces();
+
+    void saveSettings() override;
+    void restoreSettings() override;
+
+    // The request the device manager frames for DA_GET_SCAN_DATA.
+    static TScanRequest scanRequest();
+    // Back to the state after construction (tests).
+    static void reset();
+
+signals:
+    void signalProcessedScanRange();
+    void signalProcessedScanData(quint32 total_points);
+    void signalScanPause(bool is_paused);
+    void signalUserScanPause(bool is_paused);
+    void signalMissingTraceFile(int index);
+    void signalLoadedTrace(int index);
+    void signalRemovedTrace(int index);
+    void signalClearedTraces();
+    void signalApplyInterpolationChanged(bool apply_interpolation);
+
+public slots:
+    void slotGotDeviceParams(ZData::EDeviceOptions option);
+    void slotProcessScanRange(ZData::TDeviceReply device_reply);
+    void slotProcessScanData(ZData::TDeviceReply device_reply);
+    void slotPostDeviceStartup();
+    void slotStart();
+    void slotStop();
+    void slotResetScan();
+
+private:
+    DataScanManager();
+
+    static bool initDirs();
+    static void requestNextSlice();
+    static void restartRequests();
+    static bool prepareNextSlice();
+    static void rebuildInterpolationGrid();
+    static void takeDeviceRange();
+    static bool collectTrace(DS::TTraceData& trace);
+    static bool appendTrace(const QString& path, int index, bool binary);
+
+    static inline DS::RangeSliced s_sweep;
+    static inline TScanPoints s_measured;
+    static inline TScanPoints s_delayed;
+    static inline TScanPoints s_interpolated;
+    static inline TScanPoints s_slice;
+    static inline TScanPoints s_work;
+    static inline quint32 s_sliceStart = 0;
+    static inline QVector<DS::TTraceData> s_traces;
+    static inline QString s_traceDir;
+    static inline bool s_calibrationApplied = false;
+    static inline bool s_elDelayEnabled = false;
+    static inline bool s_interpolationEnabled = false;
+    static inline qint32 s_elDelayValue = 0;
+    static inline bool s_firstDataReceived = false;
+    static inline bool s_tracesRestored = false;
+    static inline bool s_paused = true;
+    // A scan request is queued or on the wire; a second one would double the traffic for good.
+    static inline bool s_requestPending = false;
+    static inline quint64 s_completedSweeps = 0;
+    static inline qint64 s_nextSweepIndex = -1;
+};
+
+} // namespace ZData

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QObject>
+#include <QPair>
+#include <QVector>
+#include <QtGlobal>
+
+namespace ZData {
+namespace DS {
+
+// Frequency helpers on plain doubles in Hz.
+inline double toKHz(double hz)
+{
+    return hz / 1000.0;
+}
+inline double toMHz(double hz)
+{
+    return hz / 1e6;
+}
+inline double toGHz(double hz)
+{
+    return hz / 1e9;
+}
+inline double fromKHz(quint64 count)
+{
+    return double(count) * 1000.0;
+}
+inline double fromMHz(quint64 count)
+{
+    return double(count) * 1e6;
+}
+inline double fromGHz(quint64 count)
+{
+    return double(count) * 1e9;
+}
+inline int compareFrequency(double a, double b)
+{
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+// The one sweep of the program: start, stop and point count kept inside the device limits, handed
+// out in slices of at most SLICE_SIZE frequencies because the analyser accepts no more per request.
+class RangeSliced : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint32 SLICE_SIZE = 126;
+    static constexpr double DEFAULT_DEVICE_MIN = 1.0 * 1000000;
+    static constexpr double DEFAULT_DEVICE_MAX = 6200000000.0;
+    static constexpr double MIN_STEP = 0.001;
+
+    RangeSliced();
+    RangeSliced(double start, double stop, quint32 points);
+    RangeSliced(const RangeSliced& other);
+    RangeSliced& operator=(const RangeSliced& other);
+
+    void setStart(double f, bool notify = true);
+    void setStop(double f, bool notify = true);
+    void setCenter(double f, bool notify = true);
+    void setSpan(double s, bool notify = true);
+    void setPoints(quint32 n, bool notify = true);
+    void setDeviceRange(double minimum, double maximum);
+    void resetSlicing() { m_sliceCursor = 0; }
+
+    double start() const { return m_start; }
+    double stop() const { return m_stop; }
+    double center() const { return m_center; }
+    double span() const { return m_span; }
+    quint32 points() const { return m_points; }
+    double step() const { return m_step; }
+    quint32 sliceCursor() const { return m_sliceCursor; }
+    QPair<double, double> deviceRange() const { return {m_deviceMin, m_deviceMax}; }
+    double maxSpan() const { return m_maxSpan; }
+    double spanBetween(double a, double b) const { return qMin(b - a, m_maxSpan); }
+
+    // Frequencies (Hz) of the next slice; signalReachedEnd is emitted before the last one is built.
+    QVector<quint64> nextSlice();
+
+signals:
+    void signalUpdated();
+    void signalReachedEnd();
+
+private:
+    void updateStep(bool notify);
+    void copyFrom(const RangeSliced& other);
+
+    double m_deviceMin = DEFAULT_DEVICE_MIN;
+    double m_deviceMax = DEFAULT_DEVICE_MAX;
+    double m_start = 0;
+    double m_stop = 0;
+    double m_center = 0;
+    double m_span = 0;
+    double m_maxSpan = DEFAULT_DEVICE_MAX - DEFAULT_DEVICE_MIN;
+    quint32 m_points = 0;
+    double m_step = 0;
+    quint32 m_sliceCursor = 0;
+};
+
+} // namespace DS
+} // namespace ZData

@@ -1,0 +1,249 @@
+#include "measurement/TouchstoneFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cmath>
+#include <complex>
+
+namespace ZData {
+
+namespace {
+
+enum class EFormat
+{
+    RI,
+    MA,
+    DB
+};
+
+struct TOptions
+{
+    double multiplier = 1e9; // GHz unless the option line says otherwise
+    EFormat format = EFormat::MA;
+    double reference = TouchstoneFile::REFERENCE_OHM;
+};
+
+QString lineError(int line, const QString& reason)
+{
+    return QStringLiteral("line %1: %2").arg(line).arg(reason);
+}
+
+bool toNumber(const QByteArray& token, double& value)
+{
+    bool ok = false;
+    value = token.toDouble(&ok);
+    return ok && std::isfinite(value);
+}
+
+bool parseOptions(const QList<QByteArray>& tokens, int line, TOptions& options, QString& error)
+{
+    // tokens[0] is "#"; the remaining words may come in any order.
+    for (int i = 1; i < tokens.size(); ++i) {
+        const QByteArray word = tokens[i].toUpper();
+        if (word == "HZ")
+            options.multiplier = 1.0;
+        else if (word == "KHZ")
+            options.multiplier = 1e3;
+        else if (word == "MHZ")
+            options.multiplier = 1e6;
+        else if (word == "GHZ")
+            options.multiplier = 1e9;
+        else if (word == "RI")
+            options.format = EFormat::RI;
+        else if (word == "MA")
+            options.format = EFormat::MA;
+        else if (word == "DB")
+            options.format = EFormat::DB;
+        else if (word == "S")
+            continue;
+        else if (word == "Y" || word == "Z" || word == "H" || word == "G") {
+            error =
+                lineError(line, QStringLiteral("only S parameters are supported, not %1").arg(QString(word)));
+            return false;
+        } else if (word == "R") {
+            double reference = 0.0;
+            if (i + 1 >= tokens.size() || !toNumber(tokens[i + 1], reference) || reference <= 0.0) {
+                error = lineError(line, QStringLiteral("the reference resistance must be a positive number"));
+                return false;
+            }
+            options.reference = reference;
+            ++i;
+        } else {
+            error = lineError(line, QStringLiteral("unknown option \"%1\"").arg(QString(tokens[i])));
+            return false;
+        }
+    }
+    return true;
+}
+
+std::complex<double> toComplex(double a, double b, EFormat format)
+{
+    constexpr double degree = M_PI / 180.0;
+    switch (format) {
+    case EFormat::RI:
+        return {a, b};
+    case EFormat::MA:
+        return std::polar(a, b * degree);
+    case EFormat::DB:
+        return std::polar(std::pow(10.0, a / 20.0), b * degree);
+    }
+    return {a, b};
+}
+
+// A reflection measured against another reference resistance, seen from 50 ohm.
+std::complex<double> renormalise(std::complex<double> s, double reference)
+{
+    if (reference == TouchstoneFile::REFERENCE_OHM)
+        return s;
+    const std::complex<double> one(1.0, 0.0);
+    const std::complex<double> denominator = one - s;
+    if (std::abs(denominator) == 0.0)
+        return one; // an open stays an open whatever the reference
+    const std::complex<double> z = reference * (one + s) / denominator;
+    return (z - TouchstoneFile::REFERENCE_OHM) / (z + TouchstoneFile::REFERENCE_OHM);
+}
+
+} // namespace
+
+bool TouchstoneFile::parse(const QByteArray& text, TScanPoints& points, QString* error)
+{
+    TOptions options;
+    bool seenOptions = false;
+    TScanPoints result;
+    QString reason;
+    const QList<QByteArray> lines = text.split('\n');
+    for (int index = 0; index < lines.size(); ++index) {
+        const int lineNumber = index + 1;
+        QByteArray line = lines[index];
+        const int comment = line.indexOf('!');
+        if (comment >= 0)
+            line.truncate(comment);
+        line = line.simplified(); // also drops the CR of CR LF files and tabs between columns
+        if (line.isEmpty())
+            continue;
+
+        if (line.startsWith('#')) {
+            // Only the first option line counts; later ones are ignored as the format prescribes.
+            if (seenOptions)
+                continue;
+            if (!result.isEmpty()) {
+                reason = lineError(lineNumber, QStringLiteral("the option line must precede the data"));
+                break;
+            }
+            const QByteArray spaced = (QByteArray("# ") + line.mid(1)).simplified();
+            if (!parseOptions(spaced.split(' '), lineNumber, options, reason))
+                break;
+            seenOptions = true;
+            continue;
+        }
+        if (line.startsWith('[')) {
+            reason = lineError(lineNumber,
+                               QStringLiteral("keyword sections of later format versions are not supported"));
+            break;
+        }
+
+        const QList<QByteArray> tokens = line.split(' ');
+        if (tokens.size() != 3) {
+            reason = lineError(
+                lineNumber,
+                QStringLiteral("expected frequency and two values, found %1 fields").arg(tokens.size()));
+            break;
+        }
+        double values[3] = {0.0, 0.0, 0.0};
+        bool numeric = true;
+        for (int i = 0; i < 3; ++i)
+            numeric = numeric && toNumber(tokens[i], values[i]);
+        if (!numeric) {
+            reason = lineError(lineNumber, QStringLiteral("not a number"));
+            break;
+        }
+        const double hz = std::round(values[0] * options.multiplier);
+        if (hz < 0.0 || hz >= 9.2e18) {
+            reason = lineError(lineNumber, QStringLiteral("frequency out of range"));
+            break;
+        }
+        TScanPoint point;
+        point.frequency = quint64(hz);
+        if (!result.isEmpty() && point.frequency <= result.last().frequency) {
+            reason = lineError(lineNumber, QStringLiteral("frequencies must increase from line to line"));
+            break;
+        }
+        const std::complex<double> s =
+            renormalise(toComplex(values[1], values[2], options.format), options.reference);
+        point.re = float(s.real());
+        point.im = float(s.imag());
+        result.append(point);
+    }
+
+    if (reason.isEmpty() && result.isEmpty())
+        reason = QStringLiteral("no data points");
+    if (!reason.isEmpty()) {
+        if (error)
+            *error = reason;
+        return false;
+    }
+    points = result;
+    return true;
+}
+
+bool TouchstoneFile::read(const QString& path, TScanPoints& points, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    // No real one-port file comes near this size; refusing it keeps a wrong pick from eating memory.
+    constexpr qint64 maxSize = 64 * 1024 * 1024;
+    if (file.size() > maxSize) {
+        if (error)
+            *error = QStringLiteral("%1 is too large for a one-port file").arg(path);
+        return false;
+    }
+    QString reason;
+    if (!parse(file.readAll(), points, &reason)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, reason);
+        return false;
+    }
+    return true;
+}
+
+QByteArray TouchstoneFile::format(const TScanPoints& points)
+{
+    QByteArray out;
+    out.reserve(32 + points.size() * 48);
+    out += "! TolvekVNA one-port reflection\n# Hz S RI R 50\n";
+    for (const TScanPoint& point : points) {
+        // Nine significant digits give every float back bit for bit.
+        out += QByteArray::number(qulonglong(point.frequency));
+        out += ' ';
+        out += QByteArray::number(double(point.re), 'g', 9);
+        out += ' ';
+        out += QByteArray::number(double(point.im), 'g', 9);
+        out += '\n';
+    }
+    return out;
+}
+
+bool TouchstoneFile::write(const QString& path, const TScanPoints& points, QString* error)
+{
+    // Written aside and renamed, so a failed write never leaves half a file under the name.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = QStringLiteral("cannot create %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    file.write(format(points));
+    if (!file.commit()) {
+        if (error)
+            *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace ZData

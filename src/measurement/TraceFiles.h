@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "measurement/TTraceData.h"
+
+namespace ZData {
+namespace DS {
+
+// Encoding and decoding of the trace file formats, one pair of functions per format. The functions
+// work on bytes only; opening, replacing and naming files is the caller's business.
+class TraceFiles
+{
+public:
+    // A trace never holds more points than the scan buffer; anything longer is not a trace of ours.
+    static constexpr qint32 MAX_POINTS = 2048;
+    static constexpr int BINARY_HEADER_SIZE = 20;
+    static constexpr int BINARY_POINT_SIZE = 16;
+
+    static QByteArray toBinary(const TTraceData& trace);
+    // False (trace untouched) for a negative or too large count or data shorter than the count.
+    static bool fromBinary(const QByteArray& bytes, TTraceData& trace);
+
+    static QByteArray toText(const TTraceData& trace, quint64 bandwidthHz);
+    // False (trace untouched) for unreadable header values, a bad count or missing or garbled records.
+    static bool fromText(const QByteArray& bytes, TTraceData& trace);
+
+    static bool isBinaryPath(const QString& path);
+    static bool isTextPath(const QString& path);
+};
+
+} // namespace DS
+} // namespace ZData

@@ -1,0 +1,193 @@
+#include <QtTest>
+
+#include "devicelink/DeviceMessageManager.h"
+#include "devicelink/FrameCodec.h"
+
+using namespace ZData;
+using DMM::EStates;
+
+namespace {
+
+constexpr quint16 FW = quint16(EDeviceCommands::D_GET_FIRMWARE_VERSION);
+constexpr quint16 RESEND = quint16(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE);
+constexpr quint16 DISC = quint16(EDeviceCommands::DISCONNECT);
+
+QByteArray replyFrame(quint16 command, const QByteArray& data)
+{
+    TCommandHeader h;
+    h.command = command;
+    h.dataLength = quint16(data.size());
+    h.deviceWord = 0x0008;
+    h.frameCount = 7;
+    return FrameCodec::encode(h, data);
+}
+
+QByteArray versionData()
+{
+    return QByteArray::fromHex("020000000100000009000000");
+}
+
+} // namespace
+
+class tst_DeviceMessageManager : public QObject
+{
+    Q_OBJECT
+
+    QList<TDeviceReply> m_replies;
+
+    // Frames a request for `command` and enters the reply wait as the device manager does.
+    void request(quint16 command, qint32 replyTime = 2000)
+    {
+        TCommandHeader h;
+        h.command = command;
+        DeviceMessageManager::setState(EStates::SEND_BUSY);
+        DeviceMessageManager::buildFrame(h, QByteArray(), true);
+        DeviceMessageManager::setState(EStates::RECEIVE_REPLY, replyTime);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(DeviceMessageManager::init());
+        connect(&DeviceMessageManager::instance(), &DeviceMessageManager::signalGotReply, this,
+                [this] { m_replies.append(DeviceMessageManager::reply()); });
+    }
+    void init()
+    {
+        DeviceMessageManager::reset();
+        DeviceMessageManager::resetFrameCounter();
+        m_replies.clear();
+    }
+
+    void splitAtEveryPosition_data()
+    {
+        QTest::addColumn<QByteArray>("noise");
+        QTest::newRow("no noise") << QByteArray();
+        QTest::newRow("noise without start byte") << QByteArray::fromHex("0102035500ff");
+    }
+    void splitAtEveryPosition()
+    {
+        QFETCH(QByteArray, noise);
+        const QByteArray stream = noise + replyFrame(FW, versionData());
+        for (int cut = 1; cut < stream.size(); ++cut) {
+            init();
+            request(FW);
+            DeviceMessageManager::receive(stream.left(cut));
+            DeviceMessageManager::receive(stream.mid(cut));
+            QVERIFY2(m_replies.size() == 1, qPrintable(QStringLiteral("cut at %1").arg(cut)));
+            QCOMPARE(m_replies.first().header.command, FW);
+            QCOMPARE(m_replies.first().data, versionData());
+            QCOMPARE(DeviceMessageManager::state(), EStates::FREE);
+            QVERIFY(!DeviceMessageManager::isReplyTimerActive());
+        }
+        // three chunks: start byte and 5 header bytes, rest of header and part of data, remainder
+        init();
+        request(FW);
+        const int p = noise.size();
+        DeviceMessageManager::receive(stream.left(p + 6));
+        DeviceMessageManager::receive(stream.mid(p + 6, 12));
+        QCOMPARE(m_replies.size(), 0);
+        DeviceMessageManager::receive(stream.mid(p + 18));
+        QCOMPARE(m_replies.size(), 1);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // empty: let the reply time run out
+        QTest::addColumn<quint16>("failedState");
+        QByteArray badHeader = replyFrame(FW, versionData());
+        badHeader[3] = char(badHeader.at(3) ^ 0x01); // frame count
+        QByteArray badCrc = replyFrame(FW, versionData());
+        badCrc[15] = char(badCrc.at(15) ^ 0x80);
+        QTest::newRow("command mismatch")
+            << replyFrame(quint16(EDeviceCommands::D_GET_OPTIONS), QByteArray("SR=1,2")) << quint16(1);
+        QTest::newRow("reply timeout") << QByteArray() << quint16(2);
+        QTest::newRow("header failed") << badHeader << quint16(5);
+        QTest::newRow("packet failed") << badCrc << quint16(6);
+        // the rest of the frame never comes: the renewed reply time still ends the wait
+        QTest::newRow("stalled frame") << replyFrame(FW, versionData()).left(20) << quint16(2);
+    }
+    void failures()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(quint16, failedState);
+        for (int attempt = 1; attempt <= 3; ++attempt) {
+            request(FW, 100);
+            if (!bytes.isEmpty())
+                DeviceMessageManager::receive(bytes);
+            QTRY_COMPARE_WITH_TIMEOUT(m_replies.size(), attempt, 5000);
+            const TDeviceReply r = m_replies.last();
+            QCOMPARE(r.header.command, attempt < 3 ? RESEND : DISC);
+            QCOMPARE(r.header.options, failedState);
+            QCOMPARE(r.header.dataLength, quint16(0));
+            QCOMPARE(r.header.deviceWord, quint16(0x80FF));
+            QVERIFY(r.data.isEmpty());
+        }
+        QCOMPARE(DeviceMessageManager::resendBudget(), qint16(3));
+        QTest::qWait(250);
+        QCOMPARE(m_replies.size(), 3); // no further timeout after an error
+    }
+
+    void goodReplyRestoresBudget()
+    {
+        QByteArray bad = replyFrame(FW, versionData());
+        bad[15] = char(bad.at(15) ^ 0x10);
+        const QByteArray good = replyFrame(FW, versionData());
+        const QList<QByteArray> script{bad, bad, good, bad, bad};
+        for (const QByteArray& b : script) {
+            request(FW);
+            DeviceMessageManager::receive(b);
+        }
+        QCOMPARE(m_replies.size(), 5);
+        for (const TDeviceReply& r : m_replies)
+            QVERIFY(r.header.command != DISC);
+        QCOMPARE(m_replies.at(2).header.command, FW);
+    }
+
+    void trailingBytesNotRead()
+    {
+        request(FW);
+        const QByteArray frame = replyFrame(FW, versionData());
+        DeviceMessageManager::receive(frame + replyFrame(FW, QByteArray(40, 'z')).left(25));
+        QCOMPARE(m_replies.size(), 1);
+        QCOMPARE(m_replies.first().data, versionData());
+        QCOMPARE(m_replies.first().checksum, frame.right(4));
+    }
+
+    void dataWhileNotReceivingDropped()
+    {
+        QTest::ignoreMessage(QtWarningMsg, "DeviceMessageManager >> got data while NOT receiving");
+        DeviceMessageManager::receive(replyFrame(FW, versionData()));
+        QCOMPARE(m_replies.size(), 0);
+    }
+
+    void frameCounterAdvancesByTwo()
+    {
+        TCommandHeader h;
+        h.command = FW;
+        QByteArray first = DeviceMessageManager::buildFrame(h, QByteArray(), true);
+        DeviceMessageManager::setState(EStates::RECEIVE_REPLY);
+        QByteArray second = DeviceMessageManager::buildFrame(h, QByteArray(), true);
+        TCommandHeader a, b;
+        QVERIFY(FrameCodec::parseHeader(first, 0, a));
+        QVERIFY(FrameCodec::parseHeader(second, 0, b));
+        QCOMPARE(a.frameCount, quint16(0));
+        QCOMPARE(b.frameCount, quint16(2));
+    }
+
+    void resendKeepsExpectedCommand()
+    {
+        request(FW);
+        QByteArray bad = replyFrame(FW, versionData());
+        bad[15] = char(bad.at(15) ^ 0x10);
+        DeviceMessageManager::receive(bad);
+        request(RESEND); // the device repeats its last reply, which carries the original command
+        QCOMPARE(DeviceMessageManager::expectedCommand(), FW);
+        DeviceMessageManager::receive(replyFrame(FW, versionData()));
+        QCOMPARE(m_replies.size(), 2);
+        QCOMPARE(m_replies.last().header.command, FW);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_DeviceMessageManager)
+#include "tst_DeviceMessageManager.moc"

@@ -1,0 +1,109 @@
+#include "EmulatorProcess.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+
+namespace TestSupport {
+
+EmulatorProcess::EmulatorProcess()
+{
+    m_process.setReadChannel(QProcess::StandardOutput);
+    // the emulator's warnings are useful when a test fails
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+}
+
+EmulatorProcess::~EmulatorProcess()
+{
+    stop();
+}
+
+bool EmulatorProcess::start(const QStringList& args, int timeoutMs)
+{
+    if (!m_dir.isValid() || isRunning())
+        return false;
+    m_portPath.clear();
+    m_buffer.clear();
+    m_unclaimed.clear();
+    const QString link = QDir(m_dir.path()).filePath(QStringLiteral("ttyVNA"));
+    QStringList all{QStringLiteral("--link"), link, QStringLiteral("--quit-on-eof")};
+    if (!args.contains(QStringLiteral("--delay-us")))
+        all << QStringLiteral("--delay-us") << QStringLiteral("0");
+    all << args;
+    m_process.start(QStringLiteral(TOLVEK_EMULATOR_PATH), all);
+    if (!m_process.waitForStarted(timeoutMs))
+        return false;
+    QString line;
+    QDeadlineTimer deadline(timeoutMs);
+    while (readLine(line, int(deadline.remainingTime()))) {
+        if (line == link) {
+            m_portPath = link;
+            return true;
+        }
+    }
+    stop();
+    return false;
+}
+
+bool EmulatorProcess::readLine(QString& line, int timeoutMs)
+{
+    QDeadlineTimer deadline(qMax(0, timeoutMs));
+    for (;;) {
+        const int nl = m_buffer.indexOf('\n');
+        if (nl >= 0) {
+            line = QString::fromLocal8Bit(m_buffer.left(nl));
+            m_buffer.remove(0, nl + 1);
+            return true;
+        }
+        if (deadline.hasExpired() || !isRunning())
+            return false;
+        if (m_process.waitForReadyRead(int(qBound<qint64>(1, deadline.remainingTime(), 100))))
+            m_buffer.append(m_process.readAllStandardOutput());
+    }
+}
+
+QString EmulatorProcess::control(const QString& command, int timeoutMs)
+{
+    if (!isRunning())
+        return QString();
+    m_process.write(command.toUtf8() + '\n');
+    m_process.waitForBytesWritten(timeoutMs);
+    QDeadlineTimer deadline(timeoutMs);
+    QString line;
+    while (readLine(line, int(deadline.remainingTime()))) {
+        if (line.startsWith(QLatin1String("ok ")) || line.startsWith(QLatin1String("error ")) ||
+            line.startsWith(QLatin1String("status ")))
+            return line;
+        m_unclaimed << line;
+    }
+    return QString();
+}
+
+QString EmulatorProcess::waitForLine(const QString& prefix, int timeoutMs)
+{
+    for (int i = 0; i < m_unclaimed.size(); ++i) {
+        if (m_unclaimed[i].startsWith(prefix))
+            return m_unclaimed.takeAt(i);
+    }
+    QDeadlineTimer deadline(timeoutMs);
+    QString line;
+    while (readLine(line, int(deadline.remainingTime()))) {
+        if (line.startsWith(prefix))
+            return line;
+        m_unclaimed << line;
+    }
+    return QString();
+}
+
+void EmulatorProcess::stop()
+{
+    if (!isRunning())
+        return;
+    m_process.write("quit\n");
+    m_process.closeWriteChannel();
+    if (!m_process.waitForFinished(3000)) {
+        m_process.kill();
+        m_process.waitForFinished(2000);
+    }
+}
+
+} // namespace TestSupport

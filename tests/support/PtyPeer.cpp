@@ -1,0 +1,173 @@
+#include "PtyPeer.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "devicelink/FrameCodec.h"
+
+namespace TestSupport {
+
+using ZData::FrameCodec;
+
+PtyPeer::PtyPeer(QObject* parent) : QObject(parent)
+{
+    // The serial port locks by the port's file name, system-wide: every peer needs a name of its own
+    // so that test programs running side by side do not lock each other out.
+    static int counter = 0;
+    m_linkPath = m_dir.path() +
+                 QStringLiteral("/ttyTolvekPeer%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+}
+
+PtyPeer::~PtyPeer()
+{
+    m_notifier.reset();
+    closeTerminal();
+    QFile::remove(m_linkPath);
+}
+
+bool PtyPeer::start()
+{
+    if (!m_dir.isValid())
+        return false;
+    struct termios raw;
+    ::memset(&raw, 0, sizeof(raw));
+    ::cfmakeraw(&raw);
+    ::cfsetispeed(&raw, B115200);
+    ::cfsetospeed(&raw, B115200);
+    char name[256] = {0};
+    if (::openpty(&m_master, &m_slave, name, &raw, nullptr) != 0) {
+        m_master = m_slave = -1;
+        return false;
+    }
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    m_slavePath = QString::fromLocal8Bit(name);
+    QFile::remove(m_linkPath);
+    if (!QFile::link(m_slavePath, m_linkPath)) {
+        closeTerminal();
+        return false;
+    }
+    m_buffer.clear();
+    m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &PtyPeer::onReadable);
+    return true;
+}
+
+void PtyPeer::closeTerminal()
+{
+    if (m_notifier) {
+        // may run inside the notifier's own signal (a responder that vanishes)
+        m_notifier->setEnabled(false);
+        m_notifier.release()->deleteLater();
+    }
+    if (m_master >= 0)
+        ::close(m_master);
+    if (m_slave >= 0)
+        ::close(m_slave);
+    m_master = m_slave = -1;
+}
+
+void PtyPeer::vanish()
+{
+    QFile::remove(m_linkPath);
+    closeTerminal();
+}
+
+bool PtyPeer::comeBack()
+{
+    closeTerminal();
+    return start();
+}
+
+void PtyPeer::write(const QByteArray& bytes)
+{
+    if (m_master < 0)
+        return;
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EINTR)
+                continue;
+            return;
+        }
+        done += n;
+    }
+}
+
+QByteArray PtyPeer::replyFrame(quint16 command, const QByteArray& data, quint16 options, quint16 deviceWord)
+{
+    ZData::TCommandHeader header;
+    header.command = command;
+    header.dataLength = quint16(data.size());
+    header.deviceWord = deviceWord;
+    header.frameCount = m_frameCounter++;
+    header.options = options;
+    return FrameCodec::encode(header, data);
+}
+
+void PtyPeer::reply(quint16 command, const QByteArray& data, quint16 options, quint16 deviceWord)
+{
+    write(replyFrame(command, data, options, deviceWord));
+}
+
+QList<quint16> PtyPeer::commands() const
+{
+    QList<quint16> out;
+    for (const auto& r : m_requests)
+        out.append(r.header.command);
+    return out;
+}
+
+void PtyPeer::onReadable()
+{
+    char chunk[4096];
+    for (;;) {
+        const ssize_t n = ::read(m_master, chunk, sizeof(chunk));
+        if (n > 0) {
+            m_buffer.append(chunk, int(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        break;
+    }
+    extractFrames();
+}
+
+void PtyPeer::extractFrames()
+{
+    for (;;) {
+        const int pos = m_buffer.indexOf(char(FrameCodec::FRAME_START));
+        if (pos < 0) {
+            m_buffer.clear();
+            return;
+        }
+        if (pos > 0)
+            m_buffer.remove(0, pos);
+        TRequest request;
+        if (!FrameCodec::parseHeader(m_buffer, 0, request.header))
+            return;
+        if (!FrameCodec::isHeaderValid(request.header)) {
+            m_buffer.remove(0, 1);
+            continue;
+        }
+        const int total = FrameCodec::FRAME_OVERHEAD + request.header.dataLength;
+        if (m_buffer.size() < total)
+            return;
+        request.data = m_buffer.mid(1 + FrameCodec::HEADER_SIZE, request.header.dataLength);
+        m_buffer.remove(0, total);
+        m_requests.append(request);
+        emit requestReceived(request.header.command);
+        if (m_responder)
+            m_responder(*this, request);
+    }
+}
+
+} // namespace TestSupport

@@ -1,0 +1,191 @@
+#include "MeasureOptions.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+namespace {
+
+bool toUnsigned(const QString& text, quint64& value)
+{
+    bool ok = false;
+    value = text.trimmed().toULongLong(&ok);
+    if (ok)
+        return true;
+    // Scientific notation ("1e9") is handy for frequencies; it must still be a whole number.
+    const double number = text.trimmed().toDouble(&ok);
+    if (!ok || !(number >= 0.0) || number >= 1.8e19 || number != double(quint64(number)))
+        return false;
+    value = quint64(number);
+    return true;
+}
+
+} // namespace
+
+bool MeasureOptions::parse(const QStringList& arguments, QString& error)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Measures S11 with a TolvekVNA analyser without a window and writes the last complete sweep.\n"
+        "Exit status: 0 success, 1 invalid option, 2 port cannot be opened, 3 analyser does not\n"
+        "answer, 4 calibration file unusable, 5 timeout, 6 other failure (output, firmware, range)."));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("Serial port of the analyser (required)."),
+                                        QStringLiteral("PATH"));
+    const QCommandLineOption startOption(QStringLiteral("start"), QStringLiteral("Sweep start in Hz."),
+                                         QStringLiteral("HZ"));
+    const QCommandLineOption stopOption(QStringLiteral("stop"), QStringLiteral("Sweep stop in Hz."),
+                                        QStringLiteral("HZ"));
+    const QCommandLineOption pointsOption(QStringLiteral("points"),
+                                          QStringLiteral("Sweep points, 2 to 2048."), QStringLiteral("N"));
+    const QCommandLineOption bandwidthOption(
+        QStringLiteral("bandwidth"), QStringLiteral("Index into the analyser's bandwidth list, 0 to 3."),
+        QStringLiteral("INDEX"));
+    const QCommandLineOption calibrationOption(
+        QStringLiteral("calibration"),
+        QStringLiteral(
+            "factory (the analyser's own, default), none (raw data) or a .cbin file of this analyser."),
+        QStringLiteral("factory|none|FILE.cbin"), QStringLiteral("factory"));
+    const QCommandLineOption sweepsOption(
+        QStringLiteral("sweeps"),
+        QStringLiteral("Complete sweeps to measure, the last one is written "
+                       "(default 1)."),
+        QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption timeoutOption(QStringLiteral("timeout"),
+                                           QStringLiteral("Give up after this many seconds (default 30)."),
+                                           QStringLiteral("SECONDS"), QStringLiteral("30"));
+    const QCommandLineOption outOption(
+        QStringLiteral("out"), QStringLiteral("Output file: .tbin or .dat trace, or .s1p Touchstone."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption dataDirOption(
+        QStringLiteral("data-dir"),
+        QStringLiteral("Directory for logs, profiles and calibrations (default: beside the program)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("No progress lines."));
+    parser.addOptions({help, portOption, startOption, stopOption, pointsOption, bandwidthOption,
+                       calibrationOption, sweepsOption, timeoutOption, outOption, dataDirOption,
+                       quietOption});
+
+    if (!parser.parse(arguments)) {
+        error = parser.errorText();
+        return false;
+    }
+    if (parser.isSet(help)) {
+        helpText = parser.helpText();
+        return true;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        error = QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first());
+        return false;
+    }
+
+    port = parser.value(portOption);
+    if (port.isEmpty()) {
+        error = QStringLiteral("--port PATH is required");
+        return false;
+    }
+    if (parser.isSet(startOption)) {
+        hasStart = toUnsigned(parser.value(startOption), startHz) && startHz > 0;
+        if (!hasStart) {
+            error = QStringLiteral("--start must be a positive whole number of Hz, not \"%1\"")
+                        .arg(parser.value(startOption));
+            return false;
+        }
+    }
+    if (parser.isSet(stopOption)) {
+        hasStop = toUnsigned(parser.value(stopOption), stopHz) && stopHz > 0;
+        if (!hasStop) {
+            error = QStringLiteral("--stop must be a positive whole number of Hz, not \"%1\"")
+                        .arg(parser.value(stopOption));
+            return false;
+        }
+    }
+    if (hasStart && hasStop && startHz >= stopHz) {
+        error = QStringLiteral("--start (%1 Hz) must be below --stop (%2 Hz)").arg(startHz).arg(stopHz);
+        return false;
+    }
+    if (parser.isSet(pointsOption)) {
+        quint64 value = 0;
+        if (!toUnsigned(parser.value(pointsOption), value) || value < MIN_POINTS || value > MAX_POINTS) {
+            error = QStringLiteral("--points must be %1 to %2, not \"%3\"")
+                        .arg(MIN_POINTS)
+                        .arg(MAX_POINTS)
+                        .arg(parser.value(pointsOption));
+            return false;
+        }
+        hasPoints = true;
+        points = quint32(value);
+    }
+    if (parser.isSet(bandwidthOption)) {
+        quint64 value = 0;
+        if (!toUnsigned(parser.value(bandwidthOption), value) || value > quint64(MAX_BANDWIDTH_INDEX)) {
+            error = QStringLiteral("--bandwidth must be an index from 0 to %1, not \"%2\"")
+                        .arg(MAX_BANDWIDTH_INDEX)
+                        .arg(parser.value(bandwidthOption));
+            return false;
+        }
+        hasBandwidth = true;
+        bandwidthIndex = int(value);
+    }
+
+    const QString calibrationText = parser.value(calibrationOption);
+    if (calibrationText == QLatin1String("factory")) {
+        calibration = ECalibration::FACTORY;
+    } else if (calibrationText == QLatin1String("none")) {
+        calibration = ECalibration::NONE;
+    } else {
+        const QFileInfo file(calibrationText);
+        if (file.suffix().compare(QLatin1String("cbin"), Qt::CaseInsensitive) != 0) {
+            error = QStringLiteral("--calibration must be factory, none or a .cbin file, not \"%1\"")
+                        .arg(calibrationText);
+            return false;
+        }
+        if (!file.isFile() || !file.isReadable()) {
+            error = QStringLiteral("calibration file cannot be read: %1").arg(calibrationText);
+            return false;
+        }
+        calibration = ECalibration::FILE;
+        calibrationFile = file.absoluteFilePath();
+    }
+
+    quint64 value = 0;
+    if (!toUnsigned(parser.value(sweepsOption), value) || value < 1 || value > 1000000) {
+        error = QStringLiteral("--sweeps must be a whole number of at least 1, not \"%1\"")
+                    .arg(parser.value(sweepsOption));
+        return false;
+    }
+    sweeps = int(value);
+    if (!toUnsigned(parser.value(timeoutOption), value) || value < 1 || value > 86400) {
+        error = QStringLiteral("--timeout must be 1 to 86400 seconds, not \"%1\"")
+                    .arg(parser.value(timeoutOption));
+        return false;
+    }
+    timeoutSeconds = int(value);
+
+    if (parser.isSet(outOption)) {
+        outPath = parser.value(outOption);
+        const QString suffix = QFileInfo(outPath).suffix().toLower();
+        if (suffix == QLatin1String("tbin"))
+            output = EOutput::BINARY;
+        else if (suffix == QLatin1String("dat"))
+            output = EOutput::TEXT;
+        else if (suffix == QLatin1String("s1p"))
+            output = EOutput::TOUCHSTONE;
+        else {
+            error = QStringLiteral("--out must end in .tbin, .dat or .s1p: %1").arg(outPath);
+            return false;
+        }
+        const QFileInfo directory(QFileInfo(outPath).absolutePath());
+        if (!directory.isDir() || !directory.isWritable()) {
+            error = QStringLiteral("output directory does not exist or is not writable: %1")
+                        .arg(directory.filePath());
+            return false;
+        }
+        outPath = QFileInfo(outPath).absoluteFilePath();
+    }
+    dataDir = parser.value(dataDirOption);
+    quiet = parser.isSet(quietOption);
+    return true;
+}

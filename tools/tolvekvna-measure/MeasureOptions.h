@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+// What one run of the measurement command is asked to do, read from its command line.
+struct MeasureOptions
+{
+    enum class ECalibration
+    {
+        FACTORY,
+        NONE,
+        FILE
+    };
+    enum class EOutput
+    {
+        NONE,
+        BINARY,
+        TEXT,
+        TOUCHSTONE
+    };
+
+    static constexpr quint32 MIN_POINTS = 2;
+    static constexpr quint32 MAX_POINTS = 2048;
+    static constexpr int MAX_BANDWIDTH_INDEX = 3;
+
+    QString port;
+    bool hasStart = false;
+    quint64 startHz = 0;
+    bool hasStop = false;
+    quint64 stopHz = 0;
+    bool hasPoints = false;
+    quint32 points = 0;
+    bool hasBandwidth = false;
+    int bandwidthIndex = 0;
+    ECalibration calibration = ECalibration::FACTORY;
+    QString calibrationFile;
+    int sweeps = 1;
+    int timeoutSeconds = 30;
+    QString outPath;
+    EOutput output = EOutput::NONE;
+    QString dataDir;
+    bool quiet = false;
+
+    // Fills the options from the arguments (program name first). On failure returns false with a
+    // one-line reason; with --help or --version, returns true and sets helpText.
+    bool parse(const QStringList& arguments, QString& error);
+    QString helpText;
+};

@@ -1,0 +1,326 @@
+#include "MeasureSession.h"
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QFile>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "calibration/CalibrationData.h"
+#include "calibration/CalibrationManager.h"
+#include "core/AppPaths.h"
+#include "core/LocalizationManager.h"
+#include "core/Logger.h"
+#include "core/SettingsManager.h"
+#include "core/StartupSequence.h"
+#include "devicelink/ConnectionManager.h"
+#include "devicelink/DeviceManager.h"
+#include "devicelink/DeviceMessageManager.h"
+#include "devicelink/SerialPort.h"
+#include "measurement/DataScanManager.h"
+#include "measurement/TouchstoneFile.h"
+
+using namespace ZData;
+
+namespace {
+
+void toStderr(const QString& line)
+{
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+// The same managers in the same order as the desktop program, only without a window.
+QVector<ZCore::TStartupStep> startupSteps()
+{
+    return ZCore::StartupSequence::managers();
+}
+
+} // namespace
+
+MeasureSession::MeasureSession(const MeasureOptions& options, QObject* parent)
+    : QObject(parent), m_options(options)
+{
+    m_timeout.setSingleShot(true);
+    m_timeout.setInterval(options.timeoutSeconds * 1000);
+    connect(&m_timeout, &QTimer::timeout, this, &MeasureSession::onTimeout);
+}
+
+void MeasureSession::progress(const QString& text) const
+{
+    if (!m_options.quiet)
+        toStderr(QStringLiteral("tolvekvna-measure: ") + text);
+}
+
+void MeasureSession::finish(int code, const QString& message)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_exitCode = code;
+    m_timeout.stop();
+    if (code == OK)
+        progress(message);
+    else
+        toStderr(QStringLiteral("tolvekvna-measure: error: ") + message);
+    DataScanManager::setScanPause(true, false);
+    // Leave the event loop first: closing the port announces it, and that must not count as a failure.
+    QCoreApplication::exit(code);
+}
+
+void MeasureSession::startManagers()
+{
+    if (!m_options.dataDir.isEmpty())
+        ZCore::AppPaths::setBaseDir(m_options.dataDir);
+    // Log lines go to the log file only; stderr carries the command's own progress and its one error.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    ZCore::Logger::setPresenter(
+        [this](QtMsgType, const QString&, const QString& text) { progress(QStringLiteral("log: ") + text); });
+    const QStringList failed = ZCore::StartupSequence::initManagers(startupSteps());
+    for (const QString& tag : failed)
+        progress(QStringLiteral("start-up of %1 failed, going on").arg(tag));
+}
+
+void MeasureSession::connectSignals()
+{
+    auto& device = DeviceManager::instance();
+    connect(&device, &DeviceManager::signalIdentifiedDevice, this, &MeasureSession::onIdentified);
+    connect(&device, &DeviceManager::signalGotOldDevice, this, [this] {
+        finish(OTHER_FAILURE, QStringLiteral("the analyser's firmware is too old for this program"));
+    });
+    connect(&device, &DeviceManager::signalStartupFinished, this,
+            [this] { progress(QStringLiteral("analyser started, loading the calibration")); });
+    connect(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration, this,
+            &MeasureSession::onCalibrationFinished);
+    connect(&DataScanManager::instance(), &DataScanManager::signalProcessedScanData, this,
+            &MeasureSession::onScanData);
+}
+
+int MeasureSession::run()
+{
+    startManagers();
+    connectSignals();
+
+    TSerialPortConfig config = DM::SerialPort::config();
+    config.portName = m_options.port;
+    DM::SerialPort::setConfig(config);
+    progress(QStringLiteral("opening %1").arg(m_options.port));
+    if (!DM::SerialPort::open(true)) {
+        toStderr(QStringLiteral("tolvekvna-measure: error: cannot open port %1: %2")
+                     .arg(m_options.port, DM::SerialPort::port().errorString()));
+        return PORT_NOT_OPENED;
+    }
+    // Watched only now: opening closes any earlier port first, and that close is no failure.
+    auto& port = DM::SerialPort::instance();
+    connect(&port, &DM::SerialPort::signalClosed, this, &MeasureSession::onPortClosed);
+    connect(&port, &DM::SerialPort::signalLost, this, &MeasureSession::onPortClosed);
+    m_timeout.start();
+    const int code = m_finished ? m_exitCode : QCoreApplication::exec();
+    m_finished = true;
+    DM::SerialPort::close(false);
+    return code;
+}
+
+void MeasureSession::onIdentified()
+{
+    if (m_finished)
+        return;
+    m_identified = true;
+    const QString id = DeviceManager::deviceInfo().identifier;
+    progress(QStringLiteral("analyser %1 answers").arg(id));
+
+    if (m_options.calibration != MeasureOptions::ECalibration::FILE) {
+        // The calibration manager would otherwise load the file last used with this analyser.
+        CalibrationManager::setTableEntry(id, QString());
+        return;
+    }
+    // Checked here, where the analyser's id is known: the manager would fall back to the factory
+    // calibration on a foreign or broken file, and a script must not get silently other data.
+    QFile file(m_options.calibrationFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        finish(BAD_CALIBRATION,
+               QStringLiteral("calibration file cannot be read: %1").arg(m_options.calibrationFile));
+        return;
+    }
+    QDataStream stream(file.readAll());
+    stream.setByteOrder(EProtocolSetup::byteOrder());
+    stream.setFloatingPointPrecision(QDataStream::SinglePrecision);
+    CAL::CalibrationData probe;
+    switch (probe.deserialize(stream, id)) {
+    case CAL::CalibrationData::EReadResult::WRONG_DEVICE:
+        finish(BAD_CALIBRATION, QStringLiteral("calibration file %1 belongs to another analyser, not to %2")
+                                    .arg(m_options.calibrationFile, id));
+        return;
+    case CAL::CalibrationData::EReadResult::MALFORMED:
+        finish(BAD_CALIBRATION,
+               QStringLiteral("calibration file is malformed: %1").arg(m_options.calibrationFile));
+        return;
+    case CAL::CalibrationData::EReadResult::OK:
+        break;
+    }
+    CalibrationManager::setTableEntry(id, m_options.calibrationFile);
+}
+
+void MeasureSession::onCalibrationFinished()
+{
+    if (m_finished || m_sweepApplied)
+        return;
+    m_sweepApplied = true;
+    if (m_options.calibration == MeasureOptions::ECalibration::NONE) {
+        // Announced as a calibration in progress, the scan stops correcting and runs on raw data.
+        emit CalibrationManager::instance().signalStartedCalibration();
+        progress(QStringLiteral("measuring without calibration"));
+    } else if (CalibrationManager::calibration().points() == 0) {
+        finish(BAD_CALIBRATION, QStringLiteral("the analyser's calibration could not be loaded"));
+        return;
+    } else {
+        progress(QStringLiteral("calibration of %1 points loaded")
+                     .arg(CalibrationManager::calibration().points()));
+    }
+    QString error;
+    if (!applySweep(error)) {
+        finish(INVALID_OPTION, error);
+        return;
+    }
+    const auto& sweep = DataScanManager::sweep();
+    progress(QStringLiteral("sweeping %1 Hz to %2 Hz, %3 points, %4 sweep(s)")
+                 .arg(qulonglong(sweep.start()))
+                 .arg(qulonglong(sweep.stop()))
+                 .arg(sweep.points())
+                 .arg(m_options.sweeps));
+    m_coveredPoints = -1;
+    // The scan is already running on the calibration's grid; the reset above restarts it on ours.
+    if (DataScanManager::isPaused())
+        DataScanManager::setScanPause(false, false);
+}
+
+bool MeasureSession::applySweep(QString& error)
+{
+    auto& sweep = DataScanManager::sweep();
+    const TDeviceInfo& info = DeviceManager::deviceInfo();
+    const double minimum = info.minFrequency > 0 ? double(info.minFrequency) : sweep.deviceRange().first;
+    const double maximum = info.maxFrequency > 0 ? double(info.maxFrequency) : sweep.deviceRange().second;
+    const double start = m_options.hasStart ? double(m_options.startHz) : sweep.start();
+    const double stop = m_options.hasStop ? double(m_options.stopHz) : sweep.stop();
+    if (start < minimum || stop > maximum) {
+        error = QStringLiteral("the sweep %1 Hz to %2 Hz leaves the analyser's range %3 Hz to %4 Hz")
+                    .arg(qulonglong(start))
+                    .arg(qulonglong(stop))
+                    .arg(qulonglong(minimum))
+                    .arg(qulonglong(maximum));
+        return false;
+    }
+    if (!(start < stop)) {
+        error = QStringLiteral("the sweep start %1 Hz is not below its stop %2 Hz")
+                    .arg(qulonglong(start))
+                    .arg(qulonglong(stop));
+        return false;
+    }
+    if (m_options.hasBandwidth) {
+        if (m_options.bandwidthIndex >= info.bandwidths.size() && !info.bandwidths.isEmpty()) {
+            error = QStringLiteral("--bandwidth %1 is beyond the analyser's %2 bandwidths")
+                        .arg(m_options.bandwidthIndex)
+                        .arg(info.bandwidths.size());
+            return false;
+        }
+        CalibrationManager::setBandwidthIndex(quint8(m_options.bandwidthIndex));
+    }
+    // Stop before start when widening upwards, so the range never passes through an inverted state.
+    if (stop > sweep.stop()) {
+        sweep.setStop(stop, false);
+        sweep.setStart(start, false);
+    } else {
+        sweep.setStart(start, false);
+        sweep.setStop(stop, false);
+    }
+    sweep.setPoints(m_options.hasPoints ? m_options.points : sweep.points(), true);
+    if (qAbs(sweep.start() - start) > 0.5 || qAbs(sweep.stop() - stop) > 0.5 ||
+        (m_options.hasPoints && sweep.points() != m_options.points)) {
+        error = QStringLiteral("the analyser does not accept the sweep %1 Hz to %2 Hz with %3 points")
+                    .arg(qulonglong(start))
+                    .arg(qulonglong(stop))
+                    .arg(m_options.points);
+        return false;
+    }
+    return true;
+}
+
+void MeasureSession::onScanData()
+{
+    if (m_finished || !m_sweepApplied)
+        return;
+    const TScanPoints& slice = DataScanManager::currentSlice();
+    // An empty slice is the answer to a request sent before the sweep was reset.
+    if (slice.isEmpty())
+        return;
+    const int index = int(DataScanManager::sliceStartIndex());
+    if (index == 0)
+        m_coveredPoints = slice.size();
+    else if (m_coveredPoints >= 0 && index == m_coveredPoints)
+        m_coveredPoints += slice.size();
+    else
+        m_coveredPoints = -1;
+
+    const int points = int(DataScanManager::sweep().points());
+    if (m_coveredPoints != points)
+        return;
+    m_coveredPoints = -1;
+    ++m_completedSweeps;
+    progress(QStringLiteral("sweep %1 of %2 complete").arg(m_completedSweeps).arg(m_options.sweeps));
+    if (m_completedSweeps < m_options.sweeps)
+        return;
+
+    // The buffer holds the whole sweep right now; the next request has not gone out yet.
+    DataScanManager::setScanPause(true, false);
+    m_lastSweep = DataScanManager::measuredBuffer().mid(0, points);
+    QString error;
+    if (!writeOutput(error)) {
+        finish(OTHER_FAILURE, error);
+        return;
+    }
+    finish(OK, m_options.outPath.isEmpty() ? QString() : QStringLiteral("wrote %1").arg(m_options.outPath));
+}
+
+bool MeasureSession::writeOutput(QString& error)
+{
+    switch (m_options.output) {
+    case MeasureOptions::EOutput::NONE:
+        return true;
+    case MeasureOptions::EOutput::TOUCHSTONE:
+        return TouchstoneFile::write(m_options.outPath, m_lastSweep, &error);
+    case MeasureOptions::EOutput::BINARY:
+        if (DataScanManager::saveBinaryTrace(m_options.outPath))
+            return true;
+        break;
+    case MeasureOptions::EOutput::TEXT:
+        if (DataScanManager::saveTextTrace(m_options.outPath))
+            return true;
+        break;
+    }
+    error = QStringLiteral("cannot write %1").arg(m_options.outPath);
+    return false;
+}
+
+void MeasureSession::onPortClosed()
+{
+    if (m_finished)
+        return;
+    if (!m_identified)
+        finish(NO_ANSWER, QStringLiteral("the analyser does not answer on %1").arg(m_options.port));
+    else
+        finish(NO_ANSWER, QStringLiteral("the analyser stopped answering on %1").arg(m_options.port));
+}
+
+void MeasureSession::onTimeout()
+{
+    if (!m_identified)
+        finish(NO_ANSWER, QStringLiteral("the analyser does not answer on %1 (nothing within %2 s)")
+                              .arg(m_options.port)
+                              .arg(m_options.timeoutSeconds));
+    else
+        finish(TIMEOUT, QStringLiteral("timeout after %1 s with %2 of %3 sweeps complete")
+                            .arg(m_options.timeoutSeconds)
+                            .arg(m_completedSweeps)
+                            .arg(m_options.sweeps));
+}
