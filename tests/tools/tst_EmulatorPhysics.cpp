@@ -188,8 +188,8 @@ void tst_EmulatorPhysics::cableLengthAndLoss()
     QFETCH(QString, end);
     QFETCH(double, endGamma);
     EmulatorProcess emu;
-    const QString spec = QString("cable=%1,%2,%3,%4").arg(length).arg(vf).arg(lossDbPerM).arg(end);
-    QVERIFY(emu.start({"--error-box", "ideal", "--dut", spec}));
+    const QString dutText = QString("cable=%1,%2,%3,%4").arg(length).arg(vf).arg(lossDbPerM).arg(end);
+    QVERIFY(emu.start({"--error-box", "ideal", "--dut", dutText}));
     WireProbe::Line line;
     QVERIFY(line.open(emu.portPath()));
 

@@ -36,32 +36,32 @@ bool DutModel::parseNumber(const QString& text, double& value)
     return std::isfinite(value);
 }
 
-std::unique_ptr<DutModel> DutModel::parse(const QString& specText, QString* error)
+std::unique_ptr<DutModel> DutModel::parse(const QString& text, QString* error)
 {
     auto fail = [error](const QString& why) -> std::unique_ptr<DutModel> {
         if (error)
             *error = why;
         return nullptr;
     };
-    const QString spec = specText.trimmed();
+    const QString description = text.trimmed();
     std::unique_ptr<DutModel> dut(new DutModel);
-    if (spec == QLatin1String("open")) {
+    if (description == QLatin1String("open")) {
         dut->m_kind = Kind::Open;
         return dut;
     }
-    if (spec == QLatin1String("short")) {
+    if (description == QLatin1String("short")) {
         dut->m_kind = Kind::Short;
         return dut;
     }
-    if (spec == QLatin1String("load")) {
+    if (description == QLatin1String("load")) {
         dut->m_kind = Kind::Load;
         return dut;
     }
-    const int eq = spec.indexOf(QLatin1Char('='));
+    const int eq = description.indexOf(QLatin1Char('='));
     if (eq <= 0)
-        return fail(QStringLiteral("unknown device under test: %1").arg(spec));
-    const QString key = spec.left(eq);
-    const QString rest = spec.mid(eq + 1);
+        return fail(QStringLiteral("unknown device under test: %1").arg(description));
+    const QString key = description.left(eq);
+    const QString rest = description.mid(eq + 1);
     if (key == QLatin1String("r")) {
         double r = 0;
         if (!parseNumber(rest, r) || r < 0)
@@ -122,7 +122,7 @@ std::unique_ptr<DutModel> DutModel::parse(const QString& specText, QString* erro
         dut->m_end = std::move(end);
         return dut;
     }
-    return fail(QStringLiteral("unknown device under test: %1").arg(spec));
+    return fail(QStringLiteral("unknown device under test: %1").arg(description));
 }
 
 std::complex<double> DutModel::gamma(double f) const

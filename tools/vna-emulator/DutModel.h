@@ -25,7 +25,7 @@ public:
 
     // open | short | load | r=OHMS | rlc=R,L,C | cable=LENGTH_M,VF,LOSS_DB_PER_M[,END]
     // Numbers accept the suffixes f p n u m k M G. Returns nullptr and sets error on bad input.
-    static std::unique_ptr<DutModel> parse(const QString& spec, QString* error = nullptr);
+    static std::unique_ptr<DutModel> parse(const QString& text, QString* error = nullptr);
     static QString defaultSpec();
 
     std::complex<double> gamma(double frequencyHz) const;
