@@ -17,10 +17,12 @@ trap cleanup EXIT
 
 if ! ls /dev/ttyACM* >/dev/null 2>&1 && [ -x "$build/vna-emulator" ]; then
     link="${XDG_RUNTIME_DIR:-/tmp}/tolvekvna-emulator"
-    # The emulator reads control lines on standard input; keep it open so it does not quit.
-    tail -f /dev/null | "$build/vna-emulator" --link "$link" &
-    emulator_pid=$!
-    echo "No analyser found: started the emulator at $link"
+    # The emulator takes control lines on standard input and quits when it closes, so it cannot
+    # outlive this script even when the script is killed.
+    coproc EMULATOR { exec "$build/vna-emulator" --link "$link" --quit-on-eof 2>&1; }
+    emulator_pid=$EMULATOR_PID
+    read -r -t 10 ready <&"${EMULATOR[0]}" || true
+    echo "No analyser found: started the emulator at ${ready:-$link}"
 fi
 
 "$build/tolvekvna"

@@ -17,6 +17,7 @@
 #include "devicelink/CommandQueue.h"
 #include "devicelink/DeviceManager.h"
 #include "devicelink/SerialPort.h"
+#include "measurement/TouchstoneFile.h"
 #include "measurement/TraceFiles.h"
 
 namespace ZData {
@@ -503,12 +504,27 @@ bool DataScanManager::saveTextTrace(const QString& path)
     return true;
 }
 
-bool DataScanManager::appendTrace(const QString& path, int index, bool binary)
+bool DataScanManager::saveTouchstoneTrace(const QString& path)
+{
+    DS::TTraceData trace;
+    collectTrace(trace);
+    info(QStringLiteral(">> saving trace data as touchstone to: ") + path);
+    QString error;
+    if (!TouchstoneFile::write(path, trace.points, &error)) {
+        warn(QStringLiteral(">> ") + error);
+        critical("lp_err_trace_cant_create_text_file", path);
+        return false;
+    }
+    return true;
+}
+
+bool DataScanManager::appendTrace(const QString& path, int index, ETraceFormat format)
 {
     if (s_traces.size() >= MAX_TRACES) {
         warn(QStringLiteral(">> traces list is full"));
         return false;
     }
+    const bool binary = format == ETraceFormat::BINARY;
     if (!QFileInfo::exists(path)) {
         warn((binary ? QStringLiteral(">> was trying to load unexisting trace file at: ")
                      : QStringLiteral(">> was trying to load unexisting trace text file at: ")) +
@@ -527,8 +543,28 @@ bool DataScanManager::appendTrace(const QString& path, int index, bool binary)
     const QByteArray bytes = file.readAll();
     file.close();
     DS::TTraceData trace;
-    const bool ok =
-        binary ? DS::TraceFiles::fromBinary(bytes, trace) : DS::TraceFiles::fromText(bytes, trace);
+    bool ok = false;
+    switch (format) {
+    case ETraceFormat::BINARY:
+        ok = DS::TraceFiles::fromBinary(bytes, trace);
+        break;
+    case ETraceFormat::TEXT:
+        ok = DS::TraceFiles::fromText(bytes, trace);
+        break;
+    case ETraceFormat::TOUCHSTONE: {
+        QString error;
+        ok = TouchstoneFile::parse(bytes, trace.points, &error) && !trace.points.isEmpty() &&
+             int(trace.points.size()) <= int(BUFFER_POINTS);
+        if (!ok && !error.isEmpty())
+            warn(QStringLiteral(">> ") + error);
+        if (ok) {
+            trace.pointCount = quint32(trace.points.size());
+            trace.start = double(trace.points.first().frequency);
+            trace.stop = double(trace.points.last().frequency);
+        }
+        break;
+    }
+    }
     if (!ok) {
         critical(failure, path);
         return false;
@@ -541,12 +577,17 @@ bool DataScanManager::appendTrace(const QString& path, int index, bool binary)
 
 bool DataScanManager::loadBinaryTrace(const QString& path, int index)
 {
-    return appendTrace(path, index, true);
+    return appendTrace(path, index, ETraceFormat::BINARY);
 }
 
 bool DataScanManager::loadTextTrace(const QString& path, int index)
 {
-    return appendTrace(path, index, false);
+    return appendTrace(path, index, ETraceFormat::TEXT);
+}
+
+bool DataScanManager::loadTouchstoneTrace(const QString& path, int index)
+{
+    return appendTrace(path, index, ETraceFormat::TOUCHSTONE);
 }
 
 void DataScanManager::removeTrace(int index)
@@ -606,6 +647,8 @@ void DataScanManager::restoreSettings()
             loadBinaryTrace(paths[i], i);
         else if (DS::TraceFiles::isTextPath(paths[i]))
             loadTextTrace(paths[i], i);
+        else if (paths[i].endsWith(QStringLiteral(".s1p"), Qt::CaseInsensitive))
+            loadTouchstoneTrace(paths[i], i);
         else
             emit instance().signalMissingTraceFile(i);
     }

@@ -75,6 +75,9 @@ public:
     static bool saveTextTrace(const QString& path);
     static bool loadBinaryTrace(const QString& path, int index);
     static bool loadTextTrace(const QString& path, int index);
+    // One-port Touchstone (.s1p), for exchanging sweeps with other RF tools.
+    static bool saveTouchstoneTrace(const QString& path);
+    static bool loadTouchstoneTrace(const QString& path, int index);
     static void removeTrace(int index);
     static void clearTraces();
 
@@ -116,7 +119,13 @@ private:
     static void rebuildInterpolationGrid();
     static void takeDeviceRange();
     static bool collectTrace(DS::TTraceData& trace);
-    static bool appendTrace(const QString& path, int index, bool binary);
+    enum class ETraceFormat
+    {
+        BINARY,
+        TEXT,
+        TOUCHSTONE,
+    };
+    static bool appendTrace(const QString& path, int index, ETraceFormat format);
 
     static inline DS::RangeSliced s_sweep;
     static inline TScanPoints s_measured;
