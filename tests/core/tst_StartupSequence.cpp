@@ -1,11 +1,8 @@
 #include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QStyle>
 #include <QtTest>
 
 #include "TestSupport.h"
-#include "core/LocalizationManager.h"
 #include "core/Logger.h"
 #include "core/SettingsManager.h"
 #include "core/StartupSequence.h"
@@ -21,11 +18,21 @@ struct SaveCounter : ZCore::ISettingsRestorable
     void restoreSettings() override {}
 };
 
-QStringList g_lines;
+QStringList g_lines, g_critical;
 void captureHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
     if (type != QtDebugMsg)
         g_lines.append(message);
+    if (type == QtCriticalMsg)
+        g_critical.append(message);
+}
+
+void showMainWindow()
+{
+    auto window = StartupSequence::loadMainWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window->close();
 }
 } // namespace
 
@@ -45,6 +52,7 @@ private slots:
     void init()
     {
         g_lines.clear();
+        g_critical.clear();
         m_shown = 0;
         qInstallMessageHandler(captureHandler);
         ZCore::Logger::setPresenter([this](QtMsgType, const QString&, const QString&) { ++m_shown; });
@@ -57,43 +65,15 @@ private slots:
         qInstallMessageHandler(nullptr);
     }
 
-    void order()
-    {
-        QStringList tags;
-        for (const TStartupStep& step : StartupSequence::managers())
-            tags << step.tag;
-        QCOMPARE(tags.first(), QString("Logger"));
-        QCOMPARE(tags.at(1), QString("SettingsManager"));
-        QCOMPARE(tags.last(), QString("LocalizationManager"));
-    }
-
     void everyStepIsAttempted()
     {
-        QStringList ran;
-        const QVector<TStartupStep> steps{
-            {"A",
-             [&] {
-                 ran << "A";
-                 return false;
-             }},
-            {"B",
-             [&] {
-                 ran << "B";
-                 return true;
-             }},
-            {"C",
-             [&] {
-                 ran << "C";
-                 return false;
-             }},
-            {"D", nullptr},
-        };
+        // Failures do not stop the sequence; a step without a function counts as failed.
+        const auto no = [] { return false; };
+        const QVector<TStartupStep> steps{{"A", no}, {"B", [] { return true; }}, {"C", no}, {"D", nullptr}};
         const QStringList failed = StartupSequence::initManagers(steps);
-        QCOMPARE(ran, (QStringList{"A", "B", "C"}));
         QCOMPARE(failed, (QStringList{"A", "C", "D"}));
-        QCOMPARE(g_lines, (QStringList{"Utility::Generics >> failed to init: A",
-                                       "Utility::Generics >> failed to init: C",
-                                       "Utility::Generics >> failed to init: D"}));
+        QCOMPARE(g_critical.size(), 3);
+        QCOMPARE(g_critical[2], QString("Utility::Generics >> failed to init: D"));
     }
 
     void normalStart()
@@ -101,69 +81,32 @@ private slots:
         TestSupport::ScopedAppDir dir;
         const QStringList failed = StartupSequence::initManagers(StartupSequence::managers());
         QVERIFY2(failed.isEmpty(), qPrintable(failed.join(',')));
-        QVERIFY(QFile::exists(dir.path() + "/profiles/default.ini"));
-        QVERIFY(QFile::exists(dir.path() + "/profiles/current.ini"));
-        QCOMPARE(QDir(dir.path() + "/logs").entryList(QDir::Files).size(), 1);
 
         SaveCounter counter;
         ZCore::SettingsManager::registerRestorable(&counter);
-        auto window = StartupSequence::loadMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->close();
+        showMainWindow();
         ZCore::SettingsManager::unregisterRestorable(&counter);
         QCOMPARE(counter.saved, 1); // closing the window saves the working profile
 
-        QFile log(ZCore::Logger::filePath());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(log.readAll());
-        QVERIFY(text.contains("]: EntryPoint >> loading MainWindow..\n"));
-        QVERIFY(!text.contains("CRITICAL"));
+        QVERIFY(g_critical.isEmpty());
         QCOMPARE(m_shown, 0);
     }
 
     void unwritableLogLocation()
     {
         TestSupport::ScopedAppDir dir;
-        QFile blocker(dir.path() + "/logs");
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(QFile(dir.path() + "/logs").open(QIODevice::WriteOnly)); // a file where the directory goes
 
         const QStringList failed = StartupSequence::initManagers(StartupSequence::managers());
         QCOMPARE(failed, QStringList{"Logger"});
-        const QStringList failures = g_lines.filter("failed to init: ");
-        QCOMPARE(failures, QStringList{"Utility::Generics >> failed to init: Logger"});
+        QCOMPARE(g_critical.filter("failed to init"),
+                 QStringList{"Utility::Generics >> failed to init: Logger"});
         // Without a log file nothing is stamped and no box interrupts the start.
         QVERIFY(g_lines.filter("]: ").isEmpty());
         QCOMPARE(m_shown, 0);
-        QVERIFY(QFile::exists(dir.path() + "/profiles/current.ini"));
 
-        auto window = StartupSequence::loadMainWindow();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        showMainWindow();
         QVERIFY(g_lines.contains("EntryPoint >> loading MainWindow.."));
-        window->close();
-    }
-
-    void splash()
-    {
-        const QImage image = StartupSequence::splashPixmap().toImage();
-        QCOMPARE(image.size(), QSize(500, 300));
-        QCOMPARE(QColor(image.pixel(1, 150)), QColor(Qt::black));
-        QCOMPARE(QColor(image.pixel(498, 150)), QColor(Qt::black));
-        QCOMPARE(QColor(image.pixel(10, 10)), QColor(Qt::white));
-        // The logo sits in the middle.
-        bool coloured = false;
-        for (int x = 50; x < 450 && !coloured; ++x)
-            coloured = QColor(image.pixel(x, 150)) != QColor(Qt::white);
-        QVERIFY(coloured);
-    }
-
-    void applicationSetup()
-    {
-        QCOMPARE(QCoreApplication::organizationName(), QString("Dovra"));
-        QVERIFY(!qApp->styleSheet().isEmpty());
-        QCOMPARE(ZCore::LocalizationManager::currentFile(), QString(":/translation/lumenpane_en.qm"));
     }
 };
 

@@ -12,20 +12,20 @@ constexpr quint16 FW = quint16(EDeviceCommands::D_GET_FIRMWARE_VERSION);
 constexpr quint16 RESEND = quint16(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE);
 constexpr quint16 DISC = quint16(EDeviceCommands::DISCONNECT);
 
-QByteArray replyFrame(quint16 command, const QByteArray& data)
+QByteArray replyFrame(quint16 command, const QByteArray& data, int flipAt = -1)
 {
     TCommandHeader h;
     h.command = command;
     h.dataLength = quint16(data.size());
     h.deviceWord = 0x0008;
     h.frameCount = 7;
-    return FrameCodec::encode(h, data);
+    QByteArray frame = FrameCodec::encode(h, data);
+    if (flipAt >= 0)
+        frame[flipAt] = char(frame.at(flipAt) ^ 0x10);
+    return frame;
 }
 
-QByteArray versionData()
-{
-    return QByteArray::fromHex("020000000100000009000000");
-}
+const QByteArray versionData = QByteArray::fromHex("020000000100000009000000");
 
 } // namespace
 
@@ -59,53 +59,34 @@ private slots:
         m_replies.clear();
     }
 
-    void splitAtEveryPosition_data()
-    {
-        QTest::addColumn<QByteArray>("noise");
-        QTest::newRow("no noise") << QByteArray();
-        QTest::newRow("noise without start byte") << QByteArray::fromHex("0102035500ff");
-    }
     void splitAtEveryPosition()
     {
-        QFETCH(QByteArray, noise);
-        const QByteArray stream = noise + replyFrame(FW, versionData());
-        for (int cut = 1; cut < stream.size(); ++cut) {
-            init();
-            request(FW);
-            DeviceMessageManager::receive(stream.left(cut));
-            DeviceMessageManager::receive(stream.mid(cut));
-            QVERIFY2(m_replies.size() == 1, qPrintable(QStringLiteral("cut at %1").arg(cut)));
-            QCOMPARE(m_replies.first().header.command, FW);
-            QCOMPARE(m_replies.first().data, versionData());
-            QCOMPARE(DeviceMessageManager::state(), EStates::FREE);
-            QVERIFY(!DeviceMessageManager::isReplyTimerActive());
+        for (const QByteArray& noise : {QByteArray(), QByteArray::fromHex("0102035500ff")}) {
+            const QByteArray stream = noise + replyFrame(FW, versionData);
+            for (int cut = 1; cut < stream.size(); ++cut) {
+                init();
+                request(FW);
+                DeviceMessageManager::receive(stream.left(cut));
+                DeviceMessageManager::receive(stream.mid(cut));
+                QVERIFY2(m_replies.size() == 1, qPrintable(QStringLiteral("cut at %1").arg(cut)));
+                QCOMPARE(m_replies.first().data, versionData);
+                QCOMPARE(DeviceMessageManager::state(), EStates::FREE);
+                QVERIFY(!DeviceMessageManager::isReplyTimerActive());
+            }
         }
-        // three chunks: start byte and 5 header bytes, rest of header and part of data, remainder
-        init();
-        request(FW);
-        const int p = noise.size();
-        DeviceMessageManager::receive(stream.left(p + 6));
-        DeviceMessageManager::receive(stream.mid(p + 6, 12));
-        QCOMPARE(m_replies.size(), 0);
-        DeviceMessageManager::receive(stream.mid(p + 18));
-        QCOMPARE(m_replies.size(), 1);
     }
 
     void failures_data()
     {
         QTest::addColumn<QByteArray>("bytes"); // empty: let the reply time run out
         QTest::addColumn<quint16>("failedState");
-        QByteArray badHeader = replyFrame(FW, versionData());
-        badHeader[3] = char(badHeader.at(3) ^ 0x01); // frame count
-        QByteArray badCrc = replyFrame(FW, versionData());
-        badCrc[15] = char(badCrc.at(15) ^ 0x80);
         QTest::newRow("command mismatch")
             << replyFrame(quint16(EDeviceCommands::D_GET_OPTIONS), QByteArray("SR=1,2")) << quint16(1);
         QTest::newRow("reply timeout") << QByteArray() << quint16(2);
-        QTest::newRow("header failed") << badHeader << quint16(5);
-        QTest::newRow("packet failed") << badCrc << quint16(6);
+        QTest::newRow("header failed") << replyFrame(FW, versionData, 3) << quint16(5);
+        QTest::newRow("packet failed") << replyFrame(FW, versionData, 15) << quint16(6);
         // the rest of the frame never comes: the renewed reply time still ends the wait
-        QTest::newRow("stalled frame") << replyFrame(FW, versionData()).left(20) << quint16(2);
+        QTest::newRow("stalled frame") << replyFrame(FW, versionData).left(20) << quint16(2);
     }
     void failures()
     {
@@ -119,8 +100,6 @@ private slots:
             const TDeviceReply r = m_replies.last();
             QCOMPARE(r.header.command, attempt < 3 ? RESEND : DISC);
             QCOMPARE(r.header.options, failedState);
-            QCOMPARE(r.header.dataLength, quint16(0));
-            QCOMPARE(r.header.deviceWord, quint16(0x80FF));
             QVERIFY(r.data.isEmpty());
         }
         QCOMPARE(DeviceMessageManager::resendBudget(), qint16(3));
@@ -130,11 +109,9 @@ private slots:
 
     void goodReplyRestoresBudget()
     {
-        QByteArray bad = replyFrame(FW, versionData());
-        bad[15] = char(bad.at(15) ^ 0x10);
-        const QByteArray good = replyFrame(FW, versionData());
-        const QList<QByteArray> script{bad, bad, good, bad, bad};
-        for (const QByteArray& b : script) {
+        const QByteArray bad = replyFrame(FW, versionData, 15);
+        const QByteArray good = replyFrame(FW, versionData);
+        for (const QByteArray& b : {bad, bad, good, bad, bad}) {
             request(FW);
             DeviceMessageManager::receive(b);
         }
@@ -144,46 +121,13 @@ private slots:
         QCOMPARE(m_replies.at(2).header.command, FW);
     }
 
-    void trailingBytesNotRead()
-    {
-        request(FW);
-        const QByteArray frame = replyFrame(FW, versionData());
-        DeviceMessageManager::receive(frame + replyFrame(FW, QByteArray(40, 'z')).left(25));
-        QCOMPARE(m_replies.size(), 1);
-        QCOMPARE(m_replies.first().data, versionData());
-        QCOMPARE(m_replies.first().checksum, frame.right(4));
-    }
-
-    void dataWhileNotReceivingDropped()
-    {
-        QTest::ignoreMessage(QtWarningMsg, "DeviceMessageManager >> got data while NOT receiving");
-        DeviceMessageManager::receive(replyFrame(FW, versionData()));
-        QCOMPARE(m_replies.size(), 0);
-    }
-
-    void frameCounterAdvancesByTwo()
-    {
-        TCommandHeader h;
-        h.command = FW;
-        QByteArray first = DeviceMessageManager::buildFrame(h, QByteArray(), true);
-        DeviceMessageManager::setState(EStates::RECEIVE_REPLY);
-        QByteArray second = DeviceMessageManager::buildFrame(h, QByteArray(), true);
-        TCommandHeader a, b;
-        QVERIFY(FrameCodec::parseHeader(first, 0, a));
-        QVERIFY(FrameCodec::parseHeader(second, 0, b));
-        QCOMPARE(a.frameCount, quint16(0));
-        QCOMPARE(b.frameCount, quint16(2));
-    }
-
     void resendKeepsExpectedCommand()
     {
         request(FW);
-        QByteArray bad = replyFrame(FW, versionData());
-        bad[15] = char(bad.at(15) ^ 0x10);
-        DeviceMessageManager::receive(bad);
+        DeviceMessageManager::receive(replyFrame(FW, versionData, 15));
         request(RESEND); // the device repeats its last reply, which carries the original command
         QCOMPARE(DeviceMessageManager::expectedCommand(), FW);
-        DeviceMessageManager::receive(replyFrame(FW, versionData()));
+        DeviceMessageManager::receive(replyFrame(FW, versionData));
         QCOMPARE(m_replies.size(), 2);
         QCOMPARE(m_replies.last().header.command, FW);
     }

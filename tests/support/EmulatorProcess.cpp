@@ -3,45 +3,33 @@
 #include <QDeadlineTimer>
 #include <QDir>
 
+#include <algorithm>
+
 namespace TestSupport {
 
 EmulatorProcess::EmulatorProcess()
 {
     m_process.setReadChannel(QProcess::StandardOutput);
-    // the emulator's warnings are useful when a test fails
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-}
-
-EmulatorProcess::~EmulatorProcess()
-{
-    stop();
 }
 
 bool EmulatorProcess::start(const QStringList& args, int timeoutMs)
 {
     if (!m_dir.isValid() || isRunning())
         return false;
-    m_portPath.clear();
     m_buffer.clear();
     m_unclaimed.clear();
     const QString link = QDir(m_dir.path()).filePath(QStringLiteral("ttyVNA"));
     QStringList all{QStringLiteral("--link"), link, QStringLiteral("--quit-on-eof")};
     if (!args.contains(QStringLiteral("--delay-us")))
         all << QStringLiteral("--delay-us") << QStringLiteral("0");
-    all << args;
-    m_process.start(QStringLiteral(TOLVEK_EMULATOR_PATH), all);
+    m_process.start(QStringLiteral(TOLVEK_EMULATOR_PATH), all + args);
     if (!m_process.waitForStarted(timeoutMs))
         return false;
-    QString line;
-    QDeadlineTimer deadline(timeoutMs);
-    while (readLine(line, int(deadline.remainingTime()))) {
-        if (line == link) {
-            m_portPath = link;
-            return true;
-        }
-    }
-    stop();
-    return false;
+    m_portPath = waitForLine({link}, timeoutMs);
+    if (m_portPath.isEmpty())
+        stop();
+    return !m_portPath.isEmpty();
 }
 
 bool EmulatorProcess::readLine(QString& line, int timeoutMs)
@@ -63,31 +51,25 @@ bool EmulatorProcess::readLine(QString& line, int timeoutMs)
 
 QString EmulatorProcess::control(const QString& command, int timeoutMs)
 {
-    if (!isRunning())
-        return QString();
     m_process.write(command.toUtf8() + '\n');
     m_process.waitForBytesWritten(timeoutMs);
-    QDeadlineTimer deadline(timeoutMs);
-    QString line;
-    while (readLine(line, int(deadline.remainingTime()))) {
-        if (line.startsWith(QLatin1String("ok ")) || line.startsWith(QLatin1String("error ")) ||
-            line.startsWith(QLatin1String("status ")))
-            return line;
-        m_unclaimed << line;
-    }
-    return QString();
+    return waitForLine({QStringLiteral("ok "), QStringLiteral("error "), QStringLiteral("status ")},
+                       timeoutMs);
 }
 
-QString EmulatorProcess::waitForLine(const QString& prefix, int timeoutMs)
+QString EmulatorProcess::waitForLine(const QStringList& prefixes, int timeoutMs)
 {
-    for (int i = 0; i < m_unclaimed.size(); ++i) {
-        if (m_unclaimed[i].startsWith(prefix))
+    auto matches = [&](const QString& line) {
+        return std::any_of(prefixes.begin(), prefixes.end(),
+                           [&](const QString& p) { return line.startsWith(p); });
+    };
+    for (int i = 0; i < m_unclaimed.size(); ++i)
+        if (matches(m_unclaimed[i]))
             return m_unclaimed.takeAt(i);
-    }
     QDeadlineTimer deadline(timeoutMs);
     QString line;
     while (readLine(line, int(deadline.remainingTime()))) {
-        if (line.startsWith(prefix))
+        if (matches(line))
             return line;
         m_unclaimed << line;
     }

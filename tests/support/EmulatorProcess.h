@@ -1,37 +1,27 @@
 #pragma once
 
 #include <QProcess>
-#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
 namespace TestSupport {
 
-// Runs the built analyser emulator as a child process with its terminal link in a temporary
-// directory. Unless the arguments say otherwise it measures without delay (--delay-us 0). It quits
-// when this object is destroyed or its standard input closes, so no emulator outlives a test.
+// The built analyser emulator as a child process, its terminal link in a temporary directory,
+// measuring without delay unless --delay-us is given. It quits with this object.
 class EmulatorProcess
 {
 public:
     EmulatorProcess();
-    ~EmulatorProcess();
-    EmulatorProcess(const EmulatorProcess&) = delete;
-    EmulatorProcess& operator=(const EmulatorProcess&) = delete;
+    ~EmulatorProcess() { stop(); }
 
-    // Starts the emulator and waits until it prints its link path.
     bool start(const QStringList& args = {}, int timeoutMs = 10000);
     QString portPath() const { return m_portPath; }
-    QString dirPath() const { return m_dir.path(); }
-
-    // Sends one control line ("unplug", "dut short", "corrupt 2", ...) and returns the emulator's
-    // one-line answer ("ok ...", "error ...", "status ..."), or an empty string on time-out.
+    // One control line ("unplug", "dut short", ...) and its "ok/error/status ..." answer, or "".
     QString control(const QString& line, int timeoutMs = 5000);
-    // Waits for an unsolicited line that starts with prefix (for example "event plugged").
-    QString waitForLine(const QString& prefix, int timeoutMs = 5000);
-
+    // The first line, unclaimed so far, that starts with one of prefixes ("event plugged", ...).
+    QString waitForLine(const QStringList& prefixes, int timeoutMs = 5000);
     void stop();
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
-    QProcess& process() { return m_process; }
 
 private:
     bool readLine(QString& line, int timeoutMs);

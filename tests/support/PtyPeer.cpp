@@ -4,7 +4,6 @@
 #include <QFile>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
@@ -18,8 +17,7 @@ using ZData::FrameCodec;
 
 PtyPeer::PtyPeer(QObject* parent) : QObject(parent)
 {
-    // The serial port locks by the port's file name, system-wide: every peer needs a name of its own
-    // so that test programs running side by side do not lock each other out.
+    // the serial port locks by file name system-wide: each peer needs its own name
     static int counter = 0;
     m_linkPath = m_dir.path() +
                  QStringLiteral("/ttyTolvekPeer%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
@@ -28,28 +26,24 @@ PtyPeer::PtyPeer(QObject* parent) : QObject(parent)
 PtyPeer::~PtyPeer()
 {
     m_notifier.reset();
-    closeTerminal();
-    QFile::remove(m_linkPath);
+    vanish();
 }
 
 bool PtyPeer::start()
 {
-    if (!m_dir.isValid())
-        return false;
-    struct termios raw;
-    ::memset(&raw, 0, sizeof(raw));
+    closeTerminal();
+    struct termios raw = {};
     ::cfmakeraw(&raw);
     ::cfsetispeed(&raw, B115200);
     ::cfsetospeed(&raw, B115200);
     char name[256] = {0};
-    if (::openpty(&m_master, &m_slave, name, &raw, nullptr) != 0) {
+    if (!m_dir.isValid() || ::openpty(&m_master, &m_slave, name, &raw, nullptr) != 0) {
         m_master = m_slave = -1;
         return false;
     }
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-    m_slavePath = QString::fromLocal8Bit(name);
     QFile::remove(m_linkPath);
-    if (!QFile::link(m_slavePath, m_linkPath)) {
+    if (!QFile::link(QString::fromLocal8Bit(name), m_linkPath)) {
         closeTerminal();
         return false;
     }
@@ -61,8 +55,7 @@ bool PtyPeer::start()
 
 void PtyPeer::closeTerminal()
 {
-    if (m_notifier) {
-        // may run inside the notifier's own signal (a responder that vanishes)
+    if (m_notifier) { // may run inside the notifier's own signal
         m_notifier->setEnabled(false);
         m_notifier.release()->deleteLater();
     }
@@ -79,25 +72,13 @@ void PtyPeer::vanish()
     closeTerminal();
 }
 
-bool PtyPeer::comeBack()
-{
-    closeTerminal();
-    return start();
-}
-
 void PtyPeer::write(const QByteArray& bytes)
 {
-    if (m_master < 0)
-        return;
-    qint64 done = 0;
-    while (done < bytes.size()) {
+    for (qint64 done = 0; m_master >= 0 && done < bytes.size();) {
         const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0) {
-            if (errno == EAGAIN || errno == EINTR)
-                continue;
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
             return;
-        }
-        done += n;
+        done += qMax<ssize_t>(n, 0);
     }
 }
 
@@ -112,11 +93,6 @@ QByteArray PtyPeer::replyFrame(quint16 command, const QByteArray& data, quint16 
     return FrameCodec::encode(header, data);
 }
 
-void PtyPeer::reply(quint16 command, const QByteArray& data, quint16 options, quint16 deviceWord)
-{
-    write(replyFrame(command, data, options, deviceWord));
-}
-
 QList<quint16> PtyPeer::commands() const
 {
     QList<quint16> out;
@@ -128,31 +104,14 @@ QList<quint16> PtyPeer::commands() const
 void PtyPeer::onReadable()
 {
     char chunk[4096];
-    for (;;) {
-        const ssize_t n = ::read(m_master, chunk, sizeof(chunk));
-        if (n > 0) {
-            m_buffer.append(chunk, int(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        break;
-    }
-    extractFrames();
-}
-
-void PtyPeer::extractFrames()
-{
-    for (;;) {
+    ssize_t n;
+    while ((n = ::read(m_master, chunk, sizeof(chunk))) > 0 || (n < 0 && errno == EINTR))
+        m_buffer.append(chunk, int(qMax<ssize_t>(n, 0)));
+    for (;;) { // extract complete frames
         const int pos = m_buffer.indexOf(char(FrameCodec::FRAME_START));
-        if (pos < 0) {
-            m_buffer.clear();
-            return;
-        }
-        if (pos > 0)
-            m_buffer.remove(0, pos);
+        m_buffer.remove(0, pos < 0 ? m_buffer.size() : pos);
         TRequest request;
-        if (!FrameCodec::parseHeader(m_buffer, 0, request.header))
+        if (pos < 0 || !FrameCodec::parseHeader(m_buffer, 0, request.header))
             return;
         if (!FrameCodec::isHeaderValid(request.header)) {
             m_buffer.remove(0, 1);
@@ -164,7 +123,6 @@ void PtyPeer::extractFrames()
         request.data = m_buffer.mid(1 + FrameCodec::HEADER_SIZE, request.header.dataLength);
         m_buffer.remove(0, total);
         m_requests.append(request);
-        emit requestReceived(request.header.command);
         if (m_responder)
             m_responder(*this, request);
     }

@@ -1,12 +1,14 @@
 #pragma once
 
-// A deliberately separate reading of the frame format, so that the emulator's replies are checked
-// against the bytes on the line rather than against the encoder that produced them.
+// A separate reading of the frame format, so that the emulator's replies are checked against the
+// bytes on the line rather than against the encoder that produced them.
 
 #include <QByteArray>
+#include <QDataStream>
 #include <QDeadlineTimer>
 #include <QSerialPort>
 #include <QtEndian>
+#include <utility>
 
 namespace WireProbe {
 
@@ -21,39 +23,39 @@ inline quint32 crc32(const QByteArray& bytes)
     return ~crc;
 }
 
-inline quint16 le16(const QByteArray& b, int pos)
+// Little-endian stream with single-precision floats, the payload convention.
+inline QDataStream& le(QDataStream& s)
 {
-    return qFromLittleEndian<quint16>(reinterpret_cast<const uchar*>(b.constData() + pos));
+    s.setByteOrder(QDataStream::LittleEndian);
+    s.setFloatingPointPrecision(QDataStream::SinglePrecision);
+    return s;
 }
 
-inline QByteArray request(quint16 command, quint16 options, const QByteArray& data, quint16 count = 7,
-                          quint16 deviceWord = 0x80FF)
+// The given values as a little-endian payload.
+template <typename... T>
+QByteArray pack(T... values)
+{
+    QByteArray out;
+    QDataStream s(&out, QIODevice::WriteOnly);
+    (le(s) << ... << values);
+    return out;
+}
+
+// A request frame as the program sends it (sequence count 7, host device word).
+inline QByteArray request(quint16 command, quint16 options, const QByteArray& data)
 {
     const quint16 length = quint16(data.size());
-    quint32 sum = quint32(command) + length + deviceWord + count + options;
-    sum += sum >> 16;
-    const quint16 check = quint16(~sum);
-    QByteArray body(12, '\0');
-    const quint16 words[6] = {command, count, deviceWord, options, length, check};
-    for (int i = 0; i < 6; ++i)
-        qToLittleEndian<quint16>(words[i], reinterpret_cast<uchar*>(body.data() + 2 * i));
-    body += data;
-    QByteArray crc(4, '\0');
-    qToLittleEndian<quint32>(crc32(body), reinterpret_cast<uchar*>(crc.data()));
-    return QByteArray(1, char(0xAA)) + body + crc;
+    const quint32 sum = command + 7u + 0x80FFu + options + length;
+    const QByteArray body =
+        pack(command, quint16(7), quint16(0x80FF), options, length, quint16(~(sum + (sum >> 16)))) + data;
+    return QByteArray(1, char(0xAA)) + body + pack(crc32(body));
 }
 
 struct TFrame
 {
-    quint16 command = 0;
-    quint16 count = 0;
-    quint16 deviceWord = 0;
-    quint16 options = 0;
-    quint16 length = 0;
-    bool headerOk = false;
-    bool crcOk = false;
+    quint16 command = 0, deviceWord = 0, options = 0;
+    bool headerOk = false, crcOk = false;
     QByteArray data;
-    QByteArray raw;
 };
 
 // Takes one complete frame off the front of buffer (leading noise skipped); false if incomplete.
@@ -63,27 +65,19 @@ inline bool takeFrame(QByteArray& buffer, TFrame& frame)
     if (start < 0)
         return false;
     buffer.remove(0, start);
-    if (buffer.size() < 13)
+    auto word = [&](int i) { return qFromLittleEndian<quint16>(buffer.constData() + 1 + 2 * i); };
+    const int length = buffer.size() < 13 ? 0 : word(4);
+    if (buffer.size() < 13 || buffer.size() < 17 + length)
         return false;
-    frame.command = le16(buffer, 1);
-    frame.count = le16(buffer, 3);
-    frame.deviceWord = le16(buffer, 5);
-    frame.options = le16(buffer, 7);
-    frame.length = le16(buffer, 9);
-    quint32 sum = 0;
-    for (int i = 0; i < 6; ++i)
-        sum += le16(buffer, 1 + 2 * i);
-    sum += sum >> 16;
-    frame.headerOk = (sum & 0xFFFF) == 0xFFFF;
-    const int total = 17 + frame.length;
-    if (buffer.size() < total)
-        return false;
-    frame.raw = buffer.left(total);
-    frame.data = buffer.mid(13, frame.length);
+    const quint32 sum = word(0) + word(1) + word(2) + word(3) + word(4) + word(5);
+    frame.command = word(0);
+    frame.deviceWord = word(2);
+    frame.options = word(3);
+    frame.headerOk = ((sum + (sum >> 16)) & 0xFFFF) == 0xFFFF;
+    frame.data = buffer.mid(13, length);
     frame.crcOk =
-        crc32(buffer.mid(1, 12 + frame.length)) ==
-        qFromLittleEndian<quint32>(reinterpret_cast<const uchar*>(buffer.constData() + 13 + frame.length));
-    buffer.remove(0, total);
+        crc32(buffer.mid(1, 12 + length)) == qFromLittleEndian<quint32>(buffer.constData() + 13 + length);
+    buffer.remove(0, 17 + length);
     return true;
 }
 
@@ -99,7 +93,6 @@ public:
     }
     void close() { m_port.close(); }
     QSerialPort& port() { return m_port; }
-
     void send(const QByteArray& bytes)
     {
         m_port.write(bytes);
@@ -110,12 +103,11 @@ public:
     {
         QDeadlineTimer deadline(timeoutMs);
         int n = 0;
-        while (!takeFrame(m_buffer, frame)) {
+        for (; !takeFrame(m_buffer, frame); ++n) {
             if (deadline.hasExpired() ||
                 !m_port.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
                 return false;
             m_buffer += m_port.readAll();
-            ++n;
         }
         if (reads)
             *reads = n;
@@ -135,9 +127,7 @@ public:
         while (!deadline.hasExpired())
             if (m_port.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
                 m_buffer += m_port.readAll();
-        QByteArray out = m_buffer;
-        m_buffer.clear();
-        return out;
+        return std::exchange(m_buffer, QByteArray());
     }
 
 private:
