@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "core/AppPaths.h"
+#include "core/TaggedLog.h"
 #include "core/utility/Path.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/DeviceManager.h"
@@ -28,22 +29,7 @@ using ZCore::UtilityModules::Path;
 // The largest calibration file: a long id, 1000 points and both oscillator tables fit well below this.
 constexpr qint64 MAX_CALIB_FILE_BYTES = 64 * 1024;
 
-QString line(const QString& text)
-{
-    return CalibrationManager::tag() + QLatin1Char(' ') + text;
-}
-void info(const QString& text)
-{
-    qInfo().noquote() << line(text);
-}
-void warn(const QString& text)
-{
-    qWarning().noquote() << line(text);
-}
-void critical(const char* id, const QString& detail = QString())
-{
-    qCritical().noquote() << line(QStringLiteral(">> ") + qtTrId(id) + detail);
-}
+const ZCore::TaggedLog kLog(CalibrationManager::tag());
 
 QDataStream& setup(QDataStream& stream)
 {
@@ -116,7 +102,7 @@ bool CalibrationManager::init()
     if (!initDirs())
         return false;
     if (!initFiles()) {
-        critical("lp_err_calib_cant_create_table_file", s_tablePath);
+        kLog.critical("lp_err_calib_cant_create_table_file", s_tablePath);
         return false;
     }
     return true;
@@ -128,7 +114,7 @@ bool CalibrationManager::initDirs()
     s_tablePath = s_calibDir + QLatin1Char('/') + QLatin1String(TABLE_NAME);
     qDebug().noquote() << tag() + QStringLiteral(" >> ZData::CalibrationManager::initDirs..");
     if (!Path::createDir(s_calibDir, QStringLiteral("CALIB_DIR"))) {
-        critical("lp_err_calib_cant_create_dirs", s_calibDir);
+        kLog.critical("lp_err_calib_cant_create_dirs", s_calibDir);
         return false;
     }
     return true;
@@ -141,10 +127,10 @@ bool CalibrationManager::initFiles()
     if (!QFileInfo::exists(s_tablePath)) {
         auto table = std::make_unique<QSettings>(s_tablePath, QSettings::IniFormat);
         if (!table->isWritable()) {
-            critical("lp_err_calib_cant_create_calib_table", s_tablePath);
+            kLog.critical("lp_err_calib_cant_create_calib_table", s_tablePath);
             return false;
         }
-        warn(QStringLiteral(">> 'calib table' doesn't exist yet => creating it now.."));
+        kLog.warn(QStringLiteral(">> 'calib table' doesn't exist yet => creating it now.."));
         table->setValue(QStringLiteral("desc"), QStringLiteral("device_id = path of last used calib file"));
         table->sync();
     }
@@ -212,7 +198,7 @@ void CalibrationManager::slotPostDeviceStartup()
 {
     const QString id = deviceId();
     if (!QFileInfo(s_calibDir).isDir()) {
-        critical("lp_err_calib_no_dir", s_calibDir);
+        kLog.critical("lp_err_calib_no_dir", s_calibDir);
     } else {
         // An id is normally digits and dashes; anything that could leave the directory is replaced.
         QString dirId = id;
@@ -222,7 +208,7 @@ void CalibrationManager::slotPostDeviceStartup()
         }
         s_deviceDir = s_calibDir + QLatin1Char('/') + QLatin1String(DEVICE_DIR_PREFIX) + dirId;
         if (!QDir().mkpath(s_deviceDir))
-            critical("lp_err_calib_cant_create_device_dir", s_deviceDir);
+            kLog.critical("lp_err_calib_cant_create_device_dir", s_deviceDir);
     }
     // A loaded file finishes through its oscillator-table transfer.
     if (loadCalibFile(tableEntry(id)))
@@ -238,22 +224,22 @@ void CalibrationManager::slotPostDeviceStartup()
 bool CalibrationManager::loadCalibFile(const QString& path)
 {
     if (path.isEmpty()) {
-        warn(
+        kLog.warn(
             QStringLiteral(">> last used calibration for this device is not set. Falling back to the factory "
                            "calibration"));
         return false;
     }
     if (!QFileInfo::exists(path)) {
-        critical("lp_err_last_calib_lost");
+        kLog.critical("lp_err_last_calib_lost");
         setTableEntry(deviceId(), QString());
         return false;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > MAX_CALIB_FILE_BYTES) {
-        critical("lp_err_last_calib_cant_open", path);
+        kLog.critical("lp_err_last_calib_cant_open", path);
         return false;
     }
-    info(QStringLiteral(">> loading calibration data from: ") + path);
+    kLog.info(QStringLiteral(">> loading calibration data from: ") + path);
     const QByteArray bytes = file.readAll();
     file.close();
     QDataStream stream(bytes);
@@ -261,10 +247,10 @@ bool CalibrationManager::loadCalibFile(const QString& path)
     auto loaded = std::make_unique<CalibrationData>(*s_calibration);
     switch (loaded->deserialize(stream, deviceId())) {
     case CalibrationData::EReadResult::WRONG_DEVICE:
-        critical("lp_err_calib_wrong_device", path);
+        kLog.critical("lp_err_calib_wrong_device", path);
         return false;
     case CalibrationData::EReadResult::MALFORMED:
-        critical("lp_err_last_calib_cant_open", path);
+        kLog.critical("lp_err_last_calib_cant_open", path);
         return false;
     case CalibrationData::EReadResult::OK:
         break;
@@ -283,7 +269,7 @@ bool CalibrationManager::loadCalibFile(const QString& path)
 bool CalibrationManager::saveCalibFile(const QString& path)
 {
     if (!s_calibration->isComplete()) {
-        critical("lp_err_calib_last_isnt_complete");
+        kLog.critical("lp_err_calib_last_isnt_complete");
         return false;
     }
     QByteArray bytes;
@@ -292,9 +278,9 @@ bool CalibrationManager::saveCalibFile(const QString& path)
         setup(stream);
         s_calibration->serialize(stream, deviceId());
     }
-    info(QStringLiteral(">> saving calibration data to: ") + path);
+    kLog.info(QStringLiteral(">> saving calibration data to: ") + path);
     if (!Path::writeFileAtomically(path, bytes)) {
-        critical("lp_err_calib_cant_create_file", path);
+        kLog.critical("lp_err_calib_cant_create_file", path);
         return false;
     }
     setTableEntry(deviceId(), path);
@@ -308,9 +294,9 @@ void CalibrationManager::startCalibType(quint8 type)
     if (type != CalibrationData::OPEN && type != CalibrationData::SHORT && type != CalibrationData::LOAD)
         return;
     if (DataScanManager::sweep().points() > quint32(CalibrationData::MAX_POINTS)) {
-        warn(QStringLiteral(">> a calibration holds at most %1 points, the sweep has %2 => not measured")
-                 .arg(CalibrationData::MAX_POINTS)
-                 .arg(DataScanManager::sweep().points()));
+        kLog.warn(QStringLiteral(">> a calibration holds at most %1 points, the sweep has %2 => not measured")
+                      .arg(CalibrationData::MAX_POINTS)
+                      .arg(DataScanManager::sweep().points()));
         return;
     }
     DataScanManager::setScanPause(true, true);
@@ -386,7 +372,7 @@ void CalibrationManager::readDeviceCalib(quint16 slot)
 
 void CalibrationManager::abortTransfer(const QString& reason)
 {
-    warn(QStringLiteral(">> calibration transfer refused: ") + reason);
+    kLog.warn(QStringLiteral(">> calibration transfer refused: ") + reason);
     // Half a calibration must never correct anything: the scan goes on uncorrected.
     s_calibration->resetAll();
     s_transfer = ETransfer::NONE;
@@ -397,7 +383,7 @@ void CalibrationManager::abortTransfer(const QString& reason)
 void CalibrationManager::slotProcessCalibRange(ZData::TDeviceReply& device_reply)
 {
     if (s_transfer != ETransfer::DOWNLOAD) {
-        warn(QStringLiteral(">> unexpected calibration range => ignored"));
+        kLog.warn(QStringLiteral(">> unexpected calibration range => ignored"));
         return;
     }
     QDataStream stream(device_reply.data);
@@ -412,10 +398,10 @@ void CalibrationManager::slotProcessCalibRange(ZData::TDeviceReply& device_reply
     }
     if (points == 0) {
         if (s_slot != 0) {
-            critical("lp_err_device_doesnt_have_this_calib");
+            kLog.critical("lp_err_device_doesnt_have_this_calib");
             readDeviceCalib(0);
         } else {
-            critical("lp_err_calib_no_factory_calib");
+            kLog.critical("lp_err_calib_no_factory_calib");
             // Nothing to correct with: the scan goes on with raw data.
             s_calibration->resetAll();
             s_transfer = ETransfer::NONE;
@@ -428,10 +414,10 @@ void CalibrationManager::slotProcessCalibRange(ZData::TDeviceReply& device_reply
             QStringLiteral("range start = %1, stop = %2, points = %3").arg(start).arg(stop).arg(points));
         return;
     }
-    info(QStringLiteral(">> got calib range: start = %1, stop = %2, points = %3")
-             .arg(start)
-             .arg(stop)
-             .arg(points));
+    kLog.info(QStringLiteral(">> got calib range: start = %1, stop = %2, points = %3")
+                  .arg(start)
+                  .arg(stop)
+                  .arg(points));
     s_calibration->resetAll();
     s_calibration->setRange(quint64(start), quint64(stop), quint16(points), s_bandwidthIndex);
     applyRangeToSweep();
@@ -456,7 +442,7 @@ void CalibrationManager::queueReadVCO()
 void CalibrationManager::slotProcessCalibVCO(ZData::TDeviceReply& device_reply)
 {
     if (s_transfer != ETransfer::DOWNLOAD) {
-        warn(QStringLiteral(">> unexpected oscillator table chunk => ignored"));
+        kLog.warn(QStringLiteral(">> unexpected oscillator table chunk => ignored"));
         return;
     }
     QDataStream stream(device_reply.data);
@@ -492,7 +478,7 @@ void CalibrationManager::queueReadData()
 void CalibrationManager::slotProcessCalibData(ZData::TDeviceReply& device_reply)
 {
     if (s_transfer != ETransfer::DOWNLOAD) {
-        warn(QStringLiteral(">> unexpected calibration data chunk => ignored"));
+        kLog.warn(QStringLiteral(">> unexpected calibration data chunk => ignored"));
         return;
     }
     QDataStream stream(device_reply.data);
@@ -563,11 +549,11 @@ void CalibrationManager::onSentVCO(const TDeviceReply& reply)
 bool CalibrationManager::writeDeviceCalib(quint16 slot)
 {
     if (slot == 0) {
-        critical("lp_err_calib_try_send_factory_calib");
+        kLog.critical("lp_err_calib_try_send_factory_calib");
         return false;
     }
     if (s_calibration->points() < 2 || s_calibration->points() > CalibrationData::MAX_POINTS) {
-        warn(QStringLiteral(">> no calibration to send"));
+        kLog.warn(QStringLiteral(">> no calibration to send"));
         return false;
     }
     emit instance().signalStartedCalibration();

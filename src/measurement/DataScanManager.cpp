@@ -12,6 +12,7 @@
 #include "calibration/CalibrationManager.h"
 #include "core/AppPaths.h"
 #include "core/SettingsManager.h"
+#include "core/TaggedLog.h"
 #include "core/utility/Path.h"
 #include "core/utility/ZMath.h"
 #include "devicelink/CommandQueue.h"
@@ -30,22 +31,7 @@ using ZCore::UtilityModules::Path;
 // A trace file is at most a few hundred kilobytes; a larger file is not read into memory.
 constexpr qint64 MAX_TRACE_FILE_BYTES = 4 * 1024 * 1024;
 
-QString line(const QString& text)
-{
-    return DataScanManager::tag() + QLatin1Char(' ') + text;
-}
-void info(const QString& text)
-{
-    qInfo().noquote() << line(text);
-}
-void warn(const QString& text)
-{
-    qWarning().noquote() << line(text);
-}
-void critical(const char* id, const QString& detail = QString())
-{
-    qCritical().noquote() << line(QStringLiteral(">> ") + qtTrId(id) + detail);
-}
+const ZCore::TaggedLog kLog(DataScanManager::tag());
 
 quint64 toHz(double f)
 {
@@ -151,7 +137,7 @@ bool DataScanManager::initDirs()
 {
     s_traceDir = ZCore::AppPaths::baseDir() + QLatin1Char('/') + QLatin1String(TRACE_DIR_NAME);
     if (!Path::createDir(s_traceDir, QStringLiteral("TRACE_DIR"))) {
-        critical("lp_err_trace_cant_create_dirs", s_traceDir);
+        kLog.critical("lp_err_trace_cant_create_dirs", s_traceDir);
         return false;
     }
     return true;
@@ -246,7 +232,7 @@ void DataScanManager::copyData(int first, int count, TScanPoints& out, bool useI
 void DataScanManager::refreshDelayed()
 {
     if (!s_elDelayEnabled) {
-        warn(QStringLiteral(">> tried to apply el delay, but it isn't enabled"));
+        kLog.warn(QStringLiteral(">> tried to apply el delay, but it isn't enabled"));
         return;
     }
     const float tau = float(s_elDelayValue) / 1e12f;
@@ -306,7 +292,7 @@ bool DataScanManager::prepareNextSlice()
         return false;
     const quint32 end = s_sweep.sliceCursor() < quint32(n) ? s_sweep.points() : s_sweep.sliceCursor();
     if (end < quint32(n) || end > quint32(BUFFER_POINTS)) {
-        warn(
+        kLog.warn(
             QStringLiteral(">> sweep of %1 points does not fit the scan buffer of %2 points => not requested")
                 .arg(s_sweep.points())
                 .arg(BUFFER_POINTS));
@@ -376,12 +362,13 @@ void DataScanManager::slotProcessScanData(ZData::TDeviceReply device_reply)
                       count <= int(DS::RangeSliced::SLICE_SIZE) && index + count <= limit &&
                       device_reply.data.size() >= 8 + count * 8;
     if (!fits) {
-        warn(QStringLiteral(">> refused scan data: %1 points at index %2 do not fit the sweep of %3 points "
-                            "(%4 data bytes)")
-                 .arg(countField)
-                 .arg(index)
-                 .arg(s_sweep.points())
-                 .arg(device_reply.data.size()));
+        kLog.warn(
+            QStringLiteral(">> refused scan data: %1 points at index %2 do not fit the sweep of %3 points "
+                           "(%4 data bytes)")
+                .arg(countField)
+                .arg(index)
+                .arg(s_sweep.points())
+                .arg(device_reply.data.size()));
     } else {
         for (int j = 0; j < count; ++j) {
             TScanPoint& point = s_measured[index + j];
@@ -420,7 +407,7 @@ void DataScanManager::takeDeviceRange()
 void DataScanManager::slotGotDeviceParams(ZData::EDeviceOptions option)
 {
     if (option != EDeviceOptions::SCAN_RANGE) {
-        qDebug().noquote() << line(QStringLiteral(">> ignored option: %1").arg(int(option)));
+        kLog.debug(QStringLiteral(">> ignored option: %1").arg(int(option)));
         return;
     }
     s_tracesRestored = false;
@@ -476,9 +463,9 @@ bool DataScanManager::saveBinaryTrace(const QString& path)
 {
     DS::TTraceData trace;
     collectTrace(trace);
-    info(QStringLiteral(">> saving trace data to: ") + path);
+    kLog.info(QStringLiteral(">> saving trace data to: ") + path);
     if (!Path::writeFileAtomically(path, DS::TraceFiles::toBinary(trace))) {
-        critical("lp_err_trace_cant_create_file", path);
+        kLog.critical("lp_err_trace_cant_create_file", path);
         return false;
     }
     return true;
@@ -486,19 +473,19 @@ bool DataScanManager::saveBinaryTrace(const QString& path)
 
 bool DataScanManager::saveTextTrace(const QString& path)
 {
-    info(QStringLiteral(">> saving trace data as text to: ") + path);
+    kLog.info(QStringLiteral(">> saving trace data as text to: ") + path);
     const QVector<quint32>& bandwidths = DeviceManager::deviceInfo().bandwidths;
     const int bw = CalibrationManager::bandwidthIndex();
     // Checked before anything is written, so a refused save leaves no emptied file behind.
     if (bandwidths.isEmpty() || bw >= bandwidths.size()) {
-        critical("lp_err_trace_cant_get_bw_values");
+        kLog.critical("lp_err_trace_cant_get_bw_values");
         return false;
     }
     DS::TTraceData trace;
     collectTrace(trace);
     const quint64 bandwidthHz = quint64(bandwidths[bw]) * 1000;
     if (!Path::writeFileAtomically(path, DS::TraceFiles::toText(trace, bandwidthHz))) {
-        critical("lp_err_trace_cant_create_text_file", path);
+        kLog.critical("lp_err_trace_cant_create_text_file", path);
         return false;
     }
     return true;
@@ -508,11 +495,11 @@ bool DataScanManager::saveTouchstoneTrace(const QString& path)
 {
     DS::TTraceData trace;
     collectTrace(trace);
-    info(QStringLiteral(">> saving trace data as touchstone to: ") + path);
+    kLog.info(QStringLiteral(">> saving trace data as touchstone to: ") + path);
     QString error;
     if (!TouchstoneFile::write(path, trace.points, &error)) {
-        warn(QStringLiteral(">> ") + error);
-        critical("lp_err_trace_cant_create_text_file", path);
+        kLog.warn(QStringLiteral(">> ") + error);
+        kLog.critical("lp_err_trace_cant_create_text_file", path);
         return false;
     }
     return true;
@@ -521,25 +508,25 @@ bool DataScanManager::saveTouchstoneTrace(const QString& path)
 bool DataScanManager::appendTrace(const QString& path, int index, ETraceFormat format)
 {
     if (s_traces.size() >= MAX_TRACES) {
-        warn(QStringLiteral(">> traces list is full"));
+        kLog.warn(QStringLiteral(">> traces list is full"));
         return false;
     }
     const bool binary = format == ETraceFormat::BINARY;
     if (!QFileInfo::exists(path)) {
-        warn((binary ? QStringLiteral(">> was trying to load unexisting trace file at: ")
-                     : QStringLiteral(">> was trying to load unexisting trace text file at: ")) +
-             path);
+        kLog.warn((binary ? QStringLiteral(">> was trying to load unexisting trace file at: ")
+                          : QStringLiteral(">> was trying to load unexisting trace text file at: ")) +
+                  path);
         emit instance().signalMissingTraceFile(index);
         return false;
     }
     const char* failure = binary ? "lp_err_trace_cant_read_file" : "lp_err_trace_cant_read_text_file";
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > MAX_TRACE_FILE_BYTES) {
-        critical(failure, path);
+        kLog.critical(failure, path);
         return false;
     }
     if (binary)
-        info(QStringLiteral(">> reading trace data from: ") + path);
+        kLog.info(QStringLiteral(">> reading trace data from: ") + path);
     const QByteArray bytes = file.readAll();
     file.close();
     DS::TTraceData trace;
@@ -556,7 +543,7 @@ bool DataScanManager::appendTrace(const QString& path, int index, ETraceFormat f
         ok = TouchstoneFile::parse(bytes, trace.points, &error) && !trace.points.isEmpty() &&
              int(trace.points.size()) <= int(BUFFER_POINTS);
         if (!ok && !error.isEmpty())
-            warn(QStringLiteral(">> ") + error);
+            kLog.warn(QStringLiteral(">> ") + error);
         if (ok) {
             trace.pointCount = quint32(trace.points.size());
             trace.start = double(trace.points.first().frequency);
@@ -566,7 +553,7 @@ bool DataScanManager::appendTrace(const QString& path, int index, ETraceFormat f
     }
     }
     if (!ok) {
-        critical(failure, path);
+        kLog.critical(failure, path);
         return false;
     }
     trace.file = QFileInfo(path);
@@ -596,7 +583,7 @@ void DataScanManager::removeTrace(int index)
         s_traces.remove(index);
         emit instance().signalRemovedTrace(index);
     } else {
-        warn(QStringLiteral(">> tried to remove trace at wrong index: %1").arg(index));
+        kLog.warn(QStringLiteral(">> tried to remove trace at wrong index: %1").arg(index));
     }
 }
 
@@ -610,7 +597,7 @@ void DataScanManager::saveSettings()
 {
     QSettings* settings = SettingsManager::settings();
     if (!settings || !settings->isWritable()) {
-        critical("lp_err_cant_write_settings");
+        kLog.critical("lp_err_cant_write_settings");
         return;
     }
     settings->beginGroup(SettingsManager::groupName(ZCore::ESettingsGroups::TRACES));
@@ -630,7 +617,7 @@ void DataScanManager::restoreSettings()
     clearTraces();
     QSettings* settings = SettingsManager::settings();
     if (!settings) {
-        warn(QStringLiteral(">> no settings loaded"));
+        kLog.warn(QStringLiteral(">> no settings loaded"));
         return;
     }
     QStringList paths;

@@ -95,7 +95,7 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "A virtual one-port vector network analyser on a pseudo-terminal.\n"
-        "Control lines on standard input: dut SPEC | unplug | plug | corrupt N | drop N | split N |\n"
+        "Control lines on standard input: dut LOAD | unplug | plug | corrupt N | drop N | split N |\n"
         "damaged | status | quit. Each is answered with one line (ok ..., error ..., status ...)."));
     parser.addHelpOption();
     const QCommandLineOption linkOpt(
@@ -107,7 +107,7 @@ int main(int argc, char* argv[])
                        "cable=LENGTH_M,VF,LOSS_DB_PER_M[,END]. Numbers take f p n u m k M G suffixes. "
                        "Default: %1 (an antenna resonant near 1 GHz).")
             .arg(DutModel::defaultSpec()),
-        QStringLiteral("SPEC"));
+        QStringLiteral("LOAD"));
     const QCommandLineOption boxOpt(QStringLiteral("error-box"),
                                     QStringLiteral("Raw error terms: ideal or typical (default)."),
                                     QStringLiteral("KIND"), QStringLiteral("typical"));
