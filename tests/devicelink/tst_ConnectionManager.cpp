@@ -25,15 +25,6 @@ class tst_ConnectionManager : public QObject
     std::unique_ptr<PtyPeer> m_peer;
     bool m_vanishOnFirmware = false;
 
-    bool openAndSettle()
-    {
-        TSerialPortConfig cfg;
-        cfg.portName = m_peer->linkPath();
-        SerialPort::setConfig(cfg);
-        const bool opened = SerialPort::open(true);
-        return QTest::qWaitFor([] { return CommandQueue::isEmpty(); }, 5000) && opened;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -74,7 +65,7 @@ private slots:
         QSignalSpy spyReconnecting(&ConnectionManager::instance(), &ConnectionManager::signalReconnecting);
         QSignalSpy spyOpened(&SerialPort::instance(), &SerialPort::signalOpened);
         m_vanishOnFirmware = true;
-        QVERIFY(openAndSettle());
+        QVERIFY(m_peer->openLinkAndSettle());
         QTRY_VERIFY_WITH_TIMEOUT(spyLost.count() >= 1, 5000);
         QVERIFY(!SerialPort::isOpen());
         QVERIFY(CommandQueue::isEmpty());
@@ -95,7 +86,7 @@ private slots:
         QSignalSpy spyReconnecting(&ConnectionManager::instance(), &ConnectionManager::signalReconnecting);
         QSignalSpy spyFailed(&ConnectionManager::instance(), &ConnectionManager::signalFailedToReconnect);
         QSignalSpy spyOpening(&SerialPort::instance(), &SerialPort::signalOpening);
-        QVERIFY(openAndSettle());
+        QVERIFY(m_peer->openLinkAndSettle());
         m_peer->vanish();
         QTRY_COMPARE_WITH_TIMEOUT(spyFailed.count(), 1, 5000);
         QCOMPARE(spyReconnecting.count(), 3);

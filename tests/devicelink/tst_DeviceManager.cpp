@@ -79,15 +79,6 @@ class tst_DeviceManager : public QObject
         peer.write(frame);
     }
 
-    bool openAndSettle()
-    {
-        TSerialPortConfig cfg;
-        cfg.portName = m_peer->linkPath();
-        SerialPort::setConfig(cfg);
-        const bool opened = SerialPort::open(true);
-        return QTest::qWaitFor([] { return CommandQueue::isEmpty(); }, 5000) && opened;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -141,7 +132,7 @@ private slots:
         QSignalSpy spyFinished(&dm, &DeviceManager::signalStartupFinished);
         QSignalSpy spyOld(&dm, &DeviceManager::signalGotOldDevice);
         QSignalSpy spyParams(&dm, &DeviceManager::signalGotDeviceParams);
-        QVERIFY(openAndSettle());
+        QVERIFY(m_peer->openLinkAndSettle());
         QTest::qWait(50);
         QCOMPARE(m_peer->commands(), expected);
         for (int i = 0; i < m_peer->requests().size(); ++i)
@@ -177,7 +168,7 @@ private slots:
         QFETCH(QList<quint16>, expected);
         (damage ? m_script.damageOnce : m_script.complainOnce).insert(FW);
         QSignalSpy spyFinished(&DeviceManager::instance(), &DeviceManager::signalStartupFinished);
-        QVERIFY(openAndSettle());
+        QVERIFY(m_peer->openLinkAndSettle());
         QTest::qWait(50);
         QCOMPARE(m_peer->commands(), expected);
         if (damage)
@@ -190,7 +181,7 @@ private slots:
     {
         m_script.silentFor = {TYPE, RESEND};
         QSignalSpy spyClosed(&SerialPort::instance(), &SerialPort::signalClosed);
-        openAndSettle(); // the queue runs until the link gives up
+        m_peer->openLinkAndSettle(); // the queue runs until the link gives up
         QTRY_COMPARE_WITH_TIMEOUT(spyClosed.count(), 1, 15000);
         QVERIFY(!SerialPort::isOpen());
         QVERIFY(CommandQueue::isEmpty());
@@ -221,7 +212,7 @@ private slots:
             req.frequencies.append(quint64(1000000000ull + quint64(i) * 1000));
         DeviceManager::setScanRequestSource([req] { return req; });
         QSignalSpy spyScan(&DeviceManager::instance(), &DeviceManager::signalGotScanData);
-        QVERIFY(openAndSettle());
+        QVERIFY(m_peer->openLinkAndSettle());
         m_peer->clearRequests();
         if (complain)
             m_script.complainOnce.insert(SCAN);
@@ -241,7 +232,7 @@ private slots:
 
     void presencePollDefersQueuedCommand()
     {
-        QVERIFY(openAndSettle());
+        QVERIFY(m_peer->openLinkAndSettle());
         m_peer->clearRequests();
         m_script.silentFor.insert(ID); // the poll's reply is late
         QVERIFY(DeviceManager::pollPresence());

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTest>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -9,7 +10,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "devicelink/CommandQueue.h"
 #include "devicelink/FrameCodec.h"
+#include "devicelink/SerialPort.h"
 
 namespace TestSupport {
 
@@ -126,6 +129,15 @@ void PtyPeer::onReadable()
         if (m_responder)
             m_responder(*this, request);
     }
+}
+
+bool PtyPeer::openLinkAndSettle() const
+{
+    ZData::TSerialPortConfig cfg;
+    cfg.portName = m_linkPath;
+    ZData::DM::SerialPort::setConfig(cfg);
+    const bool opened = ZData::DM::SerialPort::open(true);
+    return QTest::qWaitFor([] { return ZData::DM::CommandQueue::isEmpty(); }, 5000) && opened;
 }
 
 } // namespace TestSupport

@@ -43,6 +43,8 @@ public:
     const QList<TRequest>& requests() const { return m_requests; }
     QList<quint16> commands() const;
     void clearRequests() { m_requests.clear(); }
+    // Opens the program's serial port on this peer and waits until the command queue has run dry.
+    bool openLinkAndSettle() const;
 
 private:
     void onReadable();
