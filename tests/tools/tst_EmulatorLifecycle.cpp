@@ -25,6 +25,28 @@ class tst_EmulatorLifecycle : public QObject
     Q_OBJECT
 
 private slots:
+    // The port dialog finds a running emulator without a typed path; one that has quit, or a
+    // stale announcement, is not offered.
+    void runningEmulatorIsListed()
+    {
+        auto listed = [](const QString& path) {
+            for (const ZData::TPortListing& port : ZData::PortEnumerator::availablePorts())
+                if (port.portName == path)
+                    return port.announced && port.manufacturer.contains("STMicro");
+            return false;
+        };
+        EmulatorProcess emu;
+        QVERIFY(emu.start());
+        const QString path = emu.portPath();
+        QVERIFY(listed(path));
+        const QString stale =
+            ZData::PortEnumerator::announce({"/nonexistent/ttyVNA", "", "STMicro", "", "", true});
+        QVERIFY(!listed("/nonexistent/ttyVNA"));
+        ZData::PortEnumerator::withdraw(stale);
+        emu.stop();
+        QTRY_VERIFY(!listed(path));
+    }
+
     void unplugIsALostPortAndPlugReopens()
     {
         qRegisterMetaType<QSerialPort::SerialPortError>();
