@@ -17,7 +17,10 @@ struct TScanPoint
 
     QString toDebugString() const
     {
-        return QString("%1Hz : ( %2, %3 )\n").arg(frequency).arg(double(re), 0, 'g', 6).arg(double(im), 0, 'g', 6);
+        return QString("%1Hz : ( %2, %3 )\n")
+            .arg(frequency)
+            .arg(double(re), 0, 'g', 6)
+            .arg(double(im), 0, 'g', 6);
     }
 };
 
