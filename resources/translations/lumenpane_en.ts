@@ -135,5 +135,9 @@
         <source>tried to send factory calibration to device but it's not allowed</source>
         <translation>tried to send factory calibration to device but it's not allowed</translation>
     </message>
+    <message id="lp_err_update_files_lost">
+        <source>update files are lost for this device. Please, contact support</source>
+        <translation>update files are lost for this device. Please, contact support</translation>
+    </message>
 </context>
 </TS>

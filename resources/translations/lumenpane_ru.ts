@@ -135,5 +135,9 @@
         <source>tried to send factory calibration to device but it's not allowed</source>
         <translation>попытка записать заводскую калибровку в устройство, что запрещено</translation>
     </message>
+    <message id="lp_err_update_files_lost">
+        <source>update files are lost for this device. Please, contact support</source>
+        <translation>файлы обновления для этого устройства утеряны. Пожалуйста, обратитесь в службу поддержки</translation>
+    </message>
 </context>
 </TS>
