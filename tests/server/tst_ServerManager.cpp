@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "core/Logger.h"
+#include "devicelink/CommandQueue.h"
 #include "devicelink/DeviceManager.h"
 #include "server/ServerManager.h"
 
@@ -274,6 +275,41 @@ private slots:
         QTest::qWait(20); // the critical message is shown after the reply is handled
         QCOMPARE(g_criticals, criticals);
         QCOMPARE(replies.count(), 1);
+    }
+
+    // Only a readable version is ever compared with the device's; anything else is a failed check,
+    // and the command is finished either way.
+    void versionCheckThroughTheQueue_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<EServerCommands>("failure");
+        using E = EServerCommands;
+        QTest::newRow("a version") << QByteArray("#OK: 2.0.1") << "2.0.1" << E::UNDEFINED;
+        QTest::newRow("garbled version") << QByteArray("#OK: 2.x.1") << "" << E::E_UNKNOWN;
+        QTest::newRow("rich text") << QByteArray("#OK: <b>9.9.9</b>") << "" << E::E_UNKNOWN;
+        QTest::newRow("no version") << QByteArray("#OK: ") << "" << E::E_UNKNOWN;
+        QTest::newRow("four parts") << QByteArray("#OK: 2.0.1.7") << "" << E::E_UNKNOWN;
+        QTest::newRow("not available") << QByteArray("#Error: 5") << "" << E::E_UPDATE_NOT_AVAILABLE;
+        QTest::newRow("not the protocol") << QByteArray("2.0.1") << "" << E::E_UNKNOWN;
+    }
+    void versionCheckThroughTheQueue()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, version);
+        QFETCH(EServerCommands, failure);
+        m_stub->body = body;
+        QSignalSpy reply(&DeviceManager::instance(), &DeviceManager::signalUpdateReply);
+        QSignalSpy failed(&DeviceManager::instance(), &DeviceManager::signalUpdateCheckFailed);
+        DeviceManager::checkForUpdates();
+        QTRY_COMPARE(reply.count() + failed.count(), 1);
+        if (version.isEmpty()) {
+            QCOMPARE(reply.count(), 0);
+            QCOMPARE(failed.first().first().value<EServerCommands>(), failure);
+        } else {
+            QCOMPARE(reply.first().first().toString(), version);
+        }
+        QVERIFY(DM::CommandQueue::isEmpty());
     }
 
     // A cancelled or superseded request never announces its reply.
