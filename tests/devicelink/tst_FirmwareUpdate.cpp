@@ -6,12 +6,15 @@
 #include "EmulatorProcess.h"
 #include "TestSupport.h"
 #include "UpdateServerProcess.h"
+#include "calibration/CalibrationManager.h"
+#include "core/SettingsManager.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/ConnectionManager.h"
 #include "devicelink/DeviceManager.h"
 #include "devicelink/DeviceMessageManager.h"
 #include "devicelink/FrameCodec.h"
 #include "devicelink/SerialPort.h"
+#include "measurement/DataScanManager.h"
 #include "server/ServerManager.h"
 
 using namespace ZData;
@@ -93,6 +96,10 @@ void tst_FirmwareUpdate::initTestCase()
     QVERIFY(DM::CommandQueue::init());
     QVERIFY(ConnectionManager::init());
     QVERIFY(DeviceManager::init());
+    // The managers that start measuring after a connection run too, as in the program.
+    ZCore::SettingsManager::init();
+    QVERIFY(CalibrationManager::init());
+    QVERIFY(DataScanManager::init());
     connect(&DeviceManager::instance(), &DeviceManager::signalUpdateProgress, this,
             [this](int) { m_inProgressAtProgress << DeviceManager::isUpdateInProgress(); });
 }
