@@ -11,6 +11,8 @@ TNetworkReplyTimeout::TNetworkReplyTimeout(QNetworkReply* reply, int millisecond
 {
     Q_ASSERT(reply);
     m_timer.setSingleShot(true);
+    // A coarse timer may fire 5 % early; the server is promised its full time.
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &TNetworkReplyTimeout::slotTimeout);
     connect(reply, &QNetworkReply::finished, &m_timer, &QTimer::stop);
     if (reply->isRunning())
