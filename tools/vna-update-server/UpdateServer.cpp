@@ -198,7 +198,7 @@ void UpdateServer::onReadable(QTcpSocket* socket)
     if (headerEnd < 0) {
         if (it->buffer.size() > MAX_HEADER_BYTES) {
             it->answered = true;
-            send(socket, {413, "header too large"});
+            refuse(socket, it->buffer.left(it->buffer.indexOf('\n')), {413, "header too large"});
         }
         return;
     }
@@ -206,7 +206,7 @@ void UpdateServer::onReadable(QTcpSocket* socket)
     const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
     if (requestLine.size() != 3) {
         it->answered = true;
-        send(socket, {400, "bad request line"});
+        refuse(socket, lines.value(0), {400, "bad request line"});
         return;
     }
     qint64 length = 0;
@@ -218,7 +218,7 @@ void UpdateServer::onReadable(QTcpSocket* socket)
             length = line.mid(colon + 1).trimmed().toLongLong(&ok);
             if (!ok || length < 0 || length > MAX_BODY_BYTES) {
                 it->answered = true;
-                send(socket, {413, "body too large"});
+                refuse(socket, lines.value(0), {413, "body too large"});
                 return;
             }
         }
@@ -248,6 +248,14 @@ void UpdateServer::respond(QTcpSocket* socket, const QByteArray& method, const Q
         if (guard && guard->state() == QAbstractSocket::ConnectedState)
             send(guard, response);
     });
+}
+
+void UpdateServer::refuse(QTcpSocket* socket, const QByteArray& requestLine, const TResponse& response)
+{
+    std::printf("%s -> %d %s\n", qPrintable(summary(requestLine.trimmed(), 200)), response.status,
+                qPrintable(summary(response.body)));
+    std::fflush(stdout);
+    send(socket, response);
 }
 
 void UpdateServer::send(QTcpSocket* socket, const TResponse& response)

@@ -57,6 +57,8 @@ private:
     void onReadable(QTcpSocket* socket);
     void respond(QTcpSocket* socket, const QByteArray& method, const QByteArray& path,
                  const QByteArray& body);
+    // Answers a request that cannot be served, still recorded as one line.
+    static void refuse(QTcpSocket* socket, const QByteArray& requestLine, const TResponse& response);
     static void send(QTcpSocket* socket, const TResponse& response);
     static QString summary(const QByteArray& bytes, int limit = 40);
 
