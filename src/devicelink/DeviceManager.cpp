@@ -1,18 +1,17 @@
 #include "devicelink/DeviceManager.h"
 
 #include <QDataStream>
-#include <QDebug>
 #include <QIODevice>
 
-#include <cmath>
-#include <cstring>
-
+#include "core/Logger.h"
+#include "core/TaggedLog.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/ConnectionManager.h"
 #include "devicelink/DeviceEnumPrinter.h"
 #include "devicelink/DeviceMessageManager.h"
 #include "devicelink/DeviceOptionsParser.h"
 #include "devicelink/FrameCodec.h"
+#include "devicelink/ScanReply.h"
 #include "devicelink/SerialPort.h"
 
 namespace ZData {
@@ -22,14 +21,16 @@ namespace {
 using DM::CommandQueue;
 using DM::SerialPort;
 
+const ZCore::TaggedLog kLog(DeviceManager::tag());
+
 QString name(quint16 command)
 {
     return DeviceEnumPrinter::commandName(command);
 }
 
-void warnLine(const QString& text)
+constexpr quint16 code(EDeviceCommands command)
 {
-    qWarning().noquote() << DeviceManager::tag() + QLatin1Char(' ') + text;
+    return quint16(command);
 }
 
 quint32 readU32(const QByteArray& data, int pos)
@@ -46,7 +47,7 @@ DeviceManager::DeviceManager() = default;
 
 bool DeviceManager::init()
 {
-    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::DeviceManager::init..");
+    kLog.debug(QStringLiteral(">> ZData::DeviceManager::init.."));
     CommandQueue::init(); // the queue has no place of its own in the start-up sequence
     qRegisterMetaType<ZData::TDeviceReply>("ZData::TDeviceReply");
     qRegisterMetaType<ZData::EDeviceOptions>("ZData::EDeviceOptions");
@@ -67,6 +68,7 @@ bool DeviceManager::init()
     });
     QObject::connect(&DeviceMessageManager::instance(), &DeviceMessageManager::signalGotReply, &self,
                      &DeviceManager::slotProcessDeviceReply, Qt::UniqueConnection);
+    DeviceMessageManager::setReplyCheck(&DeviceManager::isReplyAccepted);
     return true;
 }
 
@@ -78,6 +80,7 @@ void DeviceManager::reset()
     s_firmwareImage.clear();
     s_chunkCount = 0;
     s_presenceInFlight = false;
+    s_presenceReply = false;
     CommandQueue::holdStart(false);
 }
 
@@ -105,18 +108,27 @@ bool DeviceManager::isBootloader()
 
 void DeviceManager::initStartup()
 {
-    qInfo().noquote() << tag() + QStringLiteral(" >> ZData::DeviceManager::initStartup..");
+    kLog.info(QStringLiteral(">> ZData::DeviceManager::initStartup.."));
     CommandQueue::add(EDeviceCommands::D_GET_DEVICE_ID);
     CommandQueue::add(EDeviceCommands::D_GET_DEVICE_FULL_TYPE);
     CommandQueue::add(EDeviceCommands::D_GET_FIRMWARE_VERSION);
 }
 
+// ---- sending ----
+
+void DeviceManager::logFrame(const QString& prefix, const QByteArray& frame)
+{
+    // Hex dumps are only worth building where a debug line is written at all.
+    if (ZCore::Logger::isDebugWritten())
+        kLog.debug(prefix + QString::fromLatin1(frame.toHex(' ')));
+}
+
 void DeviceManager::warnPortClosed(const QString& what, quint16 command)
 {
-    warnLine(QStringLiteral("[ %1 ] >> tried to %2: %3")
-                 .arg(DeviceMessageManager::frameCounter())
-                 .arg(what, name(command)));
-    warnLine(QStringLiteral(">> serial port is closed. Open it first"));
+    kLog.warn(QStringLiteral("[ %1 ] >> tried to %2: %3")
+                  .arg(DeviceMessageManager::frameCounter())
+                  .arg(what, name(command)));
+    kLog.warn(QStringLiteral(">> serial port is closed. Open it first"));
 }
 
 void DeviceManager::sendRequest(EDeviceCommands command, const QByteArray& data, quint16 options)
@@ -126,9 +138,9 @@ void DeviceManager::sendRequest(EDeviceCommands command, const QByteArray& data,
         return;
     }
     if (data.size() > 0xFFFF) {
-        warnLine(QStringLiteral(">> refused to send %1: %2 data bytes do not fit a frame")
-                     .arg(name(quint16(command)))
-                     .arg(data.size()));
+        kLog.warn(QStringLiteral(">> refused to send %1: %2 data bytes do not fit a frame")
+                      .arg(name(quint16(command)))
+                      .arg(data.size()));
         return;
     }
     DeviceMessageManager::setState(DMM::EStates::SEND_BUSY);
@@ -164,20 +176,19 @@ void DeviceManager::sendRequestNoReply(EDeviceCommands command, const QByteArray
     header.options = options;
     const QByteArray frame = DeviceMessageManager::buildFrame(header, data, false);
     if (frame.size() < 100)
-        qDebug().noquote() << tag() + QStringLiteral(" << ") + QString::fromLatin1(frame.toHex(' '));
+        logFrame(QStringLiteral("<< "), frame);
     SerialPort::port().write(frame);
 }
 
 void DeviceManager::sendPacket(const QByteArray& frame, const TDmmState& nextState)
 {
     if (!SerialPort::isOpen()) {
-        qDebug().noquote() << tag() + QStringLiteral(" [ RAW ] >> tried to sendPacket: ") +
-                                  QString::fromLatin1(frame.toHex(' '));
-        warnLine(QStringLiteral(">> serial port is closed. Open it first"));
+        logFrame(QStringLiteral("[ RAW ] >> tried to sendPacket: "), frame);
+        kLog.warn(QStringLiteral(">> serial port is closed. Open it first"));
         return;
     }
     if (frame.size() < 100)
-        qDebug().noquote() << tag() + QStringLiteral(" << ") + QString::fromLatin1(frame.toHex(' '));
+        logFrame(QStringLiteral("<< "), frame);
     SerialPort::port().write(frame);
     DeviceMessageManager::setState(nextState);
 }
@@ -196,7 +207,7 @@ bool DeviceManager::pollPresence()
 QByteArray DeviceManager::buildScanPayload(const TScanRequest& request)
 {
     const int n = request.frequencies.size();
-    if (!request.valid || n == 0 || n > MAX_SCAN_POINTS)
+    if (!request.valid || n == 0 || n > EProtocolSetup::SLICE_POINTS)
         return QByteArray();
     QByteArray payload;
     QDataStream out(&payload, QIODevice::WriteOnly);
@@ -207,105 +218,203 @@ QByteArray DeviceManager::buildScanPayload(const TScanRequest& request)
     return payload;
 }
 
+// ---- queued commands ----
+
+const QHash<quint16, DeviceManager::CommandHandler>& DeviceManager::commandHandlers()
+{
+    static const QHash<quint16, CommandHandler> table{
+        {code(EDeviceCommands::D_GET_DEVICE_ID), &DeviceManager::sendPlainRequest},
+        {code(EDeviceCommands::D_GET_DEVICE_FULL_TYPE), &DeviceManager::sendPlainRequest},
+        {code(EDeviceCommands::D_GET_FIRMWARE_VERSION), &DeviceManager::sendPlainRequest},
+        {code(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE), &DeviceManager::sendPlainRequest},
+        {code(EDeviceCommands::D_GET_OPTIONS), &DeviceManager::sendAppRequest},
+        {code(EDeviceCommands::DA_GET_SCAN_DATA), &DeviceManager::processScanCommand},
+        {code(EDeviceCommands::STARTUP_FINISHED), &DeviceManager::finishStartup},
+        {code(EDeviceCommands::B_INIT_UPDATE), &DeviceManager::sendUpdate},
+        {code(EDeviceCommands::B_SEND_MAINAPP_CHUNK), &DeviceManager::sendUpdateChunk},
+        {code(EDeviceCommands::S_CLEAR_UPDATE_CACHE), &DeviceManager::clearUpdateCache},
+        {code(EDeviceCommands::S_UPDATE_ACTUAL_VERSION), &DeviceManager::updateActualVersion},
+        {code(EDeviceCommands::DISCONNECT), &DeviceManager::disconnectDevice},
+        {code(EDeviceCommands::E_RESEND_PACKET_TO_DEVICE), &DeviceManager::resendLastRequest},
+    };
+    return table;
+}
+
+void DeviceManager::slotProcessQueueCommand(ZData::TCommandHeader header)
+{
+    if (const CommandHandler handler = commandHandlers().value(header.command, nullptr)) {
+        handler(header);
+        return;
+    }
+    kLog.debug(QStringLiteral("<== CommandQueue >> nothing to do with command: ") + name(header.command));
+    // A command nobody handles must not block the queue.
+    CommandQueue::process(true);
+}
+
+void DeviceManager::sendPlainRequest(const TCommandHeader& header)
+{
+    sendRequest(EDeviceCommands(header.command), QByteArray(), header.options);
+}
+
+void DeviceManager::sendAppRequest(const TCommandHeader& header)
+{
+    if (isBootloader()) {
+        warnNotInApp(header.command);
+        CommandQueue::process(true);
+        return;
+    }
+    sendPlainRequest(header);
+}
+
+void DeviceManager::warnNotInApp(quint16 command)
+{
+    kLog.warn(QStringLiteral(">> device is NOT in 'app' state => nothing to do with command: ") +
+              name(command));
+}
+
 void DeviceManager::processScanCommand(const TCommandHeader& header)
 {
     if (!s_scanSource) {
-        warnLine(QStringLiteral(">> no scan request source => nothing to do with command: ") +
-                 name(header.command));
+        kLog.warn(QStringLiteral(">> no scan request source => nothing to do with command: ") +
+                  name(header.command));
         CommandQueue::process(true);
         return;
     }
     const TScanRequest request = s_scanSource();
     const QByteArray payload = buildScanPayload(request);
     if (payload.isEmpty()) {
-        warnLine(QStringLiteral(">> invalid scan request (%1 points) => nothing to do with command: ")
-                     .arg(request.frequencies.size()) +
-                 name(header.command));
+        kLog.warn(QStringLiteral(">> invalid scan request (%1 points) => nothing to do with command: ")
+                      .arg(request.frequencies.size()) +
+                  name(header.command));
         CommandQueue::process(true);
         return;
     }
     sendRequest(EDeviceCommands::DA_GET_SCAN_DATA, payload, request.startIndex);
 }
 
-void DeviceManager::warnNotInApp(quint16 command)
+void DeviceManager::finishStartup(const TCommandHeader&)
 {
-    warnLine(QStringLiteral(">> device is NOT in 'app' state => nothing to do with command: ") +
-             name(command));
+    emit instance().signalStartupFinished();
+    CommandQueue::process(true);
 }
 
-void DeviceManager::slotProcessQueueCommand(ZData::TCommandHeader header)
+// Server steps stand alone so that a real update-server client replaces them here and nowhere else.
+void DeviceManager::clearUpdateCache(const TCommandHeader&)
 {
-    const auto command = EDeviceCommands(header.command);
-    switch (command) {
-    case EDeviceCommands::D_GET_DEVICE_ID:
-    case EDeviceCommands::D_GET_DEVICE_FULL_TYPE:
-    case EDeviceCommands::D_GET_FIRMWARE_VERSION:
-    case EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE:
-        sendRequest(command, QByteArray(), header.options);
-        break;
-    case EDeviceCommands::D_GET_OPTIONS:
-        if (isBootloader()) {
-            warnNotInApp(header.command);
-            CommandQueue::process(true);
-        } else {
-            sendRequest(command, QByteArray(), header.options);
-        }
-        break;
-    case EDeviceCommands::DA_GET_SCAN_DATA:
-        processScanCommand(header);
-        break;
-    case EDeviceCommands::STARTUP_FINISHED:
-        emit signalStartupFinished();
+    s_firmwareImage.clear();
+    CommandQueue::process(true);
+}
+
+void DeviceManager::updateActualVersion(const TCommandHeader& header)
+{
+    if (isBootloader())
+        warnNotInApp(header.command);
+    else
+        kLog.debug(QStringLiteral(">> version report skipped: ") + s_info.firmwareVersion.toString());
+    CommandQueue::process(true);
+}
+
+void DeviceManager::disconnectDevice(const TCommandHeader&)
+{
+    kLog.warn(QStringLiteral(">> limit of resends is exceeded. Disconnecting.."));
+    SerialPort::close(true);
+}
+
+void DeviceManager::resendLastRequest(const TCommandHeader&)
+{
+    // Every request is resent, header-only ones included: an identifier request lost on its way
+    // would otherwise leave the start-up with no identifier at all.
+    if (s_lastHeader.command == code(EDeviceCommands::UNDEFINED)) {
+        kLog.warn(QStringLiteral(">> nothing to resend from master"));
         CommandQueue::process(true);
-        break;
-    case EDeviceCommands::B_INIT_UPDATE:
-        sendUpdate();
-        break;
-    case EDeviceCommands::B_SEND_MAINAPP_CHUNK:
-        sendUpdateChunk(header.options);
-        break;
-    case EDeviceCommands::S_CLEAR_UPDATE_CACHE:
-        s_firmwareImage.clear();
-        CommandQueue::process(true);
-        break;
-    case EDeviceCommands::S_UPDATE_ACTUAL_VERSION:
-        if (isBootloader())
-            warnNotInApp(header.command);
-        else
-            qDebug().noquote() << tag() + QStringLiteral(" >> version report skipped: ") +
-                                      s_info.firmwareVersion.toString();
-        CommandQueue::process(true);
-        break;
-    case EDeviceCommands::DISCONNECT:
-        warnLine(QStringLiteral(">> limit of resends is exceeded. Disconnecting.."));
-        SerialPort::close(true);
-        break;
-    case EDeviceCommands::E_RESEND_PACKET_TO_DEVICE:
-        if (s_lastData.isEmpty()) {
-            warnLine(QStringLiteral(">> nothing to resend from master"));
-            CommandQueue::process(true);
-        } else {
-            sendRequest(EDeviceCommands(s_lastHeader.command), QByteArray(s_lastData), s_lastHeader.options);
-        }
-        break;
-    default:
-        qDebug().noquote() << tag() + QStringLiteral(" <== CommandQueue >> nothing to do with command: ") +
-                                  name(header.command);
-        // A command nobody handles must not block the queue.
-        CommandQueue::process(true);
-        break;
+        return;
     }
+    sendRequest(EDeviceCommands(s_lastHeader.command), QByteArray(s_lastData), s_lastHeader.options);
+}
+
+// ---- replies ----
+
+bool DeviceManager::isReplyAccepted(const TDeviceReply& reply)
+{
+    if (reply.header.command != code(EDeviceCommands::DA_GET_SCAN_DATA) ||
+        s_lastHeader.command != code(EDeviceCommands::DA_GET_SCAN_DATA))
+        return true;
+    ScanReply scan;
+    QString reason;
+    if (!ScanReply::parse(reply.data, scan, &reason)) {
+        kLog.warn(QStringLiteral(">> refused scan reply: ") + reason);
+        return false;
+    }
+    const int requested = s_lastData.size() > 1 ? int(quint8(s_lastData.at(1))) : 0;
+    if (reply.header.options != s_lastHeader.options || scan.count() != requested) {
+        kLog.warn(
+            QStringLiteral(">> refused scan reply: %1 points at index %2, requested %3 points at index %4")
+                .arg(scan.count())
+                .arg(reply.header.options)
+                .arg(requested)
+                .arg(s_lastHeader.options));
+        return false;
+    }
+    return true;
+}
+
+const QHash<quint16, DeviceManager::ReplyHandler>& DeviceManager::replyHandlers()
+{
+    static const QHash<quint16, ReplyHandler> table{
+        {code(EDeviceCommands::F_READ_CALIB_RANGE),
+         [](TDeviceReply& r) { emit instance().signalGotCalibRange(r); }},
+        {code(EDeviceCommands::F_READ_CALIB_DATA),
+         [](TDeviceReply& r) { emit instance().signalGotCalibData(r); }},
+        {code(EDeviceCommands::F_READ_CALIB_VCO),
+         [](TDeviceReply& r) { emit instance().signalGotCalibVCO(r); }},
+        {code(EDeviceCommands::F_WRITE_CALIB_RANGE),
+         [](TDeviceReply& r) { emit instance().signalSentCalibRange(r); }},
+        {code(EDeviceCommands::F_WRITE_CALIB_DATA),
+         [](TDeviceReply& r) { emit instance().signalSentCalibData(r); }},
+        {code(EDeviceCommands::F_WRITE_CALIB_VCO),
+         [](TDeviceReply& r) { emit instance().signalSentCalibVCO(r); }},
+        {code(EDeviceCommands::F_SEND_ACTIVE_CALIB_VCO),
+         [](TDeviceReply& r) { emit instance().signalSentCalibVCO(r); }},
+        {code(EDeviceCommands::DA_GET_SCAN_DATA), &DeviceManager::processScanData},
+        {code(EDeviceCommands::D_GET_DEVICE_ID), &DeviceManager::processDeviceId},
+        {code(EDeviceCommands::D_GET_DEVICE_FULL_TYPE), &DeviceManager::processFullType},
+        {code(EDeviceCommands::D_GET_FIRMWARE_VERSION), &DeviceManager::processFirmwareVersion},
+        {code(EDeviceCommands::D_GET_OPTIONS), &DeviceManager::processOptions},
+        {code(EDeviceCommands::B_INIT_UPDATE), &DeviceManager::processInitUpdate},
+        {code(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE), &DeviceManager::processLinkError},
+        {code(EDeviceCommands::DISCONNECT), &DeviceManager::processDisconnect},
+    };
+    return table;
+}
+
+void DeviceManager::slotProcessDeviceReply()
+{
+    TDeviceReply reply = DeviceMessageManager::reply();
+    s_presenceReply = s_presenceInFlight;
+    s_presenceInFlight = false;
+    replyHandlers().value(reply.header.command, &DeviceManager::processUnhandled)(reply);
+    if (s_presenceReply)
+        CommandQueue::holdStart(false); // the reply did not belong to the head command
+    else
+        CommandQueue::process(true);
+    s_presenceReply = false;
 }
 
 bool DeviceManager::ensureReplySize(const TDeviceReply& reply, int size)
 {
     if (reply.data.size() >= size)
         return true;
-    warnLine(QStringLiteral(">> refused reply %1: %2 data bytes, at least %3 expected")
-                 .arg(name(reply.header.command))
-                 .arg(reply.data.size())
-                 .arg(size));
+    kLog.warn(QStringLiteral(">> refused reply %1: %2 data bytes, at least %3 expected")
+                  .arg(name(reply.header.command))
+                  .arg(reply.data.size())
+                  .arg(size));
     return false;
+}
+
+void DeviceManager::processScanData(TDeviceReply& reply)
+{
+    // The link layer has already held the reply against its request (isReplyAccepted).
+    emit instance().signalGotScanData(reply);
 }
 
 void DeviceManager::applyDeviceWord(quint16 word)
@@ -320,7 +429,12 @@ void DeviceManager::applyDeviceWord(quint16 word)
     s_info.deviceState = newState;
 }
 
-void DeviceManager::processDeviceId(const TDeviceReply& reply)
+void DeviceManager::processFullType(TDeviceReply& reply)
+{
+    applyDeviceWord(reply.header.deviceWord);
+}
+
+void DeviceManager::processDeviceId(TDeviceReply& reply)
 {
     if (!ensureReplySize(reply, 12))
         return;
@@ -340,19 +454,19 @@ void DeviceManager::queueGetUpdate()
             s_updateFetcher();
             return;
         }
-        qInfo().noquote() << tag() + QStringLiteral(" >> no update source => nothing to do with command: ") +
-                                 name(quint16(EDeviceCommands::S_GET_UPDATE));
+        kLog.info(QStringLiteral(">> no update source => nothing to do with command: ") +
+                  name(code(EDeviceCommands::S_GET_UPDATE)));
         CommandQueue::process(true);
     });
 }
 
-void DeviceManager::processFirmwareVersion(const TDeviceReply& reply)
+void DeviceManager::processFirmwareVersion(TDeviceReply& reply)
 {
     if (!ensureReplySize(reply, 12))
         return;
     s_info.firmwareVersion = ZCore::UtilityModules::VersionNumber(
         readU32(reply.data, 0), readU32(reply.data, 4), readU32(reply.data, 8));
-    qInfo().noquote() << tag() + QStringLiteral(" >> device info:") + deviceInfoText();
+    kLog.info(QStringLiteral(">> device info:") + deviceInfoText());
     emit instance().signalIdentifiedDevice();
 
     if (s_info.firmwareVersion.major() >= 2) {
@@ -371,7 +485,7 @@ void DeviceManager::processFirmwareVersion(const TDeviceReply& reply)
     }
 }
 
-void DeviceManager::processOptions(const TDeviceReply& reply)
+void DeviceManager::processOptions(TDeviceReply& reply)
 {
     const QVector<TDeviceParam> params = DeviceOptionsParser::parse(reply.data, tag());
     for (const TDeviceParam& p : params) {
@@ -391,103 +505,60 @@ void DeviceManager::processOptions(const TDeviceReply& reply)
     }
 }
 
-void DeviceManager::slotProcessDeviceReply()
+void DeviceManager::processInitUpdate(TDeviceReply&)
 {
-    TDeviceReply reply = DeviceMessageManager::reply();
-    const bool presenceReply = s_presenceInFlight;
-    s_presenceInFlight = false;
-    const auto command = EDeviceCommands(reply.header.command);
-
-    switch (command) {
-    case EDeviceCommands::F_READ_CALIB_RANGE:
-        emit signalGotCalibRange(reply);
-        break;
-    case EDeviceCommands::F_READ_CALIB_DATA:
-        emit signalGotCalibData(reply);
-        break;
-    case EDeviceCommands::F_READ_CALIB_VCO:
-        emit signalGotCalibVCO(reply);
-        break;
-    case EDeviceCommands::F_WRITE_CALIB_RANGE:
-        emit signalSentCalibRange(reply);
-        break;
-    case EDeviceCommands::F_WRITE_CALIB_DATA:
-        emit signalSentCalibData(reply);
-        break;
-    case EDeviceCommands::F_WRITE_CALIB_VCO:
-    case EDeviceCommands::F_SEND_ACTIVE_CALIB_VCO:
-        emit signalSentCalibVCO(reply);
-        break;
-    case EDeviceCommands::DA_GET_SCAN_DATA: {
-        // point count and one unused float, then the pairs; a shorter reply is not passed on
-        bool ok = ensureReplySize(reply, 8);
-        if (ok) {
-            float count = 0;
-            std::memcpy(&count, reply.data.constData(), sizeof(float));
-            const int points = (std::isfinite(count) && count > 0) ? int(quint16(count)) : 0;
-            ok = ensureReplySize(reply, 8 + points * 8);
-        }
-        if (ok)
-            emit signalGotScanData(reply);
-        break;
-    }
-    case EDeviceCommands::D_GET_DEVICE_ID:
-        processDeviceId(reply);
-        break;
-    case EDeviceCommands::D_GET_DEVICE_FULL_TYPE:
-        applyDeviceWord(reply.header.deviceWord);
-        break;
-    case EDeviceCommands::D_GET_FIRMWARE_VERSION:
-        processFirmwareVersion(reply);
-        break;
-    case EDeviceCommands::D_GET_OPTIONS:
-        processOptions(reply);
-        break;
-    case EDeviceCommands::B_INIT_UPDATE:
-        queueUpdateChunks();
-        break;
-    case EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE:
-        if (reply.header.options != 0) {
-            warnLine(QStringLiteral(">> error in received packet: ") +
-                     DeviceEnumPrinter::stateName(reply.header.options));
-            // A failed presence poll is not repeated here; the next poll asks again.
-            if (!presenceReply)
-                CommandQueue::add(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE, {}, reply.header.options,
-                                  true);
-        } else {
-            warnLine(QStringLiteral(">> error in sent packet. Resending.."));
-            if (!presenceReply)
-                CommandQueue::add(EDeviceCommands::E_RESEND_PACKET_TO_DEVICE, {}, 0, true);
-        }
-        break;
-    case EDeviceCommands::DISCONNECT:
-        if (presenceReply) {
-            warnLine(QStringLiteral(">> limit of resends is exceeded. Disconnecting.."));
-            SerialPort::close(true);
-        } else {
-            // Runs right after the failed command, before anything else still queued.
-            CommandQueue::add(EDeviceCommands::DISCONNECT, {}, 1, true);
-        }
-        break;
-    default:
-        if (!reply.data.isEmpty())
-            qDebug().noquote() << tag() + QStringLiteral(" <== ") + DeviceMessageManager::tag() +
-                                      QStringLiteral(" >> nothing to do with reply ") +
-                                      QStringLiteral("[ %1 ] Data: %2")
-                                          .arg(DeviceMessageManager::frameCounter())
-                                          .arg(QString::fromLatin1(reply.data.toHex(' ')));
-        else
-            qDebug().noquote()
-                << tag() + QStringLiteral(" <== ") + DeviceMessageManager::tag() +
-                       QStringLiteral(" [ %1 ] got empty reply").arg(DeviceMessageManager::frameCounter());
-        break;
-    }
-
-    if (presenceReply)
-        CommandQueue::holdStart(false); // the reply did not belong to the head command
-    else
-        CommandQueue::process(true);
+    queueUpdateChunks();
 }
+
+void DeviceManager::processLinkError(TDeviceReply& reply)
+{
+    const quint16 failedState = reply.header.options;
+    if (failedState != 0) {
+        kLog.warn(QStringLiteral(">> error in received packet: ") +
+                  DeviceEnumPrinter::stateName(failedState));
+        // A failed presence poll is not repeated here; the next poll asks again.
+        if (s_presenceReply)
+            return;
+        // A reply that arrived whole but did not answer the request would only come back the same
+        // when repeated: the request itself goes out again.
+        if (failedState == quint16(DMM::EStates::E_REPLY_FAILED))
+            CommandQueue::add(EDeviceCommands::E_RESEND_PACKET_TO_DEVICE, {}, 0, true);
+        else
+            CommandQueue::add(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE, {}, failedState, true);
+        return;
+    }
+    kLog.warn(QStringLiteral(">> error in sent packet. Resending.."));
+    if (!s_presenceReply)
+        CommandQueue::add(EDeviceCommands::E_RESEND_PACKET_TO_DEVICE, {}, 0, true);
+}
+
+void DeviceManager::processDisconnect(TDeviceReply&)
+{
+    if (s_presenceReply) {
+        kLog.warn(QStringLiteral(">> limit of resends is exceeded. Disconnecting.."));
+        SerialPort::close(true);
+        return;
+    }
+    // Runs right after the failed command, before anything else still queued.
+    CommandQueue::add(EDeviceCommands::DISCONNECT, {}, 1, true);
+}
+
+void DeviceManager::processUnhandled(TDeviceReply& reply)
+{
+    if (!ZCore::Logger::isDebugWritten())
+        return;
+    const QString from = QStringLiteral("<== ") + DeviceMessageManager::tag();
+    if (!reply.data.isEmpty())
+        kLog.debug(from + QStringLiteral(" >> nothing to do with reply ") +
+                   QStringLiteral("[ %1 ] Data: %2")
+                       .arg(DeviceMessageManager::frameCounter())
+                       .arg(QString::fromLatin1(reply.data.toHex(' '))));
+    else
+        kLog.debug(from +
+                   QStringLiteral(" [ %1 ] got empty reply").arg(DeviceMessageManager::frameCounter()));
+}
+
+// ---- server replies and firmware transfer ----
 
 void DeviceManager::slotProcessServerReply()
 {
@@ -497,10 +568,10 @@ void DeviceManager::slotProcessServerReply()
 
 void DeviceManager::processUpdateFile(const QByteArray& image)
 {
-    qInfo().noquote() << tag() + QStringLiteral(" <== ServerManager >> got update");
+    kLog.info(QStringLiteral("<== ServerManager >> got update"));
     s_firmwareImage = image;
     if (image.isEmpty()) {
-        warnLine(QStringLiteral(">> tried to init update without update data"));
+        kLog.warn(QStringLiteral(">> tried to init update without update data"));
     } else {
         emit instance().signalUpdateStarted();
         CommandQueue::add(EDeviceCommands::B_INIT_UPDATE);
@@ -522,13 +593,13 @@ void DeviceManager::startFirmwareUpdate()
     });
 }
 
-void DeviceManager::sendUpdate()
+void DeviceManager::sendUpdate(const TCommandHeader&)
 {
-    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::DeviceManager::sendUpdate..");
+    kLog.debug(QStringLiteral(">> ZData::DeviceManager::sendUpdate.."));
     const qint64 size = s_firmwareImage.size();
     const qint64 chunks = (size + UPDATE_CHUNK_SIZE - 1) / UPDATE_CHUNK_SIZE;
     if (size == 0 || chunks > 0xFFFF) {
-        warnLine(QStringLiteral(">> tried to init update without update data"));
+        kLog.warn(QStringLiteral(">> tried to init update without update data"));
         CommandQueue::process(true);
         return;
     }
@@ -543,10 +614,10 @@ void DeviceManager::sendUpdate()
 
 void DeviceManager::queueUpdateChunks()
 {
-    qDebug().noquote() << tag() + QStringLiteral(" << sending update of [ %1 ] chunks..").arg(s_chunkCount);
+    kLog.debug(QStringLiteral("<< sending update of [ %1 ] chunks..").arg(s_chunkCount));
     for (quint16 i = 0; i < s_chunkCount; ++i) {
         TCommandHeader header;
-        header.command = quint16(EDeviceCommands::B_SEND_MAINAPP_CHUNK);
+        header.command = code(EDeviceCommands::B_SEND_MAINAPP_CHUNK);
         header.deviceWord = s_info.deviceWord;
         header.options = i;
         CommandQueue::add(header);
@@ -555,12 +626,13 @@ void DeviceManager::queueUpdateChunks()
     CommandQueue::add(EDeviceCommands::DISCONNECT);
 }
 
-void DeviceManager::sendUpdateChunk(quint16 index)
+void DeviceManager::sendUpdateChunk(const TCommandHeader& header)
 {
-    qDebug().noquote() << tag() + QStringLiteral(" << sendUpdateChunk: %1").arg(index);
+    const quint16 index = header.options;
+    kLog.debug(QStringLiteral("<< sendUpdateChunk: %1").arg(index));
     const qint64 from = qint64(index) * UPDATE_CHUNK_SIZE;
     if (index >= s_chunkCount || from >= s_firmwareImage.size()) {
-        warnLine(QStringLiteral(">> no firmware chunk %1 to send").arg(index));
+        kLog.warn(QStringLiteral(">> no firmware chunk %1 to send").arg(index));
         CommandQueue::process(true);
         return;
     }

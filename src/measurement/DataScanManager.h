@@ -62,8 +62,9 @@ public:
     static DS::RangeSliced& sweep() { return s_sweep; }
     static QString traceDir() { return s_traceDir; }
     static const QVector<DS::TTraceData>& traces() { return s_traces; }
-    // Sweeps received whole (every slice in order from point 0) since start-up. After this count
-    // has moved on, copyData(0, sweep().points(), out, false) holds one complete sweep.
+    // Sweeps whose every point was accepted during that sweep (slice after slice from point 0, none
+    // refused, no reset in between) since start-up. Each one is announced by signalSweepCompleted,
+    // when copyData(0, sweep().points(), out, false) holds exactly that sweep.
     static quint64 completedSweeps() { return s_completedSweeps; }
 
     // Derived data, refreshed on demand.
@@ -91,7 +92,11 @@ public:
 
 signals:
     void signalProcessedScanRange();
-    void signalProcessedScanData(quint32 total_points);
+    // New data to draw: an accepted slice, or a redraw after a change of electrical delay or
+    // interpolation. The argument is the size of the current slice.
+    void signalProcessedScanData(quint32 slice_points);
+    // A sweep made only of data accepted during that sweep is complete; never sent for a redraw.
+    void signalSweepCompleted();
     void signalScanPause(bool is_paused);
     void signalUserScanPause(bool is_paused);
     void signalMissingTraceFile(int index);
@@ -114,7 +119,11 @@ private:
 
     static bool initDirs();
     static void requestNextSlice();
+    static void requestSameSlice();
     static void restartRequests();
+    static void applyPause(bool paused);
+    static bool acceptScanReply(const TDeviceReply& reply);
+    static void countCompletedSweep(int index, int count);
     static bool prepareNextSlice();
     static void rebuildInterpolationGrid();
     static void takeDeviceRange();
