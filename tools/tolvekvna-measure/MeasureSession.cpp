@@ -191,9 +191,12 @@ void MeasureSession::onCalibrationFinished()
                  .arg(sweep.points())
                  .arg(m_options.sweeps));
     m_sweepsBefore = DataScanManager::completedSweeps();
-    // The scan is already running on the calibration's grid; the reset above restarts it on ours.
+    // The reset above restarts a running scan on our grid. A scan that had no sweep to run (no
+    // calibration grid to follow) has no request in flight and is started here.
     if (DataScanManager::isPaused())
         DataScanManager::setScanPause(false, false);
+    else
+        DataScanManager::instance().slotStart();
 }
 
 bool MeasureSession::applySweep(QString& error)
