@@ -519,7 +519,7 @@ void CalibrationManager::sendVCO(bool upload)
     const EDeviceCommands command =
         upload ? EDeviceCommands::F_WRITE_CALIB_VCO : EDeviceCommands::F_SEND_ACTIVE_CALIB_VCO;
     const quint16 options = upload ? s_slot : ACTIVE_SLOT;
-    for (int part = 0; part < 2; ++part) {
+    for (const int part : {CalibrationData::VCO_PART_OF_TABLE2, CalibrationData::VCO_PART_OF_TABLE1}) {
         queueRequest(command, options, [chunk, part] {
             QByteArray payload;
             QDataStream stream(&payload, QIODevice::WriteOnly);

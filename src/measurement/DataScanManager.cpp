@@ -481,7 +481,7 @@ void DataScanManager::slotResetScan()
 
 // ---- traces ----
 
-bool DataScanManager::collectTrace(DS::TTraceData& trace)
+void DataScanManager::collectTrace(DS::TTraceData& trace)
 {
     const DS::RangeSliced snapshot(s_sweep);
     trace.start = snapshot.start();
@@ -493,7 +493,6 @@ bool DataScanManager::collectTrace(DS::TTraceData& trace)
     const int n = int(qMin<quint32>(snapshot.points(), quint32(source.size())));
     trace.pointCount = quint32(n);
     trace.points = source.mid(0, n);
-    return true;
 }
 
 bool DataScanManager::saveBinaryTrace(const QString& path)
@@ -542,7 +541,7 @@ bool DataScanManager::saveTouchstoneTrace(const QString& path)
     return true;
 }
 
-bool DataScanManager::appendTrace(const QString& path, int index, ETraceFormat format)
+bool DataScanManager::appendTrace(const QString& path, int settingsSlot, ETraceFormat format)
 {
     if (s_traces.size() >= MAX_TRACES) {
         kLog.warn(QStringLiteral(">> traces list is full"));
@@ -553,7 +552,7 @@ bool DataScanManager::appendTrace(const QString& path, int index, ETraceFormat f
         kLog.warn((binary ? QStringLiteral(">> was trying to load unexisting trace file at: ")
                           : QStringLiteral(">> was trying to load unexisting trace text file at: ")) +
                   path);
-        emit instance().signalMissingTraceFile(index);
+        emit instance().signalMissingTraceFile(settingsSlot);
         return false;
     }
     const char* failure = binary ? "lp_err_trace_cant_read_file" : "lp_err_trace_cant_read_text_file";
@@ -599,19 +598,19 @@ bool DataScanManager::appendTrace(const QString& path, int index, ETraceFormat f
     return true;
 }
 
-bool DataScanManager::loadBinaryTrace(const QString& path, int index)
+bool DataScanManager::loadBinaryTrace(const QString& path, int settingsSlot)
 {
-    return appendTrace(path, index, ETraceFormat::BINARY);
+    return appendTrace(path, settingsSlot, ETraceFormat::BINARY);
 }
 
-bool DataScanManager::loadTextTrace(const QString& path, int index)
+bool DataScanManager::loadTextTrace(const QString& path, int settingsSlot)
 {
-    return appendTrace(path, index, ETraceFormat::TEXT);
+    return appendTrace(path, settingsSlot, ETraceFormat::TEXT);
 }
 
-bool DataScanManager::loadTouchstoneTrace(const QString& path, int index)
+bool DataScanManager::loadTouchstoneTrace(const QString& path, int settingsSlot)
 {
-    return appendTrace(path, index, ETraceFormat::TOUCHSTONE);
+    return appendTrace(path, settingsSlot, ETraceFormat::TOUCHSTONE);
 }
 
 void DataScanManager::removeTrace(int index)

@@ -74,11 +74,11 @@ public:
     // Traces.
     static bool saveBinaryTrace(const QString& path);
     static bool saveTextTrace(const QString& path);
-    static bool loadBinaryTrace(const QString& path, int index);
-    static bool loadTextTrace(const QString& path, int index);
+    static bool loadBinaryTrace(const QString& path, int settingsSlot);
+    static bool loadTextTrace(const QString& path, int settingsSlot);
     // One-port Touchstone (.s1p), for exchanging sweeps with other RF tools.
     static bool saveTouchstoneTrace(const QString& path);
-    static bool loadTouchstoneTrace(const QString& path, int index);
+    static bool loadTouchstoneTrace(const QString& path, int settingsSlot);
     static void removeTrace(int index);
     static void clearTraces();
 
@@ -99,7 +99,8 @@ signals:
     void signalSweepCompleted();
     void signalScanPause(bool is_paused);
     void signalUserScanPause(bool is_paused);
-    void signalMissingTraceFile(int index);
+    // The entry of the stored trace list (settings) whose file is missing.
+    void signalMissingTraceFile(int settings_slot);
     void signalLoadedTrace(int index);
     void signalRemovedTrace(int index);
     void signalClearedTraces();
@@ -127,14 +128,14 @@ private:
     static bool prepareNextSlice();
     static void rebuildInterpolationGrid();
     static void takeDeviceRange();
-    static bool collectTrace(DS::TTraceData& trace);
+    static void collectTrace(DS::TTraceData& trace);
     enum class ETraceFormat
     {
         BINARY,
         TEXT,
         TOUCHSTONE,
     };
-    static bool appendTrace(const QString& path, int index, ETraceFormat format);
+    static bool appendTrace(const QString& path, int settingsSlot, ETraceFormat format);
 
     static inline DS::RangeSliced s_sweep;
     static inline TScanPoints s_measured;
