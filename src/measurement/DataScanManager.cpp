@@ -75,7 +75,15 @@ bool DataScanManager::init()
         s_traces.reserve(MAX_TRACES);
     }
     SettingsManager::registerRestorable(self.restorable());
+    connectManagers();
+    DeviceManager::setScanRequestSource([] { return scanRequest(); });
+    readSettings();
+    return initDirs();
+}
 
+void DataScanManager::connectManagers()
+{
+    auto& self = instance();
     QObject::connect(
         &SettingsManager::instance(), &SettingsManager::signalGotSettings, &self,
         [] { instance().restoreSettings(); }, Qt::UniqueConnection);
@@ -91,10 +99,7 @@ bool DataScanManager::init()
         &CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration, &self,
         [] {
             s_calibrationApplied = true;
-            if (s_paused) {
-                s_paused = false;
-                restartRequests();
-            }
+            applyPause(false);
             emit instance().signalScanPause(s_paused);
         },
         Qt::UniqueConnection);
@@ -117,8 +122,10 @@ bool DataScanManager::init()
         [] { s_requestPending = false; }, Qt::UniqueConnection);
     QObject::connect(&s_sweep, &DS::RangeSliced::signalUpdated, &self, &DataScanManager::slotResetScan,
                      Qt::UniqueConnection);
-    DeviceManager::setScanRequestSource([] { return scanRequest(); });
+}
 
+void DataScanManager::readSettings()
+{
     if (QSettings* settings = SettingsManager::settings()) {
         settings->beginGroup(SettingsManager::groupName(ZCore::ESettingsGroups::DEVICE));
         setElDelayValue(settings->value(QStringLiteral("el_delay_value"), 0).toInt(), false);
@@ -128,7 +135,6 @@ bool DataScanManager::init()
         s_interpolationEnabled = settings->value(QStringLiteral("interpolation_enabled"), false).toBool();
         settings->endGroup();
     }
-    return initDirs();
 }
 
 bool DataScanManager::initDirs()

@@ -119,6 +119,8 @@ private:
     DataScanManager();
 
     static bool initDirs();
+    static void connectManagers();
+    static void readSettings();
     static void requestNextSlice();
     static void requestSameSlice();
     static void restartRequests();
