@@ -81,6 +81,8 @@ void DeviceManager::reset()
     s_chunkCount = 0;
     s_presenceInFlight = false;
     s_presenceReply = false;
+    s_scanStartIndex = 0;
+    s_scanPoints = 0;
     CommandQueue::holdStart(false);
 }
 
@@ -153,6 +155,11 @@ void DeviceManager::sendRequest(EDeviceCommands command, const QByteArray& data,
     header.checksum = 0;
     s_lastHeader = header;
     s_lastData = data;
+    if (command == EDeviceCommands::DA_GET_SCAN_DATA) {
+        // Kept apart from the last request: a resend request asks for a repeat of this reply.
+        s_scanStartIndex = options;
+        s_scanPoints = data.size() > 1 ? int(quint8(data.at(1))) : 0;
+    }
     const QByteArray frame = DeviceMessageManager::buildFrame(header, data, true);
     TDmmState next;
     next.state = DMM::EStates::RECEIVE_REPLY;
@@ -336,8 +343,7 @@ void DeviceManager::resendLastRequest(const TCommandHeader&)
 
 bool DeviceManager::isReplyAccepted(const TDeviceReply& reply)
 {
-    if (reply.header.command != code(EDeviceCommands::DA_GET_SCAN_DATA) ||
-        s_lastHeader.command != code(EDeviceCommands::DA_GET_SCAN_DATA))
+    if (reply.header.command != code(EDeviceCommands::DA_GET_SCAN_DATA))
         return true;
     ScanReply scan;
     QString reason;
@@ -345,14 +351,13 @@ bool DeviceManager::isReplyAccepted(const TDeviceReply& reply)
         kLog.warn(QStringLiteral(">> refused scan reply: ") + reason);
         return false;
     }
-    const int requested = s_lastData.size() > 1 ? int(quint8(s_lastData.at(1))) : 0;
-    if (reply.header.options != s_lastHeader.options || scan.count() != requested) {
+    if (reply.header.options != s_scanStartIndex || scan.count() != s_scanPoints) {
         kLog.warn(
             QStringLiteral(">> refused scan reply: %1 points at index %2, requested %3 points at index %4")
                 .arg(scan.count())
                 .arg(reply.header.options)
-                .arg(requested)
-                .arg(s_lastHeader.options));
+                .arg(s_scanPoints)
+                .arg(s_scanStartIndex));
         return false;
     }
     return true;

@@ -142,6 +142,9 @@ private:
     static inline bool s_presenceInFlight = false;
     // The reply being dispatched answers the presence poll, not the head command.
     static inline bool s_presenceReply = false;
+    // The slice of the last scan request sent: its start index and point count.
+    static inline quint16 s_scanStartIndex = 0;
+    static inline int s_scanPoints = 0;
     static inline std::function<void()> s_updateFetcher;
 };
 
