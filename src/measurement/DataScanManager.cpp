@@ -392,6 +392,9 @@ bool DataScanManager::acceptScanReply(const TDeviceReply& reply)
                 .arg(scan.count())
                 .arg(index)
                 .arg(s_sweep.points()));
+        // The sweep shrank under this slice without notice: asking for it again could only be
+        // refused again, so the scan starts over on the sweep as it is now.
+        instance().slotResetScan();
         return false;
     }
     for (int j = 0; j < scan.count(); ++j) {

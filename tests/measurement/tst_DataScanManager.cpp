@@ -53,6 +53,7 @@ private slots:
     void scanReplyBounds_data();
     void scanReplyBounds();
     void completeSweepsOnlyFromAcceptedData();
+    void sweepShrunkUnderTheSliceStartsOver();
     void binaryTraceRoundTrip();
     void textTraceRoundTrip();
     void textTraceWithoutBandwidth();
@@ -133,6 +134,19 @@ void tst_DataScanManager::scanReplyBounds()
         QCOMPARE(DataScanManager::currentSlice().size(), 126);
     }
     QCOMPARE(DM::CommandQueue::size(), 2);
+}
+
+void tst_DataScanManager::sweepShrunkUnderTheSliceStartsOver()
+{
+    DataScanManager::setScanPause(false, false); // 126 points at index 0 of 300
+    DataScanManager::sweep().setPoints(100, false);
+    DM::CommandQueue::clear();
+    QSignalSpy processed(&DataScanManager::instance(), &DataScanManager::signalProcessedScanData);
+    DataScanManager::instance().slotProcessScanData(scanReply(0, 126.0f, 126, 0.25f));
+    QCOMPARE(processed.count(), 0);
+    QCOMPARE(DM::CommandQueue::size(), 1); // not stalled: the new sweep's first slice is asked for
+    QCOMPARE(DataScanManager::sliceStartIndex(), 0u);
+    QCOMPARE(DataScanManager::currentSlice().size(), 100);
 }
 
 void tst_DataScanManager::completeSweepsOnlyFromAcceptedData()
