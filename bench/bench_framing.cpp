@@ -26,8 +26,7 @@ QByteArray scanReplyPayload()
 {
     QByteArray payload;
     QDataStream stream(&payload, QIODevice::WriteOnly);
-    FrameCodec::setByteOrder(stream);
-    stream.setFloatingPointPrecision(QDataStream::SinglePrecision);
+    FrameCodec::setupStream(stream);
     stream << float(SLICE) << 0.0f;
     for (int i = 0; i < SLICE; ++i)
         stream << float(i) / SLICE << -float(i) / SLICE;

@@ -81,14 +81,23 @@ void CalibrationData::setValue(quint8 bit, int index, TComplex value)
         (*values)[size_t(index)] = value;
 }
 
-void CalibrationData::setVcoByte(int part, int index, qint8 value)
+const std::array<qint8, CalibrationData::VCO_SIZE>* CalibrationData::vcoTable(int vcoPart) const
 {
-    if (index < 0 || index >= VCO_SIZE)
-        return;
-    if (part == 0)
-        m_vco2[size_t(index)] = value;
-    else if (part == 1)
-        m_vco1[size_t(index)] = value;
+    switch (vcoPart) {
+    case VCO_PART_OF_TABLE2:
+        return &m_vco2;
+    case VCO_PART_OF_TABLE1:
+        return &m_vco1;
+    default:
+        return nullptr;
+    }
+}
+
+void CalibrationData::setVcoByte(int vcoPart, int index, qint8 value)
+{
+    auto* table = const_cast<std::array<qint8, VCO_SIZE>*>(vcoTable(vcoPart));
+    if (table && index >= 0 && index < VCO_SIZE)
+        (*table)[size_t(index)] = value;
 }
 
 void CalibrationData::setRange(quint64 start, quint64 stop, quint16 points, qint32 bandwidthIndex)
@@ -173,10 +182,9 @@ void CalibrationData::writeDataChunk(QDataStream& stream, int first, int count, 
         stream << (*values)[size_t(i)].real() << (*values)[size_t(i)].imag();
 }
 
-void CalibrationData::writeVCOChunk(QDataStream& stream, int first, int count, int partIndex) const
+void CalibrationData::writeVCOChunk(QDataStream& stream, int first, int count, int vcoPart) const
 {
-    const std::array<qint8, VCO_SIZE>* table =
-        partIndex == 0 ? &m_vco2 : (partIndex == 1 ? &m_vco1 : nullptr);
+    const std::array<qint8, VCO_SIZE>* table = vcoTable(vcoPart);
     if (!table)
         return;
     const int end = qMin(first + count, VCO_SIZE);

@@ -21,6 +21,9 @@ class CalibrationData
 public:
     static constexpr int MAX_POINTS = 1000;
     static constexpr int VCO_SIZE = 3257;
+    // The analyser numbers the oscillator tables the other way round: part 0 is table 2.
+    static constexpr int VCO_PART_OF_TABLE2 = 0;
+    static constexpr int VCO_PART_OF_TABLE1 = 1;
     static constexpr quint64 BAND_SEAM_HZ = 99999999;
 
     enum ECalibType : quint8
@@ -80,7 +83,7 @@ public:
     const std::array<qint8, VCO_SIZE>& vco1() const { return m_vco1; }
     const std::array<qint8, VCO_SIZE>& vco2() const { return m_vco2; }
     void setValue(quint8 bit, int index, TComplex value);
-    void setVcoByte(int part, int index, qint8 value);
+    void setVcoByte(int vcoPart, int index, qint8 value);
 
     // Chunked transfers.
     void resetCursors() { m_dataCursor = m_vcoCursor = 0; }
@@ -93,7 +96,7 @@ public:
     bool readDataChunk(QDataStream& stream, int first, int count);
     bool readVCOChunk(QDataStream& stream, int first, int count);
     void writeDataChunk(QDataStream& stream, int first, int count, int typeIndex) const;
-    void writeVCOChunk(QDataStream& stream, int first, int count, int partIndex) const;
+    void writeVCOChunk(QDataStream& stream, int first, int count, int vcoPart) const;
 
     void serialize(QDataStream& stream, const QString& deviceId) const;
     // Reads a whole calibration; on any failure the object is left as it was.
@@ -104,6 +107,8 @@ public:
 
 private:
     std::array<TComplex, MAX_POINTS>* arrayFor(quint8 bit);
+    // The table a VCO part index stands for; nullptr for any other index.
+    const std::array<qint8, VCO_SIZE>* vcoTable(int vcoPart) const;
     void valuesAt(int k, float f, const TSweepGrid& sweep, bool sameGrid, TComplex& o, TComplex& s,
                   TComplex& l) const;
 

@@ -15,6 +15,7 @@
 #include "core/utility/Path.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/DeviceManager.h"
+#include "devicelink/FrameCodec.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 
@@ -33,9 +34,7 @@ const ZCore::TaggedLog kLog(CalibrationManager::tag());
 
 QDataStream& setup(QDataStream& stream)
 {
-    stream.setByteOrder(EProtocolSetup::byteOrder());
-    stream.setFloatingPointPrecision(QDataStream::SinglePrecision);
-    return stream;
+    return FrameCodec::setupStream(stream);
 }
 
 // Queues one command whose payload is built when it reaches the head of the queue.
@@ -58,37 +57,33 @@ DataScanManager& scan()
 
 CalibrationManager::CalibrationManager() = default;
 
-void CalibrationManager::reset()
+void CalibrationManager::resetState()
 {
     s_calibration->resetAll();
     s_slot = 0;
     s_typeMeasured = 0;
-    s_bandwidthIndex = 0;
     s_vcoAcks = 0;
     s_dataAcks = 0;
     s_transfer = ETransfer::NONE;
-    QObject::disconnect(s_reachedEndConnection);
-    QObject::disconnect(s_captureConnection);
+}
+
+void CalibrationManager::reset()
+{
+    resetState();
+    s_bandwidthIndex = 0;
 }
 
 bool CalibrationManager::init()
 {
-    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::CalibrationManager::init..");
+    kLog.debug(QStringLiteral(">> ZData::CalibrationManager::init.."));
     auto& self = instance();
-    QObject::connect(
-        &DM::SerialPort::instance(), &DM::SerialPort::signalOpened, &self,
-        [] {
-            s_slot = 0;
-            s_calibration->resetAll();
-            s_transfer = ETransfer::NONE;
-            s_vcoAcks = s_dataAcks = 0;
-            s_typeMeasured = 0;
-            QObject::disconnect(s_reachedEndConnection);
-            QObject::disconnect(s_captureConnection);
-        },
-        Qt::UniqueConnection);
+    // The bandwidth chosen by the user outlives the connection; everything else starts afresh.
+    QObject::connect(&DM::SerialPort::instance(), &DM::SerialPort::signalOpened, &self, &resetState,
+                     Qt::UniqueConnection);
     QObject::connect(&DataScanManager::instance(), &DataScanManager::signalProcessedScanRange, &self,
                      &CalibrationManager::slotPostDeviceStartup, Qt::UniqueConnection);
+    QObject::connect(&DataScanManager::instance(), &DataScanManager::signalSweepCompleted, &self,
+                     &CalibrationManager::slotSweepCompleted, Qt::UniqueConnection);
     auto& dm = DeviceManager::instance();
     QObject::connect(&dm, &DeviceManager::signalGotCalibRange, &self,
                      &CalibrationManager::slotProcessCalibRange, Qt::UniqueConnection);
@@ -112,7 +107,7 @@ bool CalibrationManager::initDirs()
 {
     s_calibDir = ZCore::AppPaths::baseDir() + QLatin1Char('/') + QLatin1String(DIR_NAME);
     s_tablePath = s_calibDir + QLatin1Char('/') + QLatin1String(TABLE_NAME);
-    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::CalibrationManager::initDirs..");
+    kLog.debug(QStringLiteral(">> ZData::CalibrationManager::initDirs.."));
     if (!Path::createDir(s_calibDir, QStringLiteral("CALIB_DIR"))) {
         kLog.critical("lp_err_calib_cant_create_dirs", s_calibDir);
         return false;
@@ -122,7 +117,7 @@ bool CalibrationManager::initDirs()
 
 bool CalibrationManager::initFiles()
 {
-    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::CalibrationManager::initFiles..");
+    kLog.debug(QStringLiteral(">> ZData::CalibrationManager::initFiles.."));
     s_table.reset();
     if (!QFileInfo::exists(s_tablePath)) {
         auto table = std::make_unique<QSettings>(s_tablePath, QSettings::IniFormat);
@@ -259,10 +254,7 @@ bool CalibrationManager::loadCalibFile(const QString& path)
     applyRangeToSweep();
     setTableEntry(deviceId(), path);
     DataScanManager::setScanPause(true, true);
-    s_calibration->resetCursors();
-    s_transfer = ETransfer::SEND_ACTIVE;
-    s_vcoAcks = 0;
-    sendVCO(false);
+    startSendingVCO();
     return true;
 }
 
@@ -304,26 +296,22 @@ void CalibrationManager::startCalibType(quint8 type)
     s_typeMeasured = type;
     if (s_calibration->isComplete() || s_calibration->isEmpty())
         s_calibration->clearMeasurements();
-    QObject::disconnect(s_reachedEndConnection);
-    QObject::disconnect(s_captureConnection);
-    s_reachedEndConnection = QObject::connect(&DataScanManager::sweep(), &DS::RangeSliced::signalReachedEnd,
-                                              &instance(), &CalibrationManager::slotScanRangeReachedEnd);
+    // The reset starts a sweep of its own: only a sweep whose every point arrives from here on, with
+    // correction off, becomes the standard.
     scan().slotResetScan();
     DataScanManager::setScanPause(false, false);
 }
 
-void CalibrationManager::slotScanRangeReachedEnd()
+void CalibrationManager::slotSweepCompleted()
 {
+    if (s_typeMeasured == 0)
+        return;
     DataScanManager::setScanPause(true, true);
-    QObject::disconnect(s_reachedEndConnection);
-    // Only our own capture is removed later: the charts keep their connections to the scan data.
-    s_captureConnection = QObject::connect(&scan(), &DataScanManager::signalProcessedScanData, &instance(),
-                                           [](quint32) { captureMeasurement(); });
+    captureMeasurement();
 }
 
 void CalibrationManager::captureMeasurement()
 {
-    QObject::disconnect(s_captureConnection);
     const DS::RangeSliced& sweep = DataScanManager::sweep();
     const int n = int(qMin<quint32>(sweep.points(), quint32(CalibrationData::MAX_POINTS)));
     TScanPoints points;
@@ -332,7 +320,8 @@ void CalibrationManager::captureMeasurement()
     emit instance().signalFinishedCalibType();
     s_typeMeasured = 0;
     if (s_calibration->isComplete()) {
-        s_calibration->setRange(quint64(sweep.start()), quint64(sweep.stop()), quint16(n), s_bandwidthIndex);
+        s_calibration->setRange(DS::toHz(sweep.start()), DS::toHz(sweep.stop()), quint16(n),
+                                s_bandwidthIndex);
         emit instance().signalFinishedCalibration();
     }
 }
@@ -504,6 +493,11 @@ void CalibrationManager::slotProcessCalibData(ZData::TDeviceReply& device_reply)
 void CalibrationManager::finishDownload()
 {
     s_calibration->setTypesPresent(s_slot != 0 ? CalibrationData::FULL : 0);
+    startSendingVCO();
+}
+
+void CalibrationManager::startSendingVCO()
+{
     s_calibration->resetCursors();
     s_transfer = ETransfer::SEND_ACTIVE;
     s_vcoAcks = 0;
@@ -525,7 +519,7 @@ void CalibrationManager::sendVCO(bool upload)
     const EDeviceCommands command =
         upload ? EDeviceCommands::F_WRITE_CALIB_VCO : EDeviceCommands::F_SEND_ACTIVE_CALIB_VCO;
     const quint16 options = upload ? s_slot : ACTIVE_SLOT;
-    for (int part = 0; part < 2; ++part) {
+    for (const int part : {CalibrationData::VCO_PART_OF_TABLE2, CalibrationData::VCO_PART_OF_TABLE1}) {
         queueRequest(command, options, [chunk, part] {
             QByteArray payload;
             QDataStream stream(&payload, QIODevice::WriteOnly);

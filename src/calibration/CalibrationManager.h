@@ -30,7 +30,7 @@ public:
     static constexpr const char* DEVICE_DIR_PREFIX = "CALIB_";
     static constexpr quint16 READ_DATA_CHUNK = 41;
     static constexpr quint16 READ_VCO_CHUNK = 509;
-    static constexpr quint16 WRITE_DATA_CHUNK = 126;
+    static constexpr quint16 WRITE_DATA_CHUNK = EProtocolSetup::SLICE_POINTS;
     static constexpr quint16 WRITE_VCO_CHUNK = 1019;
     static constexpr quint16 ACTIVE_SLOT = 0xFFFF;
     static constexpr quint8 MAX_BANDWIDTH_INDEX = 3;
@@ -77,7 +77,8 @@ signals:
 
 public slots:
     void slotPostDeviceStartup();
-    void slotScanRangeReachedEnd();
+    // The scan completed a sweep of data accepted during it: a standard being measured is taken.
+    void slotSweepCompleted();
     void slotProcessCalibRange(ZData::TDeviceReply& device_reply);
     void slotProcessCalibVCO(ZData::TDeviceReply& device_reply);
     void slotProcessCalibData(ZData::TDeviceReply& device_reply);
@@ -96,6 +97,8 @@ private:
     static bool initDirs();
     static bool initFiles();
     static void captureMeasurement();
+    static void resetState();
+    static void startSendingVCO();
     static void applyRangeToSweep();
     static void queueReadVCO();
     static void queueReadData();
@@ -121,8 +124,6 @@ private:
     static inline QString s_tablePath;
     static inline QString s_deviceDir;
     static inline std::unique_ptr<QSettings> s_table;
-    static inline QMetaObject::Connection s_reachedEndConnection;
-    static inline QMetaObject::Connection s_captureConnection;
 };
 
 } // namespace ZData

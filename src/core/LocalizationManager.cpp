@@ -4,7 +4,13 @@
 #include <QDir>
 #include <QtDebug>
 
+#include "core/TaggedLog.h"
+
 namespace ZCore {
+
+namespace {
+const TaggedLog kLog(LocalizationManager::tag());
+} // namespace
 
 bool LocalizationManager::init()
 {
@@ -15,7 +21,7 @@ bool LocalizationManager::init()
     for (const QString& name : names)
         s_files.append(dir.filePath(name));
     if (s_files.isEmpty())
-        qCritical().noquote().nospace() << tag() << " >> " << qtTrId("lp_err_tr_files_lost");
+        kLog.critical("lp_err_tr_files_lost");
     return true;
 }
 
@@ -35,7 +41,7 @@ bool LocalizationManager::setLanguage(const QString& path)
         s_translator = std::make_unique<QTranslator>();
 
     if (!s_translator->load(path)) {
-        qWarning().noquote().nospace() << tag() << " >> target tr-file cannot be loaded: " << path;
+        kLog.warn(QStringLiteral(">> target tr-file cannot be loaded: ") + path);
         return false;
     }
     s_currentFile = path;

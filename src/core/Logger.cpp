@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMutex>
 #include <QTextStream>
@@ -20,6 +21,12 @@ QMutex& writeMutex()
     return mutex;
 }
 } // namespace
+
+bool Logger::isDebugWritten()
+{
+    // Our handler drops debug lines at once; without it they reach Qt's output unless filtered.
+    return !s_installed && QLoggingCategory::defaultCategory()->isDebugEnabled();
+}
 
 bool Logger::init()
 {
@@ -56,7 +63,9 @@ bool Logger::initFiles()
     if (s_file.isOpen())
         s_file.close();
     s_file.setFileName(s_filePath);
-    if (!s_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+    // Names have one-second resolution: a second run started within the same second appends to the
+    // first run's file instead of erasing it.
+    if (!s_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
         qCritical().noquote().nospace()
             << tag() << " >> " << qtTrId("lp_err_logger_cant_create_file") << s_filePath;
         return false;

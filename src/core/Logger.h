@@ -37,6 +37,9 @@ public:
     // Three banner lines; written at start and whenever a port has been opened.
     static void printBanner();
 
+    // Whether a debug line would reach any output now. Costly debug text (hex dumps) is built only then.
+    static bool isDebugWritten();
+
     static QString dirPath() { return s_dirPath; }
     static QString filePath() { return s_filePath; }
     static bool isFileOpen() { return s_file.isOpen(); }

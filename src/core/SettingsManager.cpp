@@ -4,11 +4,16 @@
 #include <QtDebug>
 
 #include "core/AppPaths.h"
+#include "core/TaggedLog.h"
 #include "core/utility/Path.h"
 
 namespace ZCore {
 
 using UtilityModules::Path;
+
+namespace {
+const TaggedLog kLog(SettingsManager::tag());
+} // namespace
 
 void SettingsManager::computePaths()
 {
@@ -20,19 +25,17 @@ void SettingsManager::computePaths()
 
 bool SettingsManager::init()
 {
-    qDebug().noquote().nospace() << tag() << " >> "
-                                 << "ZCore::SettingsManager::init"
-                                 << "..";
+    kLog.debug(QStringLiteral(">> ZCore::SettingsManager::init.."));
     s_restorables.reserve(10);
     s_settings.reset();
     computePaths();
     if (!initDirs()) {
-        qCritical().noquote().nospace()
-            << tag() << " >>" << qtTrId("lp_err_settings_cant_create_dirs") << s_profilesDir;
+        qCritical().noquote() << kLog.line(QStringLiteral(">>") + qtTrId("lp_err_settings_cant_create_dirs") +
+                                           s_profilesDir);
         return false;
     }
     if (!initFiles()) {
-        qCritical().noquote().nospace() << tag() << " >> " << qtTrId("lp_err_settings_cant_create_files");
+        kLog.critical("lp_err_settings_cant_create_files");
         return false;
     }
     return true;
@@ -49,11 +52,11 @@ bool SettingsManager::initFiles()
         return false;
 
     if (Path::fileExists(s_currentFile)) {
-        qInfo().noquote().nospace() << tag() << " >> current settings file was found at: " << s_currentFile;
+        kLog.info(QStringLiteral(">> current settings file was found at: ") + s_currentFile);
         openSettings(s_currentFile);
         return true;
     }
-    qWarning().noquote().nospace() << tag() << " >> current settings file wasn't found at: " << s_currentFile;
+    kLog.warn(QStringLiteral(">> current settings file wasn't found at: ") + s_currentFile);
     if (Path::fileExists(s_defaultFile)) {
         s_settings.reset();
         Path::copyFileAtomically(s_defaultFile, s_currentFile);
@@ -66,12 +69,10 @@ bool SettingsManager::generateDefault()
 {
     openSettings(s_defaultFile, QSettings::IniFormat);
     if (!s_settings || !s_settings->isWritable()) {
-        qCritical().noquote().nospace()
-            << tag() << " >> " << qtTrId("lp_err_settings_cant_create_default") << s_defaultFile;
+        kLog.critical("lp_err_settings_cant_create_default", s_defaultFile);
         return false;
     }
-    qWarning().noquote().nospace() << tag()
-                                   << " >> 'default' profile doesn't exist yet => generating it now..";
+    kLog.warn(QStringLiteral(">> 'default' profile doesn't exist yet => generating it now.."));
 
     QSettings& s = *s_settings;
     s.beginGroup(groupName(ESettingsGroups::DEFAULT));
@@ -150,14 +151,14 @@ bool SettingsManager::saveAs(const QString& path)
 {
     const QString target = Path::normalized(path);
     if (target.compare(Path::normalized(s_currentFile), Qt::CaseInsensitive) == 0) {
-        qCritical().noquote().nospace() << tag() << " >> " << qtTrId("lp_err_settings_cant_rewrite_current");
+        kLog.critical("lp_err_settings_cant_rewrite_current");
         return false;
     }
     if (target.compare(Path::normalized(s_defaultFile), Qt::CaseInsensitive) == 0) {
-        qCritical().noquote().nospace() << tag() << " >> " << qtTrId("lp_err_settings_cant_rewrite_default");
+        kLog.critical("lp_err_settings_cant_rewrite_default");
         return false;
     }
-    qInfo().noquote().nospace() << tag() << " >> saving user settings to: " << path;
+    kLog.info(QStringLiteral(">> saving user settings to: ") + path);
     saveAll();
     // The preset is replaced only once the whole copy has been written.
     return Path::copyFileAtomically(s_currentFile, path);
@@ -179,15 +180,15 @@ void SettingsManager::load(const QString& path)
     s_settings.reset();
 
     if (Path::fileExists(path)) {
-        qInfo().noquote().nospace() << tag() << " >> loading settings from: " << path;
+        kLog.info(QStringLiteral(">> loading settings from: ") + path);
         if (!replaceCurrentWith(path))
-            qWarning().noquote().nospace()
-                << tag() << " >> failed to copy settings from: " << path << " => keeping the working profile";
+            kLog.warn(QStringLiteral(">> failed to copy settings from: ") + path +
+                      QStringLiteral(" => keeping the working profile"));
     } else {
-        qWarning().noquote().nospace() << tag() << " >> reverting settings to default..";
+        kLog.warn(QStringLiteral(">> reverting settings to default.."));
         if (Path::fileExists(s_defaultFile) && !replaceCurrentWith(s_defaultFile))
-            qWarning().noquote().nospace() << tag() << " >> failed to copy settings from: " << s_defaultFile
-                                           << " => keeping the working profile";
+            kLog.warn(QStringLiteral(">> failed to copy settings from: ") + s_defaultFile +
+                      QStringLiteral(" => keeping the working profile"));
     }
     openSettings(s_currentFile, QSettings::IniFormat);
     emit instance().signalGotSettings();
@@ -197,8 +198,7 @@ void SettingsManager::openSettings(const QString& path, QSettings::Format format
 {
     s_settings.reset();
     if (path != s_currentFile && path != s_defaultFile) {
-        qCritical().noquote().nospace()
-            << tag() << " >> " << qtTrId("lp_err_settings_custom_files_not_allowed") << path;
+        kLog.critical("lp_err_settings_custom_files_not_allowed", path);
         return;
     }
     s_settings = std::make_unique<QSettings>(path, format);
@@ -237,8 +237,7 @@ QString SettingsManager::groupName(ESettingsGroups group)
         return QStringLiteral("Traces");
     }
     const int value = int(group);
-    qWarning().noquote().nospace()
-        << tag() << " " << QString(">> got unknown value of [ %1 ]: %2").arg("ESettingsGroups").arg(value);
+    kLog.warn(QString(">> got unknown value of [ %1 ]: %2").arg("ESettingsGroups").arg(value));
     return QString::number(value);
 }
 

@@ -1,17 +1,20 @@
 #include "devicelink/CommandQueue.h"
 
-#include <QDebug>
-
+#include "core/TaggedLog.h"
 #include "devicelink/DeviceEnumPrinter.h"
 
 namespace ZData {
 namespace DM {
 
+namespace {
+const ZCore::TaggedLog kLog(CommandQueue::tag());
+} // namespace
+
 CommandQueue::CommandQueue() = default;
 
 bool CommandQueue::init()
 {
-    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::DM::CommandQueue::init..");
+    kLog.debug(QStringLiteral(">> ZData::DM::CommandQueue::init.."));
     qRegisterMetaType<ZData::TCommandHeader>("ZData::TCommandHeader");
     return true;
 }
@@ -52,7 +55,7 @@ void CommandQueue::add(EDeviceCommands command, Action action, quint16 options, 
 void CommandQueue::add(const TCommandHeader& header, Action action, bool toFront)
 {
     if (!isUnlogged(header.command))
-        qDebug().noquote() << tag() + QStringLiteral(" << ") + DeviceEnumPrinter::commandName(header.command);
+        kLog.debug(QStringLiteral("<< ") + DeviceEnumPrinter::commandName(header.command));
     auto item = std::make_shared<TItem>();
     item->header = header;
     item->action = std::move(action);
@@ -69,12 +72,12 @@ void CommandQueue::process(bool finished)
     if (finished && !s_items.isEmpty()) {
         const auto done = s_items.takeFirst();
         if (!isUnlogged(done->header.command))
-            qDebug().noquote() << tag() + QStringLiteral(" >> finished: ") +
-                                      DeviceEnumPrinter::commandName(done->header.command);
+            kLog.debug(QStringLiteral(">> finished: ") +
+                       DeviceEnumPrinter::commandName(done->header.command));
     }
     if (s_items.isEmpty()) {
         s_startPending = false;
-        qDebug().noquote() << tag() + QStringLiteral(" >> empty");
+        kLog.debug(QStringLiteral(">> empty"));
         emit instance().signalBecameEmpty();
         return;
     }
@@ -91,8 +94,7 @@ void CommandQueue::startHead()
     // Keep the item alive while its action runs: the action may clear the queue.
     const auto item = s_items.first();
     if (!isUnlogged(item->header.command))
-        qDebug().noquote() << tag() + QStringLiteral(" >> process: ") +
-                                  DeviceEnumPrinter::commandName(item->header.command);
+        kLog.debug(QStringLiteral(">> process: ") + DeviceEnumPrinter::commandName(item->header.command));
     if (item->action)
         item->action(item->header);
     else

@@ -1,7 +1,6 @@
 #include "devicelink/ConnectionManager.h"
 
-#include <QDebug>
-
+#include "core/TaggedLog.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/DeviceManager.h"
 #include "devicelink/SerialPort.h"
@@ -11,11 +10,15 @@ namespace ZData {
 using DM::CommandQueue;
 using DM::SerialPort;
 
+namespace {
+const ZCore::TaggedLog kLog(ConnectionManager::tag());
+} // namespace
+
 ConnectionManager::ConnectionManager() = default;
 
 bool ConnectionManager::init()
 {
-    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::ConnectionManager::init..");
+    kLog.debug(QStringLiteral(">> ZData::ConnectionManager::init.."));
     auto& self = instance();
     self.m_timerPresence.setInterval(PRESENCE_INTERVAL_MS);
     self.m_timerPresence.setSingleShot(false);
@@ -83,17 +86,17 @@ void ConnectionManager::reconnectTry()
     if (s_triesLeft == 0) {
         // A series that already gave up stays given up until a port opens again; counting on would
         // wrap the counter and start an endless series.
-        qInfo().noquote() << tag() + QStringLiteral(" >> reconnect series exhausted");
+        kLog.info(QStringLiteral(">> reconnect series exhausted"));
         return;
     }
-    qInfo().noquote() << tag() + QStringLiteral(" >> reconnect try #%1").arg(int(s_tries) - int(s_triesLeft));
+    kLog.info(QStringLiteral(">> reconnect try #%1").arg(int(s_tries) - int(s_triesLeft)));
     --s_triesLeft;
     if (s_triesLeft != 0) {
         instance().m_timerReconnect.start();
         emit instance().signalReconnecting();
     } else {
         emit instance().signalFailedToReconnect();
-        qCritical().noquote() << tag() + QStringLiteral(" >> ") + qtTrId("lp_err_autoreconnect_failed");
+        kLog.critical("lp_err_autoreconnect_failed");
     }
 }
 

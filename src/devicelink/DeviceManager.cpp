@@ -1,18 +1,17 @@
 #include "devicelink/DeviceManager.h"
 
 #include <QDataStream>
-#include <QDebug>
 #include <QIODevice>
 
-#include <cmath>
-#include <cstring>
-
+#include "core/Logger.h"
+#include "core/TaggedLog.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/ConnectionManager.h"
 #include "devicelink/DeviceEnumPrinter.h"
 #include "devicelink/DeviceMessageManager.h"
 #include "devicelink/DeviceOptionsParser.h"
 #include "devicelink/FrameCodec.h"
+#include "devicelink/ScanReply.h"
 #include "devicelink/SerialPort.h"
 #include "server/ServerManager.h"
 
@@ -23,14 +22,16 @@ namespace {
 using DM::CommandQueue;
 using DM::SerialPort;
 
+const ZCore::TaggedLog kLog(DeviceManager::tag());
+
 QString name(quint16 command)
 {
     return DeviceEnumPrinter::commandName(command);
 }
 
-void warnLine(const QString& text)
+constexpr quint16 code(EDeviceCommands command)
 {
-    qWarning().noquote() << DeviceManager::tag() + QLatin1Char(' ') + text;
+    return quint16(command);
 }
 
 quint32 readU32(const QByteArray& data, int pos)
@@ -47,7 +48,7 @@ DeviceManager::DeviceManager() = default;
 
 bool DeviceManager::init()
 {
-    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::DeviceManager::init..");
+    kLog.debug(QStringLiteral(">> ZData::DeviceManager::init.."));
     CommandQueue::init(); // the queue has no place of its own in the start-up sequence
     qRegisterMetaType<ZData::TDeviceReply>("ZData::TDeviceReply");
     qRegisterMetaType<ZData::EDeviceOptions>("ZData::EDeviceOptions");
@@ -72,6 +73,7 @@ bool DeviceManager::init()
     ServerManager::init(); // the server client has no place of its own in the start-up sequence
     QObject::connect(&ServerManager::instance(), &ServerManager::signalGotReply, &self,
                      &DeviceManager::slotProcessServerReply, Qt::UniqueConnection);
+    DeviceMessageManager::setReplyCheck(&DeviceManager::isReplyAccepted);
     return true;
 }
 
@@ -86,6 +88,9 @@ void DeviceManager::reset()
     s_updateInProgress = false;
     s_awaitedServerCommand = EDeviceCommands::UNDEFINED;
     ServerManager::cancel();
+    s_presenceReply = false;
+    s_scanStartIndex = 0;
+    s_scanPoints = 0;
     CommandQueue::holdStart(false);
 }
 
@@ -113,18 +118,27 @@ bool DeviceManager::isBootloader()
 
 void DeviceManager::initStartup()
 {
-    qInfo().noquote() << tag() + QStringLiteral(" >> ZData::DeviceManager::initStartup..");
+    kLog.info(QStringLiteral(">> ZData::DeviceManager::initStartup.."));
     CommandQueue::add(EDeviceCommands::D_GET_DEVICE_ID);
     CommandQueue::add(EDeviceCommands::D_GET_DEVICE_FULL_TYPE);
     CommandQueue::add(EDeviceCommands::D_GET_FIRMWARE_VERSION);
 }
 
+// ---- sending ----
+
+void DeviceManager::logFrame(const QString& prefix, const QByteArray& frame)
+{
+    // Hex dumps are only worth building where a debug line is written at all.
+    if (ZCore::Logger::isDebugWritten())
+        kLog.debug(prefix + QString::fromLatin1(frame.toHex(' ')));
+}
+
 void DeviceManager::warnPortClosed(const QString& what, quint16 command)
 {
-    warnLine(QStringLiteral("[ %1 ] >> tried to %2: %3")
-                 .arg(DeviceMessageManager::frameCounter())
-                 .arg(what, name(command)));
-    warnLine(QStringLiteral(">> serial port is closed. Open it first"));
+    kLog.warn(QStringLiteral("[ %1 ] >> tried to %2: %3")
+                  .arg(DeviceMessageManager::frameCounter())
+                  .arg(what, name(command)));
+    kLog.warn(QStringLiteral(">> serial port is closed. Open it first"));
 }
 
 void DeviceManager::sendRequest(EDeviceCommands command, const QByteArray& data, quint16 options)
@@ -134,9 +148,9 @@ void DeviceManager::sendRequest(EDeviceCommands command, const QByteArray& data,
         return;
     }
     if (data.size() > 0xFFFF) {
-        warnLine(QStringLiteral(">> refused to send %1: %2 data bytes do not fit a frame")
-                     .arg(name(quint16(command)))
-                     .arg(data.size()));
+        kLog.warn(QStringLiteral(">> refused to send %1: %2 data bytes do not fit a frame")
+                      .arg(name(quint16(command)))
+                      .arg(data.size()));
         return;
     }
     DeviceMessageManager::setState(DMM::EStates::SEND_BUSY);
@@ -149,6 +163,11 @@ void DeviceManager::sendRequest(EDeviceCommands command, const QByteArray& data,
     header.checksum = 0;
     s_lastHeader = header;
     s_lastData = data;
+    if (command == EDeviceCommands::DA_GET_SCAN_DATA) {
+        // Kept apart from the last request: a resend request asks for a repeat of this reply.
+        s_scanStartIndex = options;
+        s_scanPoints = data.size() > 1 ? int(quint8(data.at(1))) : 0;
+    }
     const QByteArray frame = DeviceMessageManager::buildFrame(header, data, true);
     TDmmState next;
     next.state = DMM::EStates::RECEIVE_REPLY;
@@ -172,20 +191,19 @@ void DeviceManager::sendRequestNoReply(EDeviceCommands command, const QByteArray
     header.options = options;
     const QByteArray frame = DeviceMessageManager::buildFrame(header, data, false);
     if (frame.size() < 100)
-        qDebug().noquote() << tag() + QStringLiteral(" << ") + QString::fromLatin1(frame.toHex(' '));
+        logFrame(QStringLiteral("<< "), frame);
     SerialPort::port().write(frame);
 }
 
 void DeviceManager::sendPacket(const QByteArray& frame, const TDmmState& nextState)
 {
     if (!SerialPort::isOpen()) {
-        qDebug().noquote() << tag() + QStringLiteral(" [ RAW ] >> tried to sendPacket: ") +
-                                  QString::fromLatin1(frame.toHex(' '));
-        warnLine(QStringLiteral(">> serial port is closed. Open it first"));
+        logFrame(QStringLiteral("[ RAW ] >> tried to sendPacket: "), frame);
+        kLog.warn(QStringLiteral(">> serial port is closed. Open it first"));
         return;
     }
     if (frame.size() < 100)
-        qDebug().noquote() << tag() + QStringLiteral(" << ") + QString::fromLatin1(frame.toHex(' '));
+        logFrame(QStringLiteral("<< "), frame);
     SerialPort::port().write(frame);
     DeviceMessageManager::setState(nextState);
 }
@@ -204,7 +222,7 @@ bool DeviceManager::pollPresence()
 QByteArray DeviceManager::buildScanPayload(const TScanRequest& request)
 {
     const int n = request.frequencies.size();
-    if (!request.valid || n == 0 || n > MAX_SCAN_POINTS)
+    if (!request.valid || n == 0 || n > EProtocolSetup::SLICE_POINTS)
         return QByteArray();
     QByteArray payload;
     QDataStream out(&payload, QIODevice::WriteOnly);
@@ -215,108 +233,195 @@ QByteArray DeviceManager::buildScanPayload(const TScanRequest& request)
     return payload;
 }
 
+// ---- queued commands ----
+
+const QHash<quint16, DeviceManager::CommandHandler>& DeviceManager::commandHandlers()
+{
+    static const QHash<quint16, CommandHandler> table{
+        {code(EDeviceCommands::D_GET_DEVICE_ID), &DeviceManager::sendPlainRequest},
+        {code(EDeviceCommands::D_GET_DEVICE_FULL_TYPE), &DeviceManager::sendPlainRequest},
+        {code(EDeviceCommands::D_GET_FIRMWARE_VERSION), &DeviceManager::sendPlainRequest},
+        {code(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE), &DeviceManager::sendPlainRequest},
+        {code(EDeviceCommands::D_GET_OPTIONS), &DeviceManager::sendAppRequest},
+        {code(EDeviceCommands::DA_GET_SCAN_DATA), &DeviceManager::processScanCommand},
+        {code(EDeviceCommands::STARTUP_FINISHED), &DeviceManager::finishStartup},
+        {code(EDeviceCommands::B_INIT_UPDATE), &DeviceManager::sendUpdate},
+        {code(EDeviceCommands::B_SEND_MAINAPP_CHUNK), &DeviceManager::sendUpdateChunk},
+        {code(EDeviceCommands::S_CLEAR_UPDATE_CACHE), &DeviceManager::clearUpdateCache},
+        {code(EDeviceCommands::S_UPDATE_ACTUAL_VERSION), &DeviceManager::updateActualVersion},
+        {code(EDeviceCommands::DISCONNECT), &DeviceManager::disconnectDevice},
+        {code(EDeviceCommands::E_RESEND_PACKET_TO_DEVICE), &DeviceManager::resendLastRequest},
+    };
+    return table;
+}
+
+void DeviceManager::slotProcessQueueCommand(ZData::TCommandHeader header)
+{
+    if (const CommandHandler handler = commandHandlers().value(header.command, nullptr)) {
+        handler(header);
+        return;
+    }
+    kLog.debug(QStringLiteral("<== CommandQueue >> nothing to do with command: ") + name(header.command));
+    // A command nobody handles must not block the queue.
+    CommandQueue::process(true);
+}
+
+void DeviceManager::sendPlainRequest(const TCommandHeader& header)
+{
+    sendRequest(EDeviceCommands(header.command), QByteArray(), header.options);
+}
+
+void DeviceManager::sendAppRequest(const TCommandHeader& header)
+{
+    if (isBootloader()) {
+        warnNotInApp(header.command);
+        CommandQueue::process(true);
+        return;
+    }
+    sendPlainRequest(header);
+}
+
+void DeviceManager::warnNotInApp(quint16 command)
+{
+    kLog.warn(QStringLiteral(">> device is NOT in 'app' state => nothing to do with command: ") +
+              name(command));
+}
+
 void DeviceManager::processScanCommand(const TCommandHeader& header)
 {
     if (!s_scanSource) {
-        warnLine(QStringLiteral(">> no scan request source => nothing to do with command: ") +
-                 name(header.command));
+        kLog.warn(QStringLiteral(">> no scan request source => nothing to do with command: ") +
+                  name(header.command));
         CommandQueue::process(true);
         return;
     }
     const TScanRequest request = s_scanSource();
     const QByteArray payload = buildScanPayload(request);
     if (payload.isEmpty()) {
-        warnLine(QStringLiteral(">> invalid scan request (%1 points) => nothing to do with command: ")
-                     .arg(request.frequencies.size()) +
-                 name(header.command));
+        kLog.warn(QStringLiteral(">> invalid scan request (%1 points) => nothing to do with command: ")
+                      .arg(request.frequencies.size()) +
+                  name(header.command));
         CommandQueue::process(true);
         return;
     }
     sendRequest(EDeviceCommands::DA_GET_SCAN_DATA, payload, request.startIndex);
 }
 
-void DeviceManager::warnNotInApp(quint16 command)
+void DeviceManager::finishStartup(const TCommandHeader&)
 {
-    warnLine(QStringLiteral(">> device is NOT in 'app' state => nothing to do with command: ") +
-             name(command));
+    emit instance().signalStartupFinished();
+    CommandQueue::process(true);
 }
 
-void DeviceManager::slotProcessQueueCommand(ZData::TCommandHeader header)
+void DeviceManager::updateActualVersion(const TCommandHeader& header)
 {
-    const auto command = EDeviceCommands(header.command);
-    switch (command) {
-    case EDeviceCommands::D_GET_DEVICE_ID:
-    case EDeviceCommands::D_GET_DEVICE_FULL_TYPE:
-    case EDeviceCommands::D_GET_FIRMWARE_VERSION:
-    case EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE:
-        sendRequest(command, QByteArray(), header.options);
-        break;
-    case EDeviceCommands::D_GET_OPTIONS:
-        if (isBootloader()) {
-            warnNotInApp(header.command);
-            CommandQueue::process(true);
-        } else {
-            sendRequest(command, QByteArray(), header.options);
-        }
-        break;
-    case EDeviceCommands::DA_GET_SCAN_DATA:
-        processScanCommand(header);
-        break;
-    case EDeviceCommands::STARTUP_FINISHED:
-        emit signalStartupFinished();
+    if (isBootloader()) {
+        warnNotInApp(header.command);
         CommandQueue::process(true);
-        break;
-    case EDeviceCommands::B_INIT_UPDATE:
-        sendUpdate();
-        break;
-    case EDeviceCommands::B_SEND_MAINAPP_CHUNK:
-        sendUpdateChunk(header.options);
-        break;
-    case EDeviceCommands::S_CLEAR_UPDATE_CACHE:
-        clearUpdateCache();
-        break;
-    case EDeviceCommands::S_UPDATE_ACTUAL_VERSION:
-        if (isBootloader()) {
-            warnNotInApp(header.command);
-            CommandQueue::process(true);
-        } else {
-            runServerRequest(command);
-        }
-        break;
-    case EDeviceCommands::S_GET_ACTUAL_VERSION:
-    case EDeviceCommands::S_GET_UPDATE:
-        runServerRequest(command);
-        break;
-    case EDeviceCommands::DISCONNECT:
-        warnLine(QStringLiteral(">> limit of resends is exceeded. Disconnecting.."));
-        SerialPort::close(true);
-        break;
-    case EDeviceCommands::E_RESEND_PACKET_TO_DEVICE:
-        if (s_lastData.isEmpty()) {
-            warnLine(QStringLiteral(">> nothing to resend from master"));
-            CommandQueue::process(true);
-        } else {
-            sendRequest(EDeviceCommands(s_lastHeader.command), QByteArray(s_lastData), s_lastHeader.options);
-        }
-        break;
-    default:
-        qDebug().noquote() << tag() + QStringLiteral(" <== CommandQueue >> nothing to do with command: ") +
-                                  name(header.command);
-        // A command nobody handles must not block the queue.
-        CommandQueue::process(true);
-        break;
+        return;
     }
+    runServerRequest(EDeviceCommands::S_UPDATE_ACTUAL_VERSION);
+}
+
+void DeviceManager::disconnectDevice(const TCommandHeader&)
+{
+    kLog.warn(QStringLiteral(">> limit of resends is exceeded. Disconnecting.."));
+    SerialPort::close(true);
+}
+
+void DeviceManager::resendLastRequest(const TCommandHeader&)
+{
+    // Every request is resent, header-only ones included: an identifier request lost on its way
+    // would otherwise leave the start-up with no identifier at all.
+    if (s_lastHeader.command == code(EDeviceCommands::UNDEFINED)) {
+        kLog.warn(QStringLiteral(">> nothing to resend from master"));
+        CommandQueue::process(true);
+        return;
+    }
+    sendRequest(EDeviceCommands(s_lastHeader.command), QByteArray(s_lastData), s_lastHeader.options);
+}
+
+// ---- replies ----
+
+bool DeviceManager::isReplyAccepted(const TDeviceReply& reply)
+{
+    if (reply.header.command != code(EDeviceCommands::DA_GET_SCAN_DATA))
+        return true;
+    ScanReply scan;
+    QString reason;
+    if (!ScanReply::parse(reply.data, scan, &reason)) {
+        kLog.warn(QStringLiteral(">> refused scan reply: ") + reason);
+        return false;
+    }
+    if (reply.header.options != s_scanStartIndex || scan.count() != s_scanPoints) {
+        kLog.warn(
+            QStringLiteral(">> refused scan reply: %1 points at index %2, requested %3 points at index %4")
+                .arg(scan.count())
+                .arg(reply.header.options)
+                .arg(s_scanPoints)
+                .arg(s_scanStartIndex));
+        return false;
+    }
+    return true;
+}
+
+const QHash<quint16, DeviceManager::ReplyHandler>& DeviceManager::replyHandlers()
+{
+    static const QHash<quint16, ReplyHandler> table{
+        {code(EDeviceCommands::F_READ_CALIB_RANGE),
+         [](TDeviceReply& r) { emit instance().signalGotCalibRange(r); }},
+        {code(EDeviceCommands::F_READ_CALIB_DATA),
+         [](TDeviceReply& r) { emit instance().signalGotCalibData(r); }},
+        {code(EDeviceCommands::F_READ_CALIB_VCO),
+         [](TDeviceReply& r) { emit instance().signalGotCalibVCO(r); }},
+        {code(EDeviceCommands::F_WRITE_CALIB_RANGE),
+         [](TDeviceReply& r) { emit instance().signalSentCalibRange(r); }},
+        {code(EDeviceCommands::F_WRITE_CALIB_DATA),
+         [](TDeviceReply& r) { emit instance().signalSentCalibData(r); }},
+        {code(EDeviceCommands::F_WRITE_CALIB_VCO),
+         [](TDeviceReply& r) { emit instance().signalSentCalibVCO(r); }},
+        {code(EDeviceCommands::F_SEND_ACTIVE_CALIB_VCO),
+         [](TDeviceReply& r) { emit instance().signalSentCalibVCO(r); }},
+        {code(EDeviceCommands::DA_GET_SCAN_DATA), &DeviceManager::processScanData},
+        {code(EDeviceCommands::D_GET_DEVICE_ID), &DeviceManager::processDeviceId},
+        {code(EDeviceCommands::D_GET_DEVICE_FULL_TYPE), &DeviceManager::processFullType},
+        {code(EDeviceCommands::D_GET_FIRMWARE_VERSION), &DeviceManager::processFirmwareVersion},
+        {code(EDeviceCommands::D_GET_OPTIONS), &DeviceManager::processOptions},
+        {code(EDeviceCommands::B_INIT_UPDATE), &DeviceManager::processInitUpdate},
+        {code(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE), &DeviceManager::processLinkError},
+        {code(EDeviceCommands::DISCONNECT), &DeviceManager::processDisconnect},
+    };
+    return table;
+}
+
+void DeviceManager::slotProcessDeviceReply()
+{
+    TDeviceReply reply = DeviceMessageManager::reply();
+    s_presenceReply = s_presenceInFlight;
+    s_presenceInFlight = false;
+    replyHandlers().value(reply.header.command, &DeviceManager::processUnhandled)(reply);
+    if (s_presenceReply)
+        CommandQueue::holdStart(false); // the reply did not belong to the head command
+    else
+        CommandQueue::process(true);
+    s_presenceReply = false;
 }
 
 bool DeviceManager::ensureReplySize(const TDeviceReply& reply, int size)
 {
     if (reply.data.size() >= size)
         return true;
-    warnLine(QStringLiteral(">> refused reply %1: %2 data bytes, at least %3 expected")
-                 .arg(name(reply.header.command))
-                 .arg(reply.data.size())
-                 .arg(size));
+    kLog.warn(QStringLiteral(">> refused reply %1: %2 data bytes, at least %3 expected")
+                  .arg(name(reply.header.command))
+                  .arg(reply.data.size())
+                  .arg(size));
     return false;
+}
+
+void DeviceManager::processScanData(TDeviceReply& reply)
+{
+    // The link layer has already held the reply against its request (isReplyAccepted).
+    emit instance().signalGotScanData(reply);
 }
 
 void DeviceManager::applyDeviceWord(quint16 word)
@@ -331,7 +436,12 @@ void DeviceManager::applyDeviceWord(quint16 word)
     s_info.deviceState = newState;
 }
 
-void DeviceManager::processDeviceId(const TDeviceReply& reply)
+void DeviceManager::processFullType(TDeviceReply& reply)
+{
+    applyDeviceWord(reply.header.deviceWord);
+}
+
+void DeviceManager::processDeviceId(TDeviceReply& reply)
 {
     if (!ensureReplySize(reply, 12))
         return;
@@ -349,13 +459,13 @@ void DeviceManager::queueGetUpdate()
     queueServerRequest(EDeviceCommands::S_GET_UPDATE);
 }
 
-void DeviceManager::processFirmwareVersion(const TDeviceReply& reply)
+void DeviceManager::processFirmwareVersion(TDeviceReply& reply)
 {
     if (!ensureReplySize(reply, 12))
         return;
     s_info.firmwareVersion = ZCore::UtilityModules::VersionNumber(
         readU32(reply.data, 0), readU32(reply.data, 4), readU32(reply.data, 8));
-    qInfo().noquote() << tag() + QStringLiteral(" >> device info:") + deviceInfoText();
+    kLog.info(QStringLiteral(">> device info:") + deviceInfoText());
     emit instance().signalIdentifiedDevice();
     // A device left in its bootloader by an interrupted update runs nothing until it gets one.
     const bool strandedInBootloader = isBootloader() && !s_info.updatePending;
@@ -375,12 +485,12 @@ void DeviceManager::processFirmwareVersion(const TDeviceReply& reply)
         emit instance().signalGotOldDevice();
     }
     if (strandedInBootloader) {
-        warnLine(QStringLiteral(">> device is in its bootloader with no update pending"));
+        kLog.warn(QStringLiteral(">> device is in its bootloader with no update pending"));
         emit instance().signalGotBootloaderDevice();
     }
 }
 
-void DeviceManager::processOptions(const TDeviceReply& reply)
+void DeviceManager::processOptions(TDeviceReply& reply)
 {
     const QVector<TDeviceParam> params = DeviceOptionsParser::parse(reply.data, tag());
     for (const TDeviceParam& p : params) {
@@ -400,102 +510,57 @@ void DeviceManager::processOptions(const TDeviceReply& reply)
     }
 }
 
-void DeviceManager::slotProcessDeviceReply()
+void DeviceManager::processInitUpdate(TDeviceReply&)
 {
-    TDeviceReply reply = DeviceMessageManager::reply();
-    const bool presenceReply = s_presenceInFlight;
-    s_presenceInFlight = false;
-    const auto command = EDeviceCommands(reply.header.command);
+    queueUpdateChunks();
+}
 
-    switch (command) {
-    case EDeviceCommands::F_READ_CALIB_RANGE:
-        emit signalGotCalibRange(reply);
-        break;
-    case EDeviceCommands::F_READ_CALIB_DATA:
-        emit signalGotCalibData(reply);
-        break;
-    case EDeviceCommands::F_READ_CALIB_VCO:
-        emit signalGotCalibVCO(reply);
-        break;
-    case EDeviceCommands::F_WRITE_CALIB_RANGE:
-        emit signalSentCalibRange(reply);
-        break;
-    case EDeviceCommands::F_WRITE_CALIB_DATA:
-        emit signalSentCalibData(reply);
-        break;
-    case EDeviceCommands::F_WRITE_CALIB_VCO:
-    case EDeviceCommands::F_SEND_ACTIVE_CALIB_VCO:
-        emit signalSentCalibVCO(reply);
-        break;
-    case EDeviceCommands::DA_GET_SCAN_DATA: {
-        // point count and one unused float, then the pairs; a shorter reply is not passed on
-        bool ok = ensureReplySize(reply, 8);
-        if (ok) {
-            float count = 0;
-            std::memcpy(&count, reply.data.constData(), sizeof(float));
-            const int points = (std::isfinite(count) && count > 0) ? int(quint16(count)) : 0;
-            ok = ensureReplySize(reply, 8 + points * 8);
-        }
-        if (ok)
-            emit signalGotScanData(reply);
-        break;
-    }
-    case EDeviceCommands::D_GET_DEVICE_ID:
-        processDeviceId(reply);
-        break;
-    case EDeviceCommands::D_GET_DEVICE_FULL_TYPE:
-        applyDeviceWord(reply.header.deviceWord);
-        break;
-    case EDeviceCommands::D_GET_FIRMWARE_VERSION:
-        processFirmwareVersion(reply);
-        break;
-    case EDeviceCommands::D_GET_OPTIONS:
-        processOptions(reply);
-        break;
-    case EDeviceCommands::B_INIT_UPDATE:
-        queueUpdateChunks();
-        break;
-    case EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE:
-        if (reply.header.options != 0) {
-            warnLine(QStringLiteral(">> error in received packet: ") +
-                     DeviceEnumPrinter::stateName(reply.header.options));
-            // A failed presence poll is not repeated here; the next poll asks again.
-            if (!presenceReply)
-                CommandQueue::add(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE, {}, reply.header.options,
-                                  true);
-        } else {
-            warnLine(QStringLiteral(">> error in sent packet. Resending.."));
-            if (!presenceReply)
-                CommandQueue::add(EDeviceCommands::E_RESEND_PACKET_TO_DEVICE, {}, 0, true);
-        }
-        break;
-    case EDeviceCommands::DISCONNECT:
-        if (presenceReply) {
-            warnLine(QStringLiteral(">> limit of resends is exceeded. Disconnecting.."));
-            SerialPort::close(true);
-        } else {
-            // Runs right after the failed command, before anything else still queued.
-            CommandQueue::add(EDeviceCommands::DISCONNECT, {}, 1, true);
-        }
-        break;
-    default:
-        if (!reply.data.isEmpty())
-            qDebug().noquote() << tag() + QStringLiteral(" <== ") + DeviceMessageManager::tag() +
-                                      QStringLiteral(" >> nothing to do with reply ") +
-                                      QStringLiteral("[ %1 ] Data: %2")
-                                          .arg(DeviceMessageManager::frameCounter())
-                                          .arg(QString::fromLatin1(reply.data.toHex(' ')));
+void DeviceManager::processLinkError(TDeviceReply& reply)
+{
+    const quint16 failedState = reply.header.options;
+    if (failedState != 0) {
+        kLog.warn(QStringLiteral(">> error in received packet: ") +
+                  DeviceEnumPrinter::stateName(failedState));
+        // A failed presence poll is not repeated here; the next poll asks again.
+        if (s_presenceReply)
+            return;
+        // A reply that arrived whole but did not answer the request would only come back the same
+        // when repeated: the request itself goes out again.
+        if (failedState == quint16(DMM::EStates::E_REPLY_FAILED))
+            CommandQueue::add(EDeviceCommands::E_RESEND_PACKET_TO_DEVICE, {}, 0, true);
         else
-            qDebug().noquote()
-                << tag() + QStringLiteral(" <== ") + DeviceMessageManager::tag() +
-                       QStringLiteral(" [ %1 ] got empty reply").arg(DeviceMessageManager::frameCounter());
-        break;
+            CommandQueue::add(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE, {}, failedState, true);
+        return;
     }
+    kLog.warn(QStringLiteral(">> error in sent packet. Resending.."));
+    if (!s_presenceReply)
+        CommandQueue::add(EDeviceCommands::E_RESEND_PACKET_TO_DEVICE, {}, 0, true);
+}
 
-    if (presenceReply)
-        CommandQueue::holdStart(false); // the reply did not belong to the head command
+void DeviceManager::processDisconnect(TDeviceReply&)
+{
+    if (s_presenceReply) {
+        kLog.warn(QStringLiteral(">> limit of resends is exceeded. Disconnecting.."));
+        SerialPort::close(true);
+        return;
+    }
+    // Runs right after the failed command, before anything else still queued.
+    CommandQueue::add(EDeviceCommands::DISCONNECT, {}, 1, true);
+}
+
+void DeviceManager::processUnhandled(TDeviceReply& reply)
+{
+    if (!ZCore::Logger::isDebugWritten())
+        return;
+    const QString from = QStringLiteral("<== ") + DeviceMessageManager::tag();
+    if (!reply.data.isEmpty())
+        kLog.debug(from + QStringLiteral(" >> nothing to do with reply ") +
+                   QStringLiteral("[ %1 ] Data: %2")
+                       .arg(DeviceMessageManager::frameCounter())
+                       .arg(QString::fromLatin1(reply.data.toHex(' '))));
     else
-        CommandQueue::process(true);
+        kLog.debug(from +
+                   QStringLiteral(" [ %1 ] got empty reply").arg(DeviceMessageManager::frameCounter()));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -526,8 +591,7 @@ void DeviceManager::runServerRequest(EDeviceCommands command)
     if (sent)
         return;
     s_awaitedServerCommand = EDeviceCommands::UNDEFINED;
-    qInfo().noquote() << tag() + QStringLiteral(" >> no update server => nothing to do with command: ") +
-                             name(quint16(command));
+    kLog.info(QStringLiteral(">> no update server => nothing to do with command: ") + name(quint16(command)));
     if (command == EDeviceCommands::S_GET_ACTUAL_VERSION)
         emit instance().signalUpdateCheckFailed(EServerCommands::UNDEFINED);
     else if (command == EDeviceCommands::S_GET_UPDATE)
@@ -543,8 +607,8 @@ void DeviceManager::slotProcessServerReply()
     // A reply for a command that is no longer at the head (the port closed meanwhile) must never
     // finish whatever runs now.
     if (awaited == EDeviceCommands::UNDEFINED || CommandQueue::head().command != quint16(awaited)) {
-        warnLine(QStringLiteral(">> dropped a server reply no command waits for: ") +
-                 ServerManager::commandName(result));
+        kLog.warn(QStringLiteral(">> dropped a server reply no command waits for: ") +
+                  ServerManager::commandName(result));
         return;
     }
     switch (awaited) {
@@ -555,9 +619,8 @@ void DeviceManager::slotProcessServerReply()
         processVersionReply(result);
         break;
     default:
-        qDebug().noquote() << tag() + QStringLiteral(" <== ") + ServerManager::tag() +
-                                  QStringLiteral(" >> nothing to do with command: ") +
-                                  ServerManager::commandName(result);
+        kLog.debug(QStringLiteral("<== ") + ServerManager::tag() +
+                   QStringLiteral(" >> nothing to do with command: ") + ServerManager::commandName(result));
         break;
     }
     CommandQueue::process(true);
@@ -568,27 +631,26 @@ void DeviceManager::processVersionReply(EServerCommands result)
     const QString text = ServerManager::replyText();
     if (result == EServerCommands::GET_ACTUAL_VERSION &&
         ZCore::UtilityModules::VersionNumber(text).isValid()) {
-        qInfo().noquote() << tag() + QStringLiteral(" <== ") + ServerManager::tag() +
-                                 QStringLiteral(" >> actual version: ") + text;
+        kLog.info(QStringLiteral("<== ") + ServerManager::tag() + QStringLiteral(" >> actual version: ") +
+                  text);
         emit instance().signalUpdateReply(text);
         return;
     }
     // An unreadable version must not pass for a newer one.
     const EServerCommands reason =
         result == EServerCommands::GET_ACTUAL_VERSION ? EServerCommands::E_UNKNOWN : result;
-    warnLine(QStringLiteral(">> version check failed: ") + ServerManager::commandName(reason));
+    kLog.warn(QStringLiteral(">> version check failed: ") + ServerManager::commandName(reason));
     emit instance().signalUpdateCheckFailed(reason);
 }
 
 void DeviceManager::processUpdateReply(EServerCommands result)
 {
     if (result != EServerCommands::GET_UPDATE) {
-        warnLine(QStringLiteral(">> no update file: ") + ServerManager::commandName(result));
+        kLog.warn(QStringLiteral(">> no update file: ") + ServerManager::commandName(result));
         failTransfer(result);
         return;
     }
-    qInfo().noquote() << tag() + QStringLiteral(" <== ") + ServerManager::tag() +
-                             QStringLiteral(" >> got update");
+    kLog.info(QStringLiteral("<== ") + ServerManager::tag() + QStringLiteral(" >> got update"));
     startTransfer(ServerManager::replyBytes());
 }
 
@@ -596,7 +658,7 @@ void DeviceManager::startTransfer(const QByteArray& image)
 {
     s_firmwareImage = image;
     if (image.isEmpty()) {
-        warnLine(QStringLiteral(">> tried to init update without update data"));
+        kLog.warn(QStringLiteral(">> tried to init update without update data"));
         failTransfer(EServerCommands::GET_UPDATE);
         return;
     }
@@ -618,7 +680,7 @@ void DeviceManager::failTransfer(EServerCommands result)
     emit instance().signalUpdateFailed(result);
 }
 
-void DeviceManager::clearUpdateCache()
+void DeviceManager::clearUpdateCache(const TCommandHeader&)
 {
     s_firmwareImage.clear();
     ServerManager::clearCache();
@@ -627,7 +689,7 @@ void DeviceManager::clearUpdateCache()
     if (s_updateInProgress) {
         s_updateInProgress = false;
         ConnectionManager::setAutoReconnect(true);
-        qInfo().noquote() << tag() + QStringLiteral(" >> firmware update sent");
+        kLog.info(QStringLiteral(">> firmware update sent"));
         emit instance().signalUpdateFinished();
     }
     CommandQueue::process(true);
@@ -644,7 +706,7 @@ void DeviceManager::abortServerWork()
     ServerManager::clearCache();
     // The device sits in its bootloader; it must be found again when it comes back.
     ConnectionManager::setAutoReconnect(true);
-    warnLine(QStringLiteral(">> firmware update interrupted: the device is left in its bootloader"));
+    kLog.warn(QStringLiteral(">> firmware update interrupted: the device is left in its bootloader"));
     emit instance().signalUpdateInterrupted();
 }
 
@@ -666,7 +728,7 @@ void DeviceManager::checkForUpdates()
 bool DeviceManager::startFirmwareUpdate()
 {
     if (isUpdateUnderway()) {
-        warnLine(QStringLiteral(">> a firmware update is already underway"));
+        kLog.warn(QStringLiteral(">> a firmware update is already underway"));
         return false;
     }
     if (isBootloader()) {
@@ -682,13 +744,13 @@ bool DeviceManager::startFirmwareUpdate()
     return true;
 }
 
-void DeviceManager::sendUpdate()
+void DeviceManager::sendUpdate(const TCommandHeader&)
 {
-    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::DeviceManager::sendUpdate..");
+    kLog.debug(QStringLiteral(">> ZData::DeviceManager::sendUpdate.."));
     const qint64 size = s_firmwareImage.size();
     const qint64 chunks = (size + UPDATE_CHUNK_SIZE - 1) / UPDATE_CHUNK_SIZE;
     if (size == 0 || chunks > 0xFFFF) {
-        warnLine(QStringLiteral(">> tried to init update without update data"));
+        kLog.warn(QStringLiteral(">> tried to init update without update data"));
         failTransfer(EServerCommands::GET_UPDATE);
         CommandQueue::process(true);
         return;
@@ -704,10 +766,10 @@ void DeviceManager::sendUpdate()
 
 void DeviceManager::queueUpdateChunks()
 {
-    qDebug().noquote() << tag() + QStringLiteral(" << sending update of [ %1 ] chunks..").arg(s_chunkCount);
+    kLog.debug(QStringLiteral("<< sending update of [ %1 ] chunks..").arg(s_chunkCount));
     for (quint16 i = 0; i < s_chunkCount; ++i) {
         TCommandHeader header;
-        header.command = quint16(EDeviceCommands::B_SEND_MAINAPP_CHUNK);
+        header.command = code(EDeviceCommands::B_SEND_MAINAPP_CHUNK);
         header.deviceWord = s_info.deviceWord;
         header.options = i;
         CommandQueue::add(header);
@@ -716,12 +778,13 @@ void DeviceManager::queueUpdateChunks()
     CommandQueue::add(EDeviceCommands::DISCONNECT);
 }
 
-void DeviceManager::sendUpdateChunk(quint16 index)
+void DeviceManager::sendUpdateChunk(const TCommandHeader& header)
 {
-    qDebug().noquote() << tag() + QStringLiteral(" << sendUpdateChunk: %1").arg(index);
+    const quint16 index = header.options;
+    kLog.debug(QStringLiteral("<< sendUpdateChunk: %1").arg(index));
     const qint64 from = qint64(index) * UPDATE_CHUNK_SIZE;
     if (index >= s_chunkCount || from >= s_firmwareImage.size()) {
-        warnLine(QStringLiteral(">> no firmware chunk %1 to send").arg(index));
+        kLog.warn(QStringLiteral(">> no firmware chunk %1 to send").arg(index));
         CommandQueue::process(true);
         return;
     }

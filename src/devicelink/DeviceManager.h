@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 
 #include <functional>
@@ -21,7 +22,6 @@ class DeviceManager : public QObject, public ZCore::TSingleton<DeviceManager>, p
 public:
     using ScanRequestSource = std::function<TScanRequest()>;
 
-    static constexpr int MAX_SCAN_POINTS = 126;
     static constexpr int UPDATE_CHUNK_SIZE = 1024;
     static constexpr qint32 INIT_UPDATE_REPLY_TIME_MS = 15000;
 
@@ -45,7 +45,7 @@ public:
     // with a warning.
     static void setScanRequestSource(ScanRequestSource source) { s_scanSource = std::move(source); }
     // Payload of a scan request: bandwidth index, point count, frequencies as signed 64-bit.
-    // Empty when the request cannot be framed (invalid, no points, more than 126 points).
+    // Empty when the request cannot be framed (invalid, no points, more points than a slice holds).
     static QByteArray buildScanPayload(const TScanRequest& request);
 
     // Presence poll of the connection manager: a device-id request sent past the queue. Sent only
@@ -70,6 +70,10 @@ public:
 
     // Applies a device word as the reply to D_GET_DEVICE_FULL_TYPE does.
     static void applyDeviceWord(quint16 word);
+
+    // Whether a well-framed reply answers the request last sent: a scan reply must carry the slice
+    // index and point count asked for. The link layer refuses the others like damaged replies.
+    static bool isReplyAccepted(const TDeviceReply& reply);
 
     // Forgets everything of the current connection (tests and a closing port).
     static void reset();
@@ -108,16 +112,35 @@ public slots:
     void slotProcessServerReply();
 
 private:
+    using CommandHandler = void (*)(const TCommandHeader& header);
+    using ReplyHandler = void (*)(TDeviceReply& reply);
+
     DeviceManager();
+
+    static const QHash<quint16, CommandHandler>& commandHandlers();
+    static const QHash<quint16, ReplyHandler>& replyHandlers();
 
     static bool isBootloader();
     static bool ensureReplySize(const TDeviceReply& reply, int size);
-    static void processDeviceId(const TDeviceReply& reply);
-    static void processFirmwareVersion(const TDeviceReply& reply);
-    static void processOptions(const TDeviceReply& reply);
+    static void sendPlainRequest(const TCommandHeader& header);
+    static void sendAppRequest(const TCommandHeader& header);
     static void processScanCommand(const TCommandHeader& header);
-    static void sendUpdate();
-    static void sendUpdateChunk(quint16 index);
+    static void finishStartup(const TCommandHeader& header);
+    static void clearUpdateCache(const TCommandHeader& header);
+    static void updateActualVersion(const TCommandHeader& header);
+    static void disconnectDevice(const TCommandHeader& header);
+    static void resendLastRequest(const TCommandHeader& header);
+    static void processDeviceId(TDeviceReply& reply);
+    static void processFullType(TDeviceReply& reply);
+    static void processFirmwareVersion(TDeviceReply& reply);
+    static void processOptions(TDeviceReply& reply);
+    static void processScanData(TDeviceReply& reply);
+    static void processInitUpdate(TDeviceReply& reply);
+    static void processLinkError(TDeviceReply& reply);
+    static void processDisconnect(TDeviceReply& reply);
+    static void processUnhandled(TDeviceReply& reply);
+    static void sendUpdate(const TCommandHeader& header);
+    static void sendUpdateChunk(const TCommandHeader& header);
     static void queueUpdateChunks();
     static void queueGetUpdate();
     static void queueServerRequest(EDeviceCommands command);
@@ -126,10 +149,10 @@ private:
     static void processVersionReply(EServerCommands result);
     static void startTransfer(const QByteArray& image);
     static void failTransfer(EServerCommands result);
-    static void clearUpdateCache();
     static void abortServerWork();
     static void warnNotInApp(quint16 command);
     static void warnPortClosed(const QString& what, quint16 command);
+    static void logFrame(const QString& prefix, const QByteArray& frame);
 
     static inline TDeviceInfo s_info;
     static inline TCommandHeader s_lastHeader;
@@ -140,6 +163,11 @@ private:
     static inline bool s_presenceInFlight = false;
     static inline EDeviceCommands s_awaitedServerCommand = EDeviceCommands::UNDEFINED;
     static inline bool s_updateInProgress = false;
+    // The reply being dispatched answers the presence poll, not the head command.
+    static inline bool s_presenceReply = false;
+    // The slice of the last scan request sent: its start index and point count.
+    static inline quint16 s_scanStartIndex = 0;
+    static inline int s_scanPoints = 0;
 };
 
 } // namespace ZData

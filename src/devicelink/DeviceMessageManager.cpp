@@ -1,7 +1,7 @@
 #include "devicelink/DeviceMessageManager.h"
 
-#include <QDebug>
-
+#include "core/Logger.h"
+#include "core/TaggedLog.h"
 #include "devicelink/DeviceEnumPrinter.h"
 #include "devicelink/FrameCodec.h"
 
@@ -11,13 +11,23 @@ namespace {
 
 constexpr int FRAME_HEAD_BYTES = 1 + FrameCodec::HEADER_SIZE; // start byte + header
 
+const ZCore::TaggedLog kLog(DeviceMessageManager::tag());
+
+TDmmState record(DMM::EStates state, qint32 timeMs = DeviceMessageManager::REPLY_TIME_MS)
+{
+    TDmmState r;
+    r.state = state;
+    r.values = {timeMs};
+    return r;
+}
+
 } // namespace
 
 DeviceMessageManager::DeviceMessageManager() = default;
 
 bool DeviceMessageManager::init()
 {
-    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::DeviceMessageManager::init..");
+    kLog.debug(QStringLiteral(">> ZData::DeviceMessageManager::init.."));
     auto& self = instance();
     self.m_timerReply.setInterval(REPLY_TIME_MS);
     self.m_timerReply.setSingleShot(true);
@@ -46,61 +56,46 @@ QByteArray DeviceMessageManager::buildFrame(TCommandHeader header, const QByteAr
 
 void DeviceMessageManager::setState(DMM::EStates state, qint32 timeMs)
 {
-    TDmmState record;
-    record.state = state;
-    record.values = {timeMs};
-    setState(record);
+    setState(record(state, timeMs));
 }
 
 void DeviceMessageManager::setState(const TDmmState& record)
 {
-    // The record stands unless its handling enters another state, which then overwrites it.
-    s_state = record;
+    run(record);
+    if (!s_inReceive)
+        announce();
+}
+
+void DeviceMessageManager::run(const TDmmState& first)
+{
+    // The record stands unless its handling enters another state, whose record then stands.
+    TDmmState current = first;
+    for (;;) {
+        s_state = current;
+        const DMM::EStates next = handle(current);
+        if (next == current.state)
+            return;
+        current = record(next);
+    }
+}
+
+DMM::EStates DeviceMessageManager::handle(const TDmmState& record)
+{
     switch (record.state) {
     case DMM::EStates::FREE:
         s_resendBudget = RESEND_BUDGET;
-        break;
+        return record.state;
     case DMM::EStates::RECEIVE_REPLY:
     case DMM::EStates::RECEIVE_BUSY:
-        s_buffer.clear();
-        s_receivedData.clear();
-        s_receivedChecksum.clear();
-        ++s_frameCounter;
-        s_replyTimeMs = record.timeMs() > 0 ? record.timeMs() : REPLY_TIME_MS;
-        instance().m_timerReply.start(s_replyTimeMs);
-        break;
+        return handleReceiveWait(record);
     case DMM::EStates::RECEIVE_HEADER:
-        if (!FrameCodec::isHeaderValid(s_reply.header))
-            setState(DMM::EStates::E_HEADER_FAILED);
-        break;
-    case DMM::EStates::RECEIVE_BODY: {
-        TDeviceReply checked = s_reply;
-        checked.data = s_receivedData;
-        checked.checksum = s_receivedChecksum;
-        if (FrameCodec::isFrameValid(checked)) {
-            s_reply = checked;
-            setState(DMM::EStates::RECEIVE_COMPLETE);
-        } else {
-            setState(DMM::EStates::E_PACKET_FAILED);
-        }
-        break;
-    }
+        return FrameCodec::isHeaderValid(s_reply.header) ? record.state : DMM::EStates::E_HEADER_FAILED;
+    case DMM::EStates::RECEIVE_BODY:
+        return handleBody();
     case DMM::EStates::RECEIVE_COMPLETE:
-        // The device's own report of a damaged request carries its resend code, not the command
-        // asked for; it is a valid answer and must reach the device manager.
-        if (s_reply.header.command != s_expectedCommand &&
-            !(s_reply.header.command == quint16(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE) &&
-              s_reply.header.options == 0)) {
-            setState(DMM::EStates::E_COMMAND_MISMATCH);
-        } else {
-            instance().m_timerReply.stop();
-            s_resendBudget = RESEND_BUDGET;
-            setState(DMM::EStates::FREE);
-            emit instance().signalGotReply();
-        }
-        break;
+        return handleComplete();
     case DMM::EStates::SEND_BUSY:
-        break;
+        return record.state;
     case DMM::EStates::E_COMMAND_MISMATCH:
     case DMM::EStates::E_REPLY_TIMEOUT:
     case DMM::EStates::E_HEAD_CRC_TIMEOUT:
@@ -109,22 +104,61 @@ void DeviceMessageManager::setState(const TDmmState& record)
     case DMM::EStates::E_PACKET_FAILED:
     case DMM::EStates::E_REPLY_FAILED:
     case DMM::EStates::E_UNREACHABLE:
-        enterErrorState(record);
-        break;
+        return handleError(record);
     default:
-        qWarning().noquote() << tag() + QStringLiteral(" nothing to do with state: ") +
-                                    DeviceEnumPrinter::toString(record.state);
-        break;
+        kLog.warn(QStringLiteral("nothing to do with state: ") + DeviceEnumPrinter::toString(record.state));
+        return record.state;
     }
 }
 
-void DeviceMessageManager::enterErrorState(const TDmmState& record)
+DMM::EStates DeviceMessageManager::handleReceiveWait(const TDmmState& record)
+{
+    s_buffer.clear();
+    s_receivedData.clear();
+    s_receivedChecksum.clear();
+    ++s_frameCounter;
+    if (s_replyTimeOverrideMs > 0)
+        s_replyTimeMs = s_replyTimeOverrideMs;
+    else
+        s_replyTimeMs = record.timeMs() > 0 ? record.timeMs() : REPLY_TIME_MS;
+    instance().m_timerReply.start(s_replyTimeMs);
+    return record.state;
+}
+
+DMM::EStates DeviceMessageManager::handleBody()
+{
+    TDeviceReply checked = s_reply;
+    checked.data = s_receivedData;
+    checked.checksum = s_receivedChecksum;
+    if (!FrameCodec::isFrameValid(checked))
+        return DMM::EStates::E_PACKET_FAILED;
+    s_reply = checked;
+    return DMM::EStates::RECEIVE_COMPLETE;
+}
+
+DMM::EStates DeviceMessageManager::handleComplete()
+{
+    // The device's own report of a damaged request carries its resend code, not the command asked
+    // for; it is a valid answer and must reach the device manager.
+    const bool deviceComplains =
+        s_reply.header.command == quint16(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE) &&
+        s_reply.header.options == 0;
+    if (s_reply.header.command != s_expectedCommand && !deviceComplains)
+        return DMM::EStates::E_COMMAND_MISMATCH;
+    if (!deviceComplains && s_replyCheck && !s_replyCheck(s_reply))
+        return DMM::EStates::E_REPLY_FAILED;
+    instance().m_timerReply.stop();
+    s_replyReady = true;
+    return DMM::EStates::FREE;
+}
+
+DMM::EStates DeviceMessageManager::handleError(const TDmmState& record)
 {
     instance().m_timerReply.stop();
-    qWarning().noquote() << tag() + QStringLiteral(" [ %1 ] >> %2")
-                                        .arg(s_frameCounter)
-                                        .arg(DeviceEnumPrinter::toString(record.state));
-    qDebug().noquote() << tag() + QStringLiteral(" << ") + QString::fromLatin1(s_buffer.toHex(' '));
+    kLog.warn(
+        QStringLiteral("[ %1 ] >> %2").arg(s_frameCounter).arg(DeviceEnumPrinter::toString(record.state)));
+    if (ZCore::Logger::isDebugWritten())
+        kLog.debug(QStringLiteral("<< ") + QString::fromLatin1(s_buffer.toHex(' ')));
 
     --s_resendBudget;
     TCommandHeader header;
@@ -142,57 +176,66 @@ void DeviceMessageManager::enterErrorState(const TDmmState& record)
     s_reply.header = header;
     s_reply.data.clear();
     s_reply.checksum.clear();
+    s_replyReady = true;
+    return record.state;
+}
+
+void DeviceMessageManager::announce()
+{
+    if (!s_replyReady)
+        return;
+    s_replyReady = false;
     emit instance().signalGotReply();
 }
 
 void DeviceMessageManager::receive(const QByteArray& bytes)
 {
-    if (bytes.size() < 100)
-        qDebug().noquote() << tag() + QStringLiteral(" [ %1 ] << %2")
-                                          .arg(s_frameCounter)
-                                          .arg(QString::fromLatin1(bytes.toHex(' ')));
+    if (bytes.size() < 100 && ZCore::Logger::isDebugWritten())
+        kLog.debug(
+            QStringLiteral("[ %1 ] << %2").arg(s_frameCounter).arg(QString::fromLatin1(bytes.toHex(' '))));
     if (!isReceiving()) {
-        qWarning().noquote() << tag() + QStringLiteral(" >> got data while NOT receiving");
+        kLog.warn(QStringLiteral(">> got data while NOT receiving"));
         return;
     }
     s_buffer.append(bytes);
     const int pos = s_buffer.indexOf(char(FrameCodec::FRAME_START));
     if (pos < 0) {
-        qWarning().noquote() << tag() + QStringLiteral(" >> message doesn't contain FRAME_START");
+        kLog.warn(QStringLiteral(">> message doesn't contain FRAME_START"));
         return;
     }
     auto& timer = instance().m_timerReply;
     timer.stop();
     const int available = s_buffer.size() - pos;
 
+    s_inReceive = true;
     if (s_state.state == DMM::EStates::RECEIVE_REPLY || s_state.state == DMM::EStates::RECEIVE_BUSY) {
         if (available >= FRAME_HEAD_BYTES) {
             FrameCodec::parseHeader(s_buffer, pos, s_reply.header);
-            setState(DMM::EStates::RECEIVE_HEADER);
-            if (s_state.state == DMM::EStates::RECEIVE_HEADER)
-                bodyStep(pos, available);
+            run(record(DMM::EStates::RECEIVE_HEADER));
         }
-    } else if (s_state.state == DMM::EStates::RECEIVE_HEADER) {
-        bodyStep(pos, available);
     }
+    if (s_state.state == DMM::EStates::RECEIVE_HEADER && bodyReady(pos, available))
+        run(record(DMM::EStates::RECEIVE_BODY));
 
     // Every chunk renews the reply time: a frame whose remaining bytes never come still ends in a
     // timeout instead of leaving the link waiting for good.
     if (isReceiving())
         timer.start(s_replyTimeMs);
+    s_inReceive = false;
+    announce();
 }
 
-void DeviceMessageManager::bodyStep(int pos, int available)
+bool DeviceMessageManager::bodyReady(int pos, int available)
 {
     const int needed = s_reply.header.bytesToFollow();
     if (available - FRAME_HEAD_BYTES < needed)
-        return;
+        return false;
     const int dataPos = pos + FRAME_HEAD_BYTES;
     const int dataLength = int(s_reply.header.dataLength);
     // Exactly the announced bytes; anything after the frame's checksum is not part of this reply.
     s_receivedData = s_buffer.mid(dataPos, dataLength);
     s_receivedChecksum = s_buffer.mid(dataPos + dataLength, 4);
-    setState(DMM::EStates::RECEIVE_BODY);
+    return true;
 }
 
 void DeviceMessageManager::slotTimerReply()
@@ -208,6 +251,8 @@ void DeviceMessageManager::reset()
     s_receivedChecksum.clear();
     s_state = TDmmState();
     s_resendBudget = RESEND_BUDGET;
+    s_replyReady = false;
+    s_inReceive = false;
 }
 
 } // namespace ZData

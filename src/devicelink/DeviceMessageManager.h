@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 #include "core/ISInitializable.h"
 #include "core/TSingleton.h"
 #include "devicelink/DeviceTypes.h"
@@ -19,6 +21,10 @@ class DeviceMessageManager : public QObject,
     friend class ZCore::TSingleton<DeviceMessageManager>;
 
 public:
+    // Says whether a well-framed reply answers the request in flight; a refused one is treated like a
+    // damaged reply (E_REPLY_FAILED).
+    using ReplyCheck = std::function<bool(const TDeviceReply&)>;
+
     static constexpr qint32 REPLY_TIME_MS = 2000;
     static constexpr qint16 RESEND_BUDGET = 3;
 
@@ -44,6 +50,11 @@ public:
     static qint16 resendBudget() { return s_resendBudget; }
     static bool isReplyTimerActive() { return instance().m_timerReply.isActive(); }
 
+    static void setReplyCheck(ReplyCheck check) { s_replyCheck = std::move(check); }
+    // Every reply wait lasts this long instead of its real time (tests of the resend budget); 0 restores
+    // the real times.
+    static void setReplyTimeOverride(qint32 ms) { s_replyTimeOverrideMs = qMax(0, ms); }
+
     // Forgets any exchange in progress: stops the reply timer, empties the buffers and returns to FREE.
     // Used when the port closes, so a stale timer cannot report a timeout for a link that is gone.
     static void reset();
@@ -57,8 +68,16 @@ public slots:
 private:
     DeviceMessageManager();
 
-    static void bodyStep(int pos, int available);
-    static void enterErrorState(const TDmmState& record);
+    // Enters states from record on until one stays; each handler returns the state to enter next.
+    static void run(const TDmmState& record);
+    static DMM::EStates handle(const TDmmState& record);
+    static DMM::EStates handleReceiveWait(const TDmmState& record);
+    static DMM::EStates handleBody();
+    static DMM::EStates handleComplete();
+    static DMM::EStates handleError(const TDmmState& record);
+    // Emits the reply prepared by the states, once nothing of the receive path is left on the stack.
+    static void announce();
+    static bool bodyReady(int pos, int available);
 
     QTimer m_timerReply;
 
@@ -71,6 +90,10 @@ private:
     static inline qint16 s_resendBudget = RESEND_BUDGET;
     static inline quint16 s_frameCounter = 0xFFFF;
     static inline qint32 s_replyTimeMs = REPLY_TIME_MS;
+    static inline qint32 s_replyTimeOverrideMs = 0;
+    static inline bool s_replyReady = false;
+    static inline bool s_inReceive = false;
+    static inline ReplyCheck s_replyCheck;
 };
 
 } // namespace ZData

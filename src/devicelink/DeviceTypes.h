@@ -20,6 +20,9 @@ struct EProtocolSetup
 {
     static constexpr QDataStream::ByteOrder BYTE_ORDER = QDataStream::LittleEndian;
     static constexpr QDataStream::ByteOrder byteOrder() { return BYTE_ORDER; }
+    // The most points one frame carries: frequencies of a scan request, values of its reply, values
+    // of an uploaded calibration chunk.
+    static constexpr int SLICE_POINTS = 126;
 };
 #pragma pop_macro("BYTE_ORDER")
 

@@ -2,26 +2,11 @@
 
 #include <QDebug>
 
-#include <array>
+#include <zlib.h>
 
 namespace ZData {
 
 namespace {
-
-const std::array<quint32, 256>& crcTable()
-{
-    static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> t{};
-        for (quint32 i = 0; i < 256; ++i) {
-            quint32 c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1u) ? (0xEDB88320u ^ (c >> 1)) : (c >> 1);
-            t[i] = c;
-        }
-        return t;
-    }();
-    return table;
-}
 
 void putWord(QByteArray& out, quint16 value)
 {
@@ -34,14 +19,24 @@ quint16 getWord(const QByteArray& in, int pos)
     return quint16(quint8(in.at(pos)) | (quint16(quint8(in.at(pos + 1))) << 8));
 }
 
-quint32 foldedSum(const TCommandHeader& header, bool withChecksum)
+quint32 wordSum(const TCommandHeader& header)
 {
-    quint32 sum =
-        quint32(header.command) + header.dataLength + header.deviceWord + header.frameCount + header.options;
-    if (withChecksum)
-        sum += header.checksum;
-    sum = (sum >> 16) + sum;
-    return sum & 0xFFFFu;
+    return quint32(header.command) + header.dataLength + header.deviceWord + header.frameCount +
+           header.options;
+}
+
+// The analyser's own fold: once, keeping only the low 16 bits, so a carry out of that fold is lost.
+quint16 singleFold(quint32 sum)
+{
+    return quint16(((sum >> 16) + sum) & 0xFFFFu);
+}
+
+// Folded until no carry is left: the true ones'-complement sum.
+quint16 fullFold(quint32 sum)
+{
+    while (sum >> 16)
+        sum = (sum & 0xFFFFu) + (sum >> 16);
+    return quint16(sum);
 }
 
 } // namespace
@@ -50,11 +45,7 @@ quint32 FrameCodec::crc32(const char* data, int size)
 {
     if (!data || size <= 0)
         return 0;
-    const auto& table = crcTable();
-    quint32 crc = 0xFFFFFFFFu;
-    for (int i = 0; i < size; ++i)
-        crc = table[(crc ^ quint8(data[i])) & 0xFFu] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
+    return quint32(::crc32(0L, reinterpret_cast<const Bytef*>(data), uInt(size)));
 }
 
 quint32 FrameCodec::crc32(const QByteArray& data)
@@ -64,12 +55,16 @@ quint32 FrameCodec::crc32(const QByteArray& data)
 
 quint16 FrameCodec::headerChecksum(const TCommandHeader& header)
 {
-    return quint16(~foldedSum(header, false) & 0xFFFFu);
+    // Fully folded: the single-fold check of the analyser accepts this value as well, while a
+    // single-fold checksum with a lost carry would fail our own check and every resend of it.
+    return quint16(~fullFold(wordSum(header)));
 }
 
 bool FrameCodec::isHeaderValid(const TCommandHeader& header)
 {
-    return foldedSum(header, true) == 0xFFFFu;
+    // Senders that fold once are still about; both forms of the checksum are taken.
+    const quint32 sum = wordSum(header);
+    return header.checksum == quint16(~fullFold(sum)) || header.checksum == quint16(~singleFold(sum));
 }
 
 QByteArray FrameCodec::serializeHeader(const TCommandHeader& header)
@@ -135,6 +130,13 @@ void FrameCodec::setByteOrder(QDataStream& stream, QDataStream::ByteOrder order)
                                   "ZData::EProtocolSetup::BYTE_ORDER: %1")
                                   .arg(int(order));
     stream.setByteOrder(order);
+}
+
+QDataStream& FrameCodec::setupStream(QDataStream& stream)
+{
+    setByteOrder(stream);
+    stream.setFloatingPointPrecision(QDataStream::SinglePrecision);
+    return stream;
 }
 
 } // namespace ZData

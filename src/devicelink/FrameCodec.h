@@ -42,6 +42,9 @@ public:
 
     // Sets the protocol byte order (little-endian) on a stream used for frames or payloads.
     static void setByteOrder(QDataStream& stream, QDataStream::ByteOrder order = EProtocolSetup::byteOrder());
+    // Protocol byte order and single-precision floats: the set-up of every payload and calibration
+    // file stream.
+    static QDataStream& setupStream(QDataStream& stream);
 };
 
 } // namespace ZData

@@ -1,20 +1,24 @@
 #include "devicelink/SerialPort.h"
 
-#include <QDebug>
 #include <QMetaEnum>
 
 #include "core/Logger.h"
+#include "core/TaggedLog.h"
 #include "devicelink/DeviceMessageManager.h"
 #include "devicelink/PortEnumerator.h"
 
 namespace ZData {
 namespace DM {
 
+namespace {
+const ZCore::TaggedLog kLog(SerialPort::tag());
+} // namespace
+
 SerialPort::SerialPort() = default;
 
 bool SerialPort::init()
 {
-    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::DM::SerialPort::init..");
+    kLog.debug(QStringLiteral(">> ZData::DM::SerialPort::init.."));
     qRegisterMetaType<QSerialPort::SerialPortError>("QSerialPort::SerialPortError");
     auto& self = instance();
     QObject::connect(&self.m_port, &QSerialPort::readyRead, &self, &SerialPort::slotReadData,
@@ -44,15 +48,15 @@ bool SerialPort::open(bool applyConfig)
     emit self.signalOpening();
     QSerialPort& port = self.m_port;
     if (applyConfig) {
-        qInfo().noquote() << tag() + QStringLiteral(" >> updated config: ") +
-                                 QStringLiteral("\nPort name: %1\nBaud rate: %2\nData bits: %3\nParity:    "
-                                                "%4\nStop bits: %5\nFlow:      %6\n")
-                                     .arg(s_config.portName)
-                                     .arg(s_config.baudRate)
-                                     .arg(int(s_config.dataBits))
-                                     .arg(int(s_config.parity))
-                                     .arg(int(s_config.stopBits))
-                                     .arg(int(s_config.flowControl));
+        kLog.info(QStringLiteral(">> updated config: ") +
+                  QStringLiteral("\nPort name: %1\nBaud rate: %2\nData bits: %3\nParity:    "
+                                 "%4\nStop bits: %5\nFlow:      %6\n")
+                      .arg(s_config.portName)
+                      .arg(s_config.baudRate)
+                      .arg(int(s_config.dataBits))
+                      .arg(int(s_config.parity))
+                      .arg(int(s_config.stopBits))
+                      .arg(int(s_config.flowControl)));
         port.setPortName(s_config.portName);
         port.setBaudRate(s_config.baudRate, QSerialPort::AllDirections);
         port.setDataBits(s_config.dataBits);
@@ -62,7 +66,7 @@ bool SerialPort::open(bool applyConfig)
     }
     if (!port.open(QIODevice::ReadWrite))
         return false;
-    qInfo().noquote() << tag() + QStringLiteral(" >> opened");
+    kLog.info(QStringLiteral(">> opened"));
     port.clear(QSerialPort::Input);
     // Bytes that were already buffered by the port object are dropped as well.
     if (port.bytesAvailable() > 0)
@@ -81,7 +85,7 @@ void SerialPort::close(bool announce)
     if (!self.m_port.isOpen())
         return;
     self.m_port.close();
-    qInfo().noquote() << tag() + QStringLiteral(" >> closed");
+    kLog.info(QStringLiteral(">> closed"));
     emit self.signalClosed();
 }
 
@@ -106,9 +110,9 @@ void SerialPort::slotErrorOccurred(QSerialPort::SerialPortError error)
     close(true);
     const QSerialPort& port = m_port;
     const char* name = QMetaEnum::fromType<QSerialPort::SerialPortError>().valueToKey(int(port.error()));
-    qWarning().noquote() << tag() + QStringLiteral(" >> error: ") +
-                                (name ? QString::fromLatin1(name) : QString::number(int(port.error()))) +
-                                QStringLiteral("\nDetails: ") + port.errorString();
+    kLog.warn(QStringLiteral(">> error: ") +
+              (name ? QString::fromLatin1(name) : QString::number(int(port.error()))) +
+              QStringLiteral("\nDetails: ") + port.errorString());
     if (vanished || isDeviceGoneError(error))
         emit signalLost();
 }

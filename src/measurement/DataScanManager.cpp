@@ -17,6 +17,7 @@
 #include "core/utility/ZMath.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/DeviceManager.h"
+#include "devicelink/ScanReply.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/TouchstoneFile.h"
 #include "measurement/TraceFiles.h"
@@ -33,10 +34,7 @@ constexpr qint64 MAX_TRACE_FILE_BYTES = 4 * 1024 * 1024;
 
 const ZCore::TaggedLog kLog(DataScanManager::tag());
 
-quint64 toHz(double f)
-{
-    return f > 0 ? quint64(f) : 0;
-}
+using DS::toHz;
 
 } // namespace
 
@@ -65,7 +63,7 @@ void DataScanManager::reset()
 
 bool DataScanManager::init()
 {
-    qDebug().noquote() << tag() + QStringLiteral(" >> ZData::DataScanManager::init..");
+    kLog.debug(QStringLiteral(">> ZData::DataScanManager::init.."));
     auto& self = instance();
     // The buffers are allocated here once; a sweep only ever writes into them.
     if (s_measured.size() != BUFFER_POINTS) {
@@ -73,11 +71,19 @@ bool DataScanManager::init()
         s_delayed = TScanPoints(BUFFER_POINTS);
         s_interpolated = TScanPoints(INTERPOLATED_POINTS);
         s_work = TScanPoints(BUFFER_POINTS);
-        s_slice.reserve(int(DS::RangeSliced::SLICE_SIZE));
+        s_slice.reserve(EProtocolSetup::SLICE_POINTS);
         s_traces.reserve(MAX_TRACES);
     }
     SettingsManager::registerRestorable(self.restorable());
+    connectManagers();
+    DeviceManager::setScanRequestSource([] { return scanRequest(); });
+    readSettings();
+    return initDirs();
+}
 
+void DataScanManager::connectManagers()
+{
+    auto& self = instance();
     QObject::connect(
         &SettingsManager::instance(), &SettingsManager::signalGotSettings, &self,
         [] { instance().restoreSettings(); }, Qt::UniqueConnection);
@@ -93,10 +99,7 @@ bool DataScanManager::init()
         &CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration, &self,
         [] {
             s_calibrationApplied = true;
-            if (s_paused) {
-                s_paused = false;
-                restartRequests();
-            }
+            applyPause(false);
             emit instance().signalScanPause(s_paused);
         },
         Qt::UniqueConnection);
@@ -119,8 +122,10 @@ bool DataScanManager::init()
         [] { s_requestPending = false; }, Qt::UniqueConnection);
     QObject::connect(&s_sweep, &DS::RangeSliced::signalUpdated, &self, &DataScanManager::slotResetScan,
                      Qt::UniqueConnection);
-    DeviceManager::setScanRequestSource([] { return scanRequest(); });
+}
 
+void DataScanManager::readSettings()
+{
     if (QSettings* settings = SettingsManager::settings()) {
         settings->beginGroup(SettingsManager::groupName(ZCore::ESettingsGroups::DEVICE));
         setElDelayValue(settings->value(QStringLiteral("el_delay_value"), 0).toInt(), false);
@@ -130,7 +135,6 @@ bool DataScanManager::init()
         s_interpolationEnabled = settings->value(QStringLiteral("interpolation_enabled"), false).toBool();
         settings->endGroup();
     }
-    return initDirs();
 }
 
 bool DataScanManager::initDirs()
@@ -168,22 +172,24 @@ void DataScanManager::setElDelayValue(qint32 picoseconds, bool notify)
         emit instance().signalProcessedScanData(quint32(s_slice.size()));
 }
 
-void DataScanManager::setScanPause(bool paused, bool notify)
+void DataScanManager::applyPause(bool paused)
 {
     const bool resumed = s_paused && !paused;
     s_paused = paused;
     if (resumed)
         restartRequests();
+}
+
+void DataScanManager::setScanPause(bool paused, bool notify)
+{
+    applyPause(paused);
     if (notify)
         emit instance().signalScanPause(s_paused);
 }
 
 void DataScanManager::setUserScanPause(bool paused)
 {
-    const bool resumed = s_paused && !paused;
-    s_paused = paused;
-    if (resumed)
-        restartRequests();
+    applyPause(paused);
     emit instance().signalUserScanPause(paused);
 }
 
@@ -326,6 +332,18 @@ void DataScanManager::requestNextSlice()
     DM::CommandQueue::add(EDeviceCommands::DA_GET_SCAN_DATA);
 }
 
+void DataScanManager::requestSameSlice()
+{
+    if (s_slice.isEmpty()) {
+        requestNextSlice();
+        return;
+    }
+    if (s_paused || s_requestPending)
+        return;
+    s_requestPending = true;
+    DM::CommandQueue::add(EDeviceCommands::DA_GET_SCAN_DATA);
+}
+
 TScanRequest DataScanManager::scanRequest()
 {
     // A reset between queueing and sending empties the slice: the request then carries the slice
@@ -346,54 +364,82 @@ TScanRequest DataScanManager::scanRequest()
     return request;
 }
 
+bool DataScanManager::acceptScanReply(const TDeviceReply& reply)
+{
+    ScanReply scan;
+    QString reason;
+    const int index = reply.header.options;
+    if (!ScanReply::parse(reply.data, scan, &reason)) {
+        kLog.warn(QStringLiteral(">> refused scan data: ") + reason);
+        return false;
+    }
+    // Only the slice asked for is stored: a reply for another index or of another length, or one
+    // still arriving for a request made before the scan was reset, would put stale or misplaced
+    // values into the sweep.
+    if (s_slice.isEmpty() || index != int(s_sliceStart) || scan.count() != s_slice.size()) {
+        kLog.warn(
+            QStringLiteral(">> refused scan data: %1 points at index %2, requested %3 points at index %4")
+                .arg(scan.count())
+                .arg(index)
+                .arg(s_slice.size())
+                .arg(s_sliceStart));
+        return false;
+    }
+    const int limit = int(qMin<quint32>(s_sweep.points(), BUFFER_POINTS));
+    if (index + scan.count() > limit) {
+        kLog.warn(
+            QStringLiteral(">> refused scan data: %1 points at index %2 do not fit the sweep of %3 points")
+                .arg(scan.count())
+                .arg(index)
+                .arg(s_sweep.points()));
+        // The sweep shrank under this slice without notice: asking for it again could only be
+        // refused again, so the scan starts over on the sweep as it is now.
+        instance().slotResetScan();
+        return false;
+    }
+    for (int j = 0; j < scan.count(); ++j) {
+        TScanPoint& point = s_measured[index + j];
+        point.re = scan.values()[j].re;
+        point.im = scan.values()[j].im;
+    }
+    if (s_calibrationApplied && scan.count() > 0)
+        CalibrationManager::correct(s_measured.data(), index, scan.count());
+    return true;
+}
+
+void DataScanManager::countCompletedSweep(int index, int count)
+{
+    // Complete only when the slices were accepted one after the other from point 0.
+    if (index == 0)
+        s_nextSweepIndex = count;
+    else if (s_nextSweepIndex >= 0 && index == s_nextSweepIndex)
+        s_nextSweepIndex += count;
+    else
+        s_nextSweepIndex = -1;
+    if (count > 0 && s_nextSweepIndex == qint64(s_sweep.points())) {
+        ++s_completedSweeps;
+        s_nextSweepIndex = -1;
+        emit instance().signalSweepCompleted();
+    }
+}
+
 void DataScanManager::slotProcessScanData(ZData::TDeviceReply device_reply)
 {
     s_requestPending = false;
-    const int index = device_reply.header.options;
-    QDataStream stream(device_reply.data);
-    stream.setByteOrder(EProtocolSetup::byteOrder());
-    stream.setFloatingPointPrecision(QDataStream::SinglePrecision);
-    float countField = 0;
-    float unused = 0;
-    stream >> countField >> unused;
-    const int count = countField >= 0.0f && countField < 65536.0f ? int(quint16(countField)) : -1;
-    const int limit = qMin<int>(BUFFER_POINTS, int(qMin<quint32>(s_sweep.points(), BUFFER_POINTS)));
-    const bool fits = stream.status() == QDataStream::Ok && count >= 0 &&
-                      count <= int(DS::RangeSliced::SLICE_SIZE) && index + count <= limit &&
-                      device_reply.data.size() >= 8 + count * 8;
-    if (!fits) {
-        kLog.warn(
-            QStringLiteral(">> refused scan data: %1 points at index %2 do not fit the sweep of %3 points "
-                           "(%4 data bytes)")
-                .arg(countField)
-                .arg(index)
-                .arg(s_sweep.points())
-                .arg(device_reply.data.size()));
-    } else {
-        for (int j = 0; j < count; ++j) {
-            TScanPoint& point = s_measured[index + j];
-            stream >> point.re >> point.im;
-        }
-        if (s_calibrationApplied && count > 0)
-            CalibrationManager::correct(s_measured.data(), index, count);
-        // A sweep counts as complete only when its slices arrived one after the other from point 0.
-        if (index == 0)
-            s_nextSweepIndex = count;
-        else if (s_nextSweepIndex >= 0 && index == s_nextSweepIndex)
-            s_nextSweepIndex += count;
-        else
-            s_nextSweepIndex = -1;
-        if (count > 0 && s_nextSweepIndex == qint64(s_sweep.points())) {
-            ++s_completedSweeps;
-            s_nextSweepIndex = -1;
-        }
+    if (!acceptScanReply(device_reply)) {
+        // Nothing was written, so nothing is announced; the slice still missing is asked for again.
+        requestSameSlice();
+        return;
     }
     s_firstDataReceived = true;
     if (!s_tracesRestored) {
         s_tracesRestored = true;
         instance().restoreSettings();
     }
-    emit instance().signalProcessedScanData(quint32(s_slice.size()));
+    const int index = device_reply.header.options;
+    const int count = s_slice.size();
+    emit instance().signalProcessedScanData(quint32(count));
+    countCompletedSweep(index, count);
     requestNextSlice();
 }
 
@@ -444,7 +490,7 @@ void DataScanManager::slotResetScan()
 
 // ---- traces ----
 
-bool DataScanManager::collectTrace(DS::TTraceData& trace)
+void DataScanManager::collectTrace(DS::TTraceData& trace)
 {
     const DS::RangeSliced snapshot(s_sweep);
     trace.start = snapshot.start();
@@ -456,7 +502,6 @@ bool DataScanManager::collectTrace(DS::TTraceData& trace)
     const int n = int(qMin<quint32>(snapshot.points(), quint32(source.size())));
     trace.pointCount = quint32(n);
     trace.points = source.mid(0, n);
-    return true;
 }
 
 bool DataScanManager::saveBinaryTrace(const QString& path)
@@ -505,7 +550,7 @@ bool DataScanManager::saveTouchstoneTrace(const QString& path)
     return true;
 }
 
-bool DataScanManager::appendTrace(const QString& path, int index, ETraceFormat format)
+bool DataScanManager::appendTrace(const QString& path, int settingsSlot, ETraceFormat format)
 {
     if (s_traces.size() >= MAX_TRACES) {
         kLog.warn(QStringLiteral(">> traces list is full"));
@@ -516,7 +561,7 @@ bool DataScanManager::appendTrace(const QString& path, int index, ETraceFormat f
         kLog.warn((binary ? QStringLiteral(">> was trying to load unexisting trace file at: ")
                           : QStringLiteral(">> was trying to load unexisting trace text file at: ")) +
                   path);
-        emit instance().signalMissingTraceFile(index);
+        emit instance().signalMissingTraceFile(settingsSlot);
         return false;
     }
     const char* failure = binary ? "lp_err_trace_cant_read_file" : "lp_err_trace_cant_read_text_file";
@@ -562,19 +607,19 @@ bool DataScanManager::appendTrace(const QString& path, int index, ETraceFormat f
     return true;
 }
 
-bool DataScanManager::loadBinaryTrace(const QString& path, int index)
+bool DataScanManager::loadBinaryTrace(const QString& path, int settingsSlot)
 {
-    return appendTrace(path, index, ETraceFormat::BINARY);
+    return appendTrace(path, settingsSlot, ETraceFormat::BINARY);
 }
 
-bool DataScanManager::loadTextTrace(const QString& path, int index)
+bool DataScanManager::loadTextTrace(const QString& path, int settingsSlot)
 {
-    return appendTrace(path, index, ETraceFormat::TEXT);
+    return appendTrace(path, settingsSlot, ETraceFormat::TEXT);
 }
 
-bool DataScanManager::loadTouchstoneTrace(const QString& path, int index)
+bool DataScanManager::loadTouchstoneTrace(const QString& path, int settingsSlot)
 {
-    return appendTrace(path, index, ETraceFormat::TOUCHSTONE);
+    return appendTrace(path, settingsSlot, ETraceFormat::TOUCHSTONE);
 }
 
 void DataScanManager::removeTrace(int index)

@@ -62,8 +62,9 @@ public:
     static DS::RangeSliced& sweep() { return s_sweep; }
     static QString traceDir() { return s_traceDir; }
     static const QVector<DS::TTraceData>& traces() { return s_traces; }
-    // Sweeps received whole (every slice in order from point 0) since start-up. After this count
-    // has moved on, copyData(0, sweep().points(), out, false) holds one complete sweep.
+    // Sweeps whose every point was accepted during that sweep (slice after slice from point 0, none
+    // refused, no reset in between) since start-up. Each one is announced by signalSweepCompleted,
+    // when copyData(0, sweep().points(), out, false) holds exactly that sweep.
     static quint64 completedSweeps() { return s_completedSweeps; }
 
     // Derived data, refreshed on demand.
@@ -73,11 +74,11 @@ public:
     // Traces.
     static bool saveBinaryTrace(const QString& path);
     static bool saveTextTrace(const QString& path);
-    static bool loadBinaryTrace(const QString& path, int index);
-    static bool loadTextTrace(const QString& path, int index);
+    static bool loadBinaryTrace(const QString& path, int settingsSlot);
+    static bool loadTextTrace(const QString& path, int settingsSlot);
     // One-port Touchstone (.s1p), for exchanging sweeps with other RF tools.
     static bool saveTouchstoneTrace(const QString& path);
-    static bool loadTouchstoneTrace(const QString& path, int index);
+    static bool loadTouchstoneTrace(const QString& path, int settingsSlot);
     static void removeTrace(int index);
     static void clearTraces();
 
@@ -91,10 +92,15 @@ public:
 
 signals:
     void signalProcessedScanRange();
-    void signalProcessedScanData(quint32 total_points);
+    // New data to draw: an accepted slice, or a redraw after a change of electrical delay or
+    // interpolation. The argument is the size of the current slice.
+    void signalProcessedScanData(quint32 slice_points);
+    // A sweep made only of data accepted during that sweep is complete; never sent for a redraw.
+    void signalSweepCompleted();
     void signalScanPause(bool is_paused);
     void signalUserScanPause(bool is_paused);
-    void signalMissingTraceFile(int index);
+    // The entry of the stored trace list (settings) whose file is missing.
+    void signalMissingTraceFile(int settings_slot);
     void signalLoadedTrace(int index);
     void signalRemovedTrace(int index);
     void signalClearedTraces();
@@ -113,19 +119,25 @@ private:
     DataScanManager();
 
     static bool initDirs();
+    static void connectManagers();
+    static void readSettings();
     static void requestNextSlice();
+    static void requestSameSlice();
     static void restartRequests();
+    static void applyPause(bool paused);
+    static bool acceptScanReply(const TDeviceReply& reply);
+    static void countCompletedSweep(int index, int count);
     static bool prepareNextSlice();
     static void rebuildInterpolationGrid();
     static void takeDeviceRange();
-    static bool collectTrace(DS::TTraceData& trace);
+    static void collectTrace(DS::TTraceData& trace);
     enum class ETraceFormat
     {
         BINARY,
         TEXT,
         TOUCHSTONE,
     };
-    static bool appendTrace(const QString& path, int index, ETraceFormat format);
+    static bool appendTrace(const QString& path, int settingsSlot, ETraceFormat format);
 
     static inline DS::RangeSliced s_sweep;
     static inline TScanPoints s_measured;

@@ -5,19 +5,6 @@
 namespace ZData {
 namespace DS {
 
-namespace {
-
-quint64 toHz(double f)
-{
-    if (!(f > 0.0))
-        return 0;
-    if (f >= 9223372036854775808.0)
-        return f >= 18446744073709551615.0 ? Q_UINT64_C(18446744073709551615) : quint64(f);
-    return quint64(qint64(f));
-}
-
-} // namespace
-
 RangeSliced::RangeSliced() = default;
 
 RangeSliced::RangeSliced(double start, double stop, quint32 points)
@@ -140,7 +127,7 @@ void RangeSliced::updateStep(bool notify)
 QVector<quint64> RangeSliced::nextSlice()
 {
     const quint32 first = m_sliceCursor;
-    quint64 end = quint64(first) + SLICE_SIZE;
+    quint64 end = quint64(first) + quint64(EProtocolSetup::SLICE_POINTS);
     if (end >= m_points) {
         end = m_points;
         m_sliceCursor = 0;

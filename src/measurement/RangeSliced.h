@@ -5,6 +5,8 @@
 #include <QVector>
 #include <QtGlobal>
 
+#include "devicelink/DeviceTypes.h"
+
 namespace ZData {
 namespace DS {
 
@@ -37,15 +39,24 @@ inline int compareFrequency(double a, double b)
 {
     return a < b ? -1 : (a > b ? 1 : 0);
 }
+// Whole hertz, truncated toward zero; negative and NaN give 0, values of 2^63 and above are taken as
+// unsigned and saturate at the largest 64-bit value.
+inline quint64 toHz(double hz)
+{
+    if (!(hz > 0.0))
+        return 0;
+    if (hz >= 9223372036854775808.0)
+        return hz >= 18446744073709551615.0 ? Q_UINT64_C(18446744073709551615) : quint64(hz);
+    return quint64(qint64(hz));
+}
 
 // The one sweep of the program: start, stop and point count kept inside the device limits, handed
-// out in slices of at most SLICE_SIZE frequencies because the analyser accepts no more per request.
+// out in slices of at most EProtocolSetup::SLICE_POINTS frequencies, the most one request carries.
 class RangeSliced : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr quint32 SLICE_SIZE = 126;
     static constexpr double DEFAULT_DEVICE_MIN = 1.0 * 1000000;
     static constexpr double DEFAULT_DEVICE_MAX = 6200000000.0;
     static constexpr double MIN_STEP = 0.001;

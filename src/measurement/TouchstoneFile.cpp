@@ -112,14 +112,19 @@ bool TouchstoneFile::parse(const QByteArray& text, TScanPoints& points, QString*
     bool seenOptions = false;
     TScanPoints result;
     QString reason;
-    const QList<QByteArray> lines = text.split('\n');
+    // Files come with LF, CR LF or lone CR line ends.
+    QByteArray normalised = text;
+    normalised.replace("\r\n", "\n");
+    normalised.replace('\r', '\n');
+    const QList<QByteArray> lines = normalised.split('\n');
+    double previousHz = -1.0;
     for (int index = 0; index < lines.size(); ++index) {
         const int lineNumber = index + 1;
         QByteArray line = lines[index];
         const int comment = line.indexOf('!');
         if (comment >= 0)
             line.truncate(comment);
-        line = line.simplified(); // also drops the CR of CR LF files and tabs between columns
+        line = line.simplified(); // also drops tabs between columns
         if (line.isEmpty())
             continue;
 
@@ -158,21 +163,32 @@ bool TouchstoneFile::parse(const QByteArray& text, TScanPoints& points, QString*
             reason = lineError(lineNumber, QStringLiteral("not a number"));
             break;
         }
-        const double hz = std::round(values[0] * options.multiplier);
-        if (hz < 0.0 || hz >= 9.2e18) {
+        // Order is judged on the values as written: sub-hertz steps are legal and only the stored
+        // frequency is rounded to whole hertz.
+        const double exactHz = values[0] * options.multiplier;
+        if (!(exactHz >= 0.0) || exactHz >= 9.2e18) {
             reason = lineError(lineNumber, QStringLiteral("frequency out of range"));
             break;
         }
-        TScanPoint point;
-        point.frequency = quint64(hz);
-        if (!result.isEmpty() && point.frequency <= result.last().frequency) {
+        if (exactHz <= previousHz) {
             reason = lineError(lineNumber, QStringLiteral("frequencies must increase from line to line"));
             break;
         }
+        previousHz = exactHz;
+        if (options.format == EFormat::MA && values[1] < 0.0) {
+            reason = lineError(lineNumber, QStringLiteral("negative magnitude"));
+            break;
+        }
+        TScanPoint point;
+        point.frequency = quint64(std::round(exactHz));
         const std::complex<double> s =
             renormalise(toComplex(values[1], values[2], options.format), options.reference);
         point.re = float(s.real());
         point.im = float(s.imag());
+        if (!std::isfinite(point.re) || !std::isfinite(point.im)) {
+            reason = lineError(lineNumber, QStringLiteral("value out of range"));
+            break;
+        }
         result.append(point);
     }
 

@@ -1,4 +1,6 @@
+#include <QDateTime>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QtTest>
 
 #include "TestSupport.h"
@@ -75,6 +77,42 @@ private slots:
         // The previous handler receives the level part, not the bare message.
         QVERIFY(g_forwarded.contains("[  CRITICAL ]: critical-marker"));
         QCOMPARE(m_shown, QStringList{QString("%1|Critical error|critical-marker").arg(int(QtCriticalMsg))});
+    }
+
+    void secondRunInTheSameSecondKeepsTheFirstLog()
+    {
+        TestSupport::ScopedAppDir dir;
+        QVERIFY(Logger::init());
+        qInfo().noquote() << "first-run";
+        const QString first = Logger::filePath();
+        Logger::shutdown();
+        // Whatever second the next run starts in, a log of that name already exists.
+        QDir logs(Logger::dirPath());
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int s = 0; s <= 5; ++s) {
+            QFile other(logs.filePath(now.addSecs(s).toString(Logger::FILE_TIME_PATTERN) + ".log"));
+            if (other.fileName() != first) {
+                QVERIFY(other.open(QIODevice::WriteOnly));
+                other.write("earlier run\n");
+            }
+        }
+        QVERIFY(Logger::init());
+        qInfo().noquote() << "second-run";
+        const QString text = readAll(Logger::filePath());
+        QVERIFY2(text.startsWith("earlier run\n") || text.contains("first-run"), qPrintable(text));
+        QVERIFY(text.contains("second-run"));
+        QVERIFY(readAll(first).contains("first-run"));
+    }
+
+    void debugWrittenOnlyWhereItGoesSomewhere()
+    {
+        QVERIFY(Logger::isDebugWritten()); // the test's own handler receives debug lines
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+        QVERIFY(!Logger::isDebugWritten());
+        QLoggingCategory::setFilterRules(QString());
+        TestSupport::ScopedAppDir dir;
+        QVERIFY(Logger::init());
+        QVERIFY(!Logger::isDebugWritten()); // the log handler drops them
     }
 
     void reinitDoesNotChainHandlerToItself()

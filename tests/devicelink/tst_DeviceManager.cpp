@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "EmulatorProcess.h"
 #include "PtyPeer.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/ConnectionManager.h"
@@ -20,6 +21,7 @@ constexpr quint16 FW = quint16(EDeviceCommands::D_GET_FIRMWARE_VERSION);
 constexpr quint16 OPT = quint16(EDeviceCommands::D_GET_OPTIONS);
 constexpr quint16 SCAN = quint16(EDeviceCommands::DA_GET_SCAN_DATA);
 constexpr quint16 RESEND = quint16(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE);
+constexpr quint16 RANGE = quint16(EDeviceCommands::F_READ_CALIB_RANGE);
 
 QByteArray words(quint32 a, quint32 b, quint32 c)
 {
@@ -35,6 +37,7 @@ struct DeviceScript
     QSet<quint16> silentFor;    // requests never answered
     QSet<quint16> damageOnce;   // first reply sent with a broken CRC
     QSet<quint16> complainOnce; // device reports the request damaged (resend with options 0)
+    int wrongScanIndex = 0;     // scan replies sent with their slice index rewritten to 0
     QByteArray lastReply;       // repeated on a resend request
 };
 
@@ -45,6 +48,8 @@ class tst_DeviceManager : public QObject
     Q_OBJECT
 
     std::unique_ptr<PtyPeer> m_peer;
+    std::unique_ptr<TestSupport::EmulatorProcess> m_emulator;
+    quint16 m_damageBefore = 0; // the emulator reports this request damaged
     DeviceScript m_script;
 
     void respond(PtyPeer& peer, const PtyPeer::TRequest& r)
@@ -52,10 +57,10 @@ class tst_DeviceManager : public QObject
         const quint16 cmd = r.header.command;
         if (m_script.silentFor.contains(cmd))
             return;
-        if (cmd == RESEND && r.header.options != 0)
-            return peer.write(m_script.lastReply);
         if (m_script.complainOnce.remove(cmd))
             return peer.reply(RESEND, QByteArray(), 0, m_script.deviceWord);
+        if (cmd == RESEND && r.header.options != 0)
+            return peer.write(m_script.lastReply);
         QByteArray data;
         if (cmd == ID)
             data = words(11, 22, 33);
@@ -63,6 +68,8 @@ class tst_DeviceManager : public QObject
             data = m_script.version;
         else if (cmd == OPT)
             data = "SR=1000000,6000000000;BW=10,x,100;PR=4";
+        else if (cmd == RANGE)
+            data = QByteArray(24, '\0');
         else if (cmd == SCAN) {
             QDataStream s(&data, QIODevice::WriteOnly);
             s.setByteOrder(QDataStream::LittleEndian);
@@ -71,8 +78,12 @@ class tst_DeviceManager : public QObject
             for (int i = 0; i < quint8(r.data.at(1)); ++i)
                 s << 0.5f << -0.25f;
         }
-        QByteArray frame =
-            peer.replyFrame(cmd, data, cmd == SCAN ? r.header.options : 0, m_script.deviceWord);
+        quint16 options = cmd == SCAN ? r.header.options : 0;
+        if (cmd == SCAN && m_script.wrongScanIndex > 0) {
+            --m_script.wrongScanIndex;
+            options = 0; // the frame stays well formed: only its contents are wrong
+        }
+        QByteArray frame = peer.replyFrame(cmd, data, options, m_script.deviceWord);
         m_script.lastReply = frame;
         if (m_script.damageOnce.remove(cmd))
             frame[frame.size() - 1] = char(frame.at(frame.size() - 1) ^ 0x5A);
@@ -83,12 +94,21 @@ private slots:
     void initTestCase()
     {
         QVERIFY(DeviceMessageManager::init() && SerialPort::init() && CommandQueue::init());
+        // Connected before the device manager, so this runs before a queued request is sent.
+        connect(&CommandQueue::instance(), &CommandQueue::signalGotCommand, this,
+                [this](const TCommandHeader& header) {
+                    if (m_emulator && header.command == m_damageBefore) {
+                        m_damageBefore = 0;
+                        QCOMPARE(m_emulator->control("damaged"), QString("ok damaged"));
+                    }
+                });
         QVERIFY(ConnectionManager::init() && DeviceManager::init());
     }
     void init()
     {
         ConnectionManager::reset();
         ConnectionManager::setPresenceInterval(60000); // no polling unless a test asks for it
+        DeviceMessageManager::setReplyTimeOverride(0);
         DeviceManager::reset();
         DeviceManager::setScanRequestSource({});
         m_script = DeviceScript();
@@ -100,7 +120,10 @@ private slots:
     {
         SerialPort::close(true);
         ConnectionManager::reset();
+        DeviceMessageManager::setReplyTimeOverride(0);
         m_peer.reset();
+        m_emulator.reset();
+        m_damageBefore = 0;
     }
 
     void startup_data()
@@ -156,29 +179,132 @@ private slots:
 
     void linkRecovery_data()
     {
-        QTest::addColumn<bool>("damage"); // else the device complains about a damaged request
+        QTest::addColumn<QSet<quint16>>("damage");   // replies sent damaged once
+        QTest::addColumn<QSet<quint16>>("complain"); // requests the device reports damaged once
         QTest::addColumn<QList<quint16>>("expected");
-        QTest::newRow("damaged reply repeated") << true << QList<quint16>{ID, TYPE, FW, RESEND, OPT};
-        // a damaged request with empty data is not resent: the queue moves on
-        QTest::newRow("device got damaged request") << false << QList<quint16>{ID, TYPE, FW};
+        QTest::newRow("damaged reply repeated")
+            << QSet<quint16>{FW} << QSet<quint16>{} << QList<quint16>{ID, TYPE, FW, RESEND, OPT};
+        // Header-only requests are resent like any other.
+        QTest::newRow("damaged identifier request")
+            << QSet<quint16>{} << QSet<quint16>{ID} << QList<quint16>{ID, ID, TYPE, FW, OPT};
+        QTest::newRow("damaged version request")
+            << QSet<quint16>{} << QSet<quint16>{FW} << QList<quint16>{ID, TYPE, FW, FW, OPT};
+        QTest::newRow("damaged options request")
+            << QSet<quint16>{} << QSet<quint16>{OPT} << QList<quint16>{ID, TYPE, FW, OPT, OPT};
+        QTest::newRow("damaged resend request") << QSet<quint16>{FW} << QSet<quint16>{RESEND}
+                                                << QList<quint16>{ID, TYPE, FW, RESEND, RESEND, OPT};
     }
     void linkRecovery()
     {
-        QFETCH(bool, damage);
+        QFETCH(QSet<quint16>, damage);
+        QFETCH(QSet<quint16>, complain);
         QFETCH(QList<quint16>, expected);
-        (damage ? m_script.damageOnce : m_script.complainOnce).insert(FW);
+        m_script.damageOnce = damage;
+        m_script.complainOnce = complain;
         QSignalSpy spyFinished(&DeviceManager::instance(), &DeviceManager::signalStartupFinished);
         QVERIFY(m_peer->openLinkAndSettle());
         QTest::qWait(50);
         QCOMPARE(m_peer->commands(), expected);
-        if (damage)
-            QCOMPARE(m_peer->requests().at(3).header.options, quint16(DMM::EStates::E_PACKET_FAILED));
-        QCOMPARE(spyFinished.count(), damage ? 1 : 0);
+        const int resend = expected.indexOf(RESEND);
+        if (resend >= 0) {
+            // the resend request, and its own resend, ask for the reply that failed its check
+            for (int i = resend; i < expected.size() && expected.at(i) == RESEND; ++i)
+                QCOMPARE(m_peer->requests().at(i).header.options, quint16(DMM::EStates::E_PACKET_FAILED));
+        }
+        QCOMPARE(spyFinished.count(), 1);
+        QCOMPARE(DeviceManager::deviceInfo().identifier, QStringLiteral("11-22-33"));
+        QCOMPARE(DeviceManager::deviceInfo().presetsCount, quint32(4));
         QVERIFY(SerialPort::isOpen());
+    }
+
+    void damagedCalibrationRangeRequestResent()
+    {
+        QVERIFY(m_peer->openLinkAndSettle());
+        m_peer->clearRequests();
+        m_script.complainOnce.insert(RANGE);
+        QSignalSpy spyRange(&DeviceManager::instance(), &DeviceManager::signalGotCalibRange);
+        // queued with an action, as the calibration manager does
+        CommandQueue::add(
+            EDeviceCommands::F_READ_CALIB_RANGE,
+            [](const TCommandHeader&) {
+                DeviceManager::sendRequest(EDeviceCommands::F_READ_CALIB_RANGE, {}, 2);
+            },
+            2);
+        QTRY_VERIFY_WITH_TIMEOUT(CommandQueue::isEmpty(), 5000);
+        QCOMPARE(m_peer->commands(), (QList<quint16>{RANGE, RANGE}));
+        QCOMPARE(m_peer->requests().at(1).header.options, quint16(2));
+        QCOMPARE(spyRange.count(), 1);
+    }
+
+    // The analyser emulator reports a start-up request damaged; the start-up still completes whole.
+    void startupThroughDamagedRequests_data()
+    {
+        QTest::addColumn<quint16>("damaged");
+        QTest::newRow("identifier") << ID;
+        QTest::newRow("full type") << TYPE;
+        QTest::newRow("firmware version") << FW;
+        QTest::newRow("options") << OPT;
+    }
+    void startupThroughDamagedRequests()
+    {
+        QFETCH(quint16, damaged);
+        m_emulator = std::make_unique<TestSupport::EmulatorProcess>();
+        QVERIFY(m_emulator->start({"--id", "5-6-7", "--presets", "3"}));
+        m_damageBefore = damaged;
+        QSignalSpy spyFinished(&DeviceManager::instance(), &DeviceManager::signalStartupFinished);
+        TSerialPortConfig config = SerialPort::config();
+        config.portName = m_emulator->portPath();
+        SerialPort::setConfig(config);
+        QVERIFY(SerialPort::open(true));
+        QTRY_COMPARE_WITH_TIMEOUT(spyFinished.count(), 1, 10000);
+        QCOMPARE(m_damageBefore, quint16(0)); // the damage was really injected
+        const TDeviceInfo& info = DeviceManager::deviceInfo();
+        QCOMPARE(info.identifier, QStringLiteral("5-6-7"));
+        QCOMPARE(info.deviceType, quint8(EDeviceTypes::TOLVEK_VNA));
+        QCOMPARE(info.presetsCount, quint32(3));
+        QVERIFY(!info.bandwidths.isEmpty());
+    }
+
+    void scanReplyForAnotherSlice_data()
+    {
+        QTest::addColumn<int>("wrongReplies");
+        QTest::addColumn<int>("sent");
+        QTest::addColumn<bool>("delivered");
+        QTest::newRow("one wrong reply: the slice is asked for again") << 1 << 2 << true;
+        QTest::newRow("wrong every time: the link gives up") << 3 << 3 << false;
+    }
+    void scanReplyForAnotherSlice()
+    {
+        QFETCH(int, wrongReplies);
+        QFETCH(int, sent);
+        QFETCH(bool, delivered);
+        TScanRequest req;
+        req.valid = true;
+        req.startIndex = 126;
+        for (int i = 0; i < 75; ++i)
+            req.frequencies.append(quint64(1000000000ull + quint64(i) * 1000));
+        DeviceManager::setScanRequestSource([req] { return req; });
+        QSignalSpy spyScan(&DeviceManager::instance(), &DeviceManager::signalGotScanData);
+        QSignalSpy spyClosed(&SerialPort::instance(), &SerialPort::signalClosed);
+        QVERIFY(m_peer->openLinkAndSettle());
+        m_peer->clearRequests();
+        m_script.wrongScanIndex = wrongReplies;
+        CommandQueue::add(EDeviceCommands::DA_GET_SCAN_DATA);
+        QTRY_VERIFY_WITH_TIMEOUT(CommandQueue::isEmpty(), 5000);
+        QCOMPARE(m_peer->requests().size(), sent);
+        for (const PtyPeer::TRequest& r : m_peer->requests()) {
+            QCOMPARE(r.header.command, SCAN); // the request itself again, not a resend of the reply
+            QCOMPARE(r.header.options, quint16(126));
+        }
+        QCOMPARE(spyScan.count(), delivered ? 1 : 0);
+        if (delivered)
+            QCOMPARE(spyScan.first().first().value<TDeviceReply>().header.options, quint16(126));
+        QCOMPARE(spyClosed.count(), delivered ? 0 : 1);
     }
 
     void thirdTimeoutDisconnects()
     {
+        DeviceMessageManager::setReplyTimeOverride(100); // the budget, not the real reply time, is tested
         m_script.silentFor = {TYPE, RESEND};
         QSignalSpy spyClosed(&SerialPort::instance(), &SerialPort::signalClosed);
         m_peer->openLinkAndSettle(); // the queue runs until the link gives up

@@ -56,6 +56,8 @@ private slots:
     {
         DeviceMessageManager::reset();
         DeviceMessageManager::resetFrameCounter();
+        DeviceMessageManager::setReplyCheck({});
+        DeviceMessageManager::setReplyTimeOverride(0);
         m_replies.clear();
     }
 
@@ -119,6 +121,59 @@ private slots:
         for (const TDeviceReply& r : m_replies)
             QVERIFY(r.header.command != DISC);
         QCOMPARE(m_replies.at(2).header.command, FW);
+    }
+
+    void refusedReplyCountsAgainstTheBudget()
+    {
+        int checked = 0;
+        DeviceMessageManager::setReplyCheck([&checked](const TDeviceReply& r) {
+            ++checked;
+            return r.data == versionData;
+        });
+        const QByteArray wrong = replyFrame(FW, QByteArray(12, '\0'));
+        for (int attempt = 1; attempt <= 3; ++attempt) {
+            request(FW);
+            DeviceMessageManager::receive(wrong);
+        }
+        QCOMPARE(checked, 3);
+        QCOMPARE(m_replies.size(), 3);
+        QCOMPARE(m_replies.at(0).header.command, RESEND);
+        QCOMPARE(m_replies.at(0).header.options, quint16(EStates::E_REPLY_FAILED));
+        QCOMPARE(m_replies.at(2).header.command, DISC);
+        // the device's own complaint about a damaged request is not held against the request
+        request(FW);
+        DeviceMessageManager::receive(replyFrame(RESEND, QByteArray()));
+        QCOMPARE(m_replies.last().header.command, RESEND);
+        QCOMPARE(m_replies.last().header.options, quint16(0));
+    }
+
+    void replyAnnouncedAfterTheReceivePath()
+    {
+        // The receiver sends the next request at once, as the device manager does; the rest of the
+        // chunk that carried the first reply must not be taken for the second one.
+        const QByteArray first = replyFrame(FW, versionData);
+        QMetaObject::Connection next =
+            connect(&DeviceMessageManager::instance(), &DeviceMessageManager::signalGotReply, this, [this] {
+                if (m_replies.size() == 1)
+                    request(FW, 150);
+            });
+        request(FW);
+        DeviceMessageManager::receive(first + first.left(5));
+        disconnect(next);
+        QCOMPARE(m_replies.size(), 1);
+        QCOMPARE(DeviceMessageManager::state(), EStates::RECEIVE_REPLY);
+        QVERIFY(DeviceMessageManager::isReplyTimerActive());
+        DeviceMessageManager::receive(replyFrame(FW, versionData));
+        QCOMPARE(m_replies.size(), 2);
+        QCOMPARE(m_replies.last().data, versionData);
+    }
+
+    void replyTimeOverride()
+    {
+        DeviceMessageManager::setReplyTimeOverride(50);
+        request(quint16(EDeviceCommands::B_INIT_UPDATE), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_replies.size(), 1, 1000); // not 15 s
+        QCOMPARE(m_replies.first().header.options, quint16(EStates::E_REPLY_TIMEOUT));
     }
 
     void resendKeepsExpectedCommand()

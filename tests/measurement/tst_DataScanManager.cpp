@@ -52,6 +52,8 @@ private slots:
     void init();
     void scanReplyBounds_data();
     void scanReplyBounds();
+    void completeSweepsOnlyFromAcceptedData();
+    void sweepShrunkUnderTheSliceStartsOver();
     void binaryTraceRoundTrip();
     void textTraceRoundTrip();
     void textTraceWithoutBandwidth();
@@ -84,17 +86,21 @@ void tst_DataScanManager::init()
 
 void tst_DataScanManager::scanReplyBounds_data()
 {
+    // The first request of the 300-point sweep asks for 126 points at index 0.
     QTest::addColumn<int>("index");
     QTest::addColumn<float>("countField");
     QTest::addColumn<int>("pairs");
     QTest::addColumn<bool>("stored");
-    QTest::newRow("slice fits") << 126 << 126.0f << 126 << true;
-    QTest::newRow("fraction truncated") << 252 << 48.7f << 48 << true;
+    QTest::newRow("the slice asked for") << 0 << 126.0f << 126 << true;
+    QTest::newRow("fraction truncated") << 0 << 126.7f << 126 << true;
+    QTest::newRow("another slice's index") << 126 << 126.0f << 126 << false;
+    QTest::newRow("index rewritten past the sweep") << 252 << 126.0f << 126 << false;
+    QTest::newRow("fewer points than asked for") << 0 << 48.0f << 48 << false;
     QTest::newRow("longer than a slice") << 0 << 127.0f << 127 << false;
-    QTest::newRow("past the sweep") << 252 << 49.0f << 49 << false;
-    QTest::newRow("past the buffer") << 2040 << 20.0f << 20 << false;
-    QTest::newRow("fewer values than announced") << 0 << 10.0f << 9 << false;
-    QTest::newRow("not a number") << 0 << std::nanf("") << 5 << false;
+    QTest::newRow("fewer values than announced") << 0 << 126.0f << 125 << false;
+    QTest::newRow("not a number") << 0 << std::nanf("") << 126 << false;
+    QTest::newRow("count beyond 16 bits") << 0 << 65536.0f << 126 << false;
+    QTest::newRow("negative count") << 0 << -126.0f << 126 << false;
 }
 
 void tst_DataScanManager::scanReplyBounds()
@@ -106,23 +112,70 @@ void tst_DataScanManager::scanReplyBounds()
     const TScanPoints before = DataScanManager::measuredBuffer();
     DataScanManager::setScanPause(false, false); // queues the first request
     QCOMPARE(DM::CommandQueue::size(), 1);
+    QCOMPARE(DataScanManager::sliceStartIndex(), 0u);
     QSignalSpy processed(&DataScanManager::instance(), &DataScanManager::signalProcessedScanData);
     DataScanManager::instance().slotProcessScanData(scanReply(quint16(index), countField, pairs, 0.25f));
     const TScanPoints& after = DataScanManager::measuredBuffer();
     QCOMPARE(after.size(), DataScanManager::BUFFER_POINTS);
-    if (stored && pairs > 0) {
-        QCOMPARE(after[index].re, 0.25f);
-        QCOMPARE(after[index + pairs - 1].im, -(0.25f + pairs - 1));
+    if (stored) {
+        QCOMPARE(after[0].re, 0.25f);
+        QCOMPARE(after[pairs - 1].im, -(0.25f + pairs - 1));
+        // announced, and the next slice asked for
+        QCOMPARE(processed.count(), 1);
+        QCOMPARE(DataScanManager::sliceStartIndex(), 126u);
     } else {
         for (int i = 0; i < after.size(); ++i) {
             QCOMPARE(after[i].re, before[i].re);
             QCOMPARE(after[i].im, before[i].im);
         }
+        // nothing written, nothing announced, the same slice asked for again
+        QCOMPARE(processed.count(), 0);
+        QCOMPARE(DataScanManager::sliceStartIndex(), 0u);
+        QCOMPARE(DataScanManager::currentSlice().size(), 126);
     }
-    // Stored or refused, the scan goes on: one announcement and exactly one more request.
-    QCOMPARE(processed.count(), 1);
     QCOMPARE(DM::CommandQueue::size(), 2);
-    QVERIFY(DataScanManager::isFirstDataReceived());
+}
+
+void tst_DataScanManager::sweepShrunkUnderTheSliceStartsOver()
+{
+    DataScanManager::setScanPause(false, false); // 126 points at index 0 of 300
+    DataScanManager::sweep().setPoints(100, false);
+    DM::CommandQueue::clear();
+    QSignalSpy processed(&DataScanManager::instance(), &DataScanManager::signalProcessedScanData);
+    DataScanManager::instance().slotProcessScanData(scanReply(0, 126.0f, 126, 0.25f));
+    QCOMPARE(processed.count(), 0);
+    QCOMPARE(DM::CommandQueue::size(), 1); // not stalled: the new sweep's first slice is asked for
+    QCOMPARE(DataScanManager::sliceStartIndex(), 0u);
+    QCOMPARE(DataScanManager::currentSlice().size(), 100);
+}
+
+void tst_DataScanManager::completeSweepsOnlyFromAcceptedData()
+{
+    QSignalSpy completed(&DataScanManager::instance(), &DataScanManager::signalSweepCompleted);
+    const quint64 before = DataScanManager::completedSweeps();
+    DataScanManager::setScanPause(false, false);
+    auto answer = [](int index, int count) {
+        DM::CommandQueue::clear();
+        DataScanManager::instance().slotProcessScanData(scanReply(quint16(index), float(count), count, 0.5f));
+    };
+    answer(0, 126);
+    answer(0, 126); // refused: slice 126 is the one asked for
+    answer(126, 126);
+    DataScanManager::setElDelayEnabled(true, true); // a redraw notice
+    DataScanManager::setElDelayEnabled(false, true);
+    QCOMPARE(completed.count(), 0);
+    answer(252, 48);
+    QCOMPARE(completed.count(), 1);
+    QCOMPARE(DataScanManager::completedSweeps(), before + 1);
+    // A reset in the middle of a sweep: the answer to the request made before it counts for nothing.
+    answer(0, 126);
+    DataScanManager::instance().slotResetScan();
+    answer(126, 126);
+    QCOMPARE(DataScanManager::sliceStartIndex(), 0u);
+    answer(0, 126);
+    answer(126, 126);
+    answer(252, 48);
+    QCOMPARE(completed.count(), 2);
 }
 
 void tst_DataScanManager::binaryTraceRoundTrip()

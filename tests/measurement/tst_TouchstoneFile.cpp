@@ -88,6 +88,12 @@ private slots:
         QTest::newRow("impedance data") << QByteArray("# Hz Z RI R 50\n1 0 0\n") << "only S";
         QTest::newRow("options after data") << QByteArray("1 0 0\n# Hz S RI R 50\n2 0 0\n") << "precede";
         QTest::newRow("binary junk") << QByteArray("\x01\x02\x03 \xff\xfe \x00", 9) << "line 1";
+        QTest::newRow("negative magnitude") << QByteArray("# Hz S MA R 50\n1 0.5 0\n2 -0.5 90\n") << "line 3";
+        QTest::newRow("real part beyond a float") << QByteArray("# Hz S RI R 50\n1 1e39 0\n") << "line 2";
+        QTest::newRow("decibels beyond a float")
+            << QByteArray("# Hz S DB R 50\n1 0 0\n2 800 0\n") << "line 3";
+        QTest::newRow("equal sub-hertz values")
+            << QByteArray("# Hz S RI R 50\n0.5 0 0\n0.5 0 0\n") << "line 3";
     }
 
     void refusesMalformed()
@@ -100,6 +106,30 @@ private slots:
         QVERIFY2(error.contains(reason), qPrintable(error));
         // A refused file leaves the caller's points alone.
         QCOMPARE(points.size(), referencePoints().size());
+    }
+
+    void readsOtherToolsFiles_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QList<quint64>>("frequencies");
+        const QList<quint64> three{1000000, 2000000, 3000000};
+        QTest::newRow("LF") << QByteArray("# MHz S RI R 50\n1 0 0\n2 0 0\n3 0 0\n") << three;
+        QTest::newRow("CR LF") << QByteArray("# MHz S RI R 50\r\n1 0 0\r\n2 0 0\r\n3 0 0\r\n") << three;
+        QTest::newRow("CR only") << QByteArray("! note\r# MHz S RI R 50\r1 0 0\r2 0 0\r3 0 0\r") << three;
+        // Sub-hertz steps in Hz: the order holds on the written values, the stored ones are rounded.
+        QTest::newRow("sub-hertz") << QByteArray("# Hz S MA R 50\n0.2 1 0\n0.4 1 0\n1.6 1 0\n")
+                                   << QList<quint64>{0, 0, 2};
+    }
+    void readsOtherToolsFiles()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QList<quint64>, frequencies);
+        TScanPoints points;
+        QString error;
+        QVERIFY2(TouchstoneFile::parse(text, points, &error), qPrintable(error));
+        QCOMPARE(points.size(), frequencies.size());
+        for (int i = 0; i < points.size(); ++i)
+            QCOMPARE(points[i].frequency, frequencies[i]);
     }
 
     void writesAndReadsBackExactly()

@@ -159,6 +159,74 @@ private slots:
         QVERIFY2(wrong.isEmpty() == (tolerance > 0), qPrintable(wrong)); // negative: must be wrong
     }
 
+    // An analyser that files one slice under another index: the command must not report success
+    // with misplaced values (the reply is CRC-correct, only its contents are wrong).
+    void sliceWithWrongIndexIsMeasuredAgain()
+    {
+        TestSupport::PtyPeer peer;
+        QVERIFY(peer.start());
+        int wrongReplies = 1;
+        int scanRequests = 0;
+        peer.setResponder([&](TestSupport::PtyPeer& p, const TestSupport::PtyPeer::TRequest& r) {
+            QByteArray data;
+            QDataStream s(&data, QIODevice::WriteOnly);
+            s.setByteOrder(QDataStream::LittleEndian);
+            s.setFloatingPointPrecision(QDataStream::SinglePrecision);
+            quint16 options = 0;
+            switch (r.header.command) {
+            case 0xD008: // identifier
+                s << quint32(1) << quint32(2) << quint32(3);
+                break;
+            case 0xD002: // firmware version
+                s << quint32(2) << quint32(1) << quint32(0);
+                break;
+            case 0xD003: // options
+                data = "SR=1000000,6000000000;BW=10,3;PR=0";
+                break;
+            case 0xFCA0: // factory calibration range: none, the scan runs raw
+                s << qint64(0) << qint64(0) << qint64(0);
+                break;
+            case 0xDA00: {
+                ++scanRequests;
+                const int n = quint8(r.data.at(1));
+                options = r.header.options;
+                if (options == 126 && wrongReplies > 0) {
+                    --wrongReplies;
+                    options = 0;
+                }
+                s << float(n) << 0.0f;
+                QDataStream in(r.data.mid(2));
+                in.setByteOrder(QDataStream::LittleEndian);
+                for (int i = 0; i < n; ++i) {
+                    qint64 f = 0;
+                    in >> f;
+                    s << float(f / 1e9) << float(-f / 1e9); // each value tells its frequency
+                }
+                break;
+            }
+            default:
+                break;
+            }
+            p.reply(r.header.command, data, options);
+        });
+        QTemporaryDir dir;
+        const QString out = dir.filePath("out.s1p");
+        const TRun run = runMeasure({"--port", peer.linkPath(), "--data-dir", dir.path(), "--out", out,
+                                     "--start", "1000000", "--stop", "201000000", "--points", "201",
+                                     "--calibration", "none", "--quiet"},
+                                    m_cal.path());
+        QVERIFY2(run.exitCode == 0 && run.errors.isEmpty(), qPrintable(run.stdErr));
+        QCOMPARE(wrongReplies, 0);
+        QVERIFY(scanRequests >= 3); // two slices and the one asked for again
+        TScanPoints read;
+        QFile file(out);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(ZData::TouchstoneFile::parse(file.readAll(), read, nullptr));
+        QCOMPARE(read.size(), 201);
+        for (const auto& p : read)
+            QVERIFY2(std::abs(p.re - p.frequency / 1e9) < 1e-6, qPrintable(QString::number(p.frequency)));
+    }
+
     void failsWithItsExitCode_data()
     {
         // "emulator", "silent" (a peer that never answers) or "absent" stand for the port

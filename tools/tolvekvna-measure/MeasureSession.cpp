@@ -17,6 +17,7 @@
 #include "devicelink/ConnectionManager.h"
 #include "devicelink/DeviceManager.h"
 #include "devicelink/DeviceMessageManager.h"
+#include "devicelink/FrameCodec.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 #include "measurement/TouchstoneFile.h"
@@ -93,8 +94,9 @@ void MeasureSession::connectSignals()
             [this] { progress(QStringLiteral("analyser started, loading the calibration")); });
     connect(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration, this,
             &MeasureSession::onCalibrationFinished);
-    connect(&DataScanManager::instance(), &DataScanManager::signalProcessedScanData, this,
-            &MeasureSession::onScanData);
+    // Complete sweeps only: a slice refused by the scan never counts, nor does a redraw notice.
+    connect(&DataScanManager::instance(), &DataScanManager::signalSweepCompleted, this,
+            &MeasureSession::onSweepCompleted);
 }
 
 int MeasureSession::run()
@@ -144,8 +146,7 @@ void MeasureSession::onIdentified()
         return;
     }
     QDataStream stream(file.readAll());
-    stream.setByteOrder(EProtocolSetup::byteOrder());
-    stream.setFloatingPointPrecision(QDataStream::SinglePrecision);
+    FrameCodec::setupStream(stream);
     CAL::CalibrationData probe;
     switch (probe.deserialize(stream, id)) {
     case CAL::CalibrationData::EReadResult::WRONG_DEVICE:
@@ -189,10 +190,13 @@ void MeasureSession::onCalibrationFinished()
                  .arg(qulonglong(sweep.stop()))
                  .arg(sweep.points())
                  .arg(m_options.sweeps));
-    m_coveredPoints = -1;
-    // The scan is already running on the calibration's grid; the reset above restarts it on ours.
+    m_sweepsBefore = DataScanManager::completedSweeps();
+    // The reset above restarts a running scan on our grid. A scan that had no sweep to run (no
+    // calibration grid to follow) has no request in flight and is started here.
     if (DataScanManager::isPaused())
         DataScanManager::setScanPause(false, false);
+    else
+        DataScanManager::instance().slotStart();
 }
 
 bool MeasureSession::applySweep(QString& error)
@@ -246,31 +250,16 @@ bool MeasureSession::applySweep(QString& error)
     return true;
 }
 
-void MeasureSession::onScanData()
+void MeasureSession::onSweepCompleted()
 {
     if (m_finished || !m_sweepApplied)
         return;
-    const TScanPoints& slice = DataScanManager::currentSlice();
-    // An empty slice is the answer to a request sent before the sweep was reset.
-    if (slice.isEmpty())
-        return;
-    const int index = int(DataScanManager::sliceStartIndex());
-    if (index == 0)
-        m_coveredPoints = slice.size();
-    else if (m_coveredPoints >= 0 && index == m_coveredPoints)
-        m_coveredPoints += slice.size();
-    else
-        m_coveredPoints = -1;
-
-    const int points = int(DataScanManager::sweep().points());
-    if (m_coveredPoints != points)
-        return;
-    m_coveredPoints = -1;
-    ++m_completedSweeps;
+    m_completedSweeps = int(DataScanManager::completedSweeps() - m_sweepsBefore);
     progress(QStringLiteral("sweep %1 of %2 complete").arg(m_completedSweeps).arg(m_options.sweeps));
     if (m_completedSweeps < m_options.sweeps)
         return;
 
+    const int points = int(DataScanManager::sweep().points());
     // The buffer holds the whole sweep right now; the next request has not gone out yet.
     DataScanManager::setScanPause(true, false);
     m_lastSweep = DataScanManager::measuredBuffer().mid(0, points);

@@ -38,7 +38,7 @@ private:
 
     void onIdentified();
     void onCalibrationFinished();
-    void onScanData();
+    void onSweepCompleted();
     void onPortClosed();
     void onTimeout();
     bool applySweep(QString& error);
@@ -50,7 +50,8 @@ private:
     int m_exitCode = OK;
     bool m_identified = false;
     bool m_sweepApplied = false;
-    int m_coveredPoints = -1; // points of the sweep in progress received in order from index 0
+    // The scan manager's count of complete sweeps when our sweep was applied.
+    quint64 m_sweepsBefore = 0;
     int m_completedSweeps = 0;
     ZData::TScanPoints m_lastSweep;
 };

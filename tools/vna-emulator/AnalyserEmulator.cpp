@@ -34,9 +34,7 @@ constexpr int CHUNK = 1024;
 
 QDataStream& protocolStream(QDataStream& s)
 {
-    FrameCodec::setByteOrder(s);
-    s.setFloatingPointPrecision(QDataStream::SinglePrecision);
-    return s;
+    return FrameCodec::setupStream(s);
 }
 
 } // namespace
@@ -336,15 +334,13 @@ void AnalyserEmulator::handleRequest(const TCommandHeader& header, const QByteAr
             sendReply(undefined());
             return;
         }
-        const quint8 bw = data.size() > 0 ? quint8(data.at(0)) : 0;
-        const int n = data.size() > 1 ? quint8(data.at(1)) : 0;
-        const int available = qMin(n, qMax(0, (data.size() - 2) / 8));
-        const int bwIndex = qMin(int(bw), m_config.bandwidthsKHz.size() - 1);
-        const double factor =
-            bwIndex >= 0 && m_config.bandwidthsKHz.value(bwIndex) > 0
-                ? double(m_config.bandwidthsKHz.first()) / double(m_config.bandwidthsKHz.value(bwIndex))
-                : 1.0;
-        sendReply(makeFrame(c, opt, scanReply(data)), qint64(double(m_config.delayUs) * factor * available));
+        const TScanRequest request = parseScanRequest(data);
+        const double factor = m_config.bandwidthsKHz.value(request.bandwidthIndex) > 0
+                                  ? double(m_config.bandwidthsKHz.first()) /
+                                        double(m_config.bandwidthsKHz.value(request.bandwidthIndex))
+                                  : 1.0;
+        sendReply(makeFrame(c, opt, scanReply(request)),
+                  qint64(double(m_config.delayUs) * factor * request.frequencies.size()));
         return;
     }
     case EDeviceCommands::F_READ_CALIB_RANGE:
@@ -382,20 +378,27 @@ void AnalyserEmulator::handleRequest(const TCommandHeader& header, const QByteAr
     }
 }
 
-QByteArray AnalyserEmulator::scanReply(const QByteArray& data)
+AnalyserEmulator::TScanRequest AnalyserEmulator::parseScanRequest(const QByteArray& data) const
 {
     QDataStream in(data);
     protocolStream(in);
     quint8 bw = 0, n = 0;
     in >> bw >> n;
-    QVector<qint64> freqs;
+    TScanRequest request;
+    request.bandwidthIndex = qBound(0, int(bw), qMax(0, m_config.bandwidthsKHz.size() - 1));
     for (int i = 0; i < n && in.status() == QDataStream::Ok; ++i) {
         qint64 f = 0;
         in >> f;
         if (in.status() == QDataStream::Ok)
-            freqs.append(f);
+            request.frequencies.append(f);
     }
-    const int bwIndex = qBound(0, int(bw), qMax(0, m_config.bandwidthsKHz.size() - 1));
+    return request;
+}
+
+QByteArray AnalyserEmulator::scanReply(const TScanRequest& request)
+{
+    const QVector<qint64>& freqs = request.frequencies;
+    const int bwIndex = request.bandwidthIndex;
     double sigma = 0.0;
     if (m_config.hasNoise) {
         // narrower filters let less noise through

@@ -48,7 +48,15 @@ private:
     void handleRequest(const ZData::TCommandHeader& header, const QByteArray& data);
     void handleDamaged();
 
-    QByteArray scanReply(const QByteArray& data);
+    // A scan request as the instrument reads it: bandwidth index (within the configured list) and
+    // the frequencies that are really there.
+    struct TScanRequest
+    {
+        int bandwidthIndex = 0;
+        QVector<qint64> frequencies;
+    };
+    TScanRequest parseScanRequest(const QByteArray& data) const;
+    QByteArray scanReply(const TScanRequest& request);
     QByteArray calibReply(quint16 command, quint16 options, const QByteArray& data, bool& ok);
     QByteArray updateReply(quint16 command, quint16 options, const QByteArray& data, bool& ok);
 

@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include "ErrorBox.h"
+#include "devicelink/FrameCodec.h"
 
 namespace {
 const quint32 STATE_MAGIC = 0x54564553; // "TVES"
@@ -83,8 +84,7 @@ bool CalibrationSlots::load(const QString& path, QString* error)
         return false;
     }
     QDataStream in(&file);
-    in.setByteOrder(QDataStream::LittleEndian);
-    in.setFloatingPointPrecision(QDataStream::SinglePrecision);
+    ZData::FrameCodec::setupStream(in);
     quint32 magic = 0, version = 0, count = 0;
     in >> magic >> version >> count;
     if (in.status() != QDataStream::Ok || magic != STATE_MAGIC || version != STATE_VERSION || count > 255) {
@@ -127,8 +127,7 @@ bool CalibrationSlots::save(const QString& path, QString* error) const
         return false;
     }
     QDataStream out(&file);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.setFloatingPointPrecision(QDataStream::SinglePrecision);
+    ZData::FrameCodec::setupStream(out);
     out << STATE_MAGIC << STATE_VERSION << quint32(m_slots.size() - 1);
     for (int i = 1; i < m_slots.size(); ++i) {
         const TSlot& s = m_slots[i];
