@@ -48,7 +48,9 @@ void DTFTransform::updateLimits(TDTFConfig& config, double startHz, double stopH
     // is one correctly rounded division, where going through seconds first would land a hair below
     // an exact value and floor it a whole step down.
     const double maxHundredths = std::floor(double(points) * 1e11 / (2.0 * span));
-    const double minHundredths = std::ceil(maxHundredths * MIN_SPAN_BINS / nfft);
+    // Fewer than 128 transformed points would put the minimum span above the whole time range and
+    // invert every setter's limits; the whole range is then the smallest window there is.
+    const double minHundredths = std::min(std::ceil(maxHundredths * MIN_SPAN_BINS / nfft), maxHundredths);
     config.max_time = maxHundredths / 1e11;
     config.min_span = minHundredths / 1e11;
 
@@ -222,7 +224,8 @@ TComplexVector DTFTransform::timeResponse(const ZData::TScanPoints& points)
     return c;
 }
 
-QVector<QPointF> DTFTransform::transform(const ZData::TScanPoints& points, const TDTFConfig& config)
+QVector<QPointF> DTFTransform::transform(const ZData::TScanPoints& points, const TDTFConfig& config,
+                                         float zeroMagnitudeY)
 {
     const TComplexVector x = timeResponse(points);
     QVector<QPointF> out(x.size());
@@ -230,7 +233,7 @@ QVector<QPointF> DTFTransform::transform(const ZData::TScanPoints& points, const
     const double nfft = double(x.size());
     for (int k = 0; k < x.size(); ++k) {
         const float magnitude = std::abs(x[k]);
-        const float y = magnitude > 0.0f ? 20.0f * std::log10(magnitude) : 0.0f;
+        const float y = magnitude > 0.0f ? 20.0f * std::log10(magnitude) : zeroMagnitudeY;
         out[k] = QPointF(double(k) * maxDisplay / nfft, double(y));
     }
     return out;

@@ -55,8 +55,10 @@ public:
 
     // x_k = (1/N) sum C[n] e^{+j2pi nk/Nfft}, k < Nfft (the next power of two not below N).
     static ZCore::UtilityModules::TComplexVector timeResponse(const ZData::TScanPoints& points);
-    // Chart points: x = k * MAXd / Nfft, y = 20 log10 |x_k| (0 for a zero magnitude).
-    static QVector<QPointF> transform(const ZData::TScanPoints& points, const TDTFConfig& config);
+    // Chart points: x = k * MAXd / Nfft, y = 20 log10 |x_k|; a zero magnitude gives zeroMagnitudeY
+    // (a view passes the bottom of its axis). The points are read only.
+    static QVector<QPointF> transform(const ZData::TScanPoints& points, const TDTFConfig& config,
+                                      float zeroMagnitudeY = 0.0f);
     // Absolute indices of up to `count` peaks inside the displayed window, strongest first, each at
     // least the guard distance from the ones before it.
     static QVector<int> findPeaks(const QVector<QPointF>& points, const TDTFConfig& config, int count);

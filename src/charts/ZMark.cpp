@@ -1,0 +1,223 @@
+#include "charts/ZMark.h"
+
+#include <QChart>
+#include <QFontMetricsF>
+#include <QGraphicsSceneMouseEvent>
+#include <QKeyEvent>
+#include <QLineSeries>
+#include <QPainter>
+
+#include "charts/DataMarkProcessor.h"
+#include "charts/ZChartConfig.h"
+#include "charts/ZChartView.h"
+#include "charts/ZMarksTable.h"
+
+namespace ZChart {
+
+ZMark::ZMark(QtCharts::QChart* chart, ZChartView* view, ZMarksTable* table)
+    : QGraphicsItem(table), m_chart(chart), m_view(view), m_table(table)
+{
+    setZValue(Z_VALUE);
+    setFlag(QGraphicsItem::ItemIsFocusable);
+    m_font.setPixelSize(10);
+}
+
+QRectF ZMark::boundingRect() const
+{
+    return QRectF(QPointF(std::min(m_labelRect.left(), -7.0), m_labelRect.top()),
+                  QPointF(std::max(m_labelRect.right(), 7.0), 2.0));
+}
+
+QPainterPath ZMark::shape() const
+{
+    QPainterPath path;
+    path.addRect(boundingRect());
+    return path;
+}
+
+void ZMark::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    QPainterPath triangle;
+    triangle.moveTo(0, 0);
+    triangle.lineTo(-5, -15);
+    triangle.lineTo(5, -15);
+    triangle.closeSubpath();
+    painter->setPen(m_color);
+    painter->setBrush(m_color);
+    painter->drawPath(triangle);
+    painter->setPen(m_textColor);
+    painter->setFont(m_font);
+    painter->drawText(m_labelRect, Qt::AlignCenter, m_label);
+}
+
+void ZMark::setNumber(quint16 number)
+{
+    m_data.number = number;
+    m_label = QString::number(number);
+    prepareGeometryChange();
+    m_labelRect = QFontMetricsF(m_font).boundingRect(QRectF(-10, -30, 20, 10), Qt::AlignCenter, m_label);
+    update();
+}
+
+void ZMark::setSelected(bool selected)
+{
+    m_data.selected = selected;
+    m_color = selected ? m_selectedColor : QColor(255, 255, 255);
+    if (selected)
+        setFocus();
+    update();
+}
+
+bool ZMark::isDTFType() const
+{
+    return m_data.type == EMarkType::DTF_POINT || m_data.type == EMarkType::DTF_PEAK ||
+           (m_data.type == EMarkType::TRACE && m_view->chartType() == EChartType::DTF);
+}
+
+void ZMark::setFrequencyPosition(double mhz)
+{
+    setIndex(m_table->indexFromFrequency(mhz));
+    // Without data there is no point to take the frequency from; the requested one is kept.
+    if (m_view->scanPoints().isEmpty())
+        m_data.frequency = mhz * 1e6;
+}
+
+void ZMark::setDTFPosition(double position)
+{
+    setDTFIndex(m_table->indexFromDTF(position));
+    if (m_view->livePoints().isEmpty())
+        m_data.dtf_position = position;
+}
+
+void ZMark::setIndex(int index)
+{
+    const int last = std::max(0, m_table->pointCount() - 1);
+    m_data.index = qBound(0, index, last);
+    // The stored frequency is the one shown, so a restored marker comes back where it was.
+    const ZData::TScanPoints& points = m_view->scanPoints();
+    if (m_data.index < points.size())
+        m_data.frequency = double(points[m_data.index].frequency);
+    updatePosition();
+}
+
+void ZMark::setDTFIndex(int index)
+{
+    const int last = std::max(0, m_table->dtfCount() - 1);
+    m_data.dtf_index = qBound(0, index, last);
+    if (m_view->chartType() == EChartType::DTF && m_data.dtf_index < m_view->livePoints().size())
+        m_data.dtf_position = m_view->livePoints()[m_data.dtf_index].x();
+    updatePosition();
+}
+
+void ZMark::step(int delta)
+{
+    if (m_data.type == EMarkType::DTF_PEAK)
+        return;
+    if (isDTFType())
+        setDTFIndex(m_data.dtf_index + delta);
+    else
+        setIndex(m_data.index + delta);
+    emit m_view->signalRetrievedMarksData();
+}
+
+QPointF ZMark::chartPoint() const
+{
+    if (isDTFType())
+        return m_view->chartType() == EChartType::DTF ? m_view->pointNearIndex(m_data.dtf_index)
+                                                      : QPointF(DataMarkProcessor::NO_POINT_X, 0.0);
+    return m_view->pointNearIndex(m_data.index);
+}
+
+ZData::TScanPoint ZMark::scanPoint() const
+{
+    ZData::TScanPoint point;
+    if (isDTFType())
+        return point;
+    const ZData::TScanPoints& points = m_view->scanPoints();
+    if (points.isEmpty()) {
+        point.frequency = DataMarkProcessor::NO_FREQUENCY;
+        return point;
+    }
+    return points[qBound(0, m_data.index, points.size() - 1)];
+}
+
+void ZMark::updatePosition()
+{
+    if (m_data.modifier == EMarkModType::DELTA && m_data.reference && m_data.reference != this) {
+        const TMarkData& ref = m_data.reference->data();
+        if (isDTFType())
+            m_data.dtf_offset = m_data.dtf_position - ref.dtf_position;
+        else
+            m_data.frequency_offset = (m_data.frequency - ref.frequency) / 1e6;
+    }
+    if (!m_view->hasData())
+        return;
+    setPos(m_chart->mapToPosition(chartPoint(), m_view->mainSeries()));
+}
+
+QString ZMark::readout() const
+{
+    const DataMarkProcessor* processor = m_view->markProcessor();
+    const ZMark* ref = m_data.reference;
+    if (m_data.modifier != EMarkModType::DELTA)
+        return processor->text(m_data.type, processor->values(m_data.type, scanPoint()), scanPoint(),
+                               chartPoint(), false);
+    if (!ref || ref == this)
+        return processor->text(m_data.type, {}, scanPoint(), QPointF(DataMarkProcessor::NO_POINT_X, 0.0),
+                               true);
+    return processor->text(m_data.type, processor->deltaValues(m_data.type, scanPoint(), ref->scanPoint()),
+                           scanPoint(), chartPoint() - ref->chartPoint(), true);
+}
+
+void ZMark::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left:
+        step(-1);
+        break;
+    case Qt::Key_Right:
+        step(+1);
+        break;
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+        m_table->removeMark(this);
+        return; // this marker is gone
+    default:
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void ZMark::mousePressEvent(QGraphicsSceneMouseEvent* event)
+{
+    m_table->selectMark(this);
+    event->accept();
+}
+
+void ZMark::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
+{
+    if (!(event->buttons() & Qt::LeftButton) || m_data.type == EMarkType::DTF_PEAK || !m_view->hasData())
+        return;
+    const QPointF value = m_chart->mapToValue(m_chart->mapFromScene(event->scenePos()), m_view->mainSeries());
+    const int index = m_view->nearestIndex(value);
+    if (isDTFType())
+        setDTFIndex(index);
+    else
+        setIndex(index);
+    emit m_view->signalRetrievedMarksData();
+}
+
+void ZMark::focusInEvent(QFocusEvent* event)
+{
+    grabKeyboard();
+    QGraphicsItem::focusInEvent(event);
+}
+
+void ZMark::focusOutEvent(QFocusEvent* event)
+{
+    ungrabKeyboard();
+    QGraphicsItem::focusOutEvent(event);
+}
+
+} // namespace ZChart
