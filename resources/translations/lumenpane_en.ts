@@ -138,6 +138,7 @@
     <message id="lp_err_update_files_lost">
         <source>update files are lost for this device. Please, contact support</source>
         <translation>update files are lost for this device. Please, contact support</translation>
+    </message>
     <message id="lp_chart_type_smith">
         <source>Smith</source>
         <translation>Smith</translation>
