@@ -1,5 +1,6 @@
 #include "charts/ZChartView.h"
 
+#include <QBuffer>
 #include <QGraphicsEllipseItem>
 #include <QGraphicsLayout>
 #include <QGraphicsLineItem>
@@ -7,6 +8,7 @@
 #include <QLegend>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSettings>
 #include <QSvgGenerator>
@@ -123,7 +125,10 @@ ZChartView::~ZChartView()
 
 QString ZChartView::tag() const
 {
-    return QStringLiteral("ZChartView [ %1 ]").arg(ChartEnumPrinter::toString(m_config->corner()));
+    // A view not placed yet has no corner; its tag says so without an unknown-value warning.
+    const bool placed = quint32(m_config->corner()) <= quint32(EChartArrangeCorners::BR);
+    return QStringLiteral("ZChartView [ %1 ]")
+        .arg(placed ? ChartEnumPrinter::toString(m_config->corner()) : QStringLiteral("-"));
 }
 
 QColor ZChartView::paletteColor(int index)
@@ -341,13 +346,14 @@ void ZChartView::slotProcessedScanData(quint32)
         refreshDue();
         return;
     }
-    // Announcements closer together than a display frame are merged: the first is drawn at once,
-    // the rest by one refresh when the frame is over, which then shows the newest data.
+    // Never inside the announcement: the scan manager sends its next request when the announcement
+    // returns, and the analyser measures while the views draw. Announcements closer together than a
+    // display frame are merged into one refresh at the end of the frame, which shows the newest data;
+    // so the last slice of a sweep is always drawn, before the next sweep's last slice replaces it.
+    if (m_refreshTimer.isActive())
+        return;
     const qint64 elapsed = m_sinceRefresh.isValid() ? m_sinceRefresh.elapsed() : s_refreshIntervalMs;
-    if (elapsed >= s_refreshIntervalMs)
-        refreshDue();
-    else if (!m_refreshTimer.isActive())
-        m_refreshTimer.start(int(s_refreshIntervalMs - elapsed));
+    m_refreshTimer.start(int(std::max<qint64>(MIN_REFRESH_DELAY_MS, s_refreshIntervalMs - elapsed)));
 }
 
 void ZChartView::refreshDue()
@@ -756,14 +762,17 @@ bool ZChartView::saveImage(const QString& path, QString* error)
         return false;
     };
     if (!isSupportedImagePath(path))
-        return fail(QStringLiteral("unsupported image format (use .png or .svg): ") + path);
+        return fail(qtTrId("lp_err_chart_image_format") + path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString() + QStringLiteral(": ") + path);
+        return fail(qtTrId("lp_err_chart_image_cant_write") + path + QStringLiteral(" (") +
+                    file.errorString() + QLatin1Char(')'));
     bool written = false;
     if (QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
         QSvgGenerator generator;
-        generator.setOutputDevice(&file);
+        generator.setOutputDevice(&buffer);
         generator.setSize(size());
         generator.setViewBox(QRect(QPoint(0, 0), size()));
         generator.setTitle(m_chart->title());
@@ -773,15 +782,30 @@ bool ZChartView::saveImage(const QString& path, QString* error)
             render(&painter, QRectF(QPointF(0, 0), size()), rect());
             written = painter.end();
         }
+        // The generator states the size in millimetres, which readers turn back into pixels at a
+        // resolution of their own; the view's pixels are stated instead.
+        QByteArray svg = buffer.data();
+        const int head = svg.indexOf("<svg");
+        const int end = head < 0 ? -1 : svg.indexOf('>', head);
+        if (end > head) {
+            QString element = QString::fromUtf8(svg.mid(head, end - head));
+            element.replace(QRegularExpression(QStringLiteral("width=\"[^\"]*\"")),
+                            QStringLiteral("width=\"%1\"").arg(width()));
+            element.replace(QRegularExpression(QStringLiteral("height=\"[^\"]*\"")),
+                            QStringLiteral("height=\"%1\"").arg(height()));
+            svg.replace(head, end - head, element.toUtf8());
+        }
+        written = written && file.write(svg) == svg.size();
     } else {
         written = grab().save(&file, "PNG");
     }
     if (!written || file.error() != QFileDevice::NoError) {
         file.cancelWriting();
-        return fail(QStringLiteral("cannot write the image: ") + path);
+        return fail(qtTrId("lp_err_chart_image_cant_write") + path);
     }
     if (!file.commit())
-        return fail(file.errorString() + QStringLiteral(": ") + path);
+        return fail(qtTrId("lp_err_chart_image_cant_write") + path + QStringLiteral(" (") +
+                    file.errorString() + QLatin1Char(')'));
     return true;
 }
 
