@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -107,6 +108,8 @@ public:
         }
     }
 
+    MainWindow* window() const { return m_window.get(); }
+
     bool setSweep()
     {
         auto& sweep = DataScanManager::sweep();
@@ -179,6 +182,64 @@ BENCHMARK(BM_Sweeps1000)
     ->Args({50, 1, 16})
     ->Args({50, 1, 100})
     ->MinTime(5.0)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The same comparison in alternating two-second rounds, so that a busy machine slows both sides
+// alike: the window hidden with its views inactive (what stays is the headless chain), then shown
+// with four live views. Argument: emulator delay per point in microseconds.
+void BM_Sweeps1000_Alternating(benchmark::State& state)
+{
+    if (!rig)
+        rig = new Rig;
+    const QString error = rig->useDelay(int(state.range(0)));
+    if (!error.isEmpty()) {
+        state.SkipWithError(error.toLocal8Bit().constData());
+        return;
+    }
+    rig->showWindow(true);
+    MainWindow* window = rig->window();
+    if (!rig->setSweep()) {
+        state.SkipWithError("no complete sweep after setting the range");
+        return;
+    }
+    // Each side first settles (the window's first paint after showing is not the steady cost).
+    auto round = [](int ms) {
+        QElapsedTimer settle;
+        settle.start();
+        spinUntil([&settle] { return settle.elapsed() >= 300; }, 1300);
+        const quint64 first = DataScanManager::completedSweeps();
+        QElapsedTimer timer;
+        timer.start();
+        spinUntil([&timer, ms] { return timer.elapsed() >= ms; }, ms + 1000);
+        return QPair<double, double>(double(DataScanManager::completedSweeps() - first),
+                                     timer.elapsed() / 1000.0);
+    };
+    double headlessSweeps = 0, headlessSeconds = 0, windowSweeps = 0, windowSeconds = 0;
+    for (auto _ : state) {
+        window->hide();
+        for (ZChart::ZChartView* view : window->chartViews())
+            view->setActive(false);
+        const auto headless = round(2000);
+        headlessSweeps += headless.first;
+        headlessSeconds += headless.second;
+        window->show();
+        window->slotChartArrangementChanged(11);
+        const auto shown = round(2000);
+        windowSweeps += shown.first;
+        windowSeconds += shown.second;
+    }
+    const double headlessRate = headlessSweeps / qMax(headlessSeconds, 1e-9);
+    const double windowRate = windowSweeps / qMax(windowSeconds, 1e-9);
+    state.counters["headless_sweeps_per_s"] = headlessRate;
+    state.counters["window_sweeps_per_s"] = windowRate;
+    state.counters["lost_percent"] = headlessRate > 0 ? 100.0 * (1.0 - windowRate / headlessRate) : 0.0;
+}
+BENCHMARK(BM_Sweeps1000_Alternating)
+    ->ArgNames({"delay_us"})
+    ->Arg(0)
+    ->Arg(50)
+    ->Iterations(5)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
