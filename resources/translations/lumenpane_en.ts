@@ -370,6 +370,193 @@ Please, check target location</translation>
     <message id="lp_pgcharts_cant_save_image">
         <source>image cannot be saved to: </source>
         <translation>image cannot be saved to: </translation>
+    <message id="devcon_err_cant_write_settings">
+        <source>settings cannot be written</source>
+        <translation>settings cannot be written</translation>
+    </message>
+    <message id="devcon_sp_btn_apply">
+        <source> Apply</source>
+        <translation> Apply</translation>
+    </message>
+    <message id="devcon_sp_btn_refresh">
+        <source> Refresh</source>
+        <translation> Refresh</translation>
+    </message>
+    <message id="devcon_sp_description">
+        <source>Description:</source>
+        <translation>Description:</translation>
+    </message>
+    <message id="devcon_sp_location">
+        <source>Location:</source>
+        <translation>Location:</translation>
+    </message>
+    <message id="devcon_sp_manufacturer">
+        <source>Manufacturer:</source>
+        <translation>Manufacturer:</translation>
+    </message>
+    <message id="devcon_sp_serial_number">
+        <source>Serial number:</source>
+        <translation>Serial number:</translation>
+    </message>
+    <message id="devcon_sp_window_title">
+        <source>Select serial port..</source>
+        <translation>Select serial port..</translation>
+    </message>
+    <message id="lp_err_got_old_device_text">
+        <source>Your device's firmware version isn't considered compatible with this software. Please, update your device</source>
+        <translation>Your device's firmware version isn't considered compatible with this software. Please, update your device</translation>
+    </message>
+    <message id="lp_err_got_old_device_title">
+        <source>Warning: update is required</source>
+        <translation>Warning: update is required</translation>
+    </message>
+    <message id="lp_menu_title">
+        <source>Tolvek VNA</source>
+        <translation>Tolvek VNA</translation>
+    </message>
+    <message id="lp_window_title">
+        <source>Tolvek VNA</source>
+        <translation>Tolvek VNA</translation>
+    </message>
+    <message id="lp_window_title_ver">
+        <source>%1 ver. %2</source>
+        <translation>%1 ver. %2</translation>
+    </message>
+    <message id="lp_page_title_menu">
+        <source>Main menu</source>
+        <translation>Main menu</translation>
+    </message>
+    <message id="lp_pmain_frequency">
+        <source>Frequency</source>
+        <translation>Frequency</translation>
+    </message>
+    <message id="lp_pmain_charts">
+        <source>Plots</source>
+        <translation>Plots</translation>
+    </message>
+    <message id="lp_pmain_traces">
+        <source>Traces</source>
+        <translation>Traces</translation>
+    </message>
+    <message id="lp_pmain_marks">
+        <source>Markers</source>
+        <translation>Markers</translation>
+    </message>
+    <message id="lp_pmain_calibration">
+        <source>Calibration</source>
+        <translation>Calibration</translation>
+    </message>
+    <message id="lp_pmain_update_firmware">
+        <source>Device</source>
+        <translation>Device</translation>
+    </message>
+    <message id="lp_pmain_settings">
+        <source>Settings</source>
+        <translation>Settings</translation>
+    </message>
+    <message id="lp_pmain_about">
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message id="lp_pfreq_center">
+        <source>Center:</source>
+        <translation>Center:</translation>
+    </message>
+    <message id="lp_pfreq_span">
+        <source>Span:</source>
+        <translation>Span:</translation>
+    </message>
+    <message id="lp_pfreq_points">
+        <source>Points:</source>
+        <translation>Points:</translation>
+    </message>
+    <message id="lp_pfreq_bw">
+        <source>BW:</source>
+        <translation>BW:</translation>
+    </message>
+    <message id="lp_units_khz">
+        <source>kHz</source>
+        <translation>kHz</translation>
+    </message>
+    <message id="lp_pplots_type">
+        <source>Type:</source>
+        <translation>Type:</translation>
+    </message>
+    <message id="lp_pplots_config">
+        <source>Configuration:</source>
+        <translation>Configuration:</translation>
+    </message>
+    <message id="lp_pplots_traces_title">
+        <source>Traces</source>
+        <translation>Traces</translation>
+    </message>
+    <message id="lp_pplots_show_traces">
+        <source> Show all</source>
+        <translation> Show all</translation>
+    </message>
+    <message id="lp_pplots_hide_traces">
+        <source> Hide all</source>
+        <translation> Hide all</translation>
+    </message>
+    <message id="lp_pgcharts_no_settings">
+        <source>No settings available.</source>
+        <translation>No settings available.</translation>
+    </message>
+    <message id="lp_pgcharts_grid_step_title">
+        <source>Grid step</source>
+        <translation>Grid step</translation>
+    </message>
+    <message id="lp_pgcharts_grid_step_value">
+        <source>Value: </source>
+        <translation>Value: </translation>
+    </message>
+    <message id="lp_pgcharts_swr_title">
+        <source>SWR limit line</source>
+        <translation>SWR limit line</translation>
+    </message>
+    <message id="lp_pgcharts_swr_value">
+        <source>Value: </source>
+        <translation>Value: </translation>
+    </message>
+    <message id="lp_pgcharts_swr_enabled">
+        <source>Enabled</source>
+        <translation>Enabled</translation>
+    </message>
+    <message id="lp_pgcharts_loss_type">
+        <source>Type: </source>
+        <translation>Type: </translation>
+    </message>
+    <message id="lp_pgcharts_loss_length">
+        <source>Value: </source>
+        <translation>Value: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_title">
+        <source>Scale</source>
+        <translation>Scale</translation>
+    </message>
+    <message id="lp_pgcharts_dtf_start">
+        <source>Start: </source>
+        <translation>Start: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_stop">
+        <source>Stop: </source>
+        <translation>Stop: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_center">
+        <source>Center: </source>
+        <translation>Center: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_span">
+        <source>Span: </source>
+        <translation>Span: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_domain">
+        <source>Domain: </source>
+        <translation>Domain: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_vf">
+        <source>VF: </source>
+        <translation>VF: </translation>
     </message>
 </context>
 </TS>

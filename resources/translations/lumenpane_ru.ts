@@ -370,6 +370,193 @@ Please, check target location</source>
     <message id="lp_pgcharts_cant_save_image">
         <source>image cannot be saved to: </source>
         <translation>изображение не может быть сохранено в: </translation>
+    <message id="devcon_err_cant_write_settings">
+        <source>settings cannot be written</source>
+        <translation>не удаётся записать настройки</translation>
+    </message>
+    <message id="devcon_sp_btn_apply">
+        <source> Apply</source>
+        <translation> Применить</translation>
+    </message>
+    <message id="devcon_sp_btn_refresh">
+        <source> Refresh</source>
+        <translation> Обновить</translation>
+    </message>
+    <message id="devcon_sp_description">
+        <source>Description:</source>
+        <translation>Описание:</translation>
+    </message>
+    <message id="devcon_sp_location">
+        <source>Location:</source>
+        <translation>Расположение:</translation>
+    </message>
+    <message id="devcon_sp_manufacturer">
+        <source>Manufacturer:</source>
+        <translation>Производитель:</translation>
+    </message>
+    <message id="devcon_sp_serial_number">
+        <source>Serial number:</source>
+        <translation>Серийный номер:</translation>
+    </message>
+    <message id="devcon_sp_window_title">
+        <source>Select serial port..</source>
+        <translation>Выбор последовательного порта..</translation>
+    </message>
+    <message id="lp_err_got_old_device_text">
+        <source>Your device's firmware version isn't considered compatible with this software. Please, update your device</source>
+        <translation>Версия прошивки вашего устройства несовместима с этой программой. Пожалуйста, обновите устройство</translation>
+    </message>
+    <message id="lp_err_got_old_device_title">
+        <source>Warning: update is required</source>
+        <translation>Внимание: требуется обновление</translation>
+    </message>
+    <message id="lp_menu_title">
+        <source>Tolvek VNA</source>
+        <translation>Tolvek VNA</translation>
+    </message>
+    <message id="lp_window_title">
+        <source>Tolvek VNA</source>
+        <translation>Tolvek VNA</translation>
+    </message>
+    <message id="lp_window_title_ver">
+        <source>%1 ver. %2</source>
+        <translation>%1 версия %2</translation>
+    </message>
+    <message id="lp_page_title_menu">
+        <source>Main menu</source>
+        <translation>Главное меню</translation>
+    </message>
+    <message id="lp_pmain_frequency">
+        <source>Frequency</source>
+        <translation>Частота</translation>
+    </message>
+    <message id="lp_pmain_charts">
+        <source>Plots</source>
+        <translation>Графики</translation>
+    </message>
+    <message id="lp_pmain_traces">
+        <source>Traces</source>
+        <translation>Трассы</translation>
+    </message>
+    <message id="lp_pmain_marks">
+        <source>Markers</source>
+        <translation>Маркеры</translation>
+    </message>
+    <message id="lp_pmain_calibration">
+        <source>Calibration</source>
+        <translation>Калибровка</translation>
+    </message>
+    <message id="lp_pmain_update_firmware">
+        <source>Device</source>
+        <translation>Устройство</translation>
+    </message>
+    <message id="lp_pmain_settings">
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message id="lp_pmain_about">
+        <source>About</source>
+        <translation>О программе</translation>
+    </message>
+    <message id="lp_pfreq_center">
+        <source>Center:</source>
+        <translation>Центр:</translation>
+    </message>
+    <message id="lp_pfreq_span">
+        <source>Span:</source>
+        <translation>Полоса:</translation>
+    </message>
+    <message id="lp_pfreq_points">
+        <source>Points:</source>
+        <translation>Точки:</translation>
+    </message>
+    <message id="lp_pfreq_bw">
+        <source>BW:</source>
+        <translation>ПП:</translation>
+    </message>
+    <message id="lp_units_khz">
+        <source>kHz</source>
+        <translation>кГц</translation>
+    </message>
+    <message id="lp_pplots_type">
+        <source>Type:</source>
+        <translation>Тип:</translation>
+    </message>
+    <message id="lp_pplots_config">
+        <source>Configuration:</source>
+        <translation>Расположение:</translation>
+    </message>
+    <message id="lp_pplots_traces_title">
+        <source>Traces</source>
+        <translation>Трассы</translation>
+    </message>
+    <message id="lp_pplots_show_traces">
+        <source> Show all</source>
+        <translation> Показать все</translation>
+    </message>
+    <message id="lp_pplots_hide_traces">
+        <source> Hide all</source>
+        <translation> Скрыть все</translation>
+    </message>
+    <message id="lp_pgcharts_no_settings">
+        <source>No settings available.</source>
+        <translation>Нет доступных настроек.</translation>
+    </message>
+    <message id="lp_pgcharts_grid_step_title">
+        <source>Grid step</source>
+        <translation>Шаг сетки</translation>
+    </message>
+    <message id="lp_pgcharts_grid_step_value">
+        <source>Value: </source>
+        <translation>Значение: </translation>
+    </message>
+    <message id="lp_pgcharts_swr_title">
+        <source>SWR limit line</source>
+        <translation>Граница КСВ</translation>
+    </message>
+    <message id="lp_pgcharts_swr_value">
+        <source>Value: </source>
+        <translation>Значение: </translation>
+    </message>
+    <message id="lp_pgcharts_swr_enabled">
+        <source>Enabled</source>
+        <translation>Включена</translation>
+    </message>
+    <message id="lp_pgcharts_loss_type">
+        <source>Type: </source>
+        <translation>Тип: </translation>
+    </message>
+    <message id="lp_pgcharts_loss_length">
+        <source>Value: </source>
+        <translation>Длина: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_title">
+        <source>Scale</source>
+        <translation>Масштаб</translation>
+    </message>
+    <message id="lp_pgcharts_dtf_start">
+        <source>Start: </source>
+        <translation>Начало: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_stop">
+        <source>Stop: </source>
+        <translation>Конец: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_center">
+        <source>Center: </source>
+        <translation>Центр: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_span">
+        <source>Span: </source>
+        <translation>Ширина: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_domain">
+        <source>Domain: </source>
+        <translation>Область: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_vf">
+        <source>VF: </source>
+        <translation>КУ: </translation>
     </message>
 </context>
 </TS>
