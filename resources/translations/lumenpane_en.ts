@@ -370,6 +370,7 @@ Please, check target location</translation>
     <message id="lp_pgcharts_cant_save_image">
         <source>image cannot be saved to: </source>
         <translation>image cannot be saved to: </translation>
+    </message>
     <message id="devcon_err_cant_write_settings">
         <source>settings cannot be written</source>
         <translation>settings cannot be written</translation>
