@@ -1,5 +1,7 @@
 #include "ui/PageFileDialogs.h"
 
+#include <QFileInfo>
+
 namespace Ui {
 
 namespace {
@@ -47,7 +49,17 @@ QString PageFileDialogs::firstSelected(const QFileDialog* dialog)
     if (!dialog)
         return QString();
     const QStringList files = dialog->selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
+    if (files.isEmpty())
+        return QString();
+    // A bare name gets the dialog's default suffix, whoever answered the dialog; an existing file
+    // picked for loading is taken as it is.
+    QString file = files.first();
+    const QFileInfo info(file);
+    const bool save = dialog->acceptMode() == QFileDialog::AcceptSave;
+    if (!dialog->defaultSuffix().isEmpty() && info.suffix().isEmpty() && !info.fileName().isEmpty() &&
+        (save || !info.exists()))
+        file += QLatin1Char('.') + dialog->defaultSuffix();
+    return file;
 }
 
 } // namespace Ui

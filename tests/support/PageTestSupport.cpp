@@ -7,6 +7,7 @@
 #include "calibration/CalibrationManager.h"
 #include "core/LocalizationManager.h"
 #include "core/Logger.h"
+#include "core/Resources.h"
 #include "core/SettingsManager.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/ConnectionManager.h"
@@ -21,6 +22,7 @@ namespace TestSupport {
 bool initAllManagers()
 {
     using namespace ZData;
+    ZCore::initResources();
     bool ok = ZCore::Logger::init();
     ok = ZCore::SettingsManager::init() && ok;
     ok = DeviceMessageManager::init() && ok;
@@ -86,7 +88,8 @@ DialogAnswer::DialogAnswer(const QString& path)
 
 DialogAnswer::~DialogAnswer()
 {
-    Ui::PageFileDialogs::setRunner([](QFileDialog* dialog) { static_cast<QDialog*>(dialog)->done(QDialog::Rejected); });
+    Ui::PageFileDialogs::setRunner(
+        [](QFileDialog* dialog) { static_cast<QDialog*>(dialog)->done(QDialog::Rejected); });
 }
 
 } // namespace TestSupport

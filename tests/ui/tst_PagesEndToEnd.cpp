@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -21,18 +22,20 @@
 #include "ui/components/ClampedLineEdit.h"
 #include "ui/components/LoadedTraceListEntry.h"
 #include "ui/components/MarkListEntry.h"
+#include "ui/pages/ChartImageSaver.h"
+#include "ui/pages/PgCharts.h"
 #include "ui/pages/PgMarkers.h"
 #include "ui/pages/PgSettings.h"
 #include "ui/pages/PgTraces.h"
 
 using MW_Pages::PgMarkers;
+using TestSupport::waitFor;
 using Ui::Components::MarkListEntry;
 using ZChart::EChartType;
 using ZChart::EMarkType;
 using ZChart::ZChartView;
 using ZData::CalibrationManager;
 using ZData::DataScanManager;
-using TestSupport::waitFor;
 
 namespace {
 // 100 ohm behind a calibrated port: resistance 100.00 ohm and SWR 2.00 against 50 ohm.
@@ -53,6 +56,9 @@ private slots:
     void deltaMarkerLosesItsReference();
     void languageSwitchFromTheSettingsPage();
     void presetRoundTrip();
+    void saveImageOfTheSelectedView_data();
+    void saveImageOfTheSelectedView();
+    void pageScreenshots();
 
 private:
     QPushButton* button(const char* name) const
@@ -283,6 +289,66 @@ void tst_PagesEndToEnd::presetRoundTrip()
     // The scan goes on with the loaded profile, and the markers come back from it.
     QVERIFY(freshSweeps());
     QVERIFY(waitFor([this] { return view() && view()->marksTable()->count() == 1; }));
+}
+
+void tst_PagesEndToEnd::saveImageOfTheSelectedView_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("png") << "view.png" << true;
+    QTest::newRow("svg, upper case") << "view.SVG" << true;
+    QTest::newRow("unsupported") << "view.bmp" << false;
+    QTest::newRow("missing folder") << "nowhere/view.png" << false;
+}
+
+void tst_PagesEndToEnd::saveImageOfTheSelectedView()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, written);
+    m_messages->clear();
+    const QString path = m_dir->path() + QLatin1Char('/') + name;
+    auto* charts = qobject_cast<MW_Pages::PgCharts*>(m_window->page(ZCommon::ENavBarMenuPages::CHARTS));
+    {
+        TestSupport::DialogAnswer answer(path);
+        QTest::mouseClick(charts->imageSaver()->button(), Qt::LeftButton);
+        QCOMPARE(answer.answered(), 1);
+    }
+    QCOMPARE(QFile::exists(path), written);
+    // Nothing is left half-written beside the target.
+    const QStringList leftovers =
+        QDir(QFileInfo(path).absolutePath())
+            .entryList({QFileInfo(path).fileName() + QStringLiteral("*")}, QDir::Files);
+    QCOMPARE(leftovers.size(), written ? 1 : 0);
+    if (!written) {
+        QVERIFY2(m_messages->contains({qtTrId("lp_pgcharts_cant_save_image"), path}),
+                 qPrintable(m_messages->texts().join('|')));
+        return;
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    if (name.endsWith(QLatin1String("png"))) {
+        QImage image;
+        QVERIFY(image.loadFromData(bytes, "PNG"));
+        QCOMPARE(image.size(), view()->size() * view()->devicePixelRatioF());
+    } else {
+        QVERIFY(bytes.contains("<svg"));
+    }
+}
+
+void tst_PagesEndToEnd::pageScreenshots()
+{
+    // A look at every page on a real display: TOLVEK_PAGE_SHOTS names the folder for the pictures.
+    const QString dir = qEnvironmentVariable("TOLVEK_PAGE_SHOTS");
+    if (dir.isEmpty())
+        QSKIP("TOLVEK_PAGE_SHOTS is not set");
+    addMarker(1500, EMarkType::IMPED);
+    for (int page = 1; page <= 8; ++page) {
+        m_window->handleMenuButton(page);
+        QTest::qWait(300);
+        QScreen* screen = m_window->screen();
+        QVERIFY(screen->grabWindow(0).save(QStringLiteral("%1/page_%2.png").arg(dir).arg(page)));
+    }
 }
 
 QTEST_MAIN(tst_PagesEndToEnd)

@@ -64,8 +64,9 @@ void tst_PgCalib::cleanupTestCase()
 
 void tst_PgCalib::allButtonsStartDisabled()
 {
-    const QList<QPushButton*> buttons =
-        m_window->getUi()->scrollWidgets[int(ZCommon::ENavBarMenuPages::CALIBRATION)]->findChildren<QPushButton*>();
+    const QList<QPushButton*> buttons = m_window->getUi()
+                                            ->scrollWidgets[int(ZCommon::ENavBarMenuPages::CALIBRATION)]
+                                            ->findChildren<QPushButton*>();
     QCOMPARE(buttons.size(), 11);
     for (QPushButton* b : buttons)
         QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
@@ -81,7 +82,8 @@ void tst_PgCalib::deviceButtonsFollowTheLink()
     for (const QString& name : kDeviceButtons)
         QVERIFY2(button(name)->isEnabled(), qPrintable(name));
     // Nothing measured: nothing to remove, save or upload.
-    for (const char* name : {"b_calib_remove_open", "b_calib_remove_all", "b_calib_save_file", "b_calib_upload"})
+    for (const char* name :
+         {"b_calib_remove_open", "b_calib_remove_all", "b_calib_save_file", "b_calib_upload"})
         QVERIFY2(!button(QString::fromLatin1(name))->isEnabled(), name);
 
     emit ZData::DM::SerialPort::instance().signalClosed();
@@ -106,7 +108,8 @@ void tst_PgCalib::startedCalibrationDisablesEverything()
         QVERIFY2(!button(name)->isEnabled(), qPrintable(name));
     emit CalibrationManager::instance().signalFinishedCalibType();
     QVERIFY(button(QStringLiteral("b_calib_do_open"))->isEnabled());
-    QCOMPARE(button(QStringLiteral("b_calib_do_open"))->palette().color(QPalette::Button), m_page->normalColor());
+    QCOMPARE(button(QStringLiteral("b_calib_do_open"))->palette().color(QPalette::Button),
+             m_page->normalColor());
 }
 
 void tst_PgCalib::presetsRebuildTheSlotList_data()

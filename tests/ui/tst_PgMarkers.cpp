@@ -25,7 +25,6 @@ using ZChart::EMarkType;
 using ZChart::ZChartView;
 using ZData::DataScanManager;
 
-
 namespace {
 
 // A sweep of the current range with a reflection that changes along it.
@@ -126,12 +125,12 @@ void tst_PgMarkers::typeChoicesFollowTheChartType_data()
     QTest::addColumn<EChartType>("type");
     QTest::addColumn<int>("offeredType");
     QTest::addColumn<int>("refusedType");
-    QTest::newRow("smith: impedance, no minimum") << EChartType::SMITH << int(EMarkType::IMPED)
-                                                  << int(EMarkType::MIN_VALUE);
-    QTest::newRow("log mag: maximum, no dtf peak") << EChartType::LOG_MAG << int(EMarkType::MAX_VALUE)
-                                                   << int(EMarkType::DTF_PEAK);
-    QTest::newRow("dtf: peak, no impedance") << EChartType::DTF << int(EMarkType::DTF_PEAK)
-                                             << int(EMarkType::IMPED);
+    QTest::newRow("smith: impedance, no minimum")
+        << EChartType::SMITH << int(EMarkType::IMPED) << int(EMarkType::MIN_VALUE);
+    QTest::newRow("log mag: maximum, no dtf peak")
+        << EChartType::LOG_MAG << int(EMarkType::MAX_VALUE) << int(EMarkType::DTF_PEAK);
+    QTest::newRow("dtf: peak, no impedance")
+        << EChartType::DTF << int(EMarkType::DTF_PEAK) << int(EMarkType::IMPED);
     QTest::newRow("loss: loss, no swr") << EChartType::LOSS << int(EMarkType::LOSS) << int(EMarkType::SWR);
 }
 
@@ -172,8 +171,8 @@ void tst_PgMarkers::removalKeepsEntriesOnTheirMarkers()
 {
     QFETCH(int, removed);
     view()->refreshFrom(sweepPoints());
-    QVector<int> types = {int(EMarkType::RE_IM), int(EMarkType::MAG), int(EMarkType::LMAG), int(EMarkType::SWR),
-                          int(EMarkType::IMPED)};
+    QVector<int> types = {int(EMarkType::RE_IM), int(EMarkType::MAG), int(EMarkType::LMAG),
+                          int(EMarkType::SWR), int(EMarkType::IMPED)};
     for (int i = 0; i < types.size(); ++i) {
         addMarkThroughPage(1100 + 200 * i);
         QComboBox* box = m_page->entry(i)->typeBox();

@@ -87,7 +87,8 @@ void tst_PgSettings::languagesAreListedByName()
 {
     QCOMPARE(languages()->count(), LocalizationManager::files().size());
     QVERIFY(languages()->count() >= 2);
-    QCOMPARE(languages()->itemText(languages()->findData(":/translation/lumenpane_ru.qm")), QStringLiteral("Русский"));
+    QCOMPARE(languages()->itemText(languages()->findData(":/translation/lumenpane_ru.qm")),
+             QStringLiteral("Русский"));
     // The profile's language (English by default) is the one shown after the start.
     QCOMPARE(languages()->currentData().toString(), LocalizationManager::currentFile());
 }
@@ -123,12 +124,13 @@ void tst_PgSettings::presetRoundTrip()
     const QString preset = SettingsManager::userDir() + QStringLiteral("/bench");
     {
         TestSupport::DialogAnswer answer(preset);
-        QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("b_profile_save_file")), Qt::LeftButton);
+        QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("b_profile_save_file")),
+                          Qt::LeftButton);
         QCOMPARE(answer.answered(), 1);
         QCOMPARE(answer.directory(), SettingsManager::userDir());
     }
     // The default suffix was added.
-    QVERIFY(QFile::exists(preset + QStringLiteral(".ini")));
+    QVERIFY2(QFile::exists(preset + QStringLiteral(".ini")), qPrintable(m_messages->texts().join('|')));
 
     box->setChecked(false);
     chooseLanguage(":/translation/lumenpane_en.qm");
@@ -136,7 +138,8 @@ void tst_PgSettings::presetRoundTrip()
     QSignalSpy got(&SettingsManager::instance(), &SettingsManager::signalGotSettings);
     {
         TestSupport::DialogAnswer answer(preset + QStringLiteral(".ini"));
-        QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("b_profile_load_file")), Qt::LeftButton);
+        QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("b_profile_load_file")),
+                          Qt::LeftButton);
     }
     QCOMPARE(got.count(), 1);
     QVERIFY(box->isChecked());

@@ -227,8 +227,8 @@ void tst_PgTraces::unsupportedSuffixIsReported_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("suffix");
-    QTest::newRow("csv") << "sweep.csv" << "csv";
-    QTest::newRow("none") << "sweep" << "";
+    QTest::newRow("csv") << "sweep.csv"
+                         << "csv";
 }
 
 void tst_PgTraces::unsupportedSuffixIsReported()

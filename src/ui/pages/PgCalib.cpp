@@ -116,10 +116,12 @@ void PgCalib::initUiActions()
             &PgCalib::slotLoadedLang);
     connect(m_window, &MainWindow::signalSettingsRestored, this, &PgCalib::restoreSettings);
     connect(m_window, &MainWindow::signalSettingsSaved, this, &PgCalib::saveSettings);
-    connect(&DeviceManager::instance(), &DeviceManager::signalGotDeviceParams, this, &PgCalib::slotGotDeviceParams);
+    connect(&DeviceManager::instance(), &DeviceManager::signalGotDeviceParams, this,
+            &PgCalib::slotGotDeviceParams);
     connect(m_doGroup, &QButtonGroup::idReleased, this, &PgCalib::slotDoCalib);
     connect(m_removeGroup, &QButtonGroup::idReleased, this, &PgCalib::slotRemoveCalib);
-    connect(button("b_calib_remove_all"), &QPushButton::released, this, [] { CalibrationManager::resetToFactory(); });
+    connect(button("b_calib_remove_all"), &QPushButton::released, this,
+            [] { CalibrationManager::resetToFactory(); });
     connect(&calib, &CalibrationManager::signalStartedCalibration, this, &PgCalib::slotStartedCalibration);
     connect(&calib, &CalibrationManager::signalSentCalibration, this, &PgCalib::slotSentCalibration);
     connect(&calib, &CalibrationManager::signalFinishedCalibType, this, &PgCalib::slotFinishedCalibType);
@@ -130,9 +132,12 @@ void PgCalib::initUiActions()
     connect(m_saveDialog, &QFileDialog::finished, this, &PgCalib::slotProcessCalibSaveFile);
     connect(button("b_calib_open_file"), &QPushButton::released, this, &PgCalib::slotCalibLoadFile);
     connect(m_loadDialog, &QFileDialog::finished, this, &PgCalib::slotProcessCalibLoadFile);
-    connect(m_slot, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &PgCalib::slotChangedCalibSlot);
-    connect(&ZData::DM::SerialPort::instance(), &ZData::DM::SerialPort::signalClosed, this, &PgCalib::slotPortClosed);
-    connect(&DeviceManager::instance(), &DeviceManager::signalStartupFinished, this, &PgCalib::slotDeviceStartup);
+    connect(m_slot, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &PgCalib::slotChangedCalibSlot);
+    connect(&ZData::DM::SerialPort::instance(), &ZData::DM::SerialPort::signalClosed, this,
+            &PgCalib::slotPortClosed);
+    connect(&DeviceManager::instance(), &DeviceManager::signalStartupFinished, this,
+            &PgCalib::slotDeviceStartup);
 }
 
 void PgCalib::retranslateUi()
@@ -215,7 +220,8 @@ void PgCalib::refresh()
 void PgCalib::applyUploadRule()
 {
     const bool notFactory = m_slot->currentIndex() >= 0 && m_slot->currentData().toInt() != 0;
-    button("b_calib_upload")->setEnabled(m_deviceReady && notFactory && CalibrationManager::calibration().isComplete());
+    button("b_calib_upload")
+        ->setEnabled(m_deviceReady && notFactory && CalibrationManager::calibration().isComplete());
 }
 
 void PgCalib::slotStartedCalibration()

@@ -310,8 +310,9 @@ void PgMarkers::slotCreatedMark(int index)
 {
     refreshEnabling();
     if (index < 0 || index >= LIST_SIZE) {
-        ZCore::TaggedLog(m_tag).warn(QStringLiteral(">> slotCreatedMark index exceeds marks_list.length(): ") +
-                                     QString::number(index));
+        ZCore::TaggedLog(m_tag).warn(
+            QStringLiteral(">> slotCreatedMark index exceeds marks_list.length(): ") +
+            QString::number(index));
         return;
     }
     syncEntries(true);
@@ -320,8 +321,9 @@ void PgMarkers::slotCreatedMark(int index)
 void PgMarkers::slotRemovedMark(int index)
 {
     if (index < 0 || index >= LIST_SIZE) {
-        ZCore::TaggedLog(m_tag).warn(QStringLiteral(">> slotRemovedMark index exceeds marks_list.length(): ") +
-                                     QString::number(index));
+        ZCore::TaggedLog(m_tag).warn(
+            QStringLiteral(">> slotRemovedMark index exceeds marks_list.length(): ") +
+            QString::number(index));
         return;
     }
     refreshEnabling();

@@ -107,7 +107,8 @@ void PgSettings::initUiActions()
             &PgSettings::slotLoadedLang);
     connect(m_window, &MainWindow::signalSettingsRestored, this, &PgSettings::restoreSettings);
     connect(m_window, &MainWindow::signalSettingsSaved, this, &PgSettings::saveSettings);
-    connect(m_language, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &PgSettings::slotChangedLanguage);
+    connect(m_language, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &PgSettings::slotChangedLanguage);
     connect(m_save, &QPushButton::released, this, &PgSettings::slotPresetSaveFile);
     connect(m_saveDialog, &QFileDialog::finished, this, &PgSettings::slotProcessPresetSaveFile);
     connect(m_load, &QPushButton::released, this, &PgSettings::slotPresetLoadFile);
@@ -183,8 +184,8 @@ void PgSettings::slotProcessPresetSaveFile(int result)
     }
     const QString path = PageFileDialogs::firstSelected(m_saveDialog);
     if (!SettingsManager::saveAs(path))
-        qCritical().noquote() << ZCore::TaggedLog(m_tag).line(QStringLiteral(">> ") +
-                                                              qtTrId("lp_pgsettings_cant_save_preset").arg(path));
+        qCritical().noquote() << ZCore::TaggedLog(m_tag).line(
+            QStringLiteral(">> ") + qtTrId("lp_pgsettings_cant_save_preset").arg(path));
 }
 
 void PgSettings::slotProcessPresetLoadFile(int result)
@@ -227,7 +228,8 @@ void PgSettings::restoreSettings()
     }
     settings->beginGroup(SettingsManager::groupName(ZCore::ESettingsGroups::DEFAULT));
     const QString language =
-        settings->value(QString::fromLatin1(KEY_LANGUAGE), QString::fromLatin1(LocalizationManager::DEFAULT_FILE))
+        settings
+            ->value(QString::fromLatin1(KEY_LANGUAGE), QString::fromLatin1(LocalizationManager::DEFAULT_FILE))
             .toString();
     const bool interpolation = settings->value(QString::fromLatin1(KEY_INTERPOLATION), false).toBool();
     settings->endGroup();

@@ -316,7 +316,8 @@ void PgTraces::restoreSettings()
     const QString dir = settings->value(QString::fromLatin1(KEY_LAST_DIR)).toString();
     settings->endGroup();
     // A folder removed since keeps the dialogs in the trace directory.
-    m_lastDir = !dir.isEmpty() && ZCore::UtilityModules::Path::dirExists(dir) ? dir : DataScanManager::traceDir();
+    m_lastDir =
+        !dir.isEmpty() && ZCore::UtilityModules::Path::dirExists(dir) ? dir : DataScanManager::traceDir();
     m_saveDialog->setDirectory(m_lastDir);
     m_loadDialog->setDirectory(m_lastDir);
 }
