@@ -39,7 +39,10 @@ using ZData::DataScanManager;
 
 namespace {
 // 100 ohm behind a calibrated port: resistance 100.00 ohm and SWR 2.00 against 50 ohm.
-const QString kImpedance100 = QStringLiteral("R:\\s+100\\.00 Ohm");
+QString impedance100()
+{
+    return QStringLiteral("R:\\s*100\\.00\\s*") + QRegularExpression::escape(qtTrId("lp_units_ohm"));
+}
 const QString kSwr2 = QStringLiteral("\\b2\\.00\\b");
 } // namespace
 
@@ -178,7 +181,7 @@ void tst_PagesEndToEnd::calibrateThroughThePage()
     view()->marksTable()->removeAll();
     addMarker(1500, EMarkType::IMPED);
     addMarker(2000, EMarkType::SWR);
-    QVERIFY2(readoutsShow({kImpedance100, kSwr2}),
+    QVERIFY2(readoutsShow({impedance100(), kSwr2}),
              qPrintable(markers()->entry(0)->readout() + " | " + markers()->entry(1)->readout()));
 }
 
@@ -206,7 +209,7 @@ void tst_PagesEndToEnd::slotUploadRemoveAllDownload()
     QVERIFY(waitFor([&] { return finished.count() >= 2; }));
     QVERIFY(CalibrationManager::calibration().isComplete());
     QVERIFY(freshSweeps());
-    QVERIFY2(readoutsShow({kImpedance100, kSwr2}),
+    QVERIFY2(readoutsShow({impedance100(), kSwr2}),
              qPrintable(markers()->entry(0)->readout() + " | " + markers()->entry(1)->readout()));
 }
 
