@@ -558,6 +558,221 @@ Please, check target location</translation>
     <message id="lp_pgcharts_dtf_vf">
         <source>VF: </source>
         <translation>VF: </translation>
+    <message id="lp_chart_type_smith">
+        <source>Smith</source>
+        <translation>Smith</translation>
+    </message>
+    <message id="lp_chart_type_polar">
+        <source>Polar</source>
+        <translation>Polar</translation>
+    </message>
+    <message id="lp_chart_type_phase">
+        <source>Phase</source>
+        <translation>Phase</translation>
+    </message>
+    <message id="lp_chart_type_lin_mag">
+        <source>Lin. mag.</source>
+        <translation>Lin. mag.</translation>
+    </message>
+    <message id="lp_chart_type_log_mag">
+        <source>Log. mag.</source>
+        <translation>Log. mag.</translation>
+    </message>
+    <message id="lp_chart_type_swr">
+        <source>SWR</source>
+        <translation>SWR</translation>
+    </message>
+    <message id="lp_chart_type_dtf">
+        <source>DTF</source>
+        <translation>DTF</translation>
+    </message>
+    <message id="lp_chart_type_loss">
+        <source>Loss</source>
+        <translation>Loss</translation>
+    </message>
+    <message id="lp_dtf_time">
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message id="lp_dtf_distance">
+        <source>Distance</source>
+        <translation>Distance</translation>
+    </message>
+    <message id="lp_units_dtf_time">
+        <source>ns</source>
+        <translation>ns</translation>
+    </message>
+    <message id="lp_units_dtf_distance">
+        <source>m</source>
+        <translation>m</translation>
+    </message>
+    <message id="lp_axis_title_frequency">
+        <source>Frequency</source>
+        <translation>Frequency</translation>
+    </message>
+    <message id="lp_axis_title_angle">
+        <source>Angle</source>
+        <translation>Angle</translation>
+    </message>
+    <message id="lp_axis_title_voltage">
+        <source>Voltage</source>
+        <translation>Voltage</translation>
+    </message>
+    <message id="lp_axis_title_level">
+        <source>Level</source>
+        <translation>Level</translation>
+    </message>
+    <message id="lp_axis_title_swr">
+        <source>SWR</source>
+        <translation>SWR</translation>
+    </message>
+    <message id="lp_units_mhz">
+        <source>MHz</source>
+        <translation>MHz</translation>
+    </message>
+    <message id="lp_units_loss_db">
+        <source>dB</source>
+        <translation>dB</translation>
+    </message>
+    <message id="lp_units_loss_dbm">
+        <source>dB/m</source>
+        <translation>dB/m</translation>
+    </message>
+    <message id="lp_units_db">
+        <source>dB</source>
+        <translation>dB</translation>
+    </message>
+    <message id="lp_units_mv">
+        <source>mV</source>
+        <translation>mV</translation>
+    </message>
+    <message id="lp_units_angle">
+        <source>°</source>
+        <translation>°</translation>
+    </message>
+    <message id="lp_units_ohm">
+        <source>Ohm</source>
+        <translation>Ohm</translation>
+    </message>
+    <message id="lp_units_msiemens">
+        <source>mS</source>
+        <translation>mS</translation>
+    </message>
+    <message id="lp_units_nanohenry">
+        <source>nH</source>
+        <translation>nH</translation>
+    </message>
+    <message id="lp_units_picofarad">
+        <source>pF</source>
+        <translation>pF</translation>
+    </message>
+    <message id="lp_mark_type_re_im">
+        <source>Re[mV], Im[mV]</source>
+        <translation>Re[mV], Im[mV]</translation>
+    </message>
+    <message id="lp_mark_type_mag">
+        <source>Mag[mV], Phase[°]</source>
+        <translation>Mag[mV], Phase[°]</translation>
+    </message>
+    <message id="lp_mark_type_lmag">
+        <source>Log. Mag[dB], Phase[°]</source>
+        <translation>Log. Mag[dB], Phase[°]</translation>
+    </message>
+    <message id="lp_mark_type_swr">
+        <source>SWR</source>
+        <translation>SWR</translation>
+    </message>
+    <message id="lp_mark_type_imped">
+        <source>Imp. R[Ohm], X[Ohm]
+L[nH] / C[pF]</source>
+        <translation>Imp. R[Ohm], X[Ohm]
+L[nH] / C[pF]</translation>
+    </message>
+    <message id="lp_mark_type_admit">
+        <source>Adm. G[mS], B[mS]
+L[nH] / C[pF]</source>
+        <translation>Adm. G[mS], B[mS]
+L[nH] / C[pF]</translation>
+    </message>
+    <message id="lp_mark_type_loss">
+        <source>Loss (trace)</source>
+        <translation>Loss (trace)</translation>
+    </message>
+    <message id="lp_mark_type_dtf_point">
+        <source>DTF Point</source>
+        <translation>DTF Point</translation>
+    </message>
+    <message id="lp_mark_type_dtf_peak">
+        <source>DTF Peak</source>
+        <translation>DTF Peak</translation>
+    </message>
+    <message id="lp_mark_type_trace">
+        <source>Auto</source>
+        <translation>Auto</translation>
+    </message>
+    <message id="lp_mark_type_min_value">
+        <source>Min.</source>
+        <translation>Min.</translation>
+    </message>
+    <message id="lp_mark_type_max_value">
+        <source>Max.</source>
+        <translation>Max.</translation>
+    </message>
+    <message id="lp_mark_no_data">
+        <source>No data.</source>
+        <translation>No data.</translation>
+    </message>
+    <message id="lp_complex_real">
+        <source>Re:</source>
+        <translation>Re:</translation>
+    </message>
+    <message id="lp_complex_imag">
+        <source>Im:</source>
+        <translation>Im:</translation>
+    </message>
+    <message id="lp_mark_mag">
+        <source>Mg:</source>
+        <translation>Mg:</translation>
+    </message>
+    <message id="lp_mark_ph">
+        <source>Ph:</source>
+        <translation>Ph:</translation>
+    </message>
+    <message id="lp_mark_lmag">
+        <source>LMg:</source>
+        <translation>LMg:</translation>
+    </message>
+    <message id="lp_mark_swr">
+        <source>SWR:</source>
+        <translation>SWR:</translation>
+    </message>
+    <message id="lp_mark_inf">
+        <source>Inf.</source>
+        <translation>Inf.</translation>
+    </message>
+    <message id="lp_mark_loss">
+        <source>Loss:</source>
+        <translation>Loss:</translation>
+    </message>
+    <message id="lp_mark_amp">
+        <source>Amplitude:</source>
+        <translation>Amplitude:</translation>
+    </message>
+    <message id="lp_pfreq_start">
+        <source>Start:</source>
+        <translation>Start:</translation>
+    </message>
+    <message id="lp_pfreq_stop">
+        <source>Stop:</source>
+        <translation>Stop:</translation>
+    </message>
+    <message id="lp_chart_info_points">
+        <source>Points:</source>
+        <translation>Points:</translation>
+    </message>
+    <message id="lp_err_chart_type_bad">
+        <source>chart type must be set</source>
+        <translation>chart type must be set</translation>
     </message>
 </context>
 </TS>

@@ -558,6 +558,221 @@ Please, check target location</source>
     <message id="lp_pgcharts_dtf_vf">
         <source>VF: </source>
         <translation>КУ: </translation>
+    <message id="lp_chart_type_smith">
+        <source>Smith</source>
+        <translation>Смит</translation>
+    </message>
+    <message id="lp_chart_type_polar">
+        <source>Polar</source>
+        <translation>Полярная</translation>
+    </message>
+    <message id="lp_chart_type_phase">
+        <source>Phase</source>
+        <translation>Фаза</translation>
+    </message>
+    <message id="lp_chart_type_lin_mag">
+        <source>Lin. mag.</source>
+        <translation>Лин. амп.</translation>
+    </message>
+    <message id="lp_chart_type_log_mag">
+        <source>Log. mag.</source>
+        <translation>Лог. амп.</translation>
+    </message>
+    <message id="lp_chart_type_swr">
+        <source>SWR</source>
+        <translation>КСВ</translation>
+    </message>
+    <message id="lp_chart_type_dtf">
+        <source>DTF</source>
+        <translation>DTF</translation>
+    </message>
+    <message id="lp_chart_type_loss">
+        <source>Loss</source>
+        <translation>Потери</translation>
+    </message>
+    <message id="lp_dtf_time">
+        <source>Time</source>
+        <translation>Время</translation>
+    </message>
+    <message id="lp_dtf_distance">
+        <source>Distance</source>
+        <translation>Расстояние</translation>
+    </message>
+    <message id="lp_units_dtf_time">
+        <source>ns</source>
+        <translation>нс</translation>
+    </message>
+    <message id="lp_units_dtf_distance">
+        <source>m</source>
+        <translation>м</translation>
+    </message>
+    <message id="lp_axis_title_frequency">
+        <source>Frequency</source>
+        <translation>Частота</translation>
+    </message>
+    <message id="lp_axis_title_angle">
+        <source>Angle</source>
+        <translation>Угол</translation>
+    </message>
+    <message id="lp_axis_title_voltage">
+        <source>Voltage</source>
+        <translation>Напряжение</translation>
+    </message>
+    <message id="lp_axis_title_level">
+        <source>Level</source>
+        <translation>Уровень</translation>
+    </message>
+    <message id="lp_axis_title_swr">
+        <source>SWR</source>
+        <translation>КСВ</translation>
+    </message>
+    <message id="lp_units_mhz">
+        <source>MHz</source>
+        <translation>МГц</translation>
+    </message>
+    <message id="lp_units_loss_db">
+        <source>dB</source>
+        <translation>дБ</translation>
+    </message>
+    <message id="lp_units_loss_dbm">
+        <source>dB/m</source>
+        <translation>дБ/м</translation>
+    </message>
+    <message id="lp_units_db">
+        <source>dB</source>
+        <translation>дБ</translation>
+    </message>
+    <message id="lp_units_mv">
+        <source>mV</source>
+        <translation>мВ</translation>
+    </message>
+    <message id="lp_units_angle">
+        <source>°</source>
+        <translation>°</translation>
+    </message>
+    <message id="lp_units_ohm">
+        <source>Ohm</source>
+        <translation>Ом</translation>
+    </message>
+    <message id="lp_units_msiemens">
+        <source>mS</source>
+        <translation>мСм</translation>
+    </message>
+    <message id="lp_units_nanohenry">
+        <source>nH</source>
+        <translation>нГн</translation>
+    </message>
+    <message id="lp_units_picofarad">
+        <source>pF</source>
+        <translation>пФ</translation>
+    </message>
+    <message id="lp_mark_type_re_im">
+        <source>Re[mV], Im[mV]</source>
+        <translation>Re[мВ], Im[мВ]</translation>
+    </message>
+    <message id="lp_mark_type_mag">
+        <source>Mag[mV], Phase[°]</source>
+        <translation>Амп.[мВ], Фаза[°]</translation>
+    </message>
+    <message id="lp_mark_type_lmag">
+        <source>Log. Mag[dB], Phase[°]</source>
+        <translation>Лог. амп.[дБ], Фаза[°]</translation>
+    </message>
+    <message id="lp_mark_type_swr">
+        <source>SWR</source>
+        <translation>КСВ</translation>
+    </message>
+    <message id="lp_mark_type_imped">
+        <source>Imp. R[Ohm], X[Ohm]
+L[nH] / C[pF]</source>
+        <translation>Имп. R[Ом], X[Ом]
+L[нГн] / C[пФ]</translation>
+    </message>
+    <message id="lp_mark_type_admit">
+        <source>Adm. G[mS], B[mS]
+L[nH] / C[pF]</source>
+        <translation>Пров. G[мСм], B[мСм]
+L[нГн] / C[пФ]</translation>
+    </message>
+    <message id="lp_mark_type_loss">
+        <source>Loss (trace)</source>
+        <translation>Потери (трасса)</translation>
+    </message>
+    <message id="lp_mark_type_dtf_point">
+        <source>DTF Point</source>
+        <translation>Точка DTF</translation>
+    </message>
+    <message id="lp_mark_type_dtf_peak">
+        <source>DTF Peak</source>
+        <translation>Пик DTF</translation>
+    </message>
+    <message id="lp_mark_type_trace">
+        <source>Auto</source>
+        <translation>Авто</translation>
+    </message>
+    <message id="lp_mark_type_min_value">
+        <source>Min.</source>
+        <translation>Мин.</translation>
+    </message>
+    <message id="lp_mark_type_max_value">
+        <source>Max.</source>
+        <translation>Макс.</translation>
+    </message>
+    <message id="lp_mark_no_data">
+        <source>No data.</source>
+        <translation>Нет данных.</translation>
+    </message>
+    <message id="lp_complex_real">
+        <source>Re:</source>
+        <translation>Re:</translation>
+    </message>
+    <message id="lp_complex_imag">
+        <source>Im:</source>
+        <translation>Im:</translation>
+    </message>
+    <message id="lp_mark_mag">
+        <source>Mg:</source>
+        <translation>Амп:</translation>
+    </message>
+    <message id="lp_mark_ph">
+        <source>Ph:</source>
+        <translation>Фаза:</translation>
+    </message>
+    <message id="lp_mark_lmag">
+        <source>LMg:</source>
+        <translation>ЛАмп:</translation>
+    </message>
+    <message id="lp_mark_swr">
+        <source>SWR:</source>
+        <translation>КСВ:</translation>
+    </message>
+    <message id="lp_mark_inf">
+        <source>Inf.</source>
+        <translation>Беск.</translation>
+    </message>
+    <message id="lp_mark_loss">
+        <source>Loss:</source>
+        <translation>Потери:</translation>
+    </message>
+    <message id="lp_mark_amp">
+        <source>Amplitude:</source>
+        <translation>Амплитуда:</translation>
+    </message>
+    <message id="lp_pfreq_start">
+        <source>Start:</source>
+        <translation>Начало:</translation>
+    </message>
+    <message id="lp_pfreq_stop">
+        <source>Stop:</source>
+        <translation>Конец:</translation>
+    </message>
+    <message id="lp_chart_info_points">
+        <source>Points:</source>
+        <translation>Точки:</translation>
+    </message>
+    <message id="lp_err_chart_type_bad">
+        <source>chart type must be set</source>
+        <translation>тип графика должен быть задан</translation>
     </message>
 </context>
 </TS>
