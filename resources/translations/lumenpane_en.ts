@@ -558,6 +558,7 @@ Please, check target location</translation>
     <message id="lp_pgcharts_dtf_vf">
         <source>VF: </source>
         <translation>VF: </translation>
+    </message>
     <message id="lp_chart_type_smith">
         <source>Smith</source>
         <translation>Smith</translation>

@@ -558,6 +558,7 @@ Please, check target location</source>
     <message id="lp_pgcharts_dtf_vf">
         <source>VF: </source>
         <translation>КУ: </translation>
+    </message>
     <message id="lp_chart_type_smith">
         <source>Smith</source>
         <translation>Смит</translation>
