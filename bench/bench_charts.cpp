@@ -8,6 +8,8 @@
 #include <QDataStream>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QGridLayout>
 #include <QLineSeries>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -90,6 +92,26 @@ void setSweep(quint32 points)
     sweep.setPoints(points, true);
 }
 
+// One window holding panes in a 2 x 2 grid, as the main window does.
+QWidget& window()
+{
+    static QWidget* w = [] {
+        auto* widget = new QWidget;
+        auto* grid = new QGridLayout(widget);
+        grid->setSpacing(5);
+        widget->resize(1280, 800);
+        widget->show();
+        return widget;
+    }();
+    return *w;
+}
+
+void place(QWidget* pane, int i)
+{
+    static_cast<QGridLayout*>(window().layout())->addWidget(pane, i / 2, i % 2);
+    pane->show();
+}
+
 std::vector<std::unique_ptr<ZChartView>> makeViews()
 {
     std::vector<std::unique_ptr<ZChartView>> views;
@@ -97,8 +119,7 @@ std::vector<std::unique_ptr<ZChartView>> makeViews()
         views.push_back(std::make_unique<ZChartView>());
         ZChartView& v = *views.back();
         v.setCorner(EChartArrangeCorners(i));
-        v.resize(640, 400);
-        v.show();
+        place(&v, i);
         v.setChartType(kTypes[i]);
         v.setActive(true);
     }
@@ -130,9 +151,7 @@ void BM_FourLiveViews(benchmark::State& state)
     for (auto _ : state) {
         DataScanManager::instance().slotProcessScanData(replies[next]);
         next = (next + 1) % replies.size();
-        for (auto& v : views)
-            v->viewport()->repaint();
-        // The event loop runs between two announcements: the scenes' deferred bookkeeping with it.
+        // The event loop paints what changed, as it does between two announcements.
         QCoreApplication::processEvents();
     }
     state.counters["refreshes_per_s"] =
@@ -182,8 +201,7 @@ void BM_FourBareToolkitViews(benchmark::State& state)
         x->setRange(ranges[size_t(i)].first.x(), ranges[size_t(i)].first.y());
         y->setRange(ranges[size_t(i)].second.x(), ranges[size_t(i)].second.y());
         views.push_back(std::make_unique<QChartView>(chart));
-        views.back()->resize(640, 400);
-        views.back()->show();
+        place(views.back().get(), i);
         series.push_back(s);
     }
     QCoreApplication::processEvents();
@@ -192,7 +210,6 @@ void BM_FourBareToolkitViews(benchmark::State& state)
         k ^= 1;
         for (int i = 0; i < 4; ++i) {
             series[size_t(i)]->replace(data[k][size_t(i)]);
-            views[size_t(i)]->viewport()->repaint();
         }
         QCoreApplication::processEvents();
     }
@@ -277,7 +294,11 @@ void sweepsPerSecond(benchmark::State& state, bool withViews)
 {
     const int delayUs = int(state.range(0));
     std::vector<std::unique_ptr<ZChartView>> views;
-    ZChartView::setRefreshInterval(ZChartView::DEFAULT_REFRESH_INTERVAL_MS);
+    // TOLVEK_BENCH_FRAME_MS overrides the display frame, to see what the frame rate costs.
+    const int frame = qEnvironmentVariableIsSet("TOLVEK_BENCH_FRAME_MS")
+                          ? qEnvironmentVariableIntValue("TOLVEK_BENCH_FRAME_MS")
+                          : ZChartView::DEFAULT_REFRESH_INTERVAL_MS;
+    ZChartView::setRefreshInterval(frame);
     if (withViews)
         views = makeViews();
     const QString error = connectTo(delayUs);
@@ -308,6 +329,46 @@ void BM_Sweeps1000_FourViews(benchmark::State& state)
 {
     sweepsPerSecond(state, true);
 }
+// The same comparison taken in alternating one-second rounds, so that a change of machine load hits
+// both sides alike: views inactive (the headless chain) and four active views, ten rounds each.
+void BM_Sweeps1000_Alternating(benchmark::State& state)
+{
+    const int delayUs = int(state.range(0));
+    ZChartView::setRefreshInterval(ZChartView::DEFAULT_REFRESH_INTERVAL_MS);
+    auto views = makeViews();
+    const QString error = connectTo(delayUs);
+    if (!error.isEmpty()) {
+        state.SkipWithError(error.toLocal8Bit().constData());
+        return;
+    }
+    double sweeps[2] = {0, 0};
+    double seconds[2] = {0, 0};
+    for (auto _ : state) {
+        for (int round = 0; round < 20; ++round) {
+            const int withViews = round % 2;
+            for (auto& v : views)
+                v->setActive(withViews != 0);
+            // Start counting at a sweep boundary.
+            quint64 start = DataScanManager::completedSweeps();
+            spinUntil([start] { return DataScanManager::completedSweeps() > start; }, 30000);
+            start = DataScanManager::completedSweeps();
+            QElapsedTimer timer;
+            timer.start();
+            spinUntil([&timer] { return timer.elapsed() >= 1000; }, 5000);
+            const quint64 end = DataScanManager::completedSweeps();
+            spinUntil([end] { return DataScanManager::completedSweeps() > end; }, 30000);
+            sweeps[withViews] += double(DataScanManager::completedSweeps() - start);
+            seconds[withViews] += timer.elapsed() / 1000.0;
+        }
+    }
+    const double headless = sweeps[0] / seconds[0];
+    const double withViews = sweeps[1] / seconds[1];
+    state.counters["headless_sweeps_per_s"] = headless;
+    state.counters["views_sweeps_per_s"] = withViews;
+    state.counters["views_cost_pct"] = 100.0 * (1.0 - withViews / headless);
+}
+BENCHMARK(BM_Sweeps1000_Alternating)->Arg(0)->Arg(50)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
 BENCHMARK(BM_Sweeps1000_Headless)
     ->Arg(0)
     ->Arg(50)

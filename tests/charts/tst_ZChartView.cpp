@@ -155,6 +155,9 @@ private slots:
         QCOMPARE(lines[1], QString("Stop:     200.00 MHz"));
         QCOMPARE(lines[2], QString("Points:      201    "));
         QCOMPARE(view.scanRangeInfo()->type(), int(QGraphicsItem::UserType + 2));
+        setSweep(50e6, 60e6, 11);
+        QCOMPARE(view.scanRangeInfo()->text().section('\n', 1, 1), QString("Stop:      60.00 MHz"));
+        setSweep(100e6, 200e6, 201);
     }
 
     void imageExport_data()
@@ -340,6 +343,24 @@ private slots:
         QVERIFY(view.addMark(3.0));
         QVERIFY(view.marksTable()->setMarkType(0, EMarkType::DTF_PEAK));
         QCOMPARE(view.marksTable()->mark(0)->data().dtf_index, 0);
+    }
+
+    // The transform covers the points it is given: the 1000-point interpolated grid, not the sweep's
+    // 201 points; and a silent sweep is drawn at the bottom of the axis, not at 0 dB.
+    void dtfLimitsFollowTransformedPoints()
+    {
+        ZChartView view;
+        view.setChartType(EChartType::DTF);
+        view.slotRangeUpdated();
+        view.refreshFrom(sweep(201, 100e6, 200e6));
+        QCOMPARE(qRound64(view.config()->dtfConfig().max_time * 1e11), qRound64(201 / (2 * 100e6) * 1e11));
+        TScanPoints grid = sweep(1000, 100e6, 200e6, 0.0f);
+        view.refreshFrom(grid);
+        QCOMPARE(qRound64(view.config()->dtfConfig().max_time * 1e11), qRound64(1000 / (2 * 100e6) * 1e11));
+        QCOMPARE(view.livePoints().size(), 1024);
+        for (const QPointF& p : view.livePoints())
+            QCOMPARE(p.y(), -95.0);
+        QVERIFY(view.config()->dtfConfig().stop <= view.config()->dtfConfig().max_time * 1e9 + 1e-9);
     }
 
     void traces()
