@@ -16,6 +16,7 @@
 #include "measurement/DataScanManager.h"
 #include "ui/MainWindow.h"
 #include "ui/components/ChartTraceListEntry.h"
+#include "ui/pages/ChartImageSaver.h"
 #include "ui/pages/charts/AbstractPage.h"
 #include "ui/pages/charts/DTFPage.h"
 #include "ui/pages/charts/GridBasePage.h"
@@ -75,7 +76,9 @@ void PgCharts::initUi()
     grid->addWidget(m_tracesTitle, 3, 0, 1, 2);
     grid->addLayout(traceButtons, 4, 0, 1, 2);
     grid->addLayout(m_tracesLayout, 5, 0, 1, 2);
-    grid->setRowStretch(6, 1);
+    m_imageSaver = new ChartImageSaver(m_window, inner);
+    grid->addWidget(m_imageSaver->button(), 6, 0, 1, 2);
+    grid->setRowStretch(7, 1);
 
     for (int i = 0; i < TRACE_ENTRIES; ++i) {
         auto* entry = new ChartTraceListEntry(i, m_window);

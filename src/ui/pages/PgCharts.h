@@ -29,6 +29,8 @@ class AbstractPage;
 
 namespace MW_Pages {
 
+class ChartImageSaver;
+
 // Chart type and options of the selected view, the chart arrangement, and the visibility of the
 // stored traces in the selected view. Keeps the per-view settings (Charts.UL ... Charts.BR).
 class PgCharts : public MWAbstractPage, public ZCore::ISConfigurable
@@ -50,6 +52,7 @@ public:
     // The configuration page now shown, or null.
     Ui::PgCharts_Page::AbstractPage* shownConfigPage() const;
     const QVector<Ui::Components::ChartTraceListEntry*>& traceEntries() const { return m_traceEntries; }
+    ChartImageSaver* imageSaver() const { return m_imageSaver; }
 
     void retranslateUi() override;
     void saveSettings() override;
@@ -90,6 +93,7 @@ private:
     QPushButton* m_showTraces = nullptr;
     QPushButton* m_hideTraces = nullptr;
     QVBoxLayout* m_tracesLayout = nullptr;
+    ChartImageSaver* m_imageSaver = nullptr;
 };
 
 } // namespace MW_Pages
