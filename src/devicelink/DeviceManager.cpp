@@ -14,6 +14,7 @@
 #include "devicelink/DeviceOptionsParser.h"
 #include "devicelink/FrameCodec.h"
 #include "devicelink/SerialPort.h"
+#include "server/ServerManager.h"
 
 namespace ZData {
 
@@ -64,9 +65,13 @@ bool DeviceManager::init()
         CommandQueue::holdStart(false);
         CommandQueue::clear();
         DeviceMessageManager::reset();
+        abortServerWork();
     });
     QObject::connect(&DeviceMessageManager::instance(), &DeviceMessageManager::signalGotReply, &self,
                      &DeviceManager::slotProcessDeviceReply, Qt::UniqueConnection);
+    ServerManager::init(); // the server client has no place of its own in the start-up sequence
+    QObject::connect(&ServerManager::instance(), &ServerManager::signalGotReply, &self,
+                     &DeviceManager::slotProcessServerReply, Qt::UniqueConnection);
     return true;
 }
 
@@ -78,6 +83,9 @@ void DeviceManager::reset()
     s_firmwareImage.clear();
     s_chunkCount = 0;
     s_presenceInFlight = false;
+    s_updateInProgress = false;
+    s_awaitedServerCommand = EDeviceCommands::UNDEFINED;
+    ServerManager::cancel();
     CommandQueue::holdStart(false);
 }
 
@@ -265,16 +273,19 @@ void DeviceManager::slotProcessQueueCommand(ZData::TCommandHeader header)
         sendUpdateChunk(header.options);
         break;
     case EDeviceCommands::S_CLEAR_UPDATE_CACHE:
-        s_firmwareImage.clear();
-        CommandQueue::process(true);
+        clearUpdateCache();
         break;
     case EDeviceCommands::S_UPDATE_ACTUAL_VERSION:
-        if (isBootloader())
+        if (isBootloader()) {
             warnNotInApp(header.command);
-        else
-            qDebug().noquote() << tag() + QStringLiteral(" >> version report skipped: ") +
-                                      s_info.firmwareVersion.toString();
-        CommandQueue::process(true);
+            CommandQueue::process(true);
+        } else {
+            runServerRequest(command);
+        }
+        break;
+    case EDeviceCommands::S_GET_ACTUAL_VERSION:
+    case EDeviceCommands::S_GET_UPDATE:
+        runServerRequest(command);
         break;
     case EDeviceCommands::DISCONNECT:
         warnLine(QStringLiteral(">> limit of resends is exceeded. Disconnecting.."));
@@ -335,15 +346,7 @@ void DeviceManager::processDeviceId(const TDeviceReply& reply)
 
 void DeviceManager::queueGetUpdate()
 {
-    CommandQueue::add(EDeviceCommands::S_GET_UPDATE, [](const TCommandHeader&) {
-        if (s_updateFetcher) {
-            s_updateFetcher();
-            return;
-        }
-        qInfo().noquote() << tag() + QStringLiteral(" >> no update source => nothing to do with command: ") +
-                                 name(quint16(EDeviceCommands::S_GET_UPDATE));
-        CommandQueue::process(true);
-    });
+    queueServerRequest(EDeviceCommands::S_GET_UPDATE);
 }
 
 void DeviceManager::processFirmwareVersion(const TDeviceReply& reply)
@@ -354,6 +357,8 @@ void DeviceManager::processFirmwareVersion(const TDeviceReply& reply)
         readU32(reply.data, 0), readU32(reply.data, 4), readU32(reply.data, 8));
     qInfo().noquote() << tag() + QStringLiteral(" >> device info:") + deviceInfoText();
     emit instance().signalIdentifiedDevice();
+    // A device left in its bootloader by an interrupted update runs nothing until it gets one.
+    const bool strandedInBootloader = isBootloader() && !s_info.updatePending;
 
     if (s_info.firmwareVersion.major() >= 2) {
         CommandQueue::add(EDeviceCommands::D_GET_OPTIONS);
@@ -366,8 +371,12 @@ void DeviceManager::processFirmwareVersion(const TDeviceReply& reply)
     } else if (s_info.updatePending) {
         s_info.updatePending = false;
         queueGetUpdate();
-    } else {
+    } else if (!strandedInBootloader) {
         emit instance().signalGotOldDevice();
+    }
+    if (strandedInBootloader) {
+        warnLine(QStringLiteral(">> device is in its bootloader with no update pending"));
+        emit instance().signalGotBootloaderDevice();
     }
 }
 
@@ -489,30 +498,180 @@ void DeviceManager::slotProcessDeviceReply()
         CommandQueue::process(true);
 }
 
-void DeviceManager::slotProcessServerReply()
+// ---------------------------------------------------------------------------------------------------
+// update server steps: each S_* command waits for exactly one answer of the server client
+
+void DeviceManager::queueServerRequest(EDeviceCommands command)
 {
-    // Server replies are taken through processUpdateFile() until a server client exists.
+    CommandQueue::add(command, [command](const TCommandHeader&) { runServerRequest(command); });
+}
+
+void DeviceManager::runServerRequest(EDeviceCommands command)
+{
+    s_awaitedServerCommand = command;
+    bool sent = false;
+    switch (command) {
+    case EDeviceCommands::S_GET_ACTUAL_VERSION:
+        sent = ServerManager::requestActualVersion();
+        break;
+    case EDeviceCommands::S_GET_UPDATE:
+        sent = ServerManager::requestUpdate();
+        break;
+    case EDeviceCommands::S_UPDATE_ACTUAL_VERSION:
+        sent = ServerManager::sendActualVersion(s_info.firmwareVersion);
+        break;
+    default:
+        break;
+    }
+    if (sent)
+        return;
+    s_awaitedServerCommand = EDeviceCommands::UNDEFINED;
+    qInfo().noquote() << tag() + QStringLiteral(" >> no update server => nothing to do with command: ") +
+                             name(quint16(command));
+    if (command == EDeviceCommands::S_GET_ACTUAL_VERSION)
+        emit instance().signalUpdateCheckFailed(EServerCommands::UNDEFINED);
+    else if (command == EDeviceCommands::S_GET_UPDATE)
+        failTransfer(EServerCommands::UNDEFINED);
     CommandQueue::process(true);
 }
 
-void DeviceManager::processUpdateFile(const QByteArray& image)
+void DeviceManager::slotProcessServerReply()
 {
-    qInfo().noquote() << tag() + QStringLiteral(" <== ServerManager >> got update");
-    s_firmwareImage = image;
-    if (image.isEmpty()) {
-        warnLine(QStringLiteral(">> tried to init update without update data"));
-    } else {
-        emit instance().signalUpdateStarted();
-        CommandQueue::add(EDeviceCommands::B_INIT_UPDATE);
+    const EDeviceCommands awaited = s_awaitedServerCommand;
+    s_awaitedServerCommand = EDeviceCommands::UNDEFINED;
+    const EServerCommands result = ServerManager::lastCommand();
+    // A reply for a command that is no longer at the head (the port closed meanwhile) must never
+    // finish whatever runs now.
+    if (awaited == EDeviceCommands::UNDEFINED || CommandQueue::head().command != quint16(awaited)) {
+        warnLine(QStringLiteral(">> dropped a server reply no command waits for: ") +
+                 ServerManager::commandName(result));
+        return;
+    }
+    switch (awaited) {
+    case EDeviceCommands::S_GET_UPDATE:
+        processUpdateReply(result);
+        break;
+    case EDeviceCommands::S_GET_ACTUAL_VERSION:
+        processVersionReply(result);
+        break;
+    default:
+        qDebug().noquote() << tag() + QStringLiteral(" <== ") + ServerManager::tag() +
+                                  QStringLiteral(" >> nothing to do with command: ") +
+                                  ServerManager::commandName(result);
+        break;
     }
     CommandQueue::process(true);
 }
 
-void DeviceManager::startFirmwareUpdate()
+void DeviceManager::processVersionReply(EServerCommands result)
 {
+    const QString text = ServerManager::replyText();
+    if (result == EServerCommands::GET_ACTUAL_VERSION &&
+        ZCore::UtilityModules::VersionNumber(text).isValid()) {
+        qInfo().noquote() << tag() + QStringLiteral(" <== ") + ServerManager::tag() +
+                                 QStringLiteral(" >> actual version: ") + text;
+        emit instance().signalUpdateReply(text);
+        return;
+    }
+    // An unreadable version must not pass for a newer one.
+    const EServerCommands reason =
+        result == EServerCommands::GET_ACTUAL_VERSION ? EServerCommands::E_UNKNOWN : result;
+    warnLine(QStringLiteral(">> version check failed: ") + ServerManager::commandName(reason));
+    emit instance().signalUpdateCheckFailed(reason);
+}
+
+void DeviceManager::processUpdateReply(EServerCommands result)
+{
+    if (result != EServerCommands::GET_UPDATE) {
+        warnLine(QStringLiteral(">> no update file: ") + ServerManager::commandName(result));
+        failTransfer(result);
+        return;
+    }
+    qInfo().noquote() << tag() + QStringLiteral(" <== ") + ServerManager::tag() +
+                             QStringLiteral(" >> got update");
+    startTransfer(ServerManager::replyBytes());
+}
+
+void DeviceManager::startTransfer(const QByteArray& image)
+{
+    s_firmwareImage = image;
+    if (image.isEmpty()) {
+        warnLine(QStringLiteral(">> tried to init update without update data"));
+        failTransfer(EServerCommands::GET_UPDATE);
+        return;
+    }
+    if (!isBootloader()) {
+        warnNotInApp(quint16(EDeviceCommands::B_INIT_UPDATE));
+        failTransfer(EServerCommands::GET_UPDATE);
+        return;
+    }
+    s_updateInProgress = true;
+    emit instance().signalUpdateStarted();
+    CommandQueue::add(EDeviceCommands::B_INIT_UPDATE);
+}
+
+void DeviceManager::failTransfer(EServerCommands result)
+{
+    s_firmwareImage.clear();
+    s_updateInProgress = false;
+    ServerManager::clearCache();
+    emit instance().signalUpdateFailed(result);
+}
+
+void DeviceManager::clearUpdateCache()
+{
+    s_firmwareImage.clear();
+    ServerManager::clearCache();
+    // Reached only after the last chunk's command has finished with its acknowledgement: a failed
+    // chunk puts its resend first, and a link that gives up closes the port and clears the queue.
+    if (s_updateInProgress) {
+        s_updateInProgress = false;
+        ConnectionManager::setAutoReconnect(true);
+        qInfo().noquote() << tag() + QStringLiteral(" >> firmware update sent");
+        emit instance().signalUpdateFinished();
+    }
+    CommandQueue::process(true);
+}
+
+void DeviceManager::abortServerWork()
+{
+    ServerManager::cancel();
+    s_awaitedServerCommand = EDeviceCommands::UNDEFINED;
+    if (!s_updateInProgress)
+        return;
+    s_updateInProgress = false;
+    s_firmwareImage.clear();
+    ServerManager::clearCache();
+    // The device sits in its bootloader; it must be found again when it comes back.
+    ConnectionManager::setAutoReconnect(true);
+    warnLine(QStringLiteral(">> firmware update interrupted: the device is left in its bootloader"));
+    emit instance().signalUpdateInterrupted();
+}
+
+bool DeviceManager::isUpdateUnderway()
+{
+    if (s_updateInProgress)
+        return true;
+    const QList<quint16> queued = CommandQueue::commands();
+    return queued.contains(quint16(EDeviceCommands::A_REBOOT_TO_UPDATE_MODE)) ||
+           queued.contains(quint16(EDeviceCommands::S_GET_UPDATE)) ||
+           queued.contains(quint16(EDeviceCommands::B_INIT_UPDATE));
+}
+
+void DeviceManager::checkForUpdates()
+{
+    queueServerRequest(EDeviceCommands::S_GET_ACTUAL_VERSION);
+}
+
+bool DeviceManager::startFirmwareUpdate()
+{
+    if (isUpdateUnderway()) {
+        warnLine(QStringLiteral(">> a firmware update is already underway"));
+        return false;
+    }
     if (isBootloader()) {
         queueGetUpdate();
-        return;
+        return true;
     }
     CommandQueue::add(EDeviceCommands::A_REBOOT_TO_UPDATE_MODE, [](const TCommandHeader&) {
         TDeviceInfo info = s_info;
@@ -520,6 +679,7 @@ void DeviceManager::startFirmwareUpdate()
         setDeviceInfo(info);
         sendRequest(EDeviceCommands::A_REBOOT_TO_UPDATE_MODE, QByteArray(), 0);
     });
+    return true;
 }
 
 void DeviceManager::sendUpdate()
@@ -529,6 +689,7 @@ void DeviceManager::sendUpdate()
     const qint64 chunks = (size + UPDATE_CHUNK_SIZE - 1) / UPDATE_CHUNK_SIZE;
     if (size == 0 || chunks > 0xFFFF) {
         warnLine(QStringLiteral(">> tried to init update without update data"));
+        failTransfer(EServerCommands::GET_UPDATE);
         CommandQueue::process(true);
         return;
     }

@@ -7,6 +7,7 @@
 #include "core/ISInitializable.h"
 #include "core/TSingleton.h"
 #include "devicelink/DeviceTypes.h"
+#include "server/ServerTypes.h"
 
 namespace ZData {
 
@@ -51,15 +52,16 @@ public:
     // while the port is open, the queue idle and the link not waiting for another reply.
     static bool pollPresence();
 
-    // S_GET_UPDATE asks this function for the update file; it must later answer with
-    // processUpdateFile(). Without a fetcher the step finishes at once and nothing is transferred.
-    static void setUpdateFetcher(std::function<void()> fetcher) { s_updateFetcher = std::move(fetcher); }
-    // The update file has arrived (the head command is the one that asked for it): store it and start
-    // the transfer; finishes the head command.
-    static void processUpdateFile(const QByteArray& image);
+    // Queues a question to the update server for the newest firmware version; the answer comes as
+    // signalUpdateReply (a valid version) or signalUpdateCheckFailed.
+    static void checkForUpdates();
     // First step of a firmware update: a running device is asked to reboot into its bootloader (and
     // marked update pending); a device already in its bootloader gets the update file at once.
-    static void startFirmwareUpdate();
+    // Refused (false) while an update is already underway.
+    static bool startFirmwareUpdate();
+    // From the arrival of a real update file until the last chunk is acknowledged.
+    static bool isUpdateInProgress() { return s_updateInProgress; }
+    static bool isUpdateUnderway();
     static quint16 chunkCount() { return s_chunkCount; }
     static const QByteArray& firmwareImage() { return s_firmwareImage; }
 
@@ -87,6 +89,18 @@ signals:
     void signalUpdateReply(QString actual_version);
     void signalUpdateStarted();
     void signalUpdateProgress(int progress);
+    // The version check gave no usable version: no server configured (UNDEFINED), a server error
+    // code, a network failure or time-out, or a text that is no version (E_UNKNOWN).
+    void signalUpdateCheckFailed(ZData::EServerCommands result);
+    // No real update file arrived (or none could be fetched); nothing was sent to the device.
+    void signalUpdateFailed(ZData::EServerCommands result);
+    // Every chunk is acknowledged; the link is closed next and the device starts its new firmware.
+    void signalUpdateFinished();
+    // The port closed (lost, or the link gave up) in the middle of the transfer; the device is left
+    // in its bootloader.
+    void signalUpdateInterrupted();
+    // A device came up in its bootloader with no update pending: it needs an update to run again.
+    void signalGotBootloaderDevice();
 
 public slots:
     void slotProcessQueueCommand(ZData::TCommandHeader header);
@@ -106,6 +120,14 @@ private:
     static void sendUpdateChunk(quint16 index);
     static void queueUpdateChunks();
     static void queueGetUpdate();
+    static void queueServerRequest(EDeviceCommands command);
+    static void runServerRequest(EDeviceCommands command);
+    static void processUpdateReply(EServerCommands result);
+    static void processVersionReply(EServerCommands result);
+    static void startTransfer(const QByteArray& image);
+    static void failTransfer(EServerCommands result);
+    static void clearUpdateCache();
+    static void abortServerWork();
     static void warnNotInApp(quint16 command);
     static void warnPortClosed(const QString& what, quint16 command);
 
@@ -116,7 +138,8 @@ private:
     static inline quint16 s_chunkCount = 0;
     static inline ScanRequestSource s_scanSource;
     static inline bool s_presenceInFlight = false;
-    static inline std::function<void()> s_updateFetcher;
+    static inline EDeviceCommands s_awaitedServerCommand = EDeviceCommands::UNDEFINED;
+    static inline bool s_updateInProgress = false;
 };
 
 } // namespace ZData

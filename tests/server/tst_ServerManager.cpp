@@ -1,0 +1,341 @@
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <memory>
+
+#include "TestSupport.h"
+#include "core/Logger.h"
+#include "devicelink/CommandQueue.h"
+#include "devicelink/DeviceManager.h"
+#include "server/ServerManager.h"
+
+using namespace ZData;
+
+namespace {
+
+// A scripted HTTP server on loopback: answers every request with one status and body, or not at all.
+class StubHttp : public QObject
+{
+public:
+    int status = 200;
+    QByteArray body;
+    bool silent = false;
+    int delayMs = 0;
+    QList<QByteArray> requests; // raw request bytes, header and body
+
+    bool start() { return m_server.listen(QHostAddress::LocalHost, 0); }
+    QUrl baseUrl() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort())); }
+
+    StubHttp()
+    {
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* s = m_server.nextPendingConnection()) {
+                auto buffer = std::make_shared<QByteArray>();
+                connect(s, &QTcpSocket::readyRead, this, [this, s, buffer] { onRead(s, *buffer); });
+                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            }
+        });
+    }
+
+private:
+    void onRead(QTcpSocket* s, QByteArray& buffer)
+    {
+        buffer += s->readAll();
+        const int end = buffer.indexOf("\r\n\r\n");
+        if (end < 0)
+            return;
+        const int at = buffer.toLower().indexOf("content-length:");
+        const int length =
+            at < 0 ? 0 : buffer.mid(at + 15, buffer.indexOf('\r', at) - at - 15).trimmed().toInt();
+        if (buffer.size() < end + 4 + length)
+            return;
+        requests << buffer;
+        buffer.clear();
+        if (silent)
+            return;
+        const QByteArray reply = "HTTP/1.1 " + QByteArray::number(status) +
+                                 " X\r\nContent-Length: " + QByteArray::number(body.size()) +
+                                 "\r\nConnection: close\r\n\r\n" + body;
+        QPointer<QTcpSocket> guard(s);
+        QTimer::singleShot(delayMs, this, [guard, reply] {
+            if (guard) {
+                guard->write(reply);
+                guard->disconnectFromHost();
+            }
+        });
+    }
+
+    QTcpServer m_server;
+};
+
+int g_criticals = 0;
+QtMessageHandler g_previous = nullptr;
+
+void countCriticals(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtCriticalMsg)
+        ++g_criticals;
+    else if (g_previous)
+        g_previous(type, context, message);
+}
+
+} // namespace
+
+class tst_ServerManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<ZData::EServerCommands>();
+        qunsetenv(ServerManager::URL_ENVIRONMENT);
+        QVERIFY(DeviceManager::init());
+        g_previous = qInstallMessageHandler(countCriticals);
+    }
+    void cleanupTestCase() { qInstallMessageHandler(g_previous); }
+    void init()
+    {
+        g_criticals = 0;
+        m_stub = std::make_unique<StubHttp>();
+        QVERIFY(m_stub->start());
+        ServerManager::setBaseUrl(m_stub->baseUrl());
+    }
+    void cleanup()
+    {
+        ServerManager::cancel();
+        ServerManager::clearCache();
+        m_stub.reset();
+    }
+
+    void baseUrlIsNormalised_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("base");
+        QTest::newRow("no trailing slash") << "http://127.0.0.1:8080"
+                                           << "http://127.0.0.1:8080/";
+        QTest::newRow("sub-directory") << "http://127.0.0.1:8080/fw"
+                                       << "http://127.0.0.1:8080/fw/";
+        QTest::newRow("already normal") << "https://example.invalid/fw/"
+                                        << "https://example.invalid/fw/";
+        QTest::newRow("empty means none") << ""
+                                          << "";
+        QTest::newRow("other scheme") << "ftp://127.0.0.1/"
+                                      << "";
+        QTest::newRow("no host") << "http:///update"
+                                 << "";
+        QTest::newRow("with a query") << "http://127.0.0.1/?a=1"
+                                      << "";
+        QTest::newRow("not a URL") << "127.0.0.1 port 80"
+                                   << "";
+    }
+    void baseUrlIsNormalised()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, base);
+        const QUrl url = ServerManager::normalisedBaseUrl(text);
+        QCOMPARE(url.toString(), base);
+        if (!base.isEmpty()) {
+            ServerManager::setBaseUrl(url);
+            QCOMPARE(ServerManager::updateUrl().toString(), base + "update.php");
+        }
+    }
+
+    // Without a configured URL nothing leaves the program: no request, and the device manager's
+    // steps end at once with "no server".
+    void noBaseUrlSendsNothing()
+    {
+        qunsetenv(ServerManager::URL_ENVIRONMENT);
+        ServerManager::init();
+        if (ServerManager::isConfigured())
+            QSKIP("this build was configured with an update server");
+        QSignalSpy replies(&ServerManager::instance(), &ServerManager::signalGotReply);
+        QSignalSpy checkFailed(&DeviceManager::instance(), &DeviceManager::signalUpdateCheckFailed);
+        QVERIFY(!ServerManager::requestActualVersion());
+        QVERIFY(!ServerManager::requestUpdate());
+        QVERIFY(!ServerManager::sendActualVersion({2, 0, 0}));
+        DeviceManager::checkForUpdates();
+        QCOMPARE(checkFailed.count(), 1);
+        QCOMPARE(checkFailed.first().first().value<EServerCommands>(), EServerCommands::UNDEFINED);
+        QTest::qWait(200);
+        QCOMPARE(replies.count(), 0);
+        QVERIFY(m_stub->requests.isEmpty());
+
+        qputenv(ServerManager::URL_ENVIRONMENT, m_stub->baseUrl().toString().toUtf8());
+        ServerManager::init();
+        qunsetenv(ServerManager::URL_ENVIRONMENT);
+        QCOMPARE(ServerManager::updateUrl(), QUrl(m_stub->baseUrl().toString() + "/update.php"));
+    }
+
+    void requestsAreFormPosts_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QByteArray>("form");
+        QTest::newRow("version") << 0 << QByteArray("device_number=9-8-7");
+        QTest::newRow("update") << 1
+                                << QByteArray(
+                                       "device_number=9-8-7&device_type=8&program_type=1&memory_area=0");
+        QTest::newRow("report") << 2 << QByteArray("device_number=9-8-7&device_soft_version=2.10.3");
+    }
+    void requestsAreFormPosts()
+    {
+        QFETCH(int, which);
+        QFETCH(QByteArray, form);
+        TDeviceInfo info;
+        info.identifier = "9-8-7";
+        info.deviceType = 8;
+        DeviceManager::setDeviceInfo(info);
+        QSignalSpy replies(&ServerManager::instance(), &ServerManager::signalGotReply);
+        const bool sent = which == 0   ? ServerManager::requestActualVersion()
+                          : which == 1 ? ServerManager::requestUpdate()
+                                       : ServerManager::sendActualVersion({2, 10, 3});
+        QVERIFY(sent);
+        QVERIFY(replies.wait(5000));
+        QCOMPARE(m_stub->requests.size(), 1);
+        const QByteArray request = m_stub->requests.first();
+        QVERIFY2(request.startsWith("POST /update.php HTTP/1.1\r\n"), request.constData());
+        QVERIFY(request.toLower().contains("content-type: application/x-www-form-urlencoded\r\n"));
+        QVERIFY(request.endsWith("\r\n\r\n" + form));
+    }
+
+    void replyParsing_data()
+    {
+        QTest::addColumn<int>("which"); // 0 version, 1 update
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<EServerCommands>("result");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("criticals");
+        const QByteArray image("\x01\x02firmware\xff", 11);
+        using E = EServerCommands;
+        QTest::newRow("OK with version") << 0 << 200 << QByteArray("#OK: 2.0.1") << false
+                                         << E::GET_ACTUAL_VERSION << "2.0.1" << QByteArray() << 0;
+        QTest::newRow("OK, lower case, trailing newline")
+            << 0 << 200 << QByteArray("#ok: 3.1.4\r\n") << false << E::GET_ACTUAL_VERSION << "3.1.4"
+            << QByteArray() << 0;
+        QTest::newRow("OK with file, two skipped characters")
+            << 1 << 200 << "#OK: F:" + image.toBase64() << false << E::GET_UPDATE
+            << QString("F:" + image.toBase64()) << image << 0;
+        QTest::newRow("OK without file")
+            << 1 << 200 << QByteArray("#OK: F:") << false << E::GET_UPDATE << "F:" << QByteArray() << 0;
+        QTest::newRow("invalid Base64") << 1 << 200 << QByteArray("#OK: F:QUJD*RA==") << false
+                                        << E::GET_UPDATE << "F:QUJD*RA==" << QByteArray() << 0;
+        QTest::newRow("error 6, critical message")
+            << 1 << 200 << QByteArray("#Error: 6") << false << E::E_BIN_NOT_FOUND << "" << QByteArray() << 1;
+        QTest::newRow("error 5") << 0 << 200 << QByteArray("#Error: 5") << false << E::E_UPDATE_NOT_AVAILABLE
+                                 << "" << QByteArray() << 0;
+        QTest::newRow("unknown code 4")
+            << 1 << 200 << QByteArray("#Error: 4") << false << E::E_UNKNOWN << "" << QByteArray() << 0;
+        QTest::newRow("code of a request")
+            << 1 << 200 << QByteArray("#Error: 10") << false << E::E_UNKNOWN << "" << QByteArray() << 0;
+        QTest::newRow("not the protocol") << 0 << 200 << QByteArray("<html>busy</html>") << false
+                                          << E::E_UNKNOWN << "" << QByteArray() << 0;
+        QTest::newRow("empty body, update")
+            << 1 << 200 << QByteArray() << false << E::GET_UPDATE << "" << QByteArray() << 0;
+        QTest::newRow("empty body, version")
+            << 0 << 200 << QByteArray() << false << E::GET_ACTUAL_VERSION << "" << QByteArray() << 0;
+        QTest::newRow("time-out") << 1 << 200 << QByteArray() << true << E::E_REQUEST_TIMEOUT << ""
+                                  << QByteArray() << 0;
+        QTest::newRow("HTTP 404") << 1 << 404 << "#OK: F:" + image.toBase64() << false
+                                  << E::E_LOST_INTERNET_CONNECTION << "" << QByteArray() << 0;
+        QTest::newRow("HTTP 500") << 0 << 500 << QByteArray("#OK: 2.0.1") << false
+                                  << E::E_LOST_INTERNET_CONNECTION << "" << QByteArray() << 0;
+        QTest::newRow("connection refused")
+            << 0 << 0 << QByteArray() << false << E::E_LOST_INTERNET_CONNECTION << "" << QByteArray() << 0;
+    }
+    void replyParsing()
+    {
+        QFETCH(int, which);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, silent);
+        QFETCH(EServerCommands, result);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, file);
+        QFETCH(int, criticals);
+        m_stub->status = status;
+        m_stub->body = body;
+        m_stub->silent = silent;
+        if (status == 0)
+            m_stub.reset(); // nobody listens on the port any more
+        QSignalSpy replies(&ServerManager::instance(), &ServerManager::signalGotReply);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(which == 0 ? ServerManager::requestActualVersion() : ServerManager::requestUpdate());
+        QVERIFY(replies.wait(ServerManager::REPLY_TIMEOUT_MS + 3000));
+        if (silent)
+            QVERIFY(clock.elapsed() >= ServerManager::REPLY_TIMEOUT_MS - 100);
+        QCOMPARE(ServerManager::lastCommand(), result);
+        QCOMPARE(ServerManager::replyText(), text);
+        QCOMPARE(ServerManager::replyBytes(), file);
+        QTest::qWait(20); // the critical message is shown after the reply is handled
+        QCOMPARE(g_criticals, criticals);
+        QCOMPARE(replies.count(), 1);
+    }
+
+    // Only a readable version is ever compared with the device's; anything else is a failed check,
+    // and the command is finished either way.
+    void versionCheckThroughTheQueue_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<EServerCommands>("failure");
+        using E = EServerCommands;
+        QTest::newRow("a version") << QByteArray("#OK: 2.0.1") << "2.0.1" << E::UNDEFINED;
+        QTest::newRow("garbled version") << QByteArray("#OK: 2.x.1") << "" << E::E_UNKNOWN;
+        QTest::newRow("rich text") << QByteArray("#OK: <b>9.9.9</b>") << "" << E::E_UNKNOWN;
+        QTest::newRow("no version") << QByteArray("#OK: ") << "" << E::E_UNKNOWN;
+        QTest::newRow("four parts") << QByteArray("#OK: 2.0.1.7") << "" << E::E_UNKNOWN;
+        QTest::newRow("not available") << QByteArray("#Error: 5") << "" << E::E_UPDATE_NOT_AVAILABLE;
+        QTest::newRow("not the protocol") << QByteArray("2.0.1") << "" << E::E_UNKNOWN;
+    }
+    void versionCheckThroughTheQueue()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, version);
+        QFETCH(EServerCommands, failure);
+        m_stub->body = body;
+        QSignalSpy reply(&DeviceManager::instance(), &DeviceManager::signalUpdateReply);
+        QSignalSpy failed(&DeviceManager::instance(), &DeviceManager::signalUpdateCheckFailed);
+        DeviceManager::checkForUpdates();
+        QTRY_COMPARE(reply.count() + failed.count(), 1);
+        if (version.isEmpty()) {
+            QCOMPARE(reply.count(), 0);
+            QCOMPARE(failed.first().first().value<EServerCommands>(), failure);
+        } else {
+            QCOMPARE(reply.first().first().toString(), version);
+        }
+        QVERIFY(DM::CommandQueue::isEmpty());
+    }
+
+    // A cancelled or superseded request never announces its reply.
+    void lateReplyIsDropped()
+    {
+        m_stub->body = "#OK: 2.0.1";
+        m_stub->delayMs = 300;
+        QSignalSpy replies(&ServerManager::instance(), &ServerManager::signalGotReply);
+        QVERIFY(ServerManager::requestActualVersion());
+        QTest::qWait(50);
+        ServerManager::cancel();
+        QTest::qWait(600);
+        QCOMPARE(replies.count(), 0);
+
+        m_stub->body = "#OK: 7.7.7";
+        QVERIFY(ServerManager::requestActualVersion());
+        QVERIFY(ServerManager::sendActualVersion({1, 2, 3})); // supersedes the question
+        QVERIFY(replies.wait(3000));
+        QTest::qWait(400);
+        QCOMPARE(replies.count(), 1);
+        QCOMPARE(ServerManager::lastCommand(), EServerCommands::SEND_ACTUAL_VERSION);
+    }
+
+private:
+    std::unique_ptr<StubHttp> m_stub;
+};
+
+QTEST_MAIN(tst_ServerManager)
+#include "tst_ServerManager.moc"
