@@ -538,6 +538,7 @@ L[nH] / C[pF]</translation>
     <message id="lp_err_chart_type_bad">
         <source>chart type must be set</source>
         <translation>chart type must be set</translation>
+    </message>
     <message id="lp_err_update_files_lost">
         <source>update files are lost for this device. Please, contact support</source>
         <translation>update files are lost for this device. Please, contact support</translation>

@@ -538,6 +538,7 @@ L[нГн] / C[пФ]</translation>
     <message id="lp_err_chart_type_bad">
         <source>chart type must be set</source>
         <translation>тип графика должен быть задан</translation>
+    </message>
     <message id="lp_err_update_files_lost">
         <source>update files are lost for this device. Please, contact support</source>
         <translation>файлы обновления для этого устройства утеряны. Пожалуйста, обратитесь в службу поддержки</translation>
