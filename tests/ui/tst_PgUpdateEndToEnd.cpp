@@ -169,6 +169,7 @@ bool tst_PgUpdateEndToEnd::startAll(const QByteArray& image, const QStringList& 
     m_window = std::make_unique<MainWindow>();
     m_window->setWarningPresenter([](const QString&, const QString&) {});
     m_window->show();
+    m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::UPDATE)); // where the user would be
     page()->setBoxPresenter([this](const PgUpdate::TBox& box) {
         m_boxes.append({box, page()->progressDialog()->isVisible(), page()->actualVersionLabel()->text()});
         const QMessageBox::StandardButton standard =
@@ -187,8 +188,9 @@ bool tst_PgUpdateEndToEnd::startAll(const QByteArray& image, const QStringList& 
         if (!m_screenshot.isEmpty() && value >= 50 && dialog->isVisible()) {
             m_window->repaint();
             dialog->repaint();
+            const QRect frame = m_window->frameGeometry();
             if (QScreen* screen = m_window->screen())
-                screen->grabWindow(0).save(m_screenshot);
+                screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).save(m_screenshot);
             m_screenshot.clear();
         }
     });

@@ -92,21 +92,24 @@ void PgUpdate::initUi()
     m_elDelayEnabled->setObjectName(QStringLiteral("cb_el_delay_enabled"));
     m_elDelayEnabled->setChecked(DataScanManager::isElDelayEnabled());
 
+    // Columns: titles, values and the delay field, its unit, then the slack, so that the short
+    // fields keep their size when the panel is wide.
     m_grid->addWidget(m_idTitle, 0, 0);
-    m_grid->addWidget(m_deviceId, 0, 1, 1, 2);
+    m_grid->addWidget(m_deviceId, 0, 1, 1, 3);
     m_grid->addWidget(m_versionTitle, 1, 0);
-    m_grid->addWidget(m_deviceVersion, 1, 1, 1, 2);
+    m_grid->addWidget(m_deviceVersion, 1, 1, 1, 3);
     m_grid->addWidget(m_actualTitle, 2, 0);
-    m_grid->addWidget(m_actualVersion, 2, 1, 1, 2);
-    m_grid->addWidget(m_check, 3, 0, 1, 3);
-    m_grid->addWidget(m_update, 4, 0, 1, 3);
-    m_grid->addWidget(m_elDelayTitle, 5, 0, 1, 3, Qt::AlignHCenter);
+    m_grid->addWidget(m_actualVersion, 2, 1, 1, 3);
+    m_grid->addWidget(m_check, 3, 0, 1, 4);
+    m_grid->addWidget(m_update, 4, 0, 1, 4);
+    m_grid->addWidget(m_elDelayTitle, 5, 0, 1, 4, Qt::AlignHCenter);
     m_grid->addWidget(m_elDelayValueTitle, 6, 0);
     m_grid->addWidget(m_elDelay, 6, 1);
     m_grid->addWidget(m_elDelayUnit, 6, 2);
-    m_grid->addWidget(m_elDelayEnabled, 7, 0, 1, 3);
+    m_grid->addWidget(m_elDelayEnabled, 7, 0, 1, 4);
     m_grid->setRowStretch(8, 1);
-    m_grid->setColumnStretch(1, 1);
+    m_grid->setColumnStretch(3, 1);
+    m_elDelay->setMaximumWidth(m_elDelay->fontMetrics().horizontalAdvance(QStringLiteral("-99999")) * 2);
     m_check->setEnabled(false);
     m_update->setEnabled(false);
 
@@ -116,6 +119,7 @@ void PgUpdate::initUi()
     m_progressBar = new QProgressBar(m_progress);
     m_progress->setBar(m_progressBar);
     m_progress->setRange(0, 100);
+    m_progress->setMinimumWidth(PROGRESS_MIN_WIDTH);
     m_progress->setCancelButton(nullptr);
     // 100 % is the last chunk on its way, not the end: the dialog stays until the device
     // acknowledged it.

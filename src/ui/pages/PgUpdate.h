@@ -58,6 +58,8 @@ public:
     using BoxPresenter = std::function<QMessageBox::StandardButton(const TBox&)>;
 
     static constexpr int EL_DELAY_MAX_LENGTH = 5;
+    // Wide enough that the bar reads as one at a glance over the chart cluster.
+    static constexpr int PROGRESS_MIN_WIDTH = 360;
     // After "Finished updating firmware" the page reopens the port the transfer closed; the device
     // needs a moment to restart, so it tries for a while.
     static constexpr int REOPEN_INTERVAL_MS = 1000;
