@@ -82,10 +82,12 @@ private slots:
     void downloadFails();
     void interrupted_data();
     void interrupted();
+    void oldDeviceIsOfferedAnUpdate();
 
 private:
     void tearDown();
-    bool startAll(const QByteArray& image, const QStringList& serverArgs = {});
+    bool startAll(const QByteArray& image, const QStringList& serverArgs = {},
+                  const QString& firmware = QStringLiteral("2.0.0"));
     bool connectWindow(int timeoutMs = 20000);
     PgUpdate* page() const
     {
@@ -151,7 +153,8 @@ void tst_PgUpdateEndToEnd::tearDown()
     m_answers.clear();
 }
 
-bool tst_PgUpdateEndToEnd::startAll(const QByteArray& image, const QStringList& serverArgs)
+bool tst_PgUpdateEndToEnd::startAll(const QByteArray& image, const QStringList& serverArgs,
+                                    const QString& firmware)
 {
     tearDown();
     m_server = std::make_unique<UpdateServerProcess>();
@@ -163,7 +166,7 @@ bool tst_PgUpdateEndToEnd::startAll(const QByteArray& image, const QStringList& 
     if (ServerManager::baseUrl().toString() != m_server->baseUrl())
         return false;
     m_emulator = std::make_unique<EmulatorProcess>();
-    if (!m_emulator->start({"--firmware", "2.0.0", "--next-firmware", "2.0.1"}))
+    if (!m_emulator->start({"--firmware", firmware, "--next-firmware", "2.0.1"}))
         return false;
 
     m_window = std::make_unique<MainWindow>();
@@ -466,6 +469,25 @@ void tst_PgUpdateEndToEnd::interrupted()
     QCOMPARE(m_progress.size(), 101); // 0 .. 100 %
     QCOMPARE(m_progress.last().value, 100);
     expectNewFirmware(image);
+}
+
+// Firmware too old for this program: the window warns, then the page checks by itself.
+void tst_PgUpdateEndToEnd::oldDeviceIsOfferedAnUpdate()
+{
+    QVERIFY(startAll(UpdateServerProcess::makeImage(2049), {}, QStringLiteral("1.9.0")));
+    m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::FREQ));
+    m_answers[EBox::NEW_UPDATE] = QMessageBox::No;
+    TSerialPortConfig cfg;
+    cfg.portName = m_emulator->portPath();
+    DM::SerialPort::setConfig(cfg);
+    QVERIFY(DM::SerialPort::open(true));
+    QVERIFY(waitForBox(EBox::NEW_UPDATE, 15000));
+    QCOMPARE(kinds(), QList<EBox>{EBox::NEW_UPDATE});
+    QCOMPARE(m_window->currentPage(), int(ZCommon::ENavBarMenuPages::UPDATE));
+    QCOMPARE(page()->deviceVersionLabel()->text(), QStringLiteral("1.9.0"));
+    QCOMPARE(page()->actualVersionLabel()->text(), QStringLiteral("2.0.1"));
+    QVERIFY(page()->updateButton()->isEnabled());
+    QVERIFY(page()->checkButton()->isEnabled());
 }
 
 QTEST_MAIN(tst_PgUpdateEndToEnd)
