@@ -165,13 +165,8 @@ void tst_PgUpdate::checkFailures_data()
     QTest::addColumn<QString>("reasonId");
     using E = EServerCommands;
     QTest::newRow("no server") << E::UNDEFINED << EBox::NO_SERVER << QString();
-    QTest::newRow("time-out") << E::E_REQUEST_TIMEOUT << EBox::CHECK_FAILED
-                              << "lp_pupdate_reason_unreachable";
     QTest::newRow("connection lost") << E::E_LOST_INTERNET_CONNECTION << EBox::CHECK_FAILED
                                      << "lp_pupdate_reason_unreachable";
-    QTest::newRow("not available") << E::E_UPDATE_NOT_AVAILABLE << EBox::CHECK_FAILED
-                                   << "lp_pupdate_reason_no_file";
-    QTest::newRow("unreadable answer") << E::E_UNKNOWN << EBox::CHECK_FAILED << "lp_pupdate_reason_refused";
     QTest::newRow("signature") << E::E_SIGNATURE << EBox::CHECK_FAILED << "lp_pupdate_reason_refused";
 }
 
@@ -242,10 +237,6 @@ void tst_PgUpdate::transferEndsBadly_data()
     QTest::addColumn<EServerCommands>("result");
     QTest::addColumn<EBox>("box");
     QTest::addColumn<QString>("mustSay");
-    QTest::newRow("bin not found") << false << EServerCommands::E_BIN_NOT_FOUND << EBox::DOWNLOAD_FAILED
-                                   << qtTrId("lp_pupdate_reason_no_file");
-    QTest::newRow("no file in the answer") << false << EServerCommands::GET_UPDATE << EBox::DOWNLOAD_FAILED
-                                           << qtTrId("lp_pupdate_reason_refused");
     QTest::newRow("server time-out") << false << EServerCommands::E_REQUEST_TIMEOUT << EBox::DOWNLOAD_FAILED
                                      << qtTrId("lp_pupdate_reason_unreachable");
     QTest::newRow("interrupted") << true << EServerCommands::UNDEFINED << EBox::INTERRUPTED
