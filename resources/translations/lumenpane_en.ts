@@ -455,6 +455,138 @@ Please, check target location</translation>
         <source>Device</source>
         <translation>Device</translation>
     </message>
+    <message id="lp_pupdate_id">
+        <source>ID: </source>
+        <translation>ID: </translation>
+    </message>
+    <message id="lp_pupdate_current_version">
+        <source>Current
+version:</source>
+        <translation>Current
+version:</translation>
+    </message>
+    <message id="lp_pupdate_actual_version">
+        <source>Actual
+version:</source>
+        <translation>Actual
+version:</translation>
+    </message>
+    <message id="lp_pupdate_el_delay_title">
+        <source>Electrical delay</source>
+        <translation>Electrical delay</translation>
+    </message>
+    <message id="lp_pupdate_el_delay_value">
+        <source>Value: </source>
+        <translation>Value: </translation>
+    </message>
+    <message id="lp_units_picosec">
+        <source>ps</source>
+        <translation>ps</translation>
+    </message>
+    <message id="lp_pupdate_el_delay_enabled">
+        <source>Enabled</source>
+        <translation>Enabled</translation>
+    </message>
+    <message id="lp_pupdate_btn_check">
+        <source>Check for updates</source>
+        <translation>Check for updates</translation>
+    </message>
+    <message id="lp_pupdate_btn_update">
+        <source>Update firmware</source>
+        <translation>Update firmware</translation>
+    </message>
+    <message id="lp_pupdate_updating">
+        <source>Updating..</source>
+        <translation>Updating..</translation>
+    </message>
+    <message id="lp_pupdate_new_update_title">
+        <source>New firmware version is available</source>
+        <translation>New firmware version is available</translation>
+    </message>
+    <message id="lp_pupdate_new_update_text">
+        <source>Would you like to update your device's firmware now?</source>
+        <translation>Would you like to update your device's firmware now?</translation>
+    </message>
+    <message id="lp_pupdate_no_update_title">
+        <source>Firmware is up-to-date</source>
+        <translation>Firmware is up-to-date</translation>
+    </message>
+    <message id="lp_pupdate_no_update_text">
+        <source>You have the latest firmware version installed.</source>
+        <translation>You have the latest firmware version installed.</translation>
+    </message>
+    <message id="lp_pupdate_reboot_update_title">
+        <source>Notification: firmware update</source>
+        <translation>Notification: firmware update</translation>
+    </message>
+    <message id="lp_pupdate_reboot_update_text">
+        <source>The device must reboot into 'update' mode in order to proceed. Please, click 'Ok' and wait.</source>
+        <translation>The device must reboot into 'update' mode in order to proceed. Please, click 'Ok' and wait.</translation>
+    </message>
+    <message id="lp_pupdate_reboot_app_title">
+        <source>Finished updating firmware</source>
+        <translation>Finished updating firmware</translation>
+    </message>
+    <message id="lp_pupdate_reboot_app_text">
+        <source>The device will reboot into 'application' mode. Please, click 'Ok' and wait.</source>
+        <translation>The device will reboot into 'application' mode. Please, click 'Ok' and wait.</translation>
+    </message>
+    <message id="lp_pupdate_update_failed_title">
+        <source>Firmware update failed</source>
+        <translation>Firmware update failed</translation>
+    </message>
+    <message id="lp_pupdate_no_server_title">
+        <source>No update server</source>
+        <translation>No update server</translation>
+    </message>
+    <message id="lp_pupdate_no_server_text">
+        <source>No update server is configured, so new firmware cannot be looked for or downloaded.</source>
+        <translation>No update server is configured, so new firmware cannot be looked for or downloaded.</translation>
+    </message>
+    <message id="lp_pupdate_check_failed_title">
+        <source>Check for updates failed</source>
+        <translation>Check for updates failed</translation>
+    </message>
+    <message id="lp_pupdate_check_failed_text">
+        <source>The newest firmware version could not be obtained. %1</source>
+        <translation>The newest firmware version could not be obtained. %1</translation>
+    </message>
+    <message id="lp_pupdate_download_failed_text">
+        <source>The firmware file could not be obtained. %1
+Nothing was sent to the device; you can start the update again.</source>
+        <translation>The firmware file could not be obtained. %1
+Nothing was sent to the device; you can start the update again.</translation>
+    </message>
+    <message id="lp_pupdate_interrupted_text">
+        <source>The firmware update was interrupted. The device is waiting in its bootloader and cannot measure until it gets new firmware.
+Please, check the USB connection and connect the device again: the update will then be offered once more.</source>
+        <translation>The firmware update was interrupted. The device is waiting in its bootloader and cannot measure until it gets new firmware.
+Please, check the USB connection and connect the device again: the update will then be offered once more.</translation>
+    </message>
+    <message id="lp_pupdate_bootloader_title">
+        <source>The device is in its bootloader</source>
+        <translation>The device is in its bootloader</translation>
+    </message>
+    <message id="lp_pupdate_bootloader_text">
+        <source>The device is waiting in its bootloader for new firmware and cannot measure until it gets it. Would you like to update its firmware now?</source>
+        <translation>The device is waiting in its bootloader for new firmware and cannot measure until it gets it. Would you like to update its firmware now?</translation>
+    </message>
+    <message id="lp_pupdate_reason_no_server">
+        <source>No update server is configured.</source>
+        <translation>No update server is configured.</translation>
+    </message>
+    <message id="lp_pupdate_reason_unreachable">
+        <source>The update server cannot be reached; please, check the network connection and try again later.</source>
+        <translation>The update server cannot be reached; please, check the network connection and try again later.</translation>
+    </message>
+    <message id="lp_pupdate_reason_no_file">
+        <source>The update server has no firmware for this device.</source>
+        <translation>The update server has no firmware for this device.</translation>
+    </message>
+    <message id="lp_pupdate_reason_refused">
+        <source>The update server refused the request or sent an answer that cannot be read.</source>
+        <translation>The update server refused the request or sent an answer that cannot be read.</translation>
+    </message>
     <message id="lp_pmain_settings">
         <source>Settings</source>
         <translation>Settings</translation>

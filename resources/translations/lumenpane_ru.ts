@@ -455,6 +455,138 @@ Please, check target location</source>
         <source>Device</source>
         <translation>Устройство</translation>
     </message>
+    <message id="lp_pupdate_id">
+        <source>ID: </source>
+        <translation>ID: </translation>
+    </message>
+    <message id="lp_pupdate_current_version">
+        <source>Current
+version:</source>
+        <translation>Текущая
+версия:</translation>
+    </message>
+    <message id="lp_pupdate_actual_version">
+        <source>Actual
+version:</source>
+        <translation>Новейшая
+версия:</translation>
+    </message>
+    <message id="lp_pupdate_el_delay_title">
+        <source>Electrical delay</source>
+        <translation>Электрическая задержка</translation>
+    </message>
+    <message id="lp_pupdate_el_delay_value">
+        <source>Value: </source>
+        <translation>Значение: </translation>
+    </message>
+    <message id="lp_units_picosec">
+        <source>ps</source>
+        <translation>пс</translation>
+    </message>
+    <message id="lp_pupdate_el_delay_enabled">
+        <source>Enabled</source>
+        <translation>Включено</translation>
+    </message>
+    <message id="lp_pupdate_btn_check">
+        <source>Check for updates</source>
+        <translation>Проверить обновления</translation>
+    </message>
+    <message id="lp_pupdate_btn_update">
+        <source>Update firmware</source>
+        <translation>Обновить прошивку</translation>
+    </message>
+    <message id="lp_pupdate_updating">
+        <source>Updating..</source>
+        <translation>Обновление..</translation>
+    </message>
+    <message id="lp_pupdate_new_update_title">
+        <source>New firmware version is available</source>
+        <translation>Доступна новая версия прошивки</translation>
+    </message>
+    <message id="lp_pupdate_new_update_text">
+        <source>Would you like to update your device's firmware now?</source>
+        <translation>Обновить прошивку устройства сейчас?</translation>
+    </message>
+    <message id="lp_pupdate_no_update_title">
+        <source>Firmware is up-to-date</source>
+        <translation>Прошивка актуальна</translation>
+    </message>
+    <message id="lp_pupdate_no_update_text">
+        <source>You have the latest firmware version installed.</source>
+        <translation>У вас установлена последняя версия прошивки.</translation>
+    </message>
+    <message id="lp_pupdate_reboot_update_title">
+        <source>Notification: firmware update</source>
+        <translation>Уведомление: обновление прошивки</translation>
+    </message>
+    <message id="lp_pupdate_reboot_update_text">
+        <source>The device must reboot into 'update' mode in order to proceed. Please, click 'Ok' and wait.</source>
+        <translation>Для продолжения устройство должно перезагрузиться в режим обновления. Пожалуйста, нажмите «Ok» и подождите.</translation>
+    </message>
+    <message id="lp_pupdate_reboot_app_title">
+        <source>Finished updating firmware</source>
+        <translation>Обновление прошивки завершено</translation>
+    </message>
+    <message id="lp_pupdate_reboot_app_text">
+        <source>The device will reboot into 'application' mode. Please, click 'Ok' and wait.</source>
+        <translation>Устройство перезагрузится в рабочий режим. Пожалуйста, нажмите «Ok» и подождите.</translation>
+    </message>
+    <message id="lp_pupdate_update_failed_title">
+        <source>Firmware update failed</source>
+        <translation>Не удалось обновить прошивку</translation>
+    </message>
+    <message id="lp_pupdate_no_server_title">
+        <source>No update server</source>
+        <translation>Нет сервера обновлений</translation>
+    </message>
+    <message id="lp_pupdate_no_server_text">
+        <source>No update server is configured, so new firmware cannot be looked for or downloaded.</source>
+        <translation>Сервер обновлений не задан, поэтому найти и загрузить новую прошивку невозможно.</translation>
+    </message>
+    <message id="lp_pupdate_check_failed_title">
+        <source>Check for updates failed</source>
+        <translation>Не удалось проверить обновления</translation>
+    </message>
+    <message id="lp_pupdate_check_failed_text">
+        <source>The newest firmware version could not be obtained. %1</source>
+        <translation>Не удалось узнать новейшую версию прошивки. %1</translation>
+    </message>
+    <message id="lp_pupdate_download_failed_text">
+        <source>The firmware file could not be obtained. %1
+Nothing was sent to the device; you can start the update again.</source>
+        <translation>Не удалось получить файл прошивки. %1
+На устройство ничего не отправлено; обновление можно запустить снова.</translation>
+    </message>
+    <message id="lp_pupdate_interrupted_text">
+        <source>The firmware update was interrupted. The device is waiting in its bootloader and cannot measure until it gets new firmware.
+Please, check the USB connection and connect the device again: the update will then be offered once more.</source>
+        <translation>Обновление прошивки было прервано. Устройство ожидает в загрузчике и не сможет проводить измерения, пока не получит новую прошивку.
+Пожалуйста, проверьте USB-подключение и подключите устройство снова: обновление будет предложено ещё раз.</translation>
+    </message>
+    <message id="lp_pupdate_bootloader_title">
+        <source>The device is in its bootloader</source>
+        <translation>Устройство в режиме загрузчика</translation>
+    </message>
+    <message id="lp_pupdate_bootloader_text">
+        <source>The device is waiting in its bootloader for new firmware and cannot measure until it gets it. Would you like to update its firmware now?</source>
+        <translation>Устройство ожидает в загрузчике новую прошивку и не сможет проводить измерения, пока не получит её. Обновить прошивку сейчас?</translation>
+    </message>
+    <message id="lp_pupdate_reason_no_server">
+        <source>No update server is configured.</source>
+        <translation>Сервер обновлений не задан.</translation>
+    </message>
+    <message id="lp_pupdate_reason_unreachable">
+        <source>The update server cannot be reached; please, check the network connection and try again later.</source>
+        <translation>Сервер обновлений недоступен; пожалуйста, проверьте сетевое подключение и повторите попытку позже.</translation>
+    </message>
+    <message id="lp_pupdate_reason_no_file">
+        <source>The update server has no firmware for this device.</source>
+        <translation>На сервере обновлений нет прошивки для этого устройства.</translation>
+    </message>
+    <message id="lp_pupdate_reason_refused">
+        <source>The update server refused the request or sent an answer that cannot be read.</source>
+        <translation>Сервер обновлений отклонил запрос или прислал ответ, который невозможно прочитать.</translation>
+    </message>
     <message id="lp_pmain_settings">
         <source>Settings</source>
         <translation>Настройки</translation>
