@@ -13,7 +13,6 @@
 #include "charts/ZMark.h"
 #include "charts/ZMarksTable.h"
 #include "core/AppPaths.h"
-#include "core/TaggedLog.h"
 #include "core/utility/Path.h"
 #include "devicelink/DeviceManager.h"
 #include "devicelink/PortEnumerator.h"
@@ -33,8 +32,6 @@ using E = ZRemote::TRemoteError;
 namespace ZRemote {
 
 namespace {
-
-const ZCore::TaggedLog kLog(RemoteCommands::tag());
 
 TRemoteResult noAnalyser()
 {
@@ -170,7 +167,6 @@ TRemoteResult RemoteCommands::execute(const TRemoteCommand& command, RemoteError
     QVector<int> suffixes;
     for (const TEntry& entry : qAsConst(m_entries)) {
         if (match(entry, command, suffixes)) {
-            kLog.debug(QStringLiteral(">> executing: ") + command.text);
             const TCall call{command, suffixes, errors};
             return entry.handler(call);
         }
@@ -182,8 +178,9 @@ bool RemoteCommands::oneArgument(const TCall& call, TRemoteResult& error)
 {
     if (call.args().size() == 1)
         return true;
-    error = TRemoteResult::fail(E::COMMAND_ERROR, call.args().isEmpty() ? QStringLiteral("missing parameter")
-                                                                         : QStringLiteral("too many parameters"));
+    error =
+        TRemoteResult::fail(E::COMMAND_ERROR, call.args().isEmpty() ? QStringLiteral("missing parameter")
+                                                                    : QStringLiteral("too many parameters"));
     return false;
 }
 
@@ -294,14 +291,16 @@ void RemoteCommands::addDevice()
         TRemoteResult error;
         if (!noArgument(call, error))
             return error;
-        return isAnalyserReady() ? TRemoteResult::reply(DeviceManager::deviceInfo().identifier) : noAnalyser();
+        return isAnalyserReady() ? TRemoteResult::reply(DeviceManager::deviceInfo().identifier)
+                                 : noAnalyser();
     });
     add(QStringLiteral("DEVice:FIRMware?"), [](const TCall& call) {
         TRemoteResult error;
         if (!noArgument(call, error))
             return error;
-        return isAnalyserReady() ? TRemoteResult::reply(DeviceManager::deviceInfo().firmwareVersion.toString())
-                                 : noAnalyser();
+        return isAnalyserReady()
+                   ? TRemoteResult::reply(DeviceManager::deviceInfo().firmwareVersion.toString())
+                   : noAnalyser();
     });
 }
 
@@ -315,15 +314,15 @@ TRemoteResult RemoteCommands::connectDevice(const TCall& call)
     if (!analyserPorts().contains(name))
         return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("not an analyser port: ") + name);
     if (CalibrationManager::isTransferring())
-        return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("a calibration transfer is in progress"));
+        return TRemoteResult::fail(E::EXECUTION_ERROR,
+                                   QStringLiteral("a calibration transfer is in progress"));
 
     auto* op = new RemoteOperation(QStringLiteral("DEVice:CONNect"), CONNECT_TIMEOUT_MS, this);
     // Connected means identified, calibrated and scanning: what the window shows as ready.
     connect(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration, op,
             [op] { op->succeed(); });
-    connect(&DeviceManager::instance(), &DeviceManager::signalGotOldDevice, op, [op] {
-        op->fail(E::EXECUTION_ERROR, QStringLiteral("the analyser's firmware is too old"));
-    });
+    connect(&DeviceManager::instance(), &DeviceManager::signalGotOldDevice, op,
+            [op] { op->fail(E::EXECUTION_ERROR, QStringLiteral("the analyser's firmware is too old")); });
     TSerialPortConfig config = DM::SerialPort::config();
     config.portName = name;
     DM::SerialPort::setConfig(config);
@@ -350,8 +349,9 @@ TRemoteResult RemoteCommands::setFrequency(const TCall& call, bool start)
     auto& sweep = DataScanManager::sweep();
     const auto limits = sweep.deviceRange();
     if (value < limits.first || value > limits.second)
-        return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
-                                   QStringLiteral("frequency must be %1 to %2 Hz").arg(hz(limits.first), hz(limits.second)));
+        return TRemoteResult::fail(
+            E::DATA_OUT_OF_RANGE,
+            QStringLiteral("frequency must be %1 to %2 Hz").arg(hz(limits.first), hz(limits.second)));
     if (start)
         sweep.setStart(value, true);
     else
@@ -361,8 +361,10 @@ TRemoteResult RemoteCommands::setFrequency(const TCall& call, bool start)
 
 void RemoteCommands::addSense()
 {
-    add(QStringLiteral("SENSe:FREQuency:STARt"), [this](const TCall& call) { return setFrequency(call, true); });
-    add(QStringLiteral("SENSe:FREQuency:STOP"), [this](const TCall& call) { return setFrequency(call, false); });
+    add(QStringLiteral("SENSe:FREQuency:STARt"),
+        [this](const TCall& call) { return setFrequency(call, true); });
+    add(QStringLiteral("SENSe:FREQuency:STOP"),
+        [this](const TCall& call) { return setFrequency(call, false); });
     add(QStringLiteral("SENSe:FREQuency:STARt?"), [](const TCall& call) {
         TRemoteResult error;
         return noArgument(call, error) ? TRemoteResult::reply(hz(DataScanManager::sweep().start())) : error;
@@ -377,17 +379,20 @@ void RemoteCommands::addSense()
             return error;
         qint64 n = 0;
         if (!RemoteCommandParser::parseInteger(call.args().first(), n))
-            return TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("not an integer: ") + call.args().first());
+            return TRemoteResult::fail(E::COMMAND_ERROR,
+                                       QStringLiteral("not an integer: ") + call.args().first());
         if (n < MIN_POINTS || n > MAX_POINTS)
-            return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
-                                       QStringLiteral("points must be %1 to %2").arg(MIN_POINTS).arg(MAX_POINTS));
+            return TRemoteResult::fail(
+                E::DATA_OUT_OF_RANGE,
+                QStringLiteral("points must be %1 to %2").arg(MIN_POINTS).arg(MAX_POINTS));
         DataScanManager::sweep().setPoints(quint32(n), true);
         return TRemoteResult::done();
     });
     add(QStringLiteral("SENSe:SWEep:POINts?"), [](const TCall& call) {
         TRemoteResult error;
-        return noArgument(call, error) ? TRemoteResult::reply(QString::number(DataScanManager::sweep().points()))
-                                       : error;
+        return noArgument(call, error)
+                   ? TRemoteResult::reply(QString::number(DataScanManager::sweep().points()))
+                   : error;
     });
     add(QStringLiteral("SENSe:BANDwidth"), [](const TCall& call) {
         TRemoteResult error;
@@ -395,20 +400,23 @@ void RemoteCommands::addSense()
             return error;
         qint64 index = 0;
         if (!RemoteCommandParser::parseInteger(call.args().first(), index))
-            return TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("not an integer: ") + call.args().first());
+            return TRemoteResult::fail(E::COMMAND_ERROR,
+                                       QStringLiteral("not an integer: ") + call.args().first());
         // The bandwidths the analyser reported; before it did, the manager's own bound.
         const int count = DeviceManager::deviceInfo().bandwidths.size();
         const int last = count > 0 ? qMin(count - 1, int(CalibrationManager::MAX_BANDWIDTH_INDEX))
                                    : int(CalibrationManager::MAX_BANDWIDTH_INDEX);
         if (index < 0 || index > last)
-            return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("bandwidth index must be 0 to %1").arg(last));
+            return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
+                                       QStringLiteral("bandwidth index must be 0 to %1").arg(last));
         CalibrationManager::setBandwidthIndex(quint8(index));
         return TRemoteResult::done();
     });
     add(QStringLiteral("SENSe:BANDwidth?"), [](const TCall& call) {
         TRemoteResult error;
-        return noArgument(call, error) ? TRemoteResult::reply(QString::number(CalibrationManager::bandwidthIndex()))
-                                       : error;
+        return noArgument(call, error)
+                   ? TRemoteResult::reply(QString::number(CalibrationManager::bandwidthIndex()))
+                   : error;
     });
 }
 
@@ -437,7 +445,8 @@ void RemoteCommands::addTrigger()
         TRemoteResult error;
         if (!noArgument(call, error))
             return error;
-        return TRemoteResult::reply(DataScanManager::isPaused() ? QByteArrayLiteral("0") : QByteArrayLiteral("1"));
+        return TRemoteResult::reply(DataScanManager::isPaused() ? QByteArrayLiteral("0")
+                                                                : QByteArrayLiteral("1"));
     });
     add(QStringLiteral("INITiate:IMMediate"), [this](const TCall& call) {
         TRemoteResult error;
@@ -506,7 +515,8 @@ void RemoteCommands::addCalibration()
             measured << QStringLiteral("SHORT");
         if (cal.hasType(CAL::CalibrationData::LOAD))
             measured << QStringLiteral("LOAD");
-        return TRemoteResult::reply(measured.isEmpty() ? QStringLiteral("NONE") : measured.join(QLatin1Char(',')));
+        return TRemoteResult::reply(measured.isEmpty() ? QStringLiteral("NONE")
+                                                       : measured.join(QLatin1Char(',')));
     });
 }
 
@@ -523,7 +533,8 @@ TRemoteResult RemoteCommands::measureStandard(const TCall& call)
     // Between two standards of one calibration the correction is off and the scan paused; only a
     // transfer or a standard being measured right now stand in the way.
     if (CalibrationManager::isTransferring())
-        return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("a calibration transfer is in progress"));
+        return TRemoteResult::fail(E::EXECUTION_ERROR,
+                                   QStringLiteral("a calibration transfer is in progress"));
 
     auto* op = new RemoteOperation(QStringLiteral("CALibration:MEASure"), CALIBRATION_TIMEOUT_MS, this);
     connect(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibType, op,
@@ -538,7 +549,8 @@ TRemoteResult RemoteCommands::clearCalibration()
     if (!isAnalyserReady())
         return noAnalyser();
     if (CalibrationManager::isTransferring())
-        return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("a calibration transfer is in progress"));
+        return TRemoteResult::fail(E::EXECUTION_ERROR,
+                                   QStringLiteral("a calibration transfer is in progress"));
     // Back to the analyser's factory calibration, downloaded again.
     auto* op = new RemoteOperation(QStringLiteral("CALibration:CLEar"), CALIBRATION_TIMEOUT_MS, this);
     connect(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration, op,
@@ -554,7 +566,8 @@ ZChart::ZChartView* RemoteCommands::viewOf(const TCall& call, int k, TRemoteResu
 {
     const int n = call.suffixes.value(k, 1);
     if (n < 1 || n > IRemoteTarget::VIEWS) {
-        error = TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("view must be 1 to %1").arg(IRemoteTarget::VIEWS));
+        error = TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
+                                    QStringLiteral("view must be 1 to %1").arg(IRemoteTarget::VIEWS));
         return nullptr;
     }
     ZChart::ZChartView* view = m_target ? m_target->chartView(n - 1) : nullptr;
@@ -571,12 +584,15 @@ void RemoteCommands::addDisplay()
             return error;
         qint64 index = 0;
         if (!RemoteCommandParser::parseInteger(call.args().first(), index))
-            return TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("not an integer: ") + call.args().first());
+            return TRemoteResult::fail(E::COMMAND_ERROR,
+                                       QStringLiteral("not an integer: ") + call.args().first());
         if (index < 0 || index >= IRemoteTarget::ARRANGEMENTS)
-            return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
-                                       QStringLiteral("arrangement must be 0 to %1").arg(IRemoteTarget::ARRANGEMENTS - 1));
+            return TRemoteResult::fail(
+                E::DATA_OUT_OF_RANGE,
+                QStringLiteral("arrangement must be 0 to %1").arg(IRemoteTarget::ARRANGEMENTS - 1));
         if (!m_target || !m_target->setChartArrangement(int(index)))
-            return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("the arrangement cannot be applied"));
+            return TRemoteResult::fail(E::EXECUTION_ERROR,
+                                       QStringLiteral("the arrangement cannot be applied"));
         return TRemoteResult::done();
     });
     add(QStringLiteral("DISPlay:ARRangement?"), [this](const TCall& call) {
@@ -593,11 +609,13 @@ void RemoteCommands::addDisplay()
             return error;
         EChartType type = EChartType::UNSET;
         if (!chartTypeFromName(call.args().first(), type))
-            return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("unknown chart type: ") + call.args().first());
+            return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
+                                       QStringLiteral("unknown chart type: ") + call.args().first());
         if (!viewOf(call, 0, error))
             return error;
         if (!m_target->setChartType(call.suffixes.value(0, 1) - 1, type))
-            return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("the chart type cannot be applied"));
+            return TRemoteResult::fail(E::EXECUTION_ERROR,
+                                       QStringLiteral("the chart type cannot be applied"));
         return TRemoteResult::done();
     });
     add(QStringLiteral("DISPlay:VIEW#:TYPE?"), [this](const TCall& call) {
@@ -609,7 +627,7 @@ void RemoteCommands::addDisplay()
             return error;
         const EChartType type = view->chartType();
         return TRemoteResult::reply(ZChart::isValidChartType(type) ? ZChart::ChartEnumPrinter::toString(type)
-                                                                    : QStringLiteral("NONE"));
+                                                                   : QStringLiteral("NONE"));
     });
     add(QStringLiteral("DISPlay:VIEW#:IMAGe"), [this](const TCall& call) { return saveImage(call); });
 }
@@ -646,7 +664,8 @@ void RemoteCommands::addMarkers()
             return error;
         double position = 0;
         if (!RemoteCommandParser::parseNumber(call.args().first(), position))
-            return TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("not a number: ") + call.args().first());
+            return TRemoteResult::fail(E::COMMAND_ERROR,
+                                       QStringLiteral("not a number: ") + call.args().first());
         ZChart::ZChartView* view = viewOf(call, 0, error);
         if (!view)
             return error;
@@ -659,7 +678,8 @@ void RemoteCommands::addMarkers()
                                                                  .arg(range.first, 0, 'f', 2)
                                                                  .arg(range.second, 0, 'f', 2));
         if (!view->addMark(position))
-            return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("the view has %1 markers already").arg(MARKS));
+            return TRemoteResult::fail(E::EXECUTION_ERROR,
+                                       QStringLiteral("the view has %1 markers already").arg(MARKS));
         return TRemoteResult::done();
     });
     add(QStringLiteral("CALCulate:VIEW#:MARKer:CLEar"), [this](const TCall& call) {
@@ -681,12 +701,14 @@ void RemoteCommands::addMarkers()
             return nullptr;
         const int m = call.suffixes.value(1, 1);
         if (m < 1 || m > MARKS) {
-            error = TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("marker must be 1 to %1").arg(MARKS));
+            error = TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
+                                        QStringLiteral("marker must be 1 to %1").arg(MARKS));
             return nullptr;
         }
         ZChart::ZMark* mark = view->marksTable() ? view->marksTable()->mark(m - 1) : nullptr;
         if (!mark)
-            error = TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("the view has no marker %1").arg(m));
+            error =
+                TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("the view has no marker %1").arg(m));
         return mark;
     };
     add(QStringLiteral("CALCulate:VIEW#:MARKer#:TYPE"), [this, markOf](const TCall& call) {
@@ -695,13 +717,15 @@ void RemoteCommands::addMarkers()
             return error;
         EMarkType type = EMarkType::RE_IM;
         if (!markTypeFromName(call.args().first(), type))
-            return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("unknown marker type: ") + call.args().first());
+            return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
+                                       QStringLiteral("unknown marker type: ") + call.args().first());
         if (!markOf(call, error))
             return error;
         ZChart::ZChartView* view = m_target->chartView(call.suffixes.value(0) - 1);
         if (!view->config()->allowedMarkTypes().contains(type))
-            return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
-                                       QStringLiteral("%1 is not offered on this chart").arg(call.args().first().toUpper()));
+            return TRemoteResult::fail(
+                E::DATA_OUT_OF_RANGE,
+                QStringLiteral("%1 is not offered on this chart").arg(call.args().first().toUpper()));
         view->marksTable()->setMarkType(call.suffixes.value(1) - 1, type);
         return TRemoteResult::done();
     });
@@ -802,7 +826,8 @@ TRemoteResult RemoteCommands::storeTrace(const TCall& call)
     case ETraceFile::NONE:
         break;
     }
-    return ok ? TRemoteResult::done() : TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot write ") + path);
+    return ok ? TRemoteResult::done()
+              : TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot write ") + path);
 }
 
 TRemoteResult RemoteCommands::loadTrace(const TCall& call)
@@ -816,10 +841,12 @@ TRemoteResult RemoteCommands::loadTrace(const TCall& call)
     const QString path = QDir(DataScanManager::traceDir()).filePath(call.args().first());
     // Checked here: the store would announce a missing file to the window, which offers to forget it.
     if (!QFileInfo(path).isFile())
-        return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("no such trace file: ") + call.args().first());
+        return TRemoteResult::fail(E::EXECUTION_ERROR,
+                                   QStringLiteral("no such trace file: ") + call.args().first());
     const int index = DataScanManager::traces().size();
     if (index >= MAX_TRACES)
-        return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("%1 traces are loaded already").arg(MAX_TRACES));
+        return TRemoteResult::fail(E::EXECUTION_ERROR,
+                                   QStringLiteral("%1 traces are loaded already").arg(MAX_TRACES));
     bool ok = false;
     switch (format) {
     case ETraceFile::BINARY:
@@ -836,7 +863,8 @@ TRemoteResult RemoteCommands::loadTrace(const TCall& call)
     }
     return ok && DataScanManager::traces().size() > index
                ? TRemoteResult::done()
-               : TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot read ") + call.args().first());
+               : TRemoteResult::fail(E::EXECUTION_ERROR,
+                                     QStringLiteral("cannot read ") + call.args().first());
 }
 
 } // namespace ZRemote

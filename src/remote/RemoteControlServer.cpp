@@ -127,6 +127,14 @@ void RemoteControlServer::stop()
     }
 }
 
+qint64 RemoteControlServer::largestQueuedOutput() const
+{
+    qint64 largest = 0;
+    for (const RemoteSession* session : m_sessions)
+        largest = qMax(largest, session->queuedOutput());
+    return largest;
+}
+
 void RemoteControlServer::onNewConnection()
 {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {

@@ -57,6 +57,8 @@ public:
     bool isListening() const { return m_server.isListening(); }
     quint16 port() const { return m_server.serverPort(); }
     int clientCount() const { return m_sessions.size(); }
+    // Answers written but not yet taken by the slowest client.
+    qint64 largestQueuedOutput() const;
 
     RemoteCommands* commands() const { return m_commands; }
     void setTarget(IRemoteTarget* target);

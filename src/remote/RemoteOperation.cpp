@@ -9,9 +9,8 @@ RemoteOperation::RemoteOperation(const QString& name, int timeoutMs, QObject* pa
 {
     qRegisterMetaType<ZRemote::TRemoteError>();
     m_timeout.setSingleShot(true);
-    connect(&m_timeout, &QTimer::timeout, this, [this] {
-        fail(TRemoteError::EXECUTION_ERROR, QStringLiteral("%1 timed out").arg(m_name));
-    });
+    connect(&m_timeout, &QTimer::timeout, this,
+            [this] { fail(TRemoteError::EXECUTION_ERROR, QStringLiteral("%1 timed out").arg(m_name)); });
     m_timeout.start(timeoutMs);
 }
 

@@ -22,6 +22,8 @@ RemoteSession::RemoteSession(QTcpSocket* socket, RemoteControlServer* server)
     m_peer = QStringLiteral("%1:%2").arg(m_socket->peerAddress().toString()).arg(m_socket->peerPort());
     // What is not taken from the socket stays with the system, which slows the sender down.
     m_socket->setReadBufferSize(RemoteControlServer::READ_BUFFER);
+    m_socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption,
+                              int(RemoteControlServer::READ_BUFFER * 4));
     connect(m_socket, &QTcpSocket::readyRead, this, &RemoteSession::pump);
     connect(m_socket, &QTcpSocket::bytesWritten, this, [this] {
         if (m_socket->bytesToWrite() < RemoteControlServer::OUTPUT_LIMIT / 2)
@@ -93,16 +95,9 @@ bool RemoteSession::runNext()
         execute(m_held);
         return true;
     }
-    if (!m_socket->canReadLine()) {
-        if (m_socket->bytesAvailable() > RemoteControlServer::MAX_LINE)
-            tooLong();
+    QByteArray line;
+    if (!takeLine(line))
         return false;
-    }
-    const QByteArray line = m_socket->readLine(RemoteControlServer::MAX_LINE + 2);
-    if (!line.endsWith('\n')) {
-        tooLong();
-        return false;
-    }
     TRemoteCommand command;
     QString why;
     switch (RemoteCommandParser::parse(line, command, &why)) {
@@ -122,6 +117,34 @@ bool RemoteSession::runNext()
         return false;
     }
     execute(command);
+    return true;
+}
+
+bool RemoteSession::takeLine(QByteArray& line)
+{
+    // The socket's own buffer is emptied whole each time: the socket reads from the system again
+    // only once it is empty, so lines left in it would stall the client for good.
+    if (m_input.size() - m_inputPos < RemoteControlServer::READ_BUFFER && m_socket->bytesAvailable() > 0) {
+        if (m_inputPos > 0) {
+            m_input.remove(0, m_inputPos);
+            m_inputPos = 0;
+        }
+        m_input += m_socket->readAll();
+    }
+    const int end = m_input.indexOf('\n', m_inputPos);
+    const int length = (end < 0 ? m_input.size() : end) - m_inputPos;
+    if (length > RemoteControlServer::MAX_LINE) {
+        tooLong();
+        return false;
+    }
+    if (end < 0)
+        return false;
+    line = m_input.mid(m_inputPos, length);
+    m_inputPos = end + 1;
+    if (m_inputPos == m_input.size()) {
+        m_input.clear();
+        m_inputPos = 0;
+    }
     return true;
 }
 

@@ -25,6 +25,7 @@ public:
 
     QString peer() const { return m_peer; }
     const RemoteErrorQueue& errors() const { return m_errors; }
+    qint64 queuedOutput() const { return m_socket->bytesToWrite(); }
     // Another client's operation has ended: a held command may run now.
     void resume();
     void close();
@@ -36,6 +37,8 @@ private:
     void schedulePump();
     void pump();
     bool runNext();
+    // The next complete line from the input, taking more from the socket as room allows.
+    bool takeLine(QByteArray& line);
     void execute(const TRemoteCommand& command);
     void tooLong();
     void onDisconnected();
@@ -44,6 +47,9 @@ private:
     RemoteControlServer* m_server = nullptr;
     QString m_peer;
     RemoteErrorQueue m_errors;
+    // Received bytes not yet run; lines are taken from m_inputPos on.
+    QByteArray m_input;
+    int m_inputPos = 0;
     TRemoteCommand m_held;
     bool m_holding = false;
     bool m_waiting = false; // an operation of this client runs

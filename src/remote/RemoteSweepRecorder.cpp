@@ -12,7 +12,8 @@ RemoteSweepRecorder::RemoteSweepRecorder(QObject* parent) : QObject(parent)
     m_seenCompleted = DataScanManager::completedSweeps();
     connect(&DataScanManager::instance(), &DataScanManager::signalProcessedScanData, this,
             &RemoteSweepRecorder::onScanData);
-    connect(&DataScanManager::sweep(), &ZData::DS::RangeSliced::signalUpdated, this, &RemoteSweepRecorder::clear);
+    connect(&DataScanManager::sweep(), &ZData::DS::RangeSliced::signalUpdated, this,
+            &RemoteSweepRecorder::clear);
     connect(&ZData::DM::SerialPort::instance(), &ZData::DM::SerialPort::signalOpened, this,
             &RemoteSweepRecorder::clear);
 }

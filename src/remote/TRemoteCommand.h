@@ -11,7 +11,6 @@
 
 namespace ZRemote {
 
-
 // One header keyword as typed, with its numeric suffix split off (VIEW2 -> "VIEW", 2).
 struct TRemoteHeaderNode
 {

@@ -22,12 +22,12 @@ private slots:
         const int bad = int(P::EResult::MALFORMED);
         const int empty = int(P::EResult::EMPTY);
         QTest::newRow("common query") << QByteArray("*idn?\r\n") << ok << "*IDN?" << QStringList();
-        QTest::newRow("suffixes") << QByteArray("calc:view2:mark13:text?") << ok << "CALC:VIEW(2):MARK(13):TEXT?"
-                                  << QStringList();
-        QTest::newRow("leading colon, blanks") << QByteArray("  :SENS:FREQ:STAR \t 1e6  ") << ok << "SENS:FREQ:STAR"
-                                               << QStringList{"1e6"};
-        QTest::newRow("quoted argument keeps comma") << QByteArray("MMEM:STOR:TRAC \"a,b.tbin\"") << ok
-                                                     << "MMEM:STOR:TRAC" << QStringList{"a,b.tbin"};
+        QTest::newRow("suffixes") << QByteArray("calc:view2:mark13:text?") << ok
+                                  << "CALC:VIEW(2):MARK(13):TEXT?" << QStringList();
+        QTest::newRow("leading colon, blanks")
+            << QByteArray("  :SENS:FREQ:STAR \t 1e6  ") << ok << "SENS:FREQ:STAR" << QStringList{"1e6"};
+        QTest::newRow("quoted argument keeps comma")
+            << QByteArray("MMEM:STOR:TRAC \"a,b.tbin\"") << ok << "MMEM:STOR:TRAC" << QStringList{"a,b.tbin"};
         QTest::newRow("two arguments") << QByteArray("X 1, 2") << ok << "X" << QStringList{"1", "2"};
         QTest::newRow("blank line") << QByteArray(" \r\n") << empty << "" << QStringList();
         QTest::newRow("empty keyword") << QByteArray("SENS::FREQ") << bad << "" << QStringList();
@@ -58,7 +58,8 @@ private slots:
             return;
         QStringList parts;
         for (const TRemoteHeaderNode& node : command.nodes)
-            parts << (node.suffix >= 0 ? QStringLiteral("%1(%2)").arg(node.keyword).arg(node.suffix) : node.keyword);
+            parts << (node.suffix >= 0 ? QStringLiteral("%1(%2)").arg(node.keyword).arg(node.suffix)
+                                       : node.keyword);
         QString rebuilt = (command.common ? QStringLiteral("*") : QString()) + parts.join(QLatin1Char(':'));
         if (command.query)
             rebuilt += QLatin1Char('?');

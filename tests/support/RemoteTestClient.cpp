@@ -1,10 +1,22 @@
 #include "RemoteTestClient.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QTest>
+#include <QTimer>
 
 namespace TestSupport {
+
+// Runs the event loop until something happens (at most a few milliseconds): the server in this
+// process answers at full speed, and nothing spins while waiting for a sweep.
+void RemoteTestClient::spin()
+{
+    QTimer wake;
+    wake.start(5);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 bool RemoteTestClient::connectTo(quint16 port, int timeoutMs)
 {
@@ -14,7 +26,7 @@ bool RemoteTestClient::connectTo(quint16 port, int timeoutMs)
     while (m_socket.state() != QAbstractSocket::ConnectedState && timer.elapsed() < timeoutMs) {
         if (m_socket.state() == QAbstractSocket::UnconnectedState)
             return false;
-        QTest::qWait(2);
+        spin();
     }
     return m_socket.state() == QAbstractSocket::ConnectedState;
 }
@@ -34,17 +46,28 @@ QString RemoteTestClient::readLine(int timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
+    int idle = 0;
     for (;;) {
-        m_buffer += m_socket.readAll();
-        const int end = m_buffer.indexOf('\n');
+        const int end = m_buffer.indexOf('\n', m_pos);
         if (end >= 0) {
-            const QByteArray line = m_buffer.left(end);
-            m_buffer.remove(0, end + 1);
+            const QByteArray line = m_buffer.mid(m_pos, end - m_pos);
+            m_pos = end + 1;
             return QString::fromUtf8(line);
+        }
+        m_buffer.remove(0, m_pos);
+        m_pos = 0;
+        if (m_socket.bytesAvailable() > 0) {
+            m_buffer += m_socket.readAll();
+            idle = 0;
+            continue;
         }
         if (timer.elapsed() > timeoutMs || m_socket.state() == QAbstractSocket::UnconnectedState)
             return QString();
-        QTest::qWait(1);
+        // A burst of answers is taken without sleeping; a long wait sleeps between events.
+        if (++idle < 200)
+            QCoreApplication::processEvents();
+        else
+            spin();
     }
 }
 
@@ -73,7 +96,7 @@ bool RemoteTestClient::waitForClosed(int timeoutMs)
     timer.start();
     while (m_socket.state() != QAbstractSocket::UnconnectedState && timer.elapsed() < timeoutMs) {
         m_socket.readAll();
-        QTest::qWait(2);
+        spin();
     }
     return m_socket.state() == QAbstractSocket::UnconnectedState;
 }

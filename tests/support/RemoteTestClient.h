@@ -25,9 +25,12 @@ public:
     bool isConnected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
     QTcpSocket& socket() { return m_socket; }
 
+    static void spin();
+
 private:
     QTcpSocket m_socket;
     QByteArray m_buffer;
+    int m_pos = 0;
 };
 
 } // namespace TestSupport
