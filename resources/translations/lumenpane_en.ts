@@ -135,6 +135,430 @@
         <source>tried to send factory calibration to device but it's not allowed</source>
         <translation>tried to send factory calibration to device but it's not allowed</translation>
     </message>
+    <message id="lp_ptraces_btn_save_file">
+        <source> Save to file</source>
+        <translation> Save to file</translation>
+    </message>
+    <message id="lp_ptraces_btn_load_file">
+        <source> Load from file</source>
+        <translation> Load from file</translation>
+    </message>
+    <message id="lp_ptraces_btn_rm_traces">
+        <source>Remove traces</source>
+        <translation>Remove traces</translation>
+    </message>
+    <message id="lp_pgtrace_save_dialog_failed">
+        <source>save file dialog wasn't created</source>
+        <translation>save file dialog wasn't created</translation>
+    </message>
+    <message id="lp_pgtrace_load_dialog_failed">
+        <source>load file dialog wasn't created</source>
+        <translation>load file dialog wasn't created</translation>
+    </message>
+    <message id="lp_pgtrace_load_unsupported_file_format">
+        <source>cannot load trace using unsupported file format: </source>
+        <translation>cannot load trace using unsupported file format: </translation>
+    </message>
+    <message id="lp_pgtrace_save_unsupported_file_format">
+        <source>cannot save trace using unsupported file format: </source>
+        <translation>cannot save trace using unsupported file format: </translation>
+    </message>
+    <message id="lp_pgtrace_save_dialog_title">
+        <source>Save trace file</source>
+        <translation>Save trace file</translation>
+    </message>
+    <message id="lp_pgtrace_load_dialog_title">
+        <source>Load trace file</source>
+        <translation>Load trace file</translation>
+    </message>
+    <message id="lp_pgtrace_trace_file_filters">
+        <source>All files (*);;Trace data (*.tbin);;Text file (*.dat);;Touchstone (*.s1p)</source>
+        <translation>All files (*);;Trace data (*.tbin);;Text file (*.dat);;Touchstone (*.s1p)</translation>
+    </message>
+    <message id="lp_pmark_show_marks">
+        <source>Show markers</source>
+        <translation>Show markers</translation>
+    </message>
+    <message id="lp_pmark_btn_rm_marks">
+        <source>Remove markers</source>
+        <translation>Remove markers</translation>
+    </message>
+    <message id="lp_err_enter_bad_freq">
+        <source>entered bad freq</source>
+        <translation>entered bad freq</translation>
+    </message>
+    <message id="lp_pcalib_open">
+        <source>Open</source>
+        <translation>Open</translation>
+    </message>
+    <message id="lp_pcalib_short">
+        <source>Short</source>
+        <translation>Short</translation>
+    </message>
+    <message id="lp_pcalib_load">
+        <source>Load</source>
+        <translation>Load</translation>
+    </message>
+    <message id="lp_pcalib_btn_do_calib">
+        <source>Calibrate</source>
+        <translation>Calibrate</translation>
+    </message>
+    <message id="lp_pcalib_btn_remove_all">
+        <source>Remove all</source>
+        <translation>Remove all</translation>
+    </message>
+    <message id="lp_pcalib_calib_device_title">
+        <source>Device's calibs</source>
+        <translation>Device's calibs</translation>
+    </message>
+    <message id="lp_pcalib_calib_slot">
+        <source>Preset #</source>
+        <translation>Preset #</translation>
+    </message>
+    <message id="lp_pcalib_slot_factory">
+        <source>Factory</source>
+        <translation>Factory</translation>
+    </message>
+    <message id="lp_pcalib_btn_download">
+        <source>Get calibration
+data</source>
+        <translation>Get calibration
+data</translation>
+    </message>
+    <message id="lp_pcalib_btn_upload">
+        <source>Send calibration
+data</source>
+        <translation>Send calibration
+data</translation>
+    </message>
+    <message id="lp_pcalib_btn_save">
+        <source> Save calib
+ to file</source>
+        <translation> Save calib
+ to file</translation>
+    </message>
+    <message id="lp_pcalib_btn_load">
+        <source> Load calib
+ from file</source>
+        <translation> Load calib
+ from file</translation>
+    </message>
+    <message id="lp_pgcalib_save_dialog_failed">
+        <source>save file dialog wasn't created</source>
+        <translation>save file dialog wasn't created</translation>
+    </message>
+    <message id="lp_pgcalib_load_dialog_failed">
+        <source>load file dialog wasn't created</source>
+        <translation>load file dialog wasn't created</translation>
+    </message>
+    <message id="lp_pgcalib_no_device_dir">
+        <source>calib dir wasn't created for this device, thus no default path can be set</source>
+        <translation>calib dir wasn't created for this device, thus no default path can be set</translation>
+    </message>
+    <message id="lp_pgcalib_save_dialog_title">
+        <source>Save calibration file for this device</source>
+        <translation>Save calibration file for this device</translation>
+    </message>
+    <message id="lp_pgcalib_load_dialog_title">
+        <source>Load calibration file for this device</source>
+        <translation>Load calibration file for this device</translation>
+    </message>
+    <message id="lp_pgcalib_calib_file_filters">
+        <source>Calibration data (*.cbin);;All files (*)</source>
+        <translation>Calibration data (*.cbin);;All files (*)</translation>
+    </message>
+    <message id="lp_psettings_language">
+        <source>Language:</source>
+        <translation>Language:</translation>
+    </message>
+    <message id="lp_psettings_interpolation_title">
+        <source>Interpolation</source>
+        <translation>Interpolation</translation>
+    </message>
+    <message id="lp_psettings_interpolation_enabled">
+        <source>Enabled</source>
+        <translation>Enabled</translation>
+    </message>
+    <message id="lp_psettings_preset_title">
+        <source>Preset</source>
+        <translation>Preset</translation>
+    </message>
+    <message id="lp_psettings_btn_save">
+        <source> Save to file</source>
+        <translation> Save to file</translation>
+    </message>
+    <message id="lp_psettings_btn_load">
+        <source> Load from file</source>
+        <translation> Load from file</translation>
+    </message>
+    <message id="lp_pgsettings_save_dialog_failed">
+        <source>save file dialog wasn't created</source>
+        <translation>save file dialog wasn't created</translation>
+    </message>
+    <message id="lp_pgsettings_load_dialog_failed">
+        <source>load file dialog wasn't created</source>
+        <translation>load file dialog wasn't created</translation>
+    </message>
+    <message id="lp_pgsettings_no_users_dir">
+        <source>users dir wasn't created, thus no default path can be set</source>
+        <translation>users dir wasn't created, thus no default path can be set</translation>
+    </message>
+    <message id="lp_pgsettings_cant_save_preset">
+        <source>preset cannot be saved to: %1.
+Please, check target location</source>
+        <translation>preset cannot be saved to: %1.
+Please, check target location</translation>
+    </message>
+    <message id="lp_pgsettings_cant_load_preset">
+        <source>preset cannot be loaded from: %1
+%2</source>
+        <translation>preset cannot be loaded from: %1
+%2</translation>
+    </message>
+    <message id="lp_pgsettings_preset_missing">
+        <source>the file does not exist</source>
+        <translation>the file does not exist</translation>
+    </message>
+    <message id="lp_pgsettings_preset_unreadable">
+        <source>the file cannot be read</source>
+        <translation>the file cannot be read</translation>
+    </message>
+    <message id="lp_pgsettings_preset_not_ini">
+        <source>the file is not a settings profile</source>
+        <translation>the file is not a settings profile</translation>
+    </message>
+    <message id="lp_pgsettings_save_dialog_title">
+        <source>Save preset file</source>
+        <translation>Save preset file</translation>
+    </message>
+    <message id="lp_pgsettings_load_dialog_title">
+        <source>Load preset file</source>
+        <translation>Load preset file</translation>
+    </message>
+    <message id="lp_pgsettings_preset_file_filters">
+        <source>Preset file (*.ini);;All files (*)</source>
+        <translation>Preset file (*.ini);;All files (*)</translation>
+    </message>
+    <message id="lp_pabout_appversion_title">
+        <source>App version: </source>
+        <translation>App version: </translation>
+    </message>
+    <message id="lp_pabout_about_qt">
+        <source>About Qt</source>
+        <translation>About Qt</translation>
+    </message>
+    <message id="lp_pabout_icons_credit">
+        <source>Icons drawn for TolvekVNA and released with it.</source>
+        <translation>Icons drawn for TolvekVNA and released with it.</translation>
+    </message>
+    <message id="lp_pabout_support_title">
+        <source>Tech. support: </source>
+        <translation>Tech. support: </translation>
+    </message>
+    <message id="lp_pcharts_btn_save_image">
+        <source> Save image</source>
+        <translation> Save image</translation>
+    </message>
+    <message id="lp_pgcharts_save_image_title">
+        <source>Save image of the selected plot</source>
+        <translation>Save image of the selected plot</translation>
+    </message>
+    <message id="lp_pgcharts_image_filters">
+        <source>PNG image (*.png);;SVG image (*.svg)</source>
+        <translation>PNG image (*.png);;SVG image (*.svg)</translation>
+    </message>
+    <message id="lp_pgcharts_cant_save_image">
+        <source>image cannot be saved to: </source>
+        <translation>image cannot be saved to: </translation>
+    </message>
+    <message id="devcon_err_cant_write_settings">
+        <source>settings cannot be written</source>
+        <translation>settings cannot be written</translation>
+    </message>
+    <message id="devcon_sp_btn_apply">
+        <source> Apply</source>
+        <translation> Apply</translation>
+    </message>
+    <message id="devcon_sp_btn_refresh">
+        <source> Refresh</source>
+        <translation> Refresh</translation>
+    </message>
+    <message id="devcon_sp_description">
+        <source>Description:</source>
+        <translation>Description:</translation>
+    </message>
+    <message id="devcon_sp_location">
+        <source>Location:</source>
+        <translation>Location:</translation>
+    </message>
+    <message id="devcon_sp_manufacturer">
+        <source>Manufacturer:</source>
+        <translation>Manufacturer:</translation>
+    </message>
+    <message id="devcon_sp_serial_number">
+        <source>Serial number:</source>
+        <translation>Serial number:</translation>
+    </message>
+    <message id="devcon_sp_window_title">
+        <source>Select serial port..</source>
+        <translation>Select serial port..</translation>
+    </message>
+    <message id="lp_err_got_old_device_text">
+        <source>Your device's firmware version isn't considered compatible with this software. Please, update your device</source>
+        <translation>Your device's firmware version isn't considered compatible with this software. Please, update your device</translation>
+    </message>
+    <message id="lp_err_got_old_device_title">
+        <source>Warning: update is required</source>
+        <translation>Warning: update is required</translation>
+    </message>
+    <message id="lp_menu_title">
+        <source>Tolvek VNA</source>
+        <translation>Tolvek VNA</translation>
+    </message>
+    <message id="lp_window_title">
+        <source>Tolvek VNA</source>
+        <translation>Tolvek VNA</translation>
+    </message>
+    <message id="lp_window_title_ver">
+        <source>%1 ver. %2</source>
+        <translation>%1 ver. %2</translation>
+    </message>
+    <message id="lp_page_title_menu">
+        <source>Main menu</source>
+        <translation>Main menu</translation>
+    </message>
+    <message id="lp_pmain_frequency">
+        <source>Frequency</source>
+        <translation>Frequency</translation>
+    </message>
+    <message id="lp_pmain_charts">
+        <source>Plots</source>
+        <translation>Plots</translation>
+    </message>
+    <message id="lp_pmain_traces">
+        <source>Traces</source>
+        <translation>Traces</translation>
+    </message>
+    <message id="lp_pmain_marks">
+        <source>Markers</source>
+        <translation>Markers</translation>
+    </message>
+    <message id="lp_pmain_calibration">
+        <source>Calibration</source>
+        <translation>Calibration</translation>
+    </message>
+    <message id="lp_pmain_update_firmware">
+        <source>Device</source>
+        <translation>Device</translation>
+    </message>
+    <message id="lp_pmain_settings">
+        <source>Settings</source>
+        <translation>Settings</translation>
+    </message>
+    <message id="lp_pmain_about">
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message id="lp_pfreq_center">
+        <source>Center:</source>
+        <translation>Center:</translation>
+    </message>
+    <message id="lp_pfreq_span">
+        <source>Span:</source>
+        <translation>Span:</translation>
+    </message>
+    <message id="lp_pfreq_points">
+        <source>Points:</source>
+        <translation>Points:</translation>
+    </message>
+    <message id="lp_pfreq_bw">
+        <source>BW:</source>
+        <translation>BW:</translation>
+    </message>
+    <message id="lp_units_khz">
+        <source>kHz</source>
+        <translation>kHz</translation>
+    </message>
+    <message id="lp_pplots_type">
+        <source>Type:</source>
+        <translation>Type:</translation>
+    </message>
+    <message id="lp_pplots_config">
+        <source>Configuration:</source>
+        <translation>Configuration:</translation>
+    </message>
+    <message id="lp_pplots_traces_title">
+        <source>Traces</source>
+        <translation>Traces</translation>
+    </message>
+    <message id="lp_pplots_show_traces">
+        <source> Show all</source>
+        <translation> Show all</translation>
+    </message>
+    <message id="lp_pplots_hide_traces">
+        <source> Hide all</source>
+        <translation> Hide all</translation>
+    </message>
+    <message id="lp_pgcharts_no_settings">
+        <source>No settings available.</source>
+        <translation>No settings available.</translation>
+    </message>
+    <message id="lp_pgcharts_grid_step_title">
+        <source>Grid step</source>
+        <translation>Grid step</translation>
+    </message>
+    <message id="lp_pgcharts_grid_step_value">
+        <source>Value: </source>
+        <translation>Value: </translation>
+    </message>
+    <message id="lp_pgcharts_swr_title">
+        <source>SWR limit line</source>
+        <translation>SWR limit line</translation>
+    </message>
+    <message id="lp_pgcharts_swr_value">
+        <source>Value: </source>
+        <translation>Value: </translation>
+    </message>
+    <message id="lp_pgcharts_swr_enabled">
+        <source>Enabled</source>
+        <translation>Enabled</translation>
+    </message>
+    <message id="lp_pgcharts_loss_type">
+        <source>Type: </source>
+        <translation>Type: </translation>
+    </message>
+    <message id="lp_pgcharts_loss_length">
+        <source>Value: </source>
+        <translation>Value: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_title">
+        <source>Scale</source>
+        <translation>Scale</translation>
+    </message>
+    <message id="lp_pgcharts_dtf_start">
+        <source>Start: </source>
+        <translation>Start: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_stop">
+        <source>Stop: </source>
+        <translation>Stop: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_center">
+        <source>Center: </source>
+        <translation>Center: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_span">
+        <source>Span: </source>
+        <translation>Span: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_domain">
+        <source>Domain: </source>
+        <translation>Domain: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_vf">
+        <source>VF: </source>
+        <translation>VF: </translation>
+    </message>
     <message id="lp_chart_type_smith">
         <source>Smith</source>
         <translation>Smith</translation>

@@ -135,6 +135,430 @@
         <source>tried to send factory calibration to device but it's not allowed</source>
         <translation>попытка записать заводскую калибровку в устройство, что запрещено</translation>
     </message>
+    <message id="lp_ptraces_btn_save_file">
+        <source> Save to file</source>
+        <translation> Сохранить в файл</translation>
+    </message>
+    <message id="lp_ptraces_btn_load_file">
+        <source> Load from file</source>
+        <translation> Загрузить из файла</translation>
+    </message>
+    <message id="lp_ptraces_btn_rm_traces">
+        <source>Remove traces</source>
+        <translation>Удалить трассы</translation>
+    </message>
+    <message id="lp_pgtrace_save_dialog_failed">
+        <source>save file dialog wasn't created</source>
+        <translation>диалог сохранения файла не был создан</translation>
+    </message>
+    <message id="lp_pgtrace_load_dialog_failed">
+        <source>load file dialog wasn't created</source>
+        <translation>диалог загрузки файла не был создан</translation>
+    </message>
+    <message id="lp_pgtrace_load_unsupported_file_format">
+        <source>cannot load trace using unsupported file format: </source>
+        <translation>невозможно загрузить трассу из файла неподдерживаемого формата: </translation>
+    </message>
+    <message id="lp_pgtrace_save_unsupported_file_format">
+        <source>cannot save trace using unsupported file format: </source>
+        <translation>невозможно сохранить трассу в файл неподдерживаемого формата: </translation>
+    </message>
+    <message id="lp_pgtrace_save_dialog_title">
+        <source>Save trace file</source>
+        <translation>Сохранение файла трассы</translation>
+    </message>
+    <message id="lp_pgtrace_load_dialog_title">
+        <source>Load trace file</source>
+        <translation>Загрузка файла трассы</translation>
+    </message>
+    <message id="lp_pgtrace_trace_file_filters">
+        <source>All files (*);;Trace data (*.tbin);;Text file (*.dat);;Touchstone (*.s1p)</source>
+        <translation>Все файлы (*);;Данные трассы (*.tbin);;Текстовый файл (*.dat);;Touchstone (*.s1p)</translation>
+    </message>
+    <message id="lp_pmark_show_marks">
+        <source>Show markers</source>
+        <translation>Показывать маркеры</translation>
+    </message>
+    <message id="lp_pmark_btn_rm_marks">
+        <source>Remove markers</source>
+        <translation>Удалить маркеры</translation>
+    </message>
+    <message id="lp_err_enter_bad_freq">
+        <source>entered bad freq</source>
+        <translation>введена неверная частота</translation>
+    </message>
+    <message id="lp_pcalib_open">
+        <source>Open</source>
+        <translation>Холостой ход</translation>
+    </message>
+    <message id="lp_pcalib_short">
+        <source>Short</source>
+        <translation>Короткое замыкание</translation>
+    </message>
+    <message id="lp_pcalib_load">
+        <source>Load</source>
+        <translation>Нагрузка</translation>
+    </message>
+    <message id="lp_pcalib_btn_do_calib">
+        <source>Calibrate</source>
+        <translation>Калибровать</translation>
+    </message>
+    <message id="lp_pcalib_btn_remove_all">
+        <source>Remove all</source>
+        <translation>Удалить все</translation>
+    </message>
+    <message id="lp_pcalib_calib_device_title">
+        <source>Device's calibs</source>
+        <translation>Калибровки устройства</translation>
+    </message>
+    <message id="lp_pcalib_calib_slot">
+        <source>Preset #</source>
+        <translation>Ячейка №</translation>
+    </message>
+    <message id="lp_pcalib_slot_factory">
+        <source>Factory</source>
+        <translation>Заводская</translation>
+    </message>
+    <message id="lp_pcalib_btn_download">
+        <source>Get calibration
+data</source>
+        <translation>Получить данные
+калибровки</translation>
+    </message>
+    <message id="lp_pcalib_btn_upload">
+        <source>Send calibration
+data</source>
+        <translation>Отправить данные
+калибровки</translation>
+    </message>
+    <message id="lp_pcalib_btn_save">
+        <source> Save calib
+ to file</source>
+        <translation> Сохранить калибровку
+ в файл</translation>
+    </message>
+    <message id="lp_pcalib_btn_load">
+        <source> Load calib
+ from file</source>
+        <translation> Загрузить калибровку
+ из файла</translation>
+    </message>
+    <message id="lp_pgcalib_save_dialog_failed">
+        <source>save file dialog wasn't created</source>
+        <translation>диалог сохранения файла не был создан</translation>
+    </message>
+    <message id="lp_pgcalib_load_dialog_failed">
+        <source>load file dialog wasn't created</source>
+        <translation>диалог загрузки файла не был создан</translation>
+    </message>
+    <message id="lp_pgcalib_no_device_dir">
+        <source>calib dir wasn't created for this device, thus no default path can be set</source>
+        <translation>папка калибровок для этого устройства не была создана, поэтому путь по умолчанию не может быть задан</translation>
+    </message>
+    <message id="lp_pgcalib_save_dialog_title">
+        <source>Save calibration file for this device</source>
+        <translation>Сохранение файла калибровки для этого устройства</translation>
+    </message>
+    <message id="lp_pgcalib_load_dialog_title">
+        <source>Load calibration file for this device</source>
+        <translation>Загрузка файла калибровки для этого устройства</translation>
+    </message>
+    <message id="lp_pgcalib_calib_file_filters">
+        <source>Calibration data (*.cbin);;All files (*)</source>
+        <translation>Данные калибровки (*.cbin);;Все файлы (*)</translation>
+    </message>
+    <message id="lp_psettings_language">
+        <source>Language:</source>
+        <translation>Язык:</translation>
+    </message>
+    <message id="lp_psettings_interpolation_title">
+        <source>Interpolation</source>
+        <translation>Интерполяция</translation>
+    </message>
+    <message id="lp_psettings_interpolation_enabled">
+        <source>Enabled</source>
+        <translation>Включена</translation>
+    </message>
+    <message id="lp_psettings_preset_title">
+        <source>Preset</source>
+        <translation>Профиль настроек</translation>
+    </message>
+    <message id="lp_psettings_btn_save">
+        <source> Save to file</source>
+        <translation> Сохранить в файл</translation>
+    </message>
+    <message id="lp_psettings_btn_load">
+        <source> Load from file</source>
+        <translation> Загрузить из файла</translation>
+    </message>
+    <message id="lp_pgsettings_save_dialog_failed">
+        <source>save file dialog wasn't created</source>
+        <translation>диалог сохранения файла не был создан</translation>
+    </message>
+    <message id="lp_pgsettings_load_dialog_failed">
+        <source>load file dialog wasn't created</source>
+        <translation>диалог загрузки файла не был создан</translation>
+    </message>
+    <message id="lp_pgsettings_no_users_dir">
+        <source>users dir wasn't created, thus no default path can be set</source>
+        <translation>папка пользовательских профилей не была создана, поэтому путь по умолчанию не может быть задан</translation>
+    </message>
+    <message id="lp_pgsettings_cant_save_preset">
+        <source>preset cannot be saved to: %1.
+Please, check target location</source>
+        <translation>профиль не может быть сохранён в: %1.
+Пожалуйста, проверьте место сохранения</translation>
+    </message>
+    <message id="lp_pgsettings_cant_load_preset">
+        <source>preset cannot be loaded from: %1
+%2</source>
+        <translation>профиль не может быть загружен из: %1
+%2</translation>
+    </message>
+    <message id="lp_pgsettings_preset_missing">
+        <source>the file does not exist</source>
+        <translation>файл не существует</translation>
+    </message>
+    <message id="lp_pgsettings_preset_unreadable">
+        <source>the file cannot be read</source>
+        <translation>файл не удаётся прочитать</translation>
+    </message>
+    <message id="lp_pgsettings_preset_not_ini">
+        <source>the file is not a settings profile</source>
+        <translation>файл не является профилем настроек</translation>
+    </message>
+    <message id="lp_pgsettings_save_dialog_title">
+        <source>Save preset file</source>
+        <translation>Сохранение файла профиля</translation>
+    </message>
+    <message id="lp_pgsettings_load_dialog_title">
+        <source>Load preset file</source>
+        <translation>Загрузка файла профиля</translation>
+    </message>
+    <message id="lp_pgsettings_preset_file_filters">
+        <source>Preset file (*.ini);;All files (*)</source>
+        <translation>Файл профиля (*.ini);;Все файлы (*)</translation>
+    </message>
+    <message id="lp_pabout_appversion_title">
+        <source>App version: </source>
+        <translation>Версия программы: </translation>
+    </message>
+    <message id="lp_pabout_about_qt">
+        <source>About Qt</source>
+        <translation>О Qt</translation>
+    </message>
+    <message id="lp_pabout_icons_credit">
+        <source>Icons drawn for TolvekVNA and released with it.</source>
+        <translation>Значки нарисованы для TolvekVNA и распространяются вместе с ней.</translation>
+    </message>
+    <message id="lp_pabout_support_title">
+        <source>Tech. support: </source>
+        <translation>Техподдержка: </translation>
+    </message>
+    <message id="lp_pcharts_btn_save_image">
+        <source> Save image</source>
+        <translation> Сохранить изображение</translation>
+    </message>
+    <message id="lp_pgcharts_save_image_title">
+        <source>Save image of the selected plot</source>
+        <translation>Сохранение изображения выбранного графика</translation>
+    </message>
+    <message id="lp_pgcharts_image_filters">
+        <source>PNG image (*.png);;SVG image (*.svg)</source>
+        <translation>Изображение PNG (*.png);;Изображение SVG (*.svg)</translation>
+    </message>
+    <message id="lp_pgcharts_cant_save_image">
+        <source>image cannot be saved to: </source>
+        <translation>изображение не может быть сохранено в: </translation>
+    </message>
+    <message id="devcon_err_cant_write_settings">
+        <source>settings cannot be written</source>
+        <translation>не удаётся записать настройки</translation>
+    </message>
+    <message id="devcon_sp_btn_apply">
+        <source> Apply</source>
+        <translation> Применить</translation>
+    </message>
+    <message id="devcon_sp_btn_refresh">
+        <source> Refresh</source>
+        <translation> Обновить</translation>
+    </message>
+    <message id="devcon_sp_description">
+        <source>Description:</source>
+        <translation>Описание:</translation>
+    </message>
+    <message id="devcon_sp_location">
+        <source>Location:</source>
+        <translation>Расположение:</translation>
+    </message>
+    <message id="devcon_sp_manufacturer">
+        <source>Manufacturer:</source>
+        <translation>Производитель:</translation>
+    </message>
+    <message id="devcon_sp_serial_number">
+        <source>Serial number:</source>
+        <translation>Серийный номер:</translation>
+    </message>
+    <message id="devcon_sp_window_title">
+        <source>Select serial port..</source>
+        <translation>Выбор последовательного порта..</translation>
+    </message>
+    <message id="lp_err_got_old_device_text">
+        <source>Your device's firmware version isn't considered compatible with this software. Please, update your device</source>
+        <translation>Версия прошивки вашего устройства несовместима с этой программой. Пожалуйста, обновите устройство</translation>
+    </message>
+    <message id="lp_err_got_old_device_title">
+        <source>Warning: update is required</source>
+        <translation>Внимание: требуется обновление</translation>
+    </message>
+    <message id="lp_menu_title">
+        <source>Tolvek VNA</source>
+        <translation>Tolvek VNA</translation>
+    </message>
+    <message id="lp_window_title">
+        <source>Tolvek VNA</source>
+        <translation>Tolvek VNA</translation>
+    </message>
+    <message id="lp_window_title_ver">
+        <source>%1 ver. %2</source>
+        <translation>%1 версия %2</translation>
+    </message>
+    <message id="lp_page_title_menu">
+        <source>Main menu</source>
+        <translation>Главное меню</translation>
+    </message>
+    <message id="lp_pmain_frequency">
+        <source>Frequency</source>
+        <translation>Частота</translation>
+    </message>
+    <message id="lp_pmain_charts">
+        <source>Plots</source>
+        <translation>Графики</translation>
+    </message>
+    <message id="lp_pmain_traces">
+        <source>Traces</source>
+        <translation>Трассы</translation>
+    </message>
+    <message id="lp_pmain_marks">
+        <source>Markers</source>
+        <translation>Маркеры</translation>
+    </message>
+    <message id="lp_pmain_calibration">
+        <source>Calibration</source>
+        <translation>Калибровка</translation>
+    </message>
+    <message id="lp_pmain_update_firmware">
+        <source>Device</source>
+        <translation>Устройство</translation>
+    </message>
+    <message id="lp_pmain_settings">
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message id="lp_pmain_about">
+        <source>About</source>
+        <translation>О программе</translation>
+    </message>
+    <message id="lp_pfreq_center">
+        <source>Center:</source>
+        <translation>Центр:</translation>
+    </message>
+    <message id="lp_pfreq_span">
+        <source>Span:</source>
+        <translation>Полоса:</translation>
+    </message>
+    <message id="lp_pfreq_points">
+        <source>Points:</source>
+        <translation>Точки:</translation>
+    </message>
+    <message id="lp_pfreq_bw">
+        <source>BW:</source>
+        <translation>ПП:</translation>
+    </message>
+    <message id="lp_units_khz">
+        <source>kHz</source>
+        <translation>кГц</translation>
+    </message>
+    <message id="lp_pplots_type">
+        <source>Type:</source>
+        <translation>Тип:</translation>
+    </message>
+    <message id="lp_pplots_config">
+        <source>Configuration:</source>
+        <translation>Расположение:</translation>
+    </message>
+    <message id="lp_pplots_traces_title">
+        <source>Traces</source>
+        <translation>Трассы</translation>
+    </message>
+    <message id="lp_pplots_show_traces">
+        <source> Show all</source>
+        <translation> Показать все</translation>
+    </message>
+    <message id="lp_pplots_hide_traces">
+        <source> Hide all</source>
+        <translation> Скрыть все</translation>
+    </message>
+    <message id="lp_pgcharts_no_settings">
+        <source>No settings available.</source>
+        <translation>Нет доступных настроек.</translation>
+    </message>
+    <message id="lp_pgcharts_grid_step_title">
+        <source>Grid step</source>
+        <translation>Шаг сетки</translation>
+    </message>
+    <message id="lp_pgcharts_grid_step_value">
+        <source>Value: </source>
+        <translation>Значение: </translation>
+    </message>
+    <message id="lp_pgcharts_swr_title">
+        <source>SWR limit line</source>
+        <translation>Граница КСВ</translation>
+    </message>
+    <message id="lp_pgcharts_swr_value">
+        <source>Value: </source>
+        <translation>Значение: </translation>
+    </message>
+    <message id="lp_pgcharts_swr_enabled">
+        <source>Enabled</source>
+        <translation>Включена</translation>
+    </message>
+    <message id="lp_pgcharts_loss_type">
+        <source>Type: </source>
+        <translation>Тип: </translation>
+    </message>
+    <message id="lp_pgcharts_loss_length">
+        <source>Value: </source>
+        <translation>Длина: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_title">
+        <source>Scale</source>
+        <translation>Масштаб</translation>
+    </message>
+    <message id="lp_pgcharts_dtf_start">
+        <source>Start: </source>
+        <translation>Начало: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_stop">
+        <source>Stop: </source>
+        <translation>Конец: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_center">
+        <source>Center: </source>
+        <translation>Центр: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_span">
+        <source>Span: </source>
+        <translation>Ширина: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_domain">
+        <source>Domain: </source>
+        <translation>Область: </translation>
+    </message>
+    <message id="lp_pgcharts_dtf_vf">
+        <source>VF: </source>
+        <translation>КУ: </translation>
+    </message>
     <message id="lp_chart_type_smith">
         <source>Smith</source>
         <translation>Смит</translation>

@@ -147,12 +147,13 @@ void ChartAxesTransformer::lossAutoRange()
         lo = std::min(lo, p.y());
         hi = std::max(hi, p.y());
     }
-    if (hi < 0.0)
-        hi = 0.0;
-    if (std::abs(lo - hi) <= 1e-6)
-        m_view->axisY()->setRange(-1.0, 0.0);
-    else
-        m_view->axisY()->setRange(lo, hi);
+    // A flat series is judged before the top is raised to 0: otherwise a constant loss would span
+    // exactly from its own value to 0 and sit on the bottom edge. It gets at least 1 dB below 0.
+    if (std::abs(lo - hi) <= 1e-6) {
+        m_view->axisY()->setRange(std::min(-1.0, lo), 0.0);
+        return;
+    }
+    m_view->axisY()->setRange(lo, std::max(hi, 0.0));
 }
 
 } // namespace Temp

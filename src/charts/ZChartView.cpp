@@ -1,5 +1,6 @@
 #include "charts/ZChartView.h"
 
+#include <QBuffer>
 #include <QGraphicsEllipseItem>
 #include <QGraphicsLayout>
 #include <QGraphicsLineItem>
@@ -7,6 +8,7 @@
 #include <QLegend>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSettings>
 #include <QSvgGenerator>
@@ -123,7 +125,10 @@ ZChartView::~ZChartView()
 
 QString ZChartView::tag() const
 {
-    return QStringLiteral("ZChartView [ %1 ]").arg(ChartEnumPrinter::toString(m_config->corner()));
+    // A view not placed yet has no corner; its tag says so without an unknown-value warning.
+    const bool placed = quint32(m_config->corner()) <= quint32(EChartArrangeCorners::BR);
+    return QStringLiteral("ZChartView [ %1 ]")
+        .arg(placed ? ChartEnumPrinter::toString(m_config->corner()) : QStringLiteral("-"));
 }
 
 QColor ZChartView::paletteColor(int index)
@@ -762,8 +767,10 @@ bool ZChartView::saveImage(const QString& path, QString* error)
         return fail(file.errorString() + QStringLiteral(": ") + path);
     bool written = false;
     if (QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
         QSvgGenerator generator;
-        generator.setOutputDevice(&file);
+        generator.setOutputDevice(&buffer);
         generator.setSize(size());
         generator.setViewBox(QRect(QPoint(0, 0), size()));
         generator.setTitle(m_chart->title());
@@ -773,6 +780,20 @@ bool ZChartView::saveImage(const QString& path, QString* error)
             render(&painter, QRectF(QPointF(0, 0), size()), rect());
             written = painter.end();
         }
+        // The generator states the size in millimetres, which readers turn back into pixels at a
+        // resolution of their own; the view's pixels are stated instead.
+        QByteArray svg = buffer.data();
+        const int head = svg.indexOf("<svg");
+        const int end = head < 0 ? -1 : svg.indexOf('>', head);
+        if (end > head) {
+            QString element = QString::fromUtf8(svg.mid(head, end - head));
+            element.replace(QRegularExpression(QStringLiteral("width=\"[^\"]*\"")),
+                            QStringLiteral("width=\"%1\"").arg(width()));
+            element.replace(QRegularExpression(QStringLiteral("height=\"[^\"]*\"")),
+                            QStringLiteral("height=\"%1\"").arg(height()));
+            svg.replace(head, end - head, element.toUtf8());
+        }
+        written = written && file.write(svg) == svg.size();
     } else {
         written = grab().save(&file, "PNG");
     }

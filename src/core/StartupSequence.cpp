@@ -16,7 +16,7 @@
 #include "devicelink/DeviceMessageManager.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
-#include "ui/PlaceholderWindow.h"
+#include "ui/MainWindow.h"
 
 namespace ZCore {
 
@@ -77,7 +77,7 @@ QStringList StartupSequence::initManagers(const QVector<TStartupStep>& steps)
 std::unique_ptr<QMainWindow> StartupSequence::loadMainWindow()
 {
     qInfo().noquote().nospace() << tag() << " >> loading MainWindow..";
-    return std::make_unique<PlaceholderWindow>();
+    return std::make_unique<MainWindow>();
 }
 
 } // namespace ZCore

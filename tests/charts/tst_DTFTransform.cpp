@@ -4,6 +4,7 @@
 #include <complex>
 
 #include "charts/DTFTransform.h"
+#include "core/utility/ZMath.h"
 
 using ZChart::DTFTransform;
 using ZChart::EDTFDomain;
@@ -105,6 +106,154 @@ private slots:
         QFETCH(double, start);
         QFETCH(double, stop);
         checkWindow(c, start, stop);
+    }
+
+    // Fewer than 128 points: the minimum span is the whole range, never more, so no setter inverts.
+    void smallSweepLimits_data()
+    {
+        QTest::addColumn<quint32>("points");
+        QTest::newRow("2") << 2u;
+        QTest::newRow("64") << 64u;
+        QTest::newRow("100") << 100u;
+        QTest::newRow("128") << 128u;
+    }
+
+    void smallSweepLimits()
+    {
+        QFETCH(quint32, points);
+        TDTFConfig c;
+        DTFTransform::updateLimits(c, 1e6, 101e6, points);
+        QVERIFY(c.min_span <= c.max_time);
+        DTFTransform::resetWindow(c);
+        const double max = c.max_time * 1e9;
+        for (double v : {-10.0, 0.0, max / 3, max, 2 * max}) {
+            for (int setter = 0; setter < 4; ++setter) {
+                TDTFConfig w = c;
+                if (setter == 0)
+                    DTFTransform::setStart(w, v);
+                else if (setter == 1)
+                    DTFTransform::setStop(w, v);
+                else if (setter == 2)
+                    DTFTransform::setCenter(w, v);
+                else
+                    DTFTransform::setSpan(w, v);
+                QVERIFY2(
+                    w.start >= 0 && w.start <= w.stop + 1e-9 && w.stop <= max + 1e-9,
+                    qPrintable(
+                        QString("setter %1 value %2: %3 .. %4").arg(setter).arg(v).arg(w.start).arg(w.stop)));
+            }
+        }
+        const DTFTransform::TRange start = DTFTransform::startRange(c);
+        QVERIFY(start.min <= start.max);
+    }
+
+    void distanceDisplay()
+    {
+        TDTFConfig c;
+        DTFTransform::updateLimits(c, 1e6, 101e6, 201);
+        DTFTransform::setDomain(c, EDTFDomain::DISTANCE);
+        DTFTransform::setVelocityFactor(c, 0.66);
+        QCOMPARE(QString::number(DTFTransform::maxTimeDisplay(c), 'f', 2), QString("198.85"));
+        QCOMPARE(c.view_domain, EDTFDomain::DISTANCE);
+        // Entered metres are stored as one-way nanoseconds.
+        DTFTransform::resetWindow(c);
+        DTFTransform::setSpan(c, 150.0);
+        QVERIFY(std::abs(c.span - 150.0 * 1e9 / (0.66 * C0)) < 1e-9);
+    }
+
+    void setterSequences()
+    {
+        TDTFConfig c;
+        DTFTransform::updateLimits(c, 1e6, 101e6, 201); // MAX 1005, MIN 502.5
+        DTFTransform::resetWindow(c);
+        DTFTransform::setCenter(c, 900.0); // above (MAX - MIN) / 2
+        QCOMPARE(c.center, 251.25);
+        checkWindow(c, 0.0, 502.5);
+        DTFTransform::setSpan(c, 1005.0);
+        checkWindow(c, 0.0, 1005.0);
+        DTFTransform::setStart(c, 300.0);
+        checkWindow(c, 300.0, 1005.0);
+        DTFTransform::setStop(c, 510.0); // below start + MIN: the span is raised and start moves back
+        checkWindow(c, 7.5, 510.0);
+        DTFTransform::setSpan(c, 600.0);
+        DTFTransform::setStart(c, 400.0);
+        checkWindow(c, 400.0, 902.5); // the span raised back to MIN
+        c.start = 600.0; // a stop at or below start with no room for the span before it
+        c.span = 700.0;
+        DTFTransform::setStop(c, 520.0);
+        checkWindow(c, 0.0, 520.0);
+    }
+
+    // The transform against the sum it stands for: x_k = (1/N) sum C[n] e^{+j 2 pi n k / Nfft}.
+    void transformIsTheDirectSum_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::newRow("201, padded") << 201;
+        QTest::newRow("256") << 256;
+        QTest::newRow("1000") << 1000;
+    }
+
+    void transformIsTheDirectSum()
+    {
+        QFETCH(int, n);
+        TScanPoints points;
+        for (int i = 0; i < n; ++i)
+            points.append({quint64(1000000 + i), float(0.6 * std::cos(0.37 * i) + 0.1),
+                           float(0.4 * std::sin(0.11 * i * i))});
+        const auto x = DTFTransform::timeResponse(points);
+        const int nfft = x.size();
+        QCOMPARE(nfft, int(ZCore::UtilityModules::ZMath::nextPowerOfTwo(quint64(n))));
+        double worst = 0;
+        for (int k = 0; k < nfft; ++k) {
+            std::complex<double> sum;
+            for (int i = 0; i < n; ++i)
+                sum += std::complex<double>(points[i].re, points[i].im) *
+                       std::polar(1.0, 2 * M_PI * double(i) * k / nfft);
+            worst = std::max(worst, std::abs(sum / double(n) - std::complex<double>(x[k])));
+        }
+        QVERIFY2(worst < 2e-6, qPrintable(QString::number(worst)));
+        // A constant reflection: 0 dB at k = 0 and nothing elsewhere when N is a power of two.
+        if (n == nfft) {
+            TScanPoints flat(n, {1000000, 1.0f, 0.0f});
+            const auto y = DTFTransform::timeResponse(flat);
+            QVERIFY(std::abs(y[0] - std::complex<float>(1, 0)) < 1e-6f);
+            for (int k = 1; k < nfft; ++k)
+                QVERIFY(std::abs(y[k]) < 1e-5f);
+        }
+    }
+
+    // 1000 bins of 1 ns, window 0 .. 100 ns: n = 100, guard 7 bins.
+    void peakGuard_data()
+    {
+        QTest::addColumn<QVector<int>>("at");
+        QTest::addColumn<QVector<double>>("level");
+        QTest::addColumn<QVector<int>>("peaks");
+        QTest::newRow("6 bins apart: one peak, then the next outside the guard")
+            << QVector<int>{50, 56, 80} << QVector<double>{0, -1, -3} << QVector<int>{50, 80};
+        QTest::newRow("8 bins apart: two peaks")
+            << QVector<int>{50, 58, 80} << QVector<double>{0, -1, -3} << QVector<int>{50, 58};
+        QTest::newRow("outside the window is not a peak")
+            << QVector<int>{150, 30, 90} << QVector<double>{0, -2, -1} << QVector<int>{90, 30};
+    }
+
+    void peakGuard()
+    {
+        QFETCH(QVector<int>, at);
+        QFETCH(QVector<double>, level);
+        QVector<QPointF> points(1000);
+        for (int k = 0; k < points.size(); ++k)
+            points[k] = QPointF(k, -60.0);
+        for (int i = 0; i < at.size(); ++i)
+            points[at[i]].setY(level[i]);
+        TDTFConfig c;
+        c.max_time = 1000e-9;
+        c.start = 0;
+        c.span = 100.0;
+        c.stop = 100.0;
+        QTEST(DTFTransform::findPeaks(points, c, 2), "peaks");
+        // A window without bin width reports the window start for every peak.
+        c.max_time = 0;
+        QCOMPARE(DTFTransform::findPeaks(points, c, 2), (QVector<int>{0, 0}));
     }
 
     void faultPeaksAtItsDistance_data()

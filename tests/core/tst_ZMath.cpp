@@ -22,6 +22,37 @@ QVector<std::complex<double>> dft(const TComplexVector& input, int size, bool in
                       std::polar(1.0, (inverse ? 2.0 : -2.0) * M_PI * k * n / size);
     return out;
 }
+
+// The transform as it was before it was planned: twiddles advanced by the recurrence inside the loop.
+// The planned transform must give the same numbers.
+void recurrenceTransform(TComplexVector& v, bool inverse)
+{
+    ZMath::padToPowerOfTwo(v, TComplex(0.0f, 0.0f));
+    const int n = v.size();
+    for (int i = 1, j = 0; i < n; ++i) {
+        int bit = n >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j)
+            std::swap(v[i], v[j]);
+    }
+    const float pi = float(M_PI);
+    for (int m = 1; m < n; m <<= 1) {
+        const float theta = (inverse ? pi : -pi) / float(m);
+        const float alpha = std::sin(theta / 2.0f);
+        const TComplex step(-2.0f * alpha * alpha, std::sin(theta));
+        TComplex w(1.0f, 0.0f);
+        for (int j = 0; j < m; ++j) {
+            for (int i = j; i < n; i += 2 * m) {
+                const TComplex t = w * v[i + m];
+                v[i + m] = v[i] - t;
+                v[i] = v[i] + t;
+            }
+            w = w + w * step;
+        }
+    }
+}
 } // namespace
 
 class tst_ZMath : public QObject
@@ -107,6 +138,38 @@ private slots:
         QCOMPARE(p.frequency, frequency);
         QVERIFY2(std::abs(p.re - re) < 1e-5f && std::abs(p.im - im) < 1e-5f,
                  qPrintable(QString("got (%1, %2)").arg(double(p.re)).arg(double(p.im))));
+    }
+    void plannedMatchesRecurrence_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("inverse");
+        for (int size : {2, 8, 201, 1000, 2048, 4096}) {
+            QTest::addRow("inverse %d", size) << size << true;
+            QTest::addRow("forward %d", size) << size << false;
+        }
+    }
+
+    void plannedMatchesRecurrence()
+    {
+        QFETCH(int, size);
+        QFETCH(bool, inverse);
+        QRandomGenerator rng{quint32(size)};
+        TComplexVector input(size);
+        for (auto& x : input)
+            x = TComplex(float(rng.generateDouble() - 0.5), float(rng.generateDouble() - 0.5));
+        for (int round = 0; round < 2; ++round) { // the second run uses the cached plan
+            TComplexVector planned = input, reference = input;
+            if (inverse)
+                ZMath::ifft(planned, false);
+            else
+                ZMath::fft(planned);
+            recurrenceTransform(reference, inverse);
+            QCOMPARE(planned.size(), reference.size());
+            float worst = 0;
+            for (int i = 0; i < planned.size(); ++i)
+                worst = std::max(worst, std::abs(planned[i] - reference[i]));
+            QVERIFY2(worst <= 1e-6f, qPrintable(QString::number(double(worst))));
+        }
     }
 };
 

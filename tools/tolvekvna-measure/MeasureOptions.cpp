@@ -21,6 +21,24 @@ bool toUnsigned(const QString& text, quint64& value)
 
 } // namespace
 
+QStringList MeasureOptions::chartNames()
+{
+    return {QStringLiteral("smith"),   QStringLiteral("polar"),   QStringLiteral("phase"),
+            QStringLiteral("lin_mag"), QStringLiteral("log_mag"), QStringLiteral("swr"),
+            QStringLiteral("dtf"),     QStringLiteral("loss")};
+}
+
+bool MeasureOptions::wantsImage(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        for (const char* name : {"-chart", "--chart", "-image", "--image"})
+            if (arg == name || arg.startsWith(QByteArray(name) + '='))
+                return true;
+    }
+    return false;
+}
+
 bool MeasureOptions::parse(const QStringList& arguments, QString& error)
 {
     QCommandLineParser parser;
@@ -64,9 +82,19 @@ bool MeasureOptions::parse(const QStringList& arguments, QString& error)
         QStringLiteral("Directory for logs, profiles and calibrations (default: beside the program)."),
         QStringLiteral("DIR"));
     const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("No progress lines."));
+    const QCommandLineOption chartOption(QStringLiteral("chart"),
+                                         QStringLiteral("Chart of the last sweep for --image: %1.")
+                                             .arg(chartNames().join(QStringLiteral(", "))),
+                                         QStringLiteral("TYPE"));
+    const QCommandLineOption imageOption(
+        QStringLiteral("image"), QStringLiteral("Picture of the chart: .png (raster) or .svg (vector)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption imageSizeOption(QStringLiteral("image-size"),
+                                             QStringLiteral("Picture size in pixels (default 800x600)."),
+                                             QStringLiteral("WxH"), QStringLiteral("800x600"));
     parser.addOptions({help, portOption, startOption, stopOption, pointsOption, bandwidthOption,
-                       calibrationOption, sweepsOption, timeoutOption, outOption, dataDirOption,
-                       quietOption});
+                       calibrationOption, sweepsOption, timeoutOption, outOption, dataDirOption, quietOption,
+                       chartOption, imageOption, imageSizeOption});
 
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -184,6 +212,44 @@ bool MeasureOptions::parse(const QStringList& arguments, QString& error)
             return false;
         }
         outPath = QFileInfo(outPath).absoluteFilePath();
+    }
+    if (parser.isSet(chartOption) != parser.isSet(imageOption)) {
+        error = QStringLiteral("--chart TYPE and --image FILE go together");
+        return false;
+    }
+    if (parser.isSet(chartOption)) {
+        chartType = chartNames().indexOf(parser.value(chartOption));
+        if (chartType < 0) {
+            error = QStringLiteral("--chart must be one of %1, not \"%2\"")
+                        .arg(chartNames().join(QStringLiteral(", ")), parser.value(chartOption));
+            return false;
+        }
+        imagePath = parser.value(imageOption);
+        const QString suffix = QFileInfo(imagePath).suffix().toLower();
+        if (suffix != QLatin1String("png") && suffix != QLatin1String("svg")) {
+            error = QStringLiteral("--image must end in .png or .svg: %1").arg(imagePath);
+            return false;
+        }
+        const QFileInfo directory(QFileInfo(imagePath).absolutePath());
+        if (!directory.isDir() || !directory.isWritable() || QFileInfo(imagePath).isDir()) {
+            error = QStringLiteral("image file cannot be written: %1").arg(imagePath);
+            return false;
+        }
+        imagePath = QFileInfo(imagePath).absoluteFilePath();
+        const QStringList size = parser.value(imageSizeOption).toLower().split(QLatin1Char('x'));
+        quint64 w = 0, h = 0;
+        if (size.size() != 2 || !toUnsigned(size[0], w) || !toUnsigned(size[1], h) || w < 1 || h < 1 ||
+            w > quint64(MAX_IMAGE_SIDE) || h > quint64(MAX_IMAGE_SIDE)) {
+            error = QStringLiteral("--image-size must be WxH, each 1 to %1, not \"%2\"")
+                        .arg(MAX_IMAGE_SIDE)
+                        .arg(parser.value(imageSizeOption));
+            return false;
+        }
+        imageWidth = int(w);
+        imageHeight = int(h);
+    } else if (parser.isSet(imageSizeOption)) {
+        error = QStringLiteral("--image-size needs --chart TYPE --image FILE");
+        return false;
     }
     dataDir = parser.value(dataDirOption);
     quiet = parser.isSet(quietOption);

@@ -42,6 +42,18 @@ struct MeasureOptions
     EOutput output = EOutput::NONE;
     QString dataDir;
     bool quiet = false;
+    // A picture of the last sweep: the chart type's value (EChartType), the PNG or SVG path, the size.
+    int chartType = -1;
+    QString imagePath;
+    int imageWidth = 800;
+    int imageHeight = 600;
+
+    static constexpr int MAX_IMAGE_SIDE = 16384;
+    // The --chart names in chart type order.
+    static QStringList chartNames();
+    // True when the arguments ask for a picture, which needs the widget toolkit; read before the
+    // application object exists.
+    static bool wantsImage(int argc, char** argv);
 
     // Fills the options from the arguments (program name first). On failure returns false with a
     // one-line reason; with --help or --version, returns true and sets helpText.

@@ -9,6 +9,8 @@
 
 #include "calibration/CalibrationData.h"
 #include "calibration/CalibrationManager.h"
+#include "charts/ZChartConfig.h"
+#include "charts/ZChartView.h"
 #include "core/AppPaths.h"
 #include "core/LocalizationManager.h"
 #include "core/Logger.h"
@@ -282,8 +284,32 @@ void MeasureSession::onScanData()
     finish(OK, m_options.outPath.isEmpty() ? QString() : QStringLiteral("wrote %1").arg(m_options.outPath));
 }
 
+bool MeasureSession::writeImage(QString& error)
+{
+    using namespace ZChart;
+    // The picture carries the program's texts; the desktop program picks the language from the
+    // profile, a script gets the default one.
+    if (ZCore::LocalizationManager::currentFile().isEmpty())
+        ZCore::LocalizationManager::setLanguage(QString::fromLatin1(ZCore::LocalizationManager::DEFAULT_FILE));
+    ZChartView view;
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.resize(m_options.imageWidth, m_options.imageHeight);
+    view.show();
+    view.setChartType(EChartType(m_options.chartType));
+    // Axes, the distance window and the range box for the sweep just measured.
+    view.slotRangeUpdated();
+    QCoreApplication::processEvents();
+    view.refreshFrom(m_lastSweep);
+    if (!view.saveImage(m_options.imagePath, &error))
+        return false;
+    progress(QStringLiteral("wrote %1").arg(m_options.imagePath));
+    return true;
+}
+
 bool MeasureSession::writeOutput(QString& error)
 {
+    if (m_options.chartType >= 0 && !writeImage(error))
+        return false;
     switch (m_options.output) {
     case MeasureOptions::EOutput::NONE:
         return true;

@@ -43,6 +43,7 @@ private:
     void onTimeout();
     bool applySweep(QString& error);
     bool writeOutput(QString& error);
+    bool writeImage(QString& error);
 
     MeasureOptions m_options;
     QTimer m_timeout;

@@ -1,5 +1,8 @@
 // tolvekvna-measure: headless S11 measurement for scripts, production lines and end-to-end tests.
+#include <QApplication>
 #include <QCoreApplication>
+
+#include <memory>
 
 #include <cstdio>
 
@@ -8,7 +11,13 @@
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // A picture needs the widget toolkit; the command never shows a window, so without a platform
+    // chosen by the caller it draws off screen.
+    const bool image = MeasureOptions::wantsImage(argc, argv);
+    if (image && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app(image ? new QApplication(argc, argv)
+                                                : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("tolvekvna-measure"));
 
     MeasureOptions options;

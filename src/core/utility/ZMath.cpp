@@ -1,6 +1,9 @@
 #include "core/utility/ZMath.h"
 
 #include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
 
 namespace ZCore {
 namespace UtilityModules {
@@ -13,40 +16,47 @@ quint64 ZMath::nextPowerOfTwo(quint64 n)
     return p;
 }
 
-void ZMath::fft(TComplexVector& vector)
-{
-    transform(vector, false);
-}
+namespace {
 
-void ZMath::ifft(TComplexVector& vector, bool normalise)
+// Everything of a transform that depends only on its size and direction: the bit-reversal order and
+// the twiddle factors of every stage. The twiddles come from the same single-precision recurrence the
+// transform has always used (w := w + w * step), so a planned transform gives the very same numbers;
+// it just does not recompute them, and it runs the butterflies on split real and imaginary arrays
+// that the compiler can process four at a time.
+struct TFftPlan
 {
-    transform(vector, true);
-    if (normalise && !vector.isEmpty()) {
-        const float scale = 1.0f / float(vector.size());
-        for (TComplex& x : vector)
-            x *= scale;
-    }
-}
+    int size = 0;
+    bool inverse = false;
+    std::vector<int> reversed;    // reversed[i]: the input index that lands at i
+    std::vector<float> twiddleRe; // stage of half-length m at offset m - 1
+    std::vector<float> twiddleIm;
+};
 
-void ZMath::transform(TComplexVector& vector, bool inverse)
+const TFftPlan& planFor(int n, bool inverse)
 {
-    if (vector.isEmpty())
-        return;
-    padToPowerOfTwo(vector, TComplex(0.0f, 0.0f));
-    const int n = vector.size();
-
-    // Bit-reversal permutation.
+    // A handful of sizes is ever used at once (the sweep's and the interpolated grid's).
+    static std::vector<std::unique_ptr<TFftPlan>> plans;
+    for (const auto& plan : plans)
+        if (plan->size == n && plan->inverse == inverse)
+            return *plan;
+    if (plans.size() >= 8)
+        plans.erase(plans.begin());
+    auto plan = std::make_unique<TFftPlan>();
+    plan->size = n;
+    plan->inverse = inverse;
+    plan->reversed.resize(size_t(n));
+    for (int i = 0; i < n; ++i)
+        plan->reversed[size_t(i)] = i;
     for (int i = 1, j = 0; i < n; ++i) {
         int bit = n >> 1;
         for (; j & bit; bit >>= 1)
             j ^= bit;
         j ^= bit;
         if (i < j)
-            std::swap(vector[i], vector[j]);
+            std::swap(plan->reversed[size_t(i)], plan->reversed[size_t(j)]);
     }
-
-    // Butterflies; the twiddle factor advances by the trigonometric recurrence, not by a sin/cos per step.
-    TComplex* x = vector.data();
+    plan->twiddleRe.resize(size_t(std::max(n - 1, 0)));
+    plan->twiddleIm.resize(size_t(std::max(n - 1, 0)));
     const float pi = float(M_PI);
     for (int m = 1; m < n; m <<= 1) {
         const float theta = (inverse ? pi : -pi) / float(m);
@@ -55,13 +65,125 @@ void ZMath::transform(TComplexVector& vector, bool inverse)
         const TComplex step(-2.0f * alpha * alpha, beta);
         TComplex w(1.0f, 0.0f);
         for (int j = 0; j < m; ++j) {
-            for (int i = j; i < n; i += 2 * m) {
-                const TComplex t = w * x[i + m];
-                x[i + m] = x[i] - t;
-                x[i] = x[i] + t;
-            }
+            plan->twiddleRe[size_t(m - 1 + j)] = w.real();
+            plan->twiddleIm[size_t(m - 1 + j)] = w.imag();
             w = w + w * step;
         }
+    }
+    plans.push_back(std::move(plan));
+    return *plans.back();
+}
+
+// One stage of butterflies over blocks of 2m: t = w * b; b = a - t; a = a + t.
+void butterflies(float* re, float* im, const float* wr, const float* wi, int n, int m)
+{
+    for (int block = 0; block < n; block += 2 * m) {
+        float* ar = re + block;
+        float* ai = im + block;
+        float* br = ar + m;
+        float* bi = ai + m;
+        int j = 0;
+#if defined(__GNUC__)
+        using v4 = float __attribute__((vector_size(16)));
+        for (; j + 4 <= m; j += 4) {
+            v4 xr, xi, yr, yi, cr, ci;
+            std::memcpy(&xr, ar + j, sizeof xr);
+            std::memcpy(&xi, ai + j, sizeof xi);
+            std::memcpy(&yr, br + j, sizeof yr);
+            std::memcpy(&yi, bi + j, sizeof yi);
+            std::memcpy(&cr, wr + j, sizeof cr);
+            std::memcpy(&ci, wi + j, sizeof ci);
+            const v4 tr = cr * yr - ci * yi;
+            const v4 ti = cr * yi + ci * yr;
+            const v4 nbr = xr - tr, nbi = xi - ti, nar = xr + tr, nai = xi + ti;
+            std::memcpy(br + j, &nbr, sizeof nbr);
+            std::memcpy(bi + j, &nbi, sizeof nbi);
+            std::memcpy(ar + j, &nar, sizeof nar);
+            std::memcpy(ai + j, &nai, sizeof nai);
+        }
+#endif
+        for (; j < m; ++j) {
+            const float tr = wr[j] * br[j] - wi[j] * bi[j];
+            const float ti = wr[j] * bi[j] + wi[j] * br[j];
+            br[j] = ar[j] - tr;
+            bi[j] = ai[j] - ti;
+            ar[j] = ar[j] + tr;
+            ai[j] = ai[j] + ti;
+        }
+    }
+}
+
+} // namespace
+
+void ZMath::fft(TComplexVector& vector)
+{
+    transform(vector, false, 1.0f);
+}
+
+void ZMath::ifft(TComplexVector& vector, bool normalise)
+{
+    if (vector.isEmpty())
+        return;
+    padToPowerOfTwo(vector, TComplex(0.0f, 0.0f));
+    transform(vector, true, normalise ? 1.0f / float(vector.size()) : 1.0f);
+}
+
+void ZMath::transform(TComplexVector& vector, bool inverse, float scale)
+{
+    if (vector.isEmpty())
+        return;
+    padToPowerOfTwo(vector, TComplex(0.0f, 0.0f));
+    const int n = vector.size();
+    const TFftPlan& plan = planFor(n, inverse);
+
+    static std::vector<float> re, im;
+    re.resize(size_t(n));
+    im.resize(size_t(n));
+    const TComplex* in = vector.constData();
+    const int* order = plan.reversed.data();
+    float* r = re.data();
+    float* q = im.data();
+    int first = 1;
+    if (n >= 4) {
+        // The first two stages fused into the reordering pass. Their twiddle 1 leaves t = b exactly,
+        // so only the second twiddle of the second stage is multiplied out.
+        const float w1r = plan.twiddleRe[2], w1i = plan.twiddleIm[2];
+        for (int i = 0; i < n; i += 4) {
+            const TComplex& x0 = in[order[i]];
+            const TComplex& x1 = in[order[i + 1]];
+            const TComplex& x2 = in[order[i + 2]];
+            const TComplex& x3 = in[order[i + 3]];
+            const float a0r = x0.real() + x1.real(), a0i = x0.imag() + x1.imag();
+            const float a1r = x0.real() - x1.real(), a1i = x0.imag() - x1.imag();
+            const float b0r = x2.real() + x3.real(), b0i = x2.imag() + x3.imag();
+            const float b1r = x2.real() - x3.real(), b1i = x2.imag() - x3.imag();
+            const float tr = w1r * b1r - w1i * b1i;
+            const float ti = w1r * b1i + w1i * b1r;
+            r[i] = a0r + b0r;
+            q[i] = a0i + b0i;
+            r[i + 2] = a0r - b0r;
+            q[i + 2] = a0i - b0i;
+            r[i + 1] = a1r + tr;
+            q[i + 1] = a1i + ti;
+            r[i + 3] = a1r - tr;
+            q[i + 3] = a1i - ti;
+        }
+        first = 4;
+    } else {
+        for (int i = 0; i < n; ++i) {
+            r[i] = in[order[i]].real();
+            q[i] = in[order[i]].imag();
+        }
+    }
+    for (int m = first; m < n; m <<= 1)
+        butterflies(r, q, plan.twiddleRe.data() + (m - 1), plan.twiddleIm.data() + (m - 1), n, m);
+    TComplex* out = vector.data();
+    if (scale == 1.0f) {
+        for (int i = 0; i < n; ++i)
+            out[i] = TComplex(re[size_t(i)], im[size_t(i)]);
+    } else {
+        for (int i = 0; i < n; ++i)
+            out[i] = TComplex(re[size_t(i)] * scale, im[size_t(i)] * scale);
     }
 }
 

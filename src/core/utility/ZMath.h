@@ -54,7 +54,8 @@ public:
                                                  bool allowExtrapolation);
 
 private:
-    static void transform(TComplexVector& vector, bool inverse);
+    // Planned radix-2 transform; the result is multiplied by scale.
+    static void transform(TComplexVector& vector, bool inverse, float scale);
 };
 
 } // namespace UtilityModules

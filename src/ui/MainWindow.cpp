@@ -1,0 +1,418 @@
+#include "ui/MainWindow.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+
+#include "charts/ChartEnumPrinter.h"
+#include "charts/ZChartConfig.h"
+#include "charts/ZChartView.h"
+#include "core/SettingsManager.h"
+#include "core/TaggedLog.h"
+#include "core/utility/UI.h"
+#include "core/utility/VersionNumber.h"
+#include "devicelink/ConnectionManager.h"
+#include "devicelink/DeviceManager.h"
+#include "devicelink/SerialPort.h"
+#include "measurement/DataScanManager.h"
+#include "ui/ChartArrangement.h"
+#include "ui/DeviceConnector.h"
+#include "ui/MainWindowUi.h"
+#include "ui/pages/PgAbout.h"
+#include "ui/pages/PgCalib.h"
+#include "ui/pages/PgCharts.h"
+#include "ui/pages/PgFreq.h"
+#include "ui/pages/PgMarkers.h"
+#include "ui/pages/PgSettings.h"
+#include "ui/pages/PgTraces.h"
+#include "ui/pages/PgUpdate.h"
+
+using ZCommon::ENavBarMenuPages;
+using ZCore::UtilityModules::UI;
+
+namespace {
+const ZCore::TaggedLog& log()
+{
+    static const ZCore::TaggedLog instance(MainWindow::tag());
+    return instance;
+}
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<Ui::MainWindowUi>())
+{
+    // 1. the widget tree and its texts
+    m_ui->setupUi(this);
+    retranslate();
+    connect(m_ui->b_toggle_menu, &QPushButton::released, this, &MainWindow::toggleNavBar);
+
+    // 2. the port dialog and the menu button group
+    m_connector = new DeviceConnector(this);
+    m_connector->setWindowModality(Qt::WindowModal);
+    m_menuGroup = new QButtonGroup(this);
+
+    // 3. nothing to pause before a device scans
+    m_ui->b_toggle_scan_pause->setEnabled(false);
+    UI::setPaletteColor(m_ui->b_toggle_scan_pause, QPalette::Button, Qt::gray);
+
+    // 4, 5.
+    ZCore::SettingsManager::registerRestorable(restorable());
+    setWindowState(windowState() | Qt::WindowActive);
+
+    // 6, 7.
+    insertPageHeaders();
+    for (int i = 0; i < Ui::MainWindowUi::MENU_BUTTONS; ++i)
+        m_menuGroup->addButton(m_ui->menuButtons[i], i + 1);
+    connect(m_menuGroup, QOverload<int>::of(&QButtonGroup::idReleased), this, &MainWindow::handleMenuButton);
+
+    // 8, 9, 10.
+    createPages();
+    setupChartViews();
+    makeConnections();
+
+    // 11.
+    restoreSettings();
+}
+
+MainWindow::~MainWindow()
+{
+    ZCore::SettingsManager::unregisterRestorable(restorable());
+}
+
+QString MainWindow::versionedTitle()
+{
+    const ZCore::UtilityModules::VersionNumber version(QStringLiteral(TOLVEK_APP_VERSION));
+    return qtTrId("lp_window_title_ver").arg(qtTrId("lp_window_title"), version.toString());
+}
+
+void MainWindow::insertPageHeaders()
+{
+    for (int i = 1; i < Ui::MainWindowUi::PAGES; ++i) {
+        auto* header = new QHBoxLayout();
+        header->setObjectName(ZCommon::pageObjectName(i) + QStringLiteral("_header"));
+        auto* label = new QLabel(ZCommon::pageTitle(i), m_ui->pages[i]);
+        label->setObjectName(ZCommon::pageObjectName(i) + QStringLiteral("_title"));
+        label->setAlignment(Qt::AlignCenter);
+        label->setStyleSheet(QStringLiteral("font-size: 16pt"));
+        auto* back = new QPushButton(m_ui->pages[i]);
+        back->setObjectName(ZCommon::pageObjectName(i) + QStringLiteral("_back"));
+        back->setIcon(QIcon(QStringLiteral(":/ui/arrow_left")));
+        back->setIconSize(QSize(32, 32));
+        back->setFixedSize(QSize(40, 40));
+        header->addWidget(label, 1);
+        header->addWidget(back);
+        connect(back, &QPushButton::released, this, &MainWindow::handlePageBack);
+
+        QGridLayout* grid = m_ui->pageLayouts[i];
+        QLayoutItem* contents = grid->takeAt(0);
+        grid->addLayout(header, 0, 0);
+        if (contents)
+            grid->addItem(contents, 1, 0);
+        m_headers.append(header);
+        m_headerLabels.append(label);
+        m_backButtons.append(back);
+    }
+}
+
+void MainWindow::createPages()
+{
+    m_pages.fill(nullptr, Ui::MainWindowUi::PAGES);
+    auto create = [this](ENavBarMenuPages index, MW_Pages::MWAbstractPage* page, const QString& pageTag) {
+        m_pages[int(index)] = page;
+        page->init(this, pageTag);
+    };
+    using namespace MW_Pages;
+    create(ENavBarMenuPages::FREQ, new PgFreq(this), PgFreq::staticTag());
+    create(ENavBarMenuPages::MARKERS, new PgMarkers(this), PgMarkers::staticTag());
+    create(ENavBarMenuPages::CALIBRATION, new PgCalib(this), PgCalib::staticTag());
+    create(ENavBarMenuPages::CHARTS, new PgCharts(this), PgCharts::staticTag());
+    create(ENavBarMenuPages::SETTINGS, new PgSettings(this), PgSettings::staticTag());
+    create(ENavBarMenuPages::TRACES, new PgTraces(this), PgTraces::staticTag());
+    create(ENavBarMenuPages::UPDATE, new PgUpdate(this), PgUpdate::staticTag());
+    create(ENavBarMenuPages::ABOUT, new PgAbout(this), PgAbout::staticTag());
+}
+
+void MainWindow::setupChartViews()
+{
+    m_views = {m_ui->chart_view_UL, m_ui->chart_view_UR, m_ui->chart_view_BL, m_ui->chart_view_BR};
+    for (int i = 0; i < m_views.size(); ++i) {
+        m_views[i]->setCorner(ZChart::EChartArrangeCorners(i));
+        connect(m_views[i], &ZChart::ZChartView::signalWasSelected, this,
+                &MainWindow::handleSelectedChartView);
+    }
+}
+
+void MainWindow::makeConnections()
+{
+    using ZData::ConnectionManager;
+    using ZData::DataScanManager;
+    using ZData::DeviceManager;
+    using ZData::DM::SerialPort;
+    QPushButton* connectButton = m_ui->b_connect_device;
+
+    if (MW_Pages::PgCharts* charts = pgCharts())
+        connect(charts->arrangementBox(), QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+                &MainWindow::slotChartArrangementChanged);
+    connect(connectButton, &QPushButton::released, m_connector, &QDialog::open);
+    connect(&SerialPort::instance(), &SerialPort::signalOpening, this,
+            [this] { setConnectState(QStringLiteral(":/ui/refresh"), Qt::yellow); });
+    connect(&SerialPort::instance(), &SerialPort::signalOpened, this,
+            [this] { setConnectState(QStringLiteral(":/ui/connected"), QColor()); });
+    // Any close, not only a lost device, leaves the link disconnected; a reconnect series that
+    // follows a lost device shows itself right after.
+    connect(&SerialPort::instance(), &SerialPort::signalClosed, this, [this] {
+        setConnectState(QStringLiteral(":/ui/disconnected"), QApplication::palette().color(QPalette::Button));
+    });
+    connect(&DeviceManager::instance(), &DeviceManager::signalStartupFinished, this,
+            [connectButton] { UI::setPaletteColor(connectButton, QPalette::Button, Qt::green); });
+    connect(&ConnectionManager::instance(), &ConnectionManager::signalReconnecting, this,
+            [this] { setConnectState(QStringLiteral(":/ui/refresh"), Qt::yellow); });
+    connect(&ConnectionManager::instance(), &ConnectionManager::signalFailedToReconnect, this, [this] {
+        setConnectState(QStringLiteral(":/ui/disconnected"), Qt::red);
+        m_ui->b_toggle_scan_pause->setEnabled(false);
+        UI::setPaletteColor(m_ui->b_toggle_scan_pause, QPalette::Button, Qt::gray);
+    });
+    connect(&ZCore::SettingsManager::instance(), &ZCore::SettingsManager::signalGotSettings, this,
+            &MainWindow::slotGotSettings);
+    // The warning box runs its own event loop: it must not start inside the reply handler that
+    // reported the old firmware.
+    connect(&DeviceManager::instance(), &DeviceManager::signalGotOldDevice, this,
+            &MainWindow::slotGotOldDevice, Qt::QueuedConnection);
+    connect(m_ui->b_toggle_scan_pause, &QPushButton::released, this, &MainWindow::handleUserPauseScanToggle);
+    connect(&DataScanManager::instance(), &DataScanManager::signalScanPause, this,
+            &MainWindow::slotScanPause);
+    connect(&DataScanManager::instance(), &DataScanManager::signalUserScanPause, this,
+            &MainWindow::slotUserScanPause);
+}
+
+void MainWindow::setConnectState(const QString& icon, const QColor& color)
+{
+    m_ui->b_connect_device->setIcon(QIcon(icon));
+    if (color.isValid())
+        UI::setPaletteColor(m_ui->b_connect_device, QPalette::Button, color);
+}
+
+int MainWindow::selectedChartViewIndex() const
+{
+    return m_selected ? m_views.indexOf(m_selected.data()) : -1;
+}
+
+ZChart::ZChartView* MainWindow::chartView(int index) const
+{
+    return index >= 0 && index < m_views.size() ? m_views.at(index) : nullptr;
+}
+
+int MainWindow::currentPage() const
+{
+    return m_ui->nav_bar_menu->currentIndex();
+}
+
+QLabel* MainWindow::pageHeaderLabel(int page) const
+{
+    return page >= 1 && page <= m_headerLabels.size() ? m_headerLabels.at(page - 1) : nullptr;
+}
+
+QPushButton* MainWindow::pageBackButton(int page) const
+{
+    return page >= 1 && page <= m_backButtons.size() ? m_backButtons.at(page - 1) : nullptr;
+}
+
+MW_Pages::MWAbstractPage* MainWindow::page(ENavBarMenuPages index) const
+{
+    const int i = int(index);
+    return i >= 0 && i < m_pages.size() ? m_pages.at(i) : nullptr;
+}
+
+MW_Pages::PgFreq* MainWindow::pgFreq() const
+{
+    return static_cast<MW_Pages::PgFreq*>(page(ENavBarMenuPages::FREQ));
+}
+
+MW_Pages::PgCharts* MainWindow::pgCharts() const
+{
+    return static_cast<MW_Pages::PgCharts*>(page(ENavBarMenuPages::CHARTS));
+}
+
+void MainWindow::setWarningPresenter(WarningPresenter presenter)
+{
+    m_presenter = std::move(presenter);
+}
+
+void MainWindow::slotGotOldDevice()
+{
+    if (QAbstractButton* device = m_menuGroup->button(int(ENavBarMenuPages::UPDATE)))
+        device->click();
+    const QString title = qtTrId("lp_err_got_old_device_title");
+    const QString text = qtTrId("lp_err_got_old_device_text");
+    if (m_presenter)
+        m_presenter(title, text);
+    else
+        QMessageBox::warning(nullptr, title, text, QMessageBox::Ok);
+    emit signalUpdateIsRequired();
+}
+
+void MainWindow::slotChartArrangementChanged(int config_index)
+{
+    const QVector<Ui::ChartArrangement>& table = Ui::ChartArrangement::table();
+    if (config_index < 0 || config_index >= table.size())
+        return;
+    const Ui::ChartArrangement& arrangement = table.at(config_index);
+    for (int i = 0; i < m_views.size(); ++i) {
+        ZChart::ZChartView* view = m_views.at(i);
+        const Ui::TChartPlacement& cell = arrangement.placement.at(size_t(i));
+        m_ui->chart_cluster->removeWidget(view);
+        if (cell.isShown()) {
+            m_ui->chart_cluster->addWidget(view, cell.row, cell.column, cell.row_span, cell.column_span);
+            view->setActive(true);
+            view->show();
+        } else {
+            view->setActive(false);
+            view->hide();
+        }
+    }
+    if (m_selected && !m_selected->isActive() && !m_views.isEmpty())
+        emit m_views.first()->signalWasSelected();
+}
+
+void MainWindow::slotGotSettings()
+{
+    restoreSettings();
+}
+
+void MainWindow::handleSelectedChartView()
+{
+    auto* view = qobject_cast<ZChart::ZChartView*>(sender());
+    if (!view || view == m_selected)
+        return;
+    selectView(view);
+}
+
+void MainWindow::selectChartView(int index, bool announceAlways)
+{
+    ZChart::ZChartView* view = chartView(index);
+    if (!view)
+        return;
+    if (view != m_selected)
+        emit view->signalWasSelected();
+    else if (announceAlways)
+        selectView(view);
+}
+
+void MainWindow::selectView(ZChart::ZChartView* view)
+{
+    m_selected = view;
+    m_selectedMarks = view->marksTable();
+    emit signalSelectedNewChartView();
+    for (ZChart::ZChartView* each : m_views)
+        each->setStyleSheet(QStringLiteral("border: none"));
+    view->setStyleSheet(QStringLiteral("border: 2px solid red;"));
+}
+
+void MainWindow::handlePageBack()
+{
+    m_ui->nav_bar_menu->setCurrentIndex(int(ENavBarMenuPages::MAIN));
+}
+
+void MainWindow::handleMenuButton(int index)
+{
+    if (index >= 1 && index < Ui::MainWindowUi::PAGES)
+        m_ui->nav_bar_menu->setCurrentIndex(index);
+}
+
+void MainWindow::toggleNavBar()
+{
+    m_menuVisible = !m_menuVisible;
+    m_ui->nav_bar_menu->setVisible(m_menuVisible);
+}
+
+void MainWindow::handleUserPauseScanToggle()
+{
+    ZData::DataScanManager::setUserScanPause(!ZData::DataScanManager::isPaused());
+}
+
+void MainWindow::slotScanPause(bool is_paused)
+{
+    m_ui->b_toggle_scan_pause->setEnabled(!is_paused);
+    UI::setPaletteColor(m_ui->b_toggle_scan_pause, QPalette::Button, is_paused ? Qt::gray : Qt::green);
+    slotUserScanPause(is_paused);
+}
+
+void MainWindow::slotUserScanPause(bool is_user_paused)
+{
+    m_ui->b_toggle_scan_pause->setIcon(
+        QIcon(is_user_paused ? QStringLiteral("://ui/resume_scan") : QStringLiteral("://ui/pause_scan")));
+}
+
+void MainWindow::retranslate()
+{
+    m_ui->retranslateUi(this);
+    setWindowTitle(versionedTitle());
+    for (int i = 0; i < m_headerLabels.size(); ++i)
+        m_headerLabels[i]->setText(ZCommon::pageTitle(i + 1));
+    for (MW_Pages::MWAbstractPage* each : qAsConst(m_pages))
+        if (each)
+            each->retranslateUi();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+        if (QWidget* charts = m_ui->scrollWidgets[int(ENavBarMenuPages::CHARTS)]) {
+            const QList<QRadioButton*> radios = charts->findChildren<QRadioButton*>();
+            for (int i = 0; i < radios.size() && i < ZChart::CHART_TYPES_COUNT; ++i)
+                radios[i]->setText(ZChart::ChartEnumPrinter::displayName(ZChart::EChartType(i)));
+        }
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    log().info(QStringLiteral(">> closing application.."));
+    ZCore::SettingsManager::saveAll();
+    QApplication::closeAllWindows();
+    event->accept();
+}
+
+void MainWindow::saveSettings()
+{
+    log().info(QStringLiteral(">> MainWindow::saveSettings.."));
+    if (QSettings* settings = ZCore::SettingsManager::settings()) {
+        settings->beginGroup(ZCore::SettingsManager::groupName(ZCore::ESettingsGroups::WINDOW_MAIN));
+        settings->setValue(QStringLiteral("geometry"), saveGeometry());
+        settings->setValue(QStringLiteral("menu_page"), m_ui->nav_bar_menu->currentIndex());
+        settings->setValue(QStringLiteral("menu_visible"), m_menuVisible);
+        settings->endGroup();
+    } else {
+        log().critical("lp_err_cant_write_settings");
+    }
+    emit signalSettingsSaved();
+}
+
+void MainWindow::restoreSettings()
+{
+    log().info(QStringLiteral(">> MainWindow::restoreSettings.."));
+    if (QSettings* settings = ZCore::SettingsManager::settings()) {
+        settings->beginGroup(ZCore::SettingsManager::groupName(ZCore::ESettingsGroups::WINDOW_MAIN));
+        const QByteArray geometry = settings->value(QStringLiteral("geometry")).toByteArray();
+        if (!geometry.isEmpty())
+            restoreGeometry(geometry);
+        const int page = settings->value(QStringLiteral("menu_page"), 0).toInt();
+        m_ui->nav_bar_menu->setCurrentIndex(page >= 0 && page < Ui::MainWindowUi::PAGES ? page : 0);
+        m_menuVisible = settings->value(QStringLiteral("menu_visible"), true).toBool();
+        m_ui->nav_bar_menu->setVisible(m_menuVisible);
+        settings->endGroup();
+    } else {
+        log().warn(QStringLiteral(">> no settings loaded"));
+    }
+    emit signalSettingsRestored();
+    UI::setWidgetAtScreenCenter(this, screen());
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QMetaObject>
+#include <QString>
+#include <QVector>
+
+#include "ui/pages/MWAbstractPage.h"
+
+class QFileDialog;
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+
+namespace Ui {
+namespace Components {
+class LoadedTraceListEntry;
+}
+} // namespace Ui
+
+namespace MW_Pages {
+
+// The traces page: saves the current sweep, loads trace files into the store and lists the stored
+// traces with their colours. Entry i always shows stored trace i, so the list is rebuilt from the
+// store whenever the store changes shape.
+class PgTraces : public MWAbstractPage
+{
+    Q_OBJECT
+
+public:
+    static constexpr int LIST_SIZE = 6;
+    static constexpr const char* DEFAULT_SUFFIX = "tbin";
+    static constexpr const char* SETTINGS_SUBGROUP = "Page";
+    static constexpr const char* KEY_LAST_DIR = "last_dir";
+
+    enum class ETraceFormat
+    {
+        UNSUPPORTED,
+        BINARY,
+        TEXT,
+        TOUCHSTONE,
+    };
+
+    explicit PgTraces(QObject* parent = nullptr);
+    ~PgTraces() override;
+
+    static QString staticTag() { return QStringLiteral("MW_Pages::PgTraces"); }
+    // The format a path names by the suffix of its file name (case ignored); the suffix goes to
+    // `suffix` so the refusal can name it.
+    static ETraceFormat formatOf(const QString& path, QString* suffix = nullptr);
+
+    QFileDialog* saveDialog() const { return m_saveDialog; }
+    QFileDialog* loadDialog() const { return m_loadDialog; }
+    Ui::Components::LoadedTraceListEntry* entry(int index) const;
+    QLabel* colorSwatch(int index) const;
+    QString lastDir() const { return m_lastDir; }
+
+    void retranslateUi() override;
+
+public slots:
+    void slotLoadedLang();
+    void slotLoadedTrace(int index);
+    void slotRemovedTrace(int index);
+    void slotClearedTraces();
+    void slotTraceSaveFile();
+    void slotProcessTraceSaveFile(int result);
+    void slotTraceLoadFile();
+    void slotProcessTraceLoadFile(int result);
+    void saveSettings();
+    void restoreSettings();
+
+protected:
+    void initUi() override;
+    void initUiActions() override;
+
+private:
+    void refreshButtons();
+    void rebuildList();
+    void showEntry(int index);
+    void rememberDir(const QString& path);
+
+    QPushButton* m_save = nullptr;
+    QPushButton* m_load = nullptr;
+    QPushButton* m_removeAll = nullptr;
+    QVBoxLayout* m_list = nullptr;
+    QVector<Ui::Components::LoadedTraceListEntry*> m_entries;
+    QVector<QLabel*> m_swatches;
+    QVector<QWidget*> m_rows;
+    QFileDialog* m_saveDialog = nullptr;
+    QFileDialog* m_loadDialog = nullptr;
+    QString m_lastDir;
+    QMetaObject::Connection m_firstData;
+};
+
+} // namespace MW_Pages

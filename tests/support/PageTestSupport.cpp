@@ -1,0 +1,95 @@
+#include "PageTestSupport.h"
+
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QtTest>
+
+#include "calibration/CalibrationManager.h"
+#include "core/LocalizationManager.h"
+#include "core/Logger.h"
+#include "core/Resources.h"
+#include "core/SettingsManager.h"
+#include "devicelink/CommandQueue.h"
+#include "devicelink/ConnectionManager.h"
+#include "devicelink/DeviceManager.h"
+#include "devicelink/DeviceMessageManager.h"
+#include "devicelink/SerialPort.h"
+#include "measurement/DataScanManager.h"
+#include "ui/PageFileDialogs.h"
+
+namespace TestSupport {
+
+bool initAllManagers()
+{
+    using namespace ZData;
+    ZCore::initResources();
+    bool ok = ZCore::Logger::init();
+    ok = ZCore::SettingsManager::init() && ok;
+    ok = DeviceMessageManager::init() && ok;
+    ok = DM::SerialPort::init() && ok;
+    ok = DM::CommandQueue::init() && ok;
+    ok = ConnectionManager::init() && ok;
+    ok = DeviceManager::init() && ok;
+    ok = CalibrationManager::init() && ok;
+    ok = DataScanManager::init() && ok;
+    ok = ZCore::LocalizationManager::init() && ok;
+    return ok;
+}
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+CapturedMessages::CapturedMessages()
+{
+    ZCore::Logger::setPresenter(
+        [this](QtMsgType, const QString&, const QString& text) { m_texts.append(text); });
+}
+
+CapturedMessages::~CapturedMessages()
+{
+    // Never a modal box in a test, also after this object.
+    ZCore::Logger::setPresenter([](QtMsgType, const QString&, const QString&) {});
+}
+
+bool CapturedMessages::contains(const QStringList& parts) const
+{
+    for (const QString& text : m_texts) {
+        bool all = true;
+        for (const QString& part : parts)
+            all = all && text.contains(part);
+        if (all)
+            return true;
+    }
+    return false;
+}
+
+DialogAnswer::DialogAnswer(const QString& path)
+{
+    Ui::PageFileDialogs::setRunner([this, path](QFileDialog* dialog) {
+        ++m_answered;
+        m_directory = dialog->directory().absolutePath();
+        if (path.isEmpty()) {
+            static_cast<QDialog*>(dialog)->done(QDialog::Rejected);
+            return;
+        }
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+    });
+}
+
+DialogAnswer::~DialogAnswer()
+{
+    Ui::PageFileDialogs::setRunner(
+        [](QFileDialog* dialog) { static_cast<QDialog*>(dialog)->done(QDialog::Rejected); });
+}
+
+} // namespace TestSupport

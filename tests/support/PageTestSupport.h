@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace TestSupport {
+
+// Every manager in start-up order, as the program starts them before its window.
+bool initAllManagers();
+
+// Polls the event loop until the condition holds or the time is up.
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000);
+
+// Collects the messages the logger would show the user, instead of showing a box.
+class CapturedMessages
+{
+public:
+    CapturedMessages();
+    ~CapturedMessages();
+    const QStringList& texts() const { return m_texts; }
+    // True when one message holds every part.
+    bool contains(const QStringList& parts) const;
+    void clear() { m_texts.clear(); }
+
+private:
+    QStringList m_texts;
+};
+
+// Answers the pages' file dialogs without opening them: with `path` (accepted) or cancelled when
+// the path is empty. Counts the dialogs answered.
+class DialogAnswer
+{
+public:
+    explicit DialogAnswer(const QString& path);
+    ~DialogAnswer();
+    int answered() const { return m_answered; }
+    QString directory() const { return m_directory; }
+
+private:
+    int m_answered = 0;
+    QString m_directory;
+};
+
+} // namespace TestSupport

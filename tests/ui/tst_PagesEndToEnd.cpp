@@ -1,0 +1,358 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+#include "EmulatorProcess.h"
+#include "PageTestSupport.h"
+#include "TestSupport.h"
+#include "calibration/CalibrationManager.h"
+#include "charts/ZChartView.h"
+#include "charts/ZMarksTable.h"
+#include "core/LocalizationManager.h"
+#include "core/SettingsManager.h"
+#include "devicelink/SerialPort.h"
+#include "measurement/DataScanManager.h"
+#include "ui/MainWindow.h"
+#include "ui/components/ClampedLineEdit.h"
+#include "ui/components/LoadedTraceListEntry.h"
+#include "ui/components/MarkListEntry.h"
+#include "ui/pages/ChartImageSaver.h"
+#include "ui/pages/PgCharts.h"
+#include "ui/pages/PgMarkers.h"
+#include "ui/pages/PgSettings.h"
+#include "ui/pages/PgTraces.h"
+
+using MW_Pages::PgMarkers;
+using TestSupport::waitFor;
+using Ui::Components::MarkListEntry;
+using ZChart::EChartType;
+using ZChart::EMarkType;
+using ZChart::ZChartView;
+using ZData::CalibrationManager;
+using ZData::DataScanManager;
+
+namespace {
+// 100 ohm behind a calibrated port: resistance 100.00 ohm and SWR 2.00 against 50 ohm.
+QString impedance100()
+{
+    return QStringLiteral("R:\\s*100\\.00\\s*") + QRegularExpression::escape(qtTrId("lp_units_ohm"));
+}
+const QString kSwr2 = QStringLiteral("\\b2\\.00\\b");
+} // namespace
+
+class tst_PagesEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void calibrateThroughThePage();
+    void slotUploadRemoveAllDownload();
+    void touchstoneTraceOnEveryView();
+    void deltaMarkerLosesItsReference();
+    void languageSwitchFromTheSettingsPage();
+    void presetRoundTrip();
+    void saveImageOfTheSelectedView_data();
+    void saveImageOfTheSelectedView();
+    void pageScreenshots();
+
+private:
+    QPushButton* button(const char* name) const
+    {
+        return m_window->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    ZChartView* view() const { return m_window->selectedChartView(); }
+    PgMarkers* markers() const
+    {
+        return qobject_cast<PgMarkers*>(m_window->page(ZCommon::ENavBarMenuPages::MARKERS));
+    }
+    bool freshSweeps(int count = 2);
+    bool measureStandard(const char* dut, const char* buttonName, QSignalSpy& spy);
+    void addMarker(double mhz, EMarkType type);
+    // Pattern i must match the readout of entry i.
+    bool readoutsShow(const QStringList& patterns);
+
+    std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
+    std::unique_ptr<TestSupport::CapturedMessages> m_messages;
+    std::unique_ptr<TestSupport::EmulatorProcess> m_emulator;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+bool tst_PagesEndToEnd::freshSweeps(int count)
+{
+    const quint64 target = DataScanManager::completedSweeps() + quint64(count);
+    return waitFor([target] { return DataScanManager::completedSweeps() >= target; });
+}
+
+void tst_PagesEndToEnd::initTestCase()
+{
+    m_dir = std::make_unique<TestSupport::ScopedAppDir>();
+    m_messages = std::make_unique<TestSupport::CapturedMessages>();
+    QVERIFY(TestSupport::initAllManagers());
+    m_emulator = std::make_unique<TestSupport::EmulatorProcess>();
+    QVERIFY(m_emulator->start({"--dut", "open"}));
+    m_window = std::make_unique<MainWindow>();
+    m_window->resize(1200, 800);
+    m_window->show();
+
+    QSignalSpy finished(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration);
+    ZData::TSerialPortConfig cfg;
+    cfg.portName = m_emulator->portPath();
+    ZData::DM::SerialPort::setConfig(cfg);
+    QVERIFY(ZData::DM::SerialPort::open(true));
+    // The start-up ends with the factory calibration downloaded; the page then offers the standards.
+    QVERIFY(waitFor([&] { return finished.count() >= 1; }));
+    QVERIFY(waitFor([this] { return button("b_calib_do_open")->isEnabled(); }));
+    QVERIFY(view());
+    view()->setChartType(EChartType::SMITH);
+    QVERIFY(freshSweeps(1));
+    QVERIFY(waitFor([this] { return view()->hasData(); }));
+}
+
+void tst_PagesEndToEnd::cleanupTestCase()
+{
+    ZData::DM::SerialPort::close(true);
+    m_window.reset();
+    m_emulator.reset();
+}
+
+bool tst_PagesEndToEnd::measureStandard(const char* dut, const char* buttonName, QSignalSpy& spy)
+{
+    if (!m_emulator->control(QStringLiteral("dut ") + QLatin1String(dut)).startsWith(QLatin1String("ok")))
+        return false;
+    QPushButton* b = button(buttonName);
+    if (!b->isEnabled())
+        return false;
+    const int before = spy.count();
+    QTest::mouseClick(b, Qt::LeftButton);
+    return waitFor([&] { return spy.count() > before; });
+}
+
+void tst_PagesEndToEnd::addMarker(double mhz, EMarkType type)
+{
+    const int index = view()->marksTable()->count();
+    markers()->positionEdit()->setText(QString::number(mhz, 'f', 2));
+    QTest::mouseClick(button("b_add_mark_freq"), Qt::LeftButton);
+    QCOMPARE(view()->marksTable()->count(), index + 1);
+    QComboBox* box = markers()->entry(index)->typeBox();
+    box->setCurrentIndex(box->findData(int(type)));
+    QCOMPARE(int(view()->marksTable()->marksData()[index].type), int(type));
+}
+
+bool tst_PagesEndToEnd::readoutsShow(const QStringList& patterns)
+{
+    // The live data keep refreshing the readouts; wait until they read as expected.
+    return waitFor(
+        [&] {
+            for (int i = 0; i < patterns.size(); ++i)
+                if (!markers()->entry(i)->readout().contains(QRegularExpression(patterns[i])))
+                    return false;
+            return true;
+        },
+        10000);
+}
+
+void tst_PagesEndToEnd::calibrateThroughThePage()
+{
+    QSignalSpy typeDone(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibType);
+    QSignalSpy finished(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration);
+    QVERIFY(measureStandard("open", "b_calib_do_open", typeDone));
+    // Open measured: it can be removed, it cannot be measured again, nothing to save yet.
+    QVERIFY(button("b_calib_remove_open")->isEnabled());
+    QVERIFY(button("b_calib_remove_all")->isEnabled());
+    QVERIFY(!button("b_calib_do_open")->isEnabled());
+    QVERIFY(!button("b_calib_save_file")->isEnabled());
+    QVERIFY(measureStandard("short", "b_calib_do_short", typeDone));
+    QVERIFY(measureStandard("load", "b_calib_do_load", typeDone));
+    QVERIFY(waitFor([&] { return finished.count() >= 1; }));
+    QVERIFY(CalibrationManager::calibration().isComplete());
+    QVERIFY(button("b_calib_save_file")->isEnabled());
+    QCOMPARE(button("b_calib_do_load")->palette().color(QPalette::Button), QColor(Qt::green));
+
+    QVERIFY(m_emulator->control(QStringLiteral("dut r=100")).startsWith(QLatin1String("ok")));
+    QVERIFY(freshSweeps());
+    view()->marksTable()->removeAll();
+    addMarker(1500, EMarkType::IMPED);
+    addMarker(2000, EMarkType::SWR);
+    QVERIFY2(readoutsShow({impedance100(), kSwr2}),
+             qPrintable(markers()->entry(0)->readout() + " | " + markers()->entry(1)->readout()));
+}
+
+void tst_PagesEndToEnd::slotUploadRemoveAllDownload()
+{
+    QVERIFY(CalibrationManager::calibration().isComplete());
+    auto* slot = m_window->findChild<QComboBox*>(QStringLiteral("comb_calib_slot"));
+    QVERIFY(slot->count() > 2);
+    slot->setCurrentIndex(slot->findData(2));
+    QVERIFY(button("b_calib_upload")->isEnabled());
+    QSignalSpy sent(&CalibrationManager::instance(), &CalibrationManager::signalSentCalibration);
+    QTest::mouseClick(button("b_calib_upload"), Qt::LeftButton);
+    QVERIFY(!button("b_calib_download")->isEnabled());
+    QVERIFY(waitFor([&] { return sent.count() >= 1; }));
+    QVERIFY(button("b_calib_download")->isEnabled());
+
+    // Remove all falls back to the factory calibration, which counts as empty.
+    QSignalSpy finished(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration);
+    QTest::mouseClick(button("b_calib_remove_all"), Qt::LeftButton);
+    QVERIFY(waitFor([&] { return finished.count() >= 1; }));
+    QVERIFY(CalibrationManager::calibration().isEmpty());
+    QVERIFY(!button("b_calib_upload")->isEnabled());
+
+    QTest::mouseClick(button("b_calib_download"), Qt::LeftButton);
+    QVERIFY(waitFor([&] { return finished.count() >= 2; }));
+    QVERIFY(CalibrationManager::calibration().isComplete());
+    QVERIFY(freshSweeps());
+    QVERIFY2(readoutsShow({impedance100(), kSwr2}),
+             qPrintable(markers()->entry(0)->readout() + " | " + markers()->entry(1)->readout()));
+}
+
+void tst_PagesEndToEnd::touchstoneTraceOnEveryView()
+{
+    auto* traces = qobject_cast<MW_Pages::PgTraces*>(m_window->page(ZCommon::ENavBarMenuPages::TRACES));
+    const QString path = m_dir->path() + QStringLiteral("/dut.s1p");
+    {
+        TestSupport::DialogAnswer answer(path);
+        QTest::mouseClick(button("b_trace_save_file"), Qt::LeftButton);
+        QCOMPARE(answer.answered(), 1);
+    }
+    QVERIFY(QFile::exists(path));
+    {
+        TestSupport::DialogAnswer answer(path);
+        QTest::mouseClick(button("b_trace_load_file"), Qt::LeftButton);
+    }
+    QCOMPARE(DataScanManager::traces().size(), 1);
+    QCOMPARE(int(DataScanManager::traces().first().points.size()), int(DataScanManager::sweep().points()));
+    QCOMPARE(traces->entry(0)->text(), QStringLiteral("dut"));
+    for (ZChartView* v : m_window->chartViews()) {
+        QCOMPARE(v->traceSeries().size(), 1);
+        QVERIFY(v->traceSeries().first()->isVisible());
+        QVERIFY2(v->traceSeries().first()->count() > 0, qPrintable(v->tag()));
+    }
+    QTest::mouseClick(button("b_remove_traces"), Qt::LeftButton);
+    for (ZChartView* v : m_window->chartViews())
+        QVERIFY(v->traceSeries().isEmpty());
+}
+
+void tst_PagesEndToEnd::deltaMarkerLosesItsReference()
+{
+    view()->marksTable()->removeAll();
+    addMarker(1200, EMarkType::SWR);
+    addMarker(1800, EMarkType::SWR);
+    markers()->entry(0)->referenceBox()->setChecked(true);
+    markers()->entry(1)->deltaBox()->setChecked(true);
+    QCOMPARE(view()->marksTable()->marksData()[1].modifier, ZChart::EMarkModType::DELTA);
+    QVERIFY(waitFor([this] { return !markers()->entry(1)->readout().contains(qtTrId("lp_mark_no_data")); }));
+
+    QTest::mouseClick(markers()->entry(0)->removeButton(), Qt::LeftButton);
+    QCOMPARE(view()->marksTable()->count(), 1);
+    QVERIFY(markers()->entry(1)->isHidden());
+    QVERIFY(markers()->entry(0)->isDelta());
+    QVERIFY(readoutsShow({QRegularExpression::escape(qtTrId("lp_mark_no_data"))}));
+}
+
+void tst_PagesEndToEnd::languageSwitchFromTheSettingsPage()
+{
+    auto* box = m_window->findChild<QComboBox*>(QStringLiteral("comb_settings_lang"));
+    box->setCurrentIndex(box->findData(QStringLiteral(":/translation/lumenpane_ru.qm")));
+    QCOMPARE(button("b_remove_traces")->text(), QStringLiteral("Удалить трассы"));
+    QCOMPARE(button("b_calib_remove_all")->text(), QStringLiteral("Удалить все"));
+    QVERIFY(m_window->windowTitle().contains(qtTrId("lp_window_title")));
+    box->setCurrentIndex(box->findData(QStringLiteral(":/translation/lumenpane_en.qm")));
+    QCOMPARE(button("b_remove_traces")->text(), QStringLiteral("Remove traces"));
+}
+
+void tst_PagesEndToEnd::presetRoundTrip()
+{
+    auto* interpolation = m_window->findChild<QCheckBox*>(QStringLiteral("cb_interpolation_enabled"));
+    interpolation->setChecked(true);
+    m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::MARKERS));
+    const QString preset = ZCore::SettingsManager::userDir() + QStringLiteral("/bench.ini");
+    {
+        TestSupport::DialogAnswer answer(preset);
+        QTest::mouseClick(button("b_profile_save_file"), Qt::LeftButton);
+    }
+    QVERIFY(QFile::exists(preset));
+
+    interpolation->setChecked(false);
+    m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::ABOUT));
+    {
+        TestSupport::DialogAnswer answer(preset);
+        QTest::mouseClick(button("b_profile_load_file"), Qt::LeftButton);
+    }
+    QVERIFY(interpolation->isChecked());
+    QVERIFY(DataScanManager::isInterpolationEnabled());
+    QCOMPARE(m_window->currentPage(), int(ZCommon::ENavBarMenuPages::MARKERS));
+    // The scan goes on with the loaded profile, and the markers come back from it.
+    QVERIFY(freshSweeps());
+    QVERIFY(waitFor([this] { return view() && view()->marksTable()->count() == 1; }));
+}
+
+void tst_PagesEndToEnd::saveImageOfTheSelectedView_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("png") << "view.png" << true;
+    QTest::newRow("svg, upper case") << "view.SVG" << true;
+    QTest::newRow("unsupported") << "view.bmp" << false;
+    QTest::newRow("missing folder") << "nowhere/view.png" << false;
+}
+
+void tst_PagesEndToEnd::saveImageOfTheSelectedView()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, written);
+    m_messages->clear();
+    const QString path = m_dir->path() + QLatin1Char('/') + name;
+    auto* charts = qobject_cast<MW_Pages::PgCharts*>(m_window->page(ZCommon::ENavBarMenuPages::CHARTS));
+    {
+        TestSupport::DialogAnswer answer(path);
+        QTest::mouseClick(charts->imageSaver()->button(), Qt::LeftButton);
+        QCOMPARE(answer.answered(), 1);
+    }
+    QCOMPARE(QFile::exists(path), written);
+    // Nothing is left half-written beside the target.
+    const QStringList leftovers =
+        QDir(QFileInfo(path).absolutePath())
+            .entryList({QFileInfo(path).fileName() + QStringLiteral("*")}, QDir::Files);
+    QCOMPARE(leftovers.size(), written ? 1 : 0);
+    if (!written) {
+        QVERIFY2(m_messages->contains({qtTrId("lp_pgcharts_cant_save_image"), path}),
+                 qPrintable(m_messages->texts().join('|')));
+        return;
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    if (name.endsWith(QLatin1String("png"))) {
+        QImage image;
+        QVERIFY(image.loadFromData(bytes, "PNG"));
+        QCOMPARE(image.size(), view()->size() * view()->devicePixelRatioF());
+    } else {
+        QVERIFY(bytes.contains("<svg"));
+    }
+}
+
+void tst_PagesEndToEnd::pageScreenshots()
+{
+    // A look at every page on a real display: TOLVEK_PAGE_SHOTS names the folder for the pictures.
+    const QString dir = qEnvironmentVariable("TOLVEK_PAGE_SHOTS");
+    if (dir.isEmpty())
+        QSKIP("TOLVEK_PAGE_SHOTS is not set");
+    addMarker(1500, EMarkType::IMPED);
+    for (int page = 1; page <= 8; ++page) {
+        m_window->handleMenuButton(page);
+        QTest::qWait(300);
+        QScreen* screen = m_window->screen();
+        QVERIFY(screen->grabWindow(0).save(QStringLiteral("%1/page_%2.png").arg(dir).arg(page)));
+    }
+}
+
+QTEST_MAIN(tst_PagesEndToEnd)
+#include "tst_PagesEndToEnd.moc"

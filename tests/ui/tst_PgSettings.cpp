@@ -1,0 +1,225 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+#include "PageTestSupport.h"
+#include "TestSupport.h"
+#include "core/LocalizationManager.h"
+#include "core/SettingsManager.h"
+#include "measurement/DataScanManager.h"
+#include "ui/MainWindow.h"
+#include "ui/pages/PgAbout.h"
+#include "ui/pages/PgSettings.h"
+
+using MW_Pages::PgSettings;
+using ZCore::LocalizationManager;
+using ZCore::SettingsManager;
+using ZData::DataScanManager;
+
+namespace {
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+class tst_PgSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+    void languagesAreListedByName();
+    void languageSwitchRetranslates();
+    void interpolationReachesTheScan();
+    void presetRoundTrip();
+    void badPresetIsReportedAndChangesNothing_data();
+    void badPresetIsReportedAndChangesNothing();
+    void protectedPresetsAreRefused_data();
+    void protectedPresetsAreRefused();
+    void aboutPageShowsVersionAndToolkitBox();
+
+private:
+    QComboBox* languages() const { return m_page->languageBox(); }
+    void chooseLanguage(const QString& file);
+
+    std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
+    std::unique_ptr<TestSupport::CapturedMessages> m_messages;
+    std::unique_ptr<MainWindow> m_window;
+    PgSettings* m_page = nullptr;
+};
+
+void tst_PgSettings::initTestCase()
+{
+    m_dir = std::make_unique<TestSupport::ScopedAppDir>();
+    m_messages = std::make_unique<TestSupport::CapturedMessages>();
+    QVERIFY(TestSupport::initAllManagers());
+    m_window = std::make_unique<MainWindow>();
+    m_page = qobject_cast<PgSettings*>(m_window->page(ZCommon::ENavBarMenuPages::SETTINGS));
+    QVERIFY(m_page && m_page->isInitialized());
+}
+
+void tst_PgSettings::init()
+{
+    m_messages->clear();
+}
+
+void tst_PgSettings::cleanupTestCase()
+{
+    m_window.reset();
+}
+
+void tst_PgSettings::chooseLanguage(const QString& file)
+{
+    languages()->setCurrentIndex(languages()->findData(file));
+}
+
+void tst_PgSettings::languagesAreListedByName()
+{
+    QCOMPARE(languages()->count(), LocalizationManager::files().size());
+    QVERIFY(languages()->count() >= 2);
+    QCOMPARE(languages()->itemText(languages()->findData(":/translation/lumenpane_ru.qm")),
+             QStringLiteral("Русский"));
+    // The profile's language (English by default) is the one shown after the start.
+    QCOMPARE(languages()->currentData().toString(), LocalizationManager::currentFile());
+}
+
+void tst_PgSettings::languageSwitchRetranslates()
+{
+    auto* save = m_window->findChild<QPushButton*>(QStringLiteral("b_profile_save_file"));
+    chooseLanguage(":/translation/lumenpane_ru.qm");
+    QCOMPARE(LocalizationManager::currentFile(), QStringLiteral(":/translation/lumenpane_ru.qm"));
+    QCOMPARE(save->text(), QStringLiteral(" Сохранить в файл"));
+    QCOMPARE(m_page->loadDialog()->windowTitle(), QStringLiteral("Загрузка файла профиля"));
+    chooseLanguage(":/translation/lumenpane_en.qm");
+    QCOMPARE(save->text(), QStringLiteral(" Save to file"));
+}
+
+void tst_PgSettings::interpolationReachesTheScan()
+{
+    auto* box = m_window->findChild<QCheckBox*>(QStringLiteral("cb_interpolation_enabled"));
+    QSignalSpy applied(&DataScanManager::instance(), &DataScanManager::signalApplyInterpolationChanged);
+    box->setChecked(!DataScanManager::isInterpolationEnabled());
+    QCOMPARE(DataScanManager::isInterpolationEnabled(), box->isChecked());
+    QCOMPARE(applied.count(), 1);
+    box->setChecked(!box->isChecked());
+    QCOMPARE(DataScanManager::isInterpolationEnabled(), box->isChecked());
+}
+
+void tst_PgSettings::presetRoundTrip()
+{
+    auto* box = m_window->findChild<QCheckBox*>(QStringLiteral("cb_interpolation_enabled"));
+    box->setChecked(true);
+    chooseLanguage(":/translation/lumenpane_ru.qm");
+    m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::SETTINGS));
+    const QString preset = SettingsManager::userDir() + QStringLiteral("/bench");
+    {
+        TestSupport::DialogAnswer answer(preset);
+        QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("b_profile_save_file")),
+                          Qt::LeftButton);
+        QCOMPARE(answer.answered(), 1);
+        QCOMPARE(answer.directory(), SettingsManager::userDir());
+    }
+    // The default suffix was added.
+    QVERIFY2(QFile::exists(preset + QStringLiteral(".ini")), qPrintable(m_messages->texts().join('|')));
+
+    box->setChecked(false);
+    chooseLanguage(":/translation/lumenpane_en.qm");
+    m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::ABOUT));
+    QSignalSpy got(&SettingsManager::instance(), &SettingsManager::signalGotSettings);
+    {
+        TestSupport::DialogAnswer answer(preset + QStringLiteral(".ini"));
+        QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("b_profile_load_file")),
+                          Qt::LeftButton);
+    }
+    QCOMPARE(got.count(), 1);
+    QVERIFY(box->isChecked());
+    QVERIFY(DataScanManager::isInterpolationEnabled());
+    QCOMPARE(LocalizationManager::currentFile(), QStringLiteral(":/translation/lumenpane_ru.qm"));
+    QCOMPARE(m_window->currentPage(), int(ZCommon::ENavBarMenuPages::SETTINGS));
+    QVERIFY(m_messages->texts().isEmpty());
+    chooseLanguage(":/translation/lumenpane_en.qm");
+}
+
+void tst_PgSettings::badPresetIsReportedAndChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("create");
+    QTest::addColumn<QString>("reasonId");
+    QTest::newRow("missing") << QByteArray() << false << "lp_pgsettings_preset_missing";
+    QTest::newRow("binary") << QByteArray("\x00\x01\x02\x03ini", 7) << true << "lp_pgsettings_preset_not_ini";
+}
+
+void tst_PgSettings::badPresetIsReportedAndChangesNothing()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, create);
+    QFETCH(QString, reasonId);
+    m_window->saveSettings();
+    SettingsManager::settings()->sync();
+    const QByteArray current = readAll(SettingsManager::currentFile());
+    const QString path = SettingsManager::userDir() + QStringLiteral("/broken.ini");
+    QFile::remove(path);
+    if (create) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    QSignalSpy got(&SettingsManager::instance(), &SettingsManager::signalGotSettings);
+    {
+        TestSupport::DialogAnswer answer(path);
+        m_page->slotPresetLoadFile();
+    }
+    QCOMPARE(got.count(), 0);
+    QVERIFY2(m_messages->contains({path, qtTrId(reasonId.toLatin1().constData())}),
+             qPrintable(m_messages->texts().join('|')));
+    QCOMPARE(readAll(SettingsManager::currentFile()), current);
+}
+
+void tst_PgSettings::protectedPresetsAreRefused_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("current in capitals") << SettingsManager::profilesDir() + QStringLiteral("/CURRENT.INI");
+    QTest::newRow("default") << SettingsManager::defaultFile();
+}
+
+void tst_PgSettings::protectedPresetsAreRefused()
+{
+    QFETCH(QString, path);
+    const QByteArray defaults = readAll(SettingsManager::defaultFile());
+    {
+        TestSupport::DialogAnswer answer(path);
+        m_page->slotPresetSaveFile();
+    }
+    QVERIFY(m_messages->contains({qtTrId("lp_pgsettings_cant_save_preset").arg(path)}));
+    QCOMPARE(readAll(SettingsManager::defaultFile()), defaults);
+}
+
+void tst_PgSettings::aboutPageShowsVersionAndToolkitBox()
+{
+    auto* version = m_window->findChild<QLabel*>(QStringLiteral("l_about_appversion_value"));
+    QCOMPARE(version->text(), QStringLiteral("1.14.423"));
+    QVERIFY(!m_window->findChild<QLabel*>(QStringLiteral("label_29"))->text().isEmpty());
+    QWidget* parent = nullptr;
+    QString title;
+    MW_Pages::PgAbout::setAboutPresenter([&](QWidget* p, const QString& t) {
+        parent = p;
+        title = t;
+    });
+    QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("b_about_qt")), Qt::LeftButton);
+    MW_Pages::PgAbout::setAboutPresenter({});
+    QCOMPARE(parent, m_window.get());
+    QCOMPARE(title, qtTrId("lp_pmain_about"));
+}
+
+QTEST_MAIN(tst_PgSettings)
+#include "tst_PgSettings.moc"
