@@ -16,6 +16,7 @@
 #include "charts/ZChartScanRangeInfo.h"
 #include "charts/ZChartView.h"
 #include "core/LocalizationManager.h"
+#include "core/Resources.h"
 #include "core/SettingsManager.h"
 #include "core/StartupSequence.h"
 #include "devicelink/CommandQueue.h"
@@ -70,6 +71,7 @@ private:
 
 void tst_MainWindowEndToEnd::initTestCase()
 {
+    ZCore::initResources();
     m_dir = std::make_unique<TestSupport::ScopedAppDir>();
     using ZCore::StartupSequence;
     // Everything the program starts but the logger, whose critical lines would raise message boxes.

@@ -1,0 +1,433 @@
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QtTest>
+
+#include "TestSupport.h"
+#include "calibration/CalibrationManager.h"
+#include "charts/ChartEnumPrinter.h"
+#include "charts/ZChartConfig.h"
+#include "charts/ZChartView.h"
+#include "core/LocalizationManager.h"
+#include "core/Resources.h"
+#include "core/SettingsManager.h"
+#include "devicelink/ConnectionManager.h"
+#include "devicelink/DeviceManager.h"
+#include "devicelink/SerialPort.h"
+#include "measurement/DataScanManager.h"
+#include "ui/ChartArrangement.h"
+#include "ui/MainWindow.h"
+#include "ui/MainWindowUi.h"
+#include "ui/components/ZFreqLineEdit.h"
+#include "ui/pages/PgCharts.h"
+#include "ui/pages/PgFreq.h"
+#include "ui/pages/charts/DTFPage.h"
+#include "ui/pages/charts/GridBasePage.h"
+#include "ui/pages/charts/LossPage.h"
+#include "ui/pages/charts/SWRBasePage.h"
+
+using namespace ZData;
+using ZChart::EChartType;
+
+namespace {
+QImage iconImage(const QIcon& icon)
+{
+    return icon.pixmap(32, 32).toImage();
+}
+bool showsIcon(QPushButton* button, const char* path)
+{
+    return iconImage(button->icon()) == iconImage(QIcon(QString::fromLatin1(path)));
+}
+QColor buttonColor(QWidget* w)
+{
+    return w->palette().color(QPalette::Button);
+}
+} // namespace
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
+    std::unique_ptr<MainWindow> m_window;
+    QStringList m_warnings;
+
+    Ui::MainWindowUi* ui() const { return m_window->getUi(); }
+    MW_Pages::PgCharts* charts() const { return m_window->pgCharts(); }
+    void newWindow()
+    {
+        m_window.reset();
+        m_window = std::make_unique<MainWindow>();
+        m_window->setWarningPresenter(
+            [this](const QString&, const QString& text) { m_warnings.append(text); });
+    }
+    template <class T>
+    T* configPage(EChartType type) const
+    {
+        return qobject_cast<T*>(charts()->configPage(type));
+    }
+
+private slots:
+    void initTestCase();
+    void init() { newWindow(); }
+    void cleanup() { m_window.reset(); }
+
+    void arrangementsMatchTable_data();
+    void arrangementsMatchTable();
+    void hiddenSelectionMovesToUpperLeft();
+    void navigationAndHeaders();
+    void pauseButton();
+    void connectButtonStates();
+    void oldDeviceWarnsAfterTheReplyHandler();
+    void languageRetitles();
+    void pagesRoundTrip();
+    void restoredValuesBounded_data();
+    void restoredValuesBounded();
+    void clearedBandListSendsNoIndex();
+    void loadedProfileRefreshesPages();
+    void configPagesFollowSelection();
+    void dtfSpanIsCut();
+};
+
+void tst_MainWindow::initTestCase()
+{
+    ZCore::initResources();
+    m_dir = std::make_unique<TestSupport::ScopedAppDir>();
+    QVERIFY(ZCore::SettingsManager::init());
+    QVERIFY(CalibrationManager::init());
+    QVERIFY(DataScanManager::init());
+    QVERIFY(ZCore::LocalizationManager::init());
+    QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
+}
+
+void tst_MainWindow::arrangementsMatchTable_data()
+{
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < Ui::ChartArrangement::COUNT; ++i)
+        QTest::addRow("%d", i) << i;
+}
+
+void tst_MainWindow::arrangementsMatchTable()
+{
+    QFETCH(int, index);
+    const Ui::ChartArrangement& arrangement = Ui::ChartArrangement::table().at(index);
+    charts()->arrangementBox()->setCurrentIndex(index == 0 ? 1 : 0);
+    charts()->arrangementBox()->setCurrentIndex(index);
+    QCOMPARE(charts()->arrangementIndex(), index);
+    for (int v = 0; v < MainWindow::CHART_VIEWS; ++v) {
+        ZChart::ZChartView* view = m_window->chartView(v);
+        const Ui::TChartPlacement cell = arrangement.placement.at(size_t(v));
+        const int at = ui()->chart_cluster->indexOf(view);
+        QCOMPARE(view->isActive(), cell.isShown());
+        QCOMPARE(view->isHidden(), !cell.isShown());
+        if (!cell.isShown()) {
+            QCOMPARE(at, -1);
+            continue;
+        }
+        QVERIFY(at >= 0);
+        int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+        ui()->chart_cluster->getItemPosition(at, &row, &column, &rowSpan, &columnSpan);
+        QCOMPARE((QVector<int>{row, column, rowSpan, columnSpan}),
+                 (QVector<int>{cell.row, cell.column, cell.row_span, cell.column_span}));
+    }
+    // The picture is in the resources.
+    QVERIFY(!arrangement.icon().isNull());
+}
+
+void tst_MainWindow::hiddenSelectionMovesToUpperLeft()
+{
+    charts()->arrangementBox()->setCurrentIndex(11);
+    emit m_window->chartView(2)->signalWasSelected();
+    charts()->arrangementBox()->setCurrentIndex(5); // BL stays shown
+    QCOMPARE(m_window->selectedChartViewIndex(), 2);
+
+    charts()->arrangementBox()->setCurrentIndex(11);
+    emit m_window->chartView(1)->signalWasSelected();
+    QSignalSpy selected(m_window.get(), &MainWindow::signalSelectedNewChartView);
+    emit m_window->chartView(1)->signalWasSelected(); // already selected: nothing
+    QCOMPARE(selected.count(), 0);
+    charts()->arrangementBox()->setCurrentIndex(5); // UR hidden
+    QCOMPARE(m_window->selectedChartViewIndex(), 0);
+    QCOMPARE(selected.count(), 1);
+    QCOMPARE(m_window->chartView(0)->styleSheet(), QStringLiteral("border: 2px solid red;"));
+    QCOMPARE(m_window->chartView(1)->styleSheet(), QStringLiteral("border: none"));
+    QCOMPARE(m_window->selectedMarksTable(), m_window->chartView(0)->marksTable());
+}
+
+void tst_MainWindow::navigationAndHeaders()
+{
+    QCOMPARE(ui()->nav_bar_menu->count(), Ui::MainWindowUi::PAGES);
+    QCOMPARE(ui()->nav_bar_menu->width(), Ui::MainWindowUi::SIDE_PANEL_WIDTH);
+    for (int page = 1; page < Ui::MainWindowUi::PAGES; ++page) {
+        QTest::mouseClick(ui()->menuButtons[page - 1], Qt::LeftButton);
+        QCOMPARE(ui()->nav_bar_menu->currentIndex(), page);
+        QCOMPARE(ui()->nav_bar_menu->currentWidget()->objectName(), ZCommon::pageObjectName(page));
+        QCOMPARE(m_window->pageHeaderLabel(page)->text(), ZCommon::pageTitle(page));
+        QCOMPARE(ui()->menuButtons[page - 1]->text(), ZCommon::pageTitle(page));
+        QVERIFY(m_window->page(ZCommon::ENavBarMenuPages(page))->isInitialized());
+        QTest::mouseClick(m_window->pageBackButton(page), Qt::LeftButton);
+        QCOMPARE(ui()->nav_bar_menu->currentIndex(), 0);
+    }
+    QCOMPARE(ZCommon::pageTitle(12), QStringLiteral("12"));
+
+    m_window->show();
+    QVERIFY(ui()->nav_bar_menu->isVisible());
+    QTest::mouseClick(ui()->b_toggle_menu, Qt::LeftButton);
+    QVERIFY(!ui()->nav_bar_menu->isVisible());
+    QTest::mouseClick(ui()->b_toggle_menu, Qt::LeftButton);
+    QVERIFY(ui()->nav_bar_menu->isVisible());
+    QVERIFY(m_window->isMenuVisible());
+}
+
+void tst_MainWindow::pauseButton()
+{
+    QPushButton* pause = ui()->b_toggle_scan_pause;
+    QVERIFY(!pause->isEnabled());
+    m_window->slotScanPause(false);
+    QVERIFY(pause->isEnabled());
+    QCOMPARE(buttonColor(pause), QColor(Qt::green));
+    QVERIFY(showsIcon(pause, ":/ui/pause_scan"));
+    m_window->slotUserScanPause(true);
+    QVERIFY(pause->isEnabled());
+    QVERIFY(showsIcon(pause, ":/ui/resume_scan"));
+    m_window->slotScanPause(true);
+    QVERIFY(!pause->isEnabled());
+    QCOMPARE(buttonColor(pause), QColor(Qt::gray));
+    QVERIFY(showsIcon(pause, ":/ui/resume_scan"));
+}
+
+void tst_MainWindow::connectButtonStates()
+{
+    QPushButton* button = ui()->b_connect_device;
+    const QColor plain = buttonColor(button);
+    QVERIFY(showsIcon(button, ":/ui/disconnected"));
+    emit DM::SerialPort::instance().signalOpening();
+    QVERIFY(showsIcon(button, ":/ui/refresh"));
+    QCOMPARE(buttonColor(button), QColor(Qt::yellow));
+    emit DM::SerialPort::instance().signalOpened();
+    QVERIFY(showsIcon(button, ":/ui/connected"));
+    emit DeviceManager::instance().signalStartupFinished();
+    QCOMPARE(buttonColor(button), QColor(Qt::green));
+    // A port closed on purpose (not lost) no longer looks connected.
+    emit DM::SerialPort::instance().signalClosed();
+    QVERIFY(showsIcon(button, ":/ui/disconnected"));
+    QCOMPARE(buttonColor(button), plain);
+    emit ConnectionManager::instance().signalReconnecting();
+    QCOMPARE(buttonColor(button), QColor(Qt::yellow));
+    m_window->slotScanPause(false);
+    emit ConnectionManager::instance().signalFailedToReconnect();
+    QVERIFY(showsIcon(button, ":/ui/disconnected"));
+    QCOMPARE(buttonColor(button), QColor(Qt::red));
+    QVERIFY(!ui()->b_toggle_scan_pause->isEnabled());
+}
+
+void tst_MainWindow::oldDeviceWarnsAfterTheReplyHandler()
+{
+    QSignalSpy update(m_window.get(), &MainWindow::signalUpdateIsRequired);
+    int pageAtWarning = -1;
+    int updatesAtWarning = -1;
+    m_window->setWarningPresenter([&](const QString& title, const QString&) {
+        pageAtWarning = ui()->nav_bar_menu->currentIndex();
+        updatesAtWarning = update.count();
+        QCOMPARE(title, qtTrId("lp_err_got_old_device_title"));
+    });
+    QTest::mouseClick(ui()->menuButtons[0], Qt::LeftButton);
+    emit DeviceManager::instance().signalGotOldDevice();
+    // Not inside the emitting call chain: the box runs a nested loop.
+    QCOMPARE(pageAtWarning, -1);
+    QTRY_COMPARE(pageAtWarning, int(ZCommon::ENavBarMenuPages::UPDATE));
+    QCOMPARE(updatesAtWarning, 0);
+    QCOMPARE(update.count(), 1);
+}
+
+void tst_MainWindow::languageRetitles()
+{
+    QVERIFY(ZCore::LocalizationManager::setLanguage(QStringLiteral(":/translation/lumenpane_ru.qm")));
+    // The language change reaches the widgets as a posted event.
+    QTRY_COMPARE(m_window->pageHeaderLabel(2)->text(), QStringLiteral("Графики"));
+    QCOMPARE(ui()->menuButtons[6]->text(), QStringLiteral("Настройки"));
+    QVERIFY(m_window->windowTitle().endsWith(QStringLiteral(TOLVEK_APP_VERSION)));
+    QCOMPARE(charts()->typeBox()->itemText(int(EChartType::PHASE)),
+             ZChart::ChartEnumPrinter::displayName(EChartType::PHASE));
+    QCOMPARE(ui()->scrollWidgets[1]->findChild<QLabel*>(QStringLiteral("label_12"))->text(),
+             qtTrId("lp_pfreq_span"));
+    QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
+    QTRY_COMPARE(m_window->pageHeaderLabel(2)->text(), QStringLiteral("Plots"));
+}
+
+void tst_MainWindow::pagesRoundTrip()
+{
+    charts()->arrangementBox()->setCurrentIndex(7);
+    emit m_window->chartView(2)->signalWasSelected();
+    charts()->typeBox()->setCurrentIndex(int(EChartType::LOSS));
+    auto* loss = configPage<Ui::PgCharts_Page::LossPage>(EChartType::LOSS);
+    loss->typeBox()->setCurrentIndex(1);
+    loss->lengthBox()->setValue(12.5);
+    emit m_window->chartView(0)->signalWasSelected();
+    charts()->typeBox()->setCurrentIndex(int(EChartType::LIN_MAG));
+    configPage<Ui::PgCharts_Page::GridBasePage>(EChartType::LIN_MAG)->stepBox()->setCurrentText("100");
+    emit m_window->chartView(1)->signalWasSelected();
+    charts()->typeBox()->setCurrentIndex(int(EChartType::SWR));
+    auto* swr = configPage<Ui::PgCharts_Page::SWRBasePage>(EChartType::SWR);
+    swr->valueBox()->setValue(3.0);
+    swr->enabledBox()->setChecked(true);
+    QCOMPARE(m_window->chartView(1)->config()->swrConfig().limit_line_val, 3.0);
+
+    MW_Pages::PgFreq* freq = m_window->pgFreq();
+    freq->startEdit()->setText(QStringLiteral("100"));
+    QTest::keyClick(freq->startEdit(), Qt::Key_Return);
+    freq->stopEdit()->setText(QStringLiteral("700,5"));
+    QTest::keyClick(freq->stopEdit(), Qt::Key_Return);
+    QSignalSpy updated(&DataScanManager::sweep(), &DS::RangeSliced::signalUpdated);
+    freq->pointsBox()->setCurrentText(QStringLiteral("300"));
+    QCOMPARE(updated.count(), 1);
+    QCOMPARE(DataScanManager::sweep().stop(), 700.5e6);
+    QTest::mouseClick(ui()->menuButtons[4], Qt::LeftButton); // calibration page
+
+    m_window->close(); // saves the profile
+    DataScanManager::sweep().setStart(2e9, false);
+    DataScanManager::sweep().setPoints(1000, false);
+    updated.clear();
+    newWindow();
+    QCOMPARE(updated.count(), 0); // restoring the profile announces no sweep change
+    QCOMPARE(DataScanManager::sweep().start(), 100e6);
+    QCOMPARE(DataScanManager::sweep().stop(), 700.5e6);
+    QCOMPARE(DataScanManager::sweep().points(), 300u);
+    QCOMPARE(m_window->pgFreq()->stopEdit()->text(), QStringLiteral("700.50"));
+    QCOMPARE(m_window->pgFreq()->pointsBox()->currentText(), QStringLiteral("300"));
+    QCOMPARE(ui()->nav_bar_menu->currentIndex(), 5);
+    QCOMPARE(charts()->arrangementIndex(), 7);
+    QCOMPARE(m_window->selectedChartViewIndex(), 1);
+    QCOMPARE(charts()->typeBox()->currentIndex(), int(EChartType::SWR));
+    QCOMPARE(m_window->chartView(0)->chartType(), EChartType::LIN_MAG);
+    QCOMPARE(m_window->chartView(0)->config()->linConfig().grid_step, 100u);
+    QCOMPARE(m_window->chartView(2)->config()->lossConfig().domain, ZChart::ELossType::DB_PER_M);
+    QCOMPARE(m_window->chartView(2)->config()->lossConfig().cable_length, 12.5);
+    QVERIFY(m_window->chartView(1)->config()->swrConfig().is_enabled);
+    QCOMPARE(configPage<Ui::PgCharts_Page::SWRBasePage>(EChartType::SWR)->valueBox()->value(), 3.0);
+    QVERIFY(m_window->chartView(3)->isHidden());
+}
+
+void tst_MainWindow::restoredValuesBounded_data()
+{
+    QTest::addColumn<qint64>("stored");
+    QTest::addColumn<quint32>("points");
+    QTest::newRow("too many") << qint64(5000) << 1000u;
+    QTest::newRow("too few") << qint64(37) << 100u;
+    QTest::newRow("between") << qint64(260) << 300u;
+    QTest::newRow("negative") << qint64(-5) << 100u;
+}
+
+void tst_MainWindow::restoredValuesBounded()
+{
+    QFETCH(qint64, stored);
+    QFETCH(quint32, points);
+    QCOMPARE(MW_Pages::PgFreq::offeredPoints(stored), points);
+    QSettings* settings = ZCore::SettingsManager::settings();
+    settings->setValue(QStringLiteral("Frequency/points_amount"), stored);
+    settings->setValue(QStringLiteral("Frequency/bandwidth_idx"), -1);
+    newWindow();
+    QCOMPARE(DataScanManager::sweep().points(), points);
+    QCOMPARE(m_window->pgFreq()->pointsBox()->currentText(), QString::number(points));
+    QCOMPARE(CalibrationManager::bandwidthIndex(), quint8(0));
+    QCOMPARE(MW_Pages::PgFreq::boundedBandwidthIndex(9, 2), quint8(1));
+    QCOMPARE(MW_Pages::PgFreq::boundedBandwidthIndex(9, 0), quint8(CalibrationManager::MAX_BANDWIDTH_INDEX));
+}
+
+void tst_MainWindow::clearedBandListSendsNoIndex()
+{
+    TDeviceInfo info = DeviceManager::deviceInfo();
+    info.bandwidths = {10, 33, 50, 100};
+    DeviceManager::setDeviceInfo(info);
+    CalibrationManager::setBandwidthIndex(2);
+    QSignalSpy changed(&CalibrationManager::instance(), &CalibrationManager::signalChangedBandwidth);
+    emit DeviceManager::instance().signalGotDeviceParams(EDeviceOptions::BANDWIDTH);
+    QComboBox* band = m_window->pgFreq()->bandBox();
+    QCOMPARE(band->count(), 4);
+    QCOMPARE(band->currentIndex(), 2);
+    QCOMPARE(changed.count(), 0);
+    band->clear(); // reports index -1
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(CalibrationManager::bandwidthIndex(), quint8(2));
+    DeviceManager::resetDeviceInfo();
+}
+
+void tst_MainWindow::loadedProfileRefreshesPages()
+{
+    emit m_window->chartView(0)->signalWasSelected();
+    charts()->typeBox()->setCurrentIndex(int(EChartType::PHASE));
+    const QString preset = ZCore::SettingsManager::userDir() + QStringLiteral("/phase.ini");
+    QVERIFY(ZCore::SettingsManager::saveAs(preset));
+    charts()->typeBox()->setCurrentIndex(int(EChartType::LOG_MAG));
+    QVERIFY(!charts()->shownConfigPage()->noSettingsLabel());
+
+    ZCore::SettingsManager::load(preset); // the selected view stays UL, its type changes
+    QCOMPARE(m_window->selectedChartViewIndex(), 0);
+    QCOMPARE(m_window->chartView(0)->chartType(), EChartType::PHASE);
+    QCOMPARE(charts()->typeBox()->currentIndex(), int(EChartType::PHASE));
+    QCOMPARE(charts()->shownConfigPage(), charts()->configPage(EChartType::PHASE));
+}
+
+void tst_MainWindow::configPagesFollowSelection()
+{
+    charts()->arrangementBox()->setCurrentIndex(11);
+    m_window->chartView(1)->setChartType(EChartType::PHASE);
+    emit m_window->chartView(1)->signalWasSelected();
+    auto* phase = charts()->shownConfigPage();
+    QVERIFY(phase);
+    QCOMPARE(phase->noSettingsLabel()->text(), QStringLiteral("No settings available."));
+
+    m_window->chartView(2)->setChartType(EChartType::LOG_MAG);
+    m_window->chartView(3)->setChartType(EChartType::LIN_MAG);
+    emit m_window->chartView(2)->signalWasSelected();
+    auto* log = configPage<Ui::PgCharts_Page::GridBasePage>(EChartType::LOG_MAG);
+    QCOMPARE(charts()->shownConfigPage(), log);
+    QCOMPARE(log->stepBox()->count(), 3);
+    emit m_window->chartView(3)->signalWasSelected();
+    auto* lin = configPage<Ui::PgCharts_Page::GridBasePage>(EChartType::LIN_MAG);
+    QCOMPARE(charts()->shownConfigPage(), lin);
+    QStringList steps;
+    for (int i = 0; i < lin->stepBox()->count(); ++i)
+        steps << lin->stepBox()->itemText(i);
+    QCOMPARE(steps, (QStringList{"50", "100", "150", "200"}));
+    QCOMPARE(lin->findChild<QLabel*>(QStringLiteral("l_grid_step_unit"))->text(), QStringLiteral("mV"));
+
+    auto* swr = configPage<Ui::PgCharts_Page::SWRBasePage>(EChartType::SMITH);
+    swr->valueBox()->setValue(0.2);
+    QCOMPARE(swr->valueBox()->value(), 1.0);
+    swr->valueBox()->setValue(12.0);
+    QCOMPARE(swr->valueBox()->value(), 9.0);
+}
+
+void tst_MainWindow::dtfSpanIsCut()
+{
+    m_window->show();
+    QTest::mouseClick(ui()->menuButtons[1], Qt::LeftButton);
+    emit m_window->chartView(0)->signalWasSelected();
+    charts()->typeBox()->setCurrentIndex(int(EChartType::DTF));
+    auto* dtf = configPage<Ui::PgCharts_Page::DTFPage>(EChartType::DTF);
+    QTRY_VERIFY(dtf->isVisible());
+    ZChart::ZChartConfig* config = m_window->chartView(0)->config();
+    config->refreshDTFLimits(true);
+    const double maxNs = config->dtfConfig().max_time * 1e9;
+    QVERIFY(maxNs > 0);
+    dtf->spanEdit()->setText(QStringLiteral("999999"));
+    QTest::keyClick(dtf->spanEdit(), Qt::Key_Return);
+    const ZChart::TDTFConfig& record = config->dtfConfig();
+    QVERIFY2(record.span <= maxNs + 0.01, qPrintable(QString::number(record.span)));
+    QVERIFY(record.stop <= maxNs + 0.01);
+    QCOMPARE(dtf->stopEdit()->text(), QString::number(record.stop, 'f', 2));
+    QCOMPARE(dtf->startEdit()->text(), QString::number(record.start, 'f', 2));
+    dtf->vfEdit()->setText(QStringLiteral("0.05"));
+    QTest::keyClick(dtf->vfEdit(), Qt::Key_Return);
+    QCOMPARE(config->dtfConfig().velocity_factor, 0.1);
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_MainWindow.moc"
