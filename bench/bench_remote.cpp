@@ -3,6 +3,7 @@
 // this thread's event loop, and a TCP client asking in lock step (one query, its whole answer, the next).
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QProcess>
@@ -157,6 +158,8 @@ void runQueries(benchmark::State& state, const QByteArray& line)
     if (!ensureRig(state))
         return;
     const quint64 sweepsBefore = DataScanManager::completedSweeps();
+    QElapsedTimer elapsed;
+    elapsed.start();
     qint64 bytes = 0;
     for (auto _ : state) {
         const qint64 size = rig->ask(line);
@@ -166,6 +169,7 @@ void runQueries(benchmark::State& state, const QByteArray& line)
         }
         bytes += size + 1;
     }
+    state.counters["sweep_points"] = double(DataScanManager::sweep().points());
     state.counters["queries_per_s"] =
         benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["answer_bytes"] =
