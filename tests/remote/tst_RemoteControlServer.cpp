@@ -12,10 +12,12 @@
 #include "core/LocalizationManager.h"
 #include "core/Resources.h"
 #include "core/SettingsManager.h"
+#include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 #include "remote/IRemoteTarget.h"
 #include "remote/RemoteCommands.h"
 #include "remote/RemoteControlServer.h"
+#include "remote/RemoteOperation.h"
 
 using namespace ZRemote;
 using TestSupport::RemoteTestClient;
@@ -322,6 +324,39 @@ private slots:
         QCOMPARE(config.enabled, enabled);
         if (enabled)
             QCOMPARE(int(config.port), port);
+    }
+
+    // An operation ends once: by its managers' signal, a closing port or its time-out, whatever
+    // comes first; later signals change nothing.
+    void operationEndsOnce_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("code");
+        QTest::newRow("success") << "succeed" << 0;
+        QTest::newRow("port closed") << "close" << -200;
+        QTest::newRow("time-out") << "timeout" << -200;
+    }
+
+    void operationEndsOnce()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, code);
+        QPointer<RemoteOperation> op = new RemoteOperation(QStringLiteral("TEST"), 50);
+        op->failOnPortClosed();
+        QSignalSpy finished(op.data(), &RemoteOperation::signalFinished);
+        if (how == QLatin1String("succeed"))
+            op->succeed();
+        else if (how == QLatin1String("close"))
+            emit ZData::DM::SerialPort::instance().signalClosed();
+        QTRY_COMPARE(finished.count(), 1);
+        if (op)
+            op->succeed();
+        emit ZData::DM::SerialPort::instance().signalClosed();
+        QTest::qWait(80);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().at(0).toBool(), code == 0);
+        QCOMPARE(finished.first().at(1).value<TRemoteError>().code, code);
+        QTRY_VERIFY(op.isNull()); // gone after announcing its end
     }
 
     void listensOnLoopbackOnly()
