@@ -791,5 +791,13 @@ L[nH] / C[pF]</translation>
         <source>Port:</source>
         <translation>Port:</translation>
     </message>
+    <message id="lp_err_chart_image_format">
+        <source>unsupported image format, use .png or .svg: </source>
+        <translation>unsupported image format, use .png or .svg: </translation>
+    </message>
+    <message id="lp_err_chart_image_cant_write">
+        <source>failed to write the chart image to: </source>
+        <translation>failed to write the chart image to: </translation>
+    </message>
 </context>
 </TS>

@@ -791,5 +791,13 @@ L[нГн] / C[пФ]</translation>
         <source>Port:</source>
         <translation>Порт:</translation>
     </message>
+    <message id="lp_err_chart_image_format">
+        <source>unsupported image format, use .png or .svg: </source>
+        <translation>неподдерживаемый формат изображения, используйте .png или .svg: </translation>
+    </message>
+    <message id="lp_err_chart_image_cant_write">
+        <source>failed to write the chart image to: </source>
+        <translation>не удалось записать изображение графика в: </translation>
+    </message>
 </context>
 </TS>

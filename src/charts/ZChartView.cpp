@@ -346,13 +346,14 @@ void ZChartView::slotProcessedScanData(quint32)
         refreshDue();
         return;
     }
-    // Announcements closer together than a display frame are merged: the first is drawn at once,
-    // the rest by one refresh when the frame is over, which then shows the newest data.
+    // Never inside the announcement: the scan manager sends its next request when the announcement
+    // returns, and the analyser measures while the views draw. Announcements closer together than a
+    // display frame are merged into one refresh at the end of the frame, which shows the newest data;
+    // so the last slice of a sweep is always drawn, before the next sweep's last slice replaces it.
+    if (m_refreshTimer.isActive())
+        return;
     const qint64 elapsed = m_sinceRefresh.isValid() ? m_sinceRefresh.elapsed() : s_refreshIntervalMs;
-    if (elapsed >= s_refreshIntervalMs)
-        refreshDue();
-    else if (!m_refreshTimer.isActive())
-        m_refreshTimer.start(int(s_refreshIntervalMs - elapsed));
+    m_refreshTimer.start(int(std::max<qint64>(MIN_REFRESH_DELAY_MS, s_refreshIntervalMs - elapsed)));
 }
 
 void ZChartView::refreshDue()
@@ -761,10 +762,11 @@ bool ZChartView::saveImage(const QString& path, QString* error)
         return false;
     };
     if (!isSupportedImagePath(path))
-        return fail(QStringLiteral("unsupported image format (use .png or .svg): ") + path);
+        return fail(qtTrId("lp_err_chart_image_format") + path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString() + QStringLiteral(": ") + path);
+        return fail(qtTrId("lp_err_chart_image_cant_write") + path + QStringLiteral(" (") +
+                    file.errorString() + QLatin1Char(')'));
     bool written = false;
     if (QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
         QBuffer buffer;
@@ -799,10 +801,11 @@ bool ZChartView::saveImage(const QString& path, QString* error)
     }
     if (!written || file.error() != QFileDevice::NoError) {
         file.cancelWriting();
-        return fail(QStringLiteral("cannot write the image: ") + path);
+        return fail(qtTrId("lp_err_chart_image_cant_write") + path);
     }
     if (!file.commit())
-        return fail(file.errorString() + QStringLiteral(": ") + path);
+        return fail(qtTrId("lp_err_chart_image_cant_write") + path + QStringLiteral(" (") +
+                    file.errorString() + QLatin1Char(')'));
     return true;
 }
 

@@ -40,6 +40,8 @@ class ZChartView : public QtCharts::QChartView, public ZCore::ITaggable
 public:
     static constexpr int PALETTE_SIZE = 7;
     static constexpr int DEFAULT_REFRESH_INTERVAL_MS = 16;
+    // Time for the next scan request to reach the port before a refresh takes the thread.
+    static constexpr int MIN_REFRESH_DELAY_MS = 2;
 
     explicit ZChartView(QWidget* parent = nullptr);
     ~ZChartView() override;

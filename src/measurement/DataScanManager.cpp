@@ -273,12 +273,7 @@ void DataScanManager::refreshInterpolated()
         s_work[i].frequency = toHz(f);
         f += s_sweep.step();
     }
-    for (auto& point : s_interpolated) {
-        const TScanPoint value =
-            ZCore::UtilityModules::ZMath::linearInterpolation(s_work, point.frequency, true);
-        point.re = value.re;
-        point.im = value.im;
-    }
+    ZCore::UtilityModules::ZMath::linearInterpolation(s_work, s_interpolated, true);
 }
 
 // ---- scan loop ----

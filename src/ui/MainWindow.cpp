@@ -92,6 +92,11 @@ MainWindow::~MainWindow()
     ZCore::SettingsManager::unregisterRestorable(restorable());
 }
 
+int MainWindow::refreshIntervalFor(int shownViews)
+{
+    return REFRESH_BUDGET_MS * qBound(1, shownViews, CHART_VIEWS);
+}
+
 QString MainWindow::versionedTitle()
 {
     const ZCore::UtilityModules::VersionNumber version(QStringLiteral(TOLVEK_APP_VERSION));
@@ -270,6 +275,7 @@ void MainWindow::slotChartArrangementChanged(int config_index)
     if (config_index < 0 || config_index >= table.size())
         return;
     const Ui::ChartArrangement& arrangement = table.at(config_index);
+    int shown = 0;
     for (int i = 0; i < m_views.size(); ++i) {
         ZChart::ZChartView* view = m_views.at(i);
         const Ui::TChartPlacement& cell = arrangement.placement.at(size_t(i));
@@ -278,11 +284,13 @@ void MainWindow::slotChartArrangementChanged(int config_index)
             m_ui->chart_cluster->addWidget(view, cell.row, cell.column, cell.row_span, cell.column_span);
             view->setActive(true);
             view->show();
+            ++shown;
         } else {
             view->setActive(false);
             view->hide();
         }
     }
+    ZChart::ZChartView::setRefreshInterval(refreshIntervalFor(shown));
     if (m_selected && !m_selected->isActive() && !m_views.isEmpty())
         emit m_views.first()->signalWasSelected();
 }

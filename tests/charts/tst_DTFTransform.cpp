@@ -178,7 +178,7 @@ private slots:
         DTFTransform::setSpan(c, 600.0);
         DTFTransform::setStart(c, 400.0);
         checkWindow(c, 400.0, 902.5); // the span raised back to MIN
-        c.start = 600.0; // a stop at or below start with no room for the span before it
+        c.start = 600.0;              // a stop at or below start with no room for the span before it
         c.span = 700.0;
         DTFTransform::setStop(c, 520.0);
         checkWindow(c, 0.0, 520.0);

@@ -171,6 +171,32 @@ private slots:
             QVERIFY2(worst <= 1e-6f, qPrintable(QString::number(double(worst))));
         }
     }
+    void gridInterpolationMatchesPointByPoint_data()
+    {
+        QTest::addColumn<bool>("extrapolate");
+        QTest::newRow("extrapolated") << true;
+        QTest::newRow("held") << false;
+    }
+
+    void gridInterpolationMatchesPointByPoint()
+    {
+        QFETCH(bool, extrapolate);
+        TScanPoints table;
+        for (int i = 0; i < 201; ++i)
+            table.append(
+                {quint64(1000000 + 4975000ull * i), float(std::sin(0.1 * i)), float(std::cos(0.07 * i))});
+        TScanPoints grid;
+        for (int i = 0; i < 1000; ++i) // a little beyond both ends of the table
+            grid.append({quint64(500000 + 1001000ull * i), 0.0f, 0.0f});
+        grid.append({quint64(2000000), 0.0f, 0.0f}); // a step back restarts the search
+        TScanPoints batch = grid;
+        ZMath::linearInterpolation(table, batch, extrapolate);
+        for (int i = 0; i < grid.size(); ++i) {
+            const TScanPoint single = ZMath::linearInterpolation(table, grid[i].frequency, extrapolate);
+            QVERIFY2(batch[i].re == single.re && batch[i].im == single.im, qPrintable(QString::number(i)));
+            QCOMPARE(batch[i].frequency, grid[i].frequency);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_ZMath)

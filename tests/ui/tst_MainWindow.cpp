@@ -138,6 +138,11 @@ void tst_MainWindow::arrangementsMatchTable()
     }
     // The picture is in the resources.
     QVERIFY(!arrangement.icon().isNull());
+    // The shown views share one drawing budget.
+    int shown = 0;
+    for (const Ui::TChartPlacement& cell : arrangement.placement)
+        shown += cell.isShown() ? 1 : 0;
+    QCOMPARE(ZChart::ZChartView::refreshInterval(), MainWindow::REFRESH_BUDGET_MS * shown);
 }
 
 void tst_MainWindow::hiddenSelectionMovesToUpperLeft()

@@ -16,6 +16,7 @@
 #include "charts/ZMarksTable.h"
 #include "core/LocalizationManager.h"
 #include "core/SettingsManager.h"
+#include "devicelink/ConnectionManager.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 #include "ui/MainWindow.h"
@@ -55,6 +56,7 @@ private slots:
     void cleanupTestCase();
     void calibrateThroughThePage();
     void slotUploadRemoveAllDownload();
+    void calibrationFilesThroughThePage();
     void touchstoneTraceOnEveryView();
     void deltaMarkerLosesItsReference();
     void languageSwitchFromTheSettingsPage();
@@ -62,6 +64,7 @@ private slots:
     void saveImageOfTheSelectedView_data();
     void saveImageOfTheSelectedView();
     void pageScreenshots();
+    void calibrationButtonsThroughADisconnect();
 
 private:
     QPushButton* button(const char* name) const
@@ -213,6 +216,45 @@ void tst_PagesEndToEnd::slotUploadRemoveAllDownload()
              qPrintable(markers()->entry(0)->readout() + " | " + markers()->entry(1)->readout()));
 }
 
+void tst_PagesEndToEnd::calibrationFilesThroughThePage()
+{
+    QVERIFY(CalibrationManager::calibration().isComplete());
+    QVERIFY(button("b_calib_save_file")->isEnabled());
+    const QString good = m_dir->path() + QStringLiteral("/bench");
+    {
+        TestSupport::DialogAnswer answer(good);
+        QTest::mouseClick(button("b_calib_save_file"), Qt::LeftButton);
+        // The dialog starts in the folder of this device's calibrations.
+        QCOMPARE(answer.directory(), CalibrationManager::deviceDir());
+    }
+    QVERIFY(QFile::exists(good + QStringLiteral(".cbin")));
+
+    // A file that is no calibration is reported by name and the active calibration stays.
+    const QString broken = m_dir->path() + QStringLiteral("/broken.cbin");
+    QFile file(broken);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(100, '\x7f'));
+    file.close();
+    m_messages->clear();
+    {
+        TestSupport::DialogAnswer answer(broken);
+        QTest::mouseClick(button("b_calib_open_file"), Qt::LeftButton);
+    }
+    QVERIFY2(m_messages->contains({broken}), qPrintable(m_messages->texts().join('|')));
+    QVERIFY(CalibrationManager::calibration().isComplete());
+    QVERIFY(button("b_calib_open_file")->isEnabled());
+
+    QSignalSpy finished(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration);
+    {
+        TestSupport::DialogAnswer answer(good + QStringLiteral(".cbin"));
+        QTest::mouseClick(button("b_calib_open_file"), Qt::LeftButton);
+    }
+    QVERIFY(waitFor([&] { return finished.count() >= 1; }));
+    QVERIFY(CalibrationManager::calibration().isComplete());
+    QVERIFY(freshSweeps());
+    QVERIFY(readoutsShow({impedance100(), kSwr2}));
+}
+
 void tst_PagesEndToEnd::touchstoneTraceOnEveryView()
 {
     auto* traces = qobject_cast<MW_Pages::PgTraces*>(m_window->page(ZCommon::ENavBarMenuPages::TRACES));
@@ -352,6 +394,32 @@ void tst_PagesEndToEnd::pageScreenshots()
         QScreen* screen = m_window->screen();
         QVERIFY(screen->grabWindow(0).save(QStringLiteral("%1/page_%2.png").arg(dir).arg(page)));
     }
+}
+
+void tst_PagesEndToEnd::calibrationButtonsThroughADisconnect()
+{
+    const QStringList deviceButtons = {"b_calib_remove_open", "b_calib_remove_all", "b_calib_download",
+                                       "b_calib_open_file", "b_calib_upload"};
+    auto* slot = m_window->findChild<QComboBox*>(QStringLiteral("comb_calib_slot"));
+    slot->setCurrentIndex(slot->findData(2));
+    QVERIFY(CalibrationManager::calibration().isComplete());
+    for (const QString& name : deviceButtons)
+        QVERIFY2(m_window->findChild<QPushButton*>(name)->isEnabled(), qPrintable(name));
+
+    QSignalSpy finished(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration);
+    ZData::ConnectionManager::setAutoReconnect(true);
+    QVERIFY(m_emulator->control(QStringLiteral("unplug")).startsWith(QLatin1String("ok")));
+    QVERIFY(waitFor([] { return !ZData::DM::SerialPort::isOpen(); }, 10000));
+    for (const QString& name : deviceButtons)
+        QVERIFY2(!m_window->findChild<QPushButton*>(name)->isEnabled(), qPrintable(name));
+    // Saving the calibration to a file needs no analyser.
+    QVERIFY(button("b_calib_save_file")->isEnabled());
+
+    // After the reconnection's start-up the buttons work again.
+    QVERIFY(m_emulator->control(QStringLiteral("plug")).startsWith(QLatin1String("ok")));
+    QVERIFY(waitFor([&] { return finished.count() >= 1; }, 30000));
+    QVERIFY(waitFor([this] { return button("b_calib_download")->isEnabled(); }, 5000));
+    QVERIFY(button("b_calib_open_file")->isEnabled());
 }
 
 QTEST_MAIN(tst_PagesEndToEnd)

@@ -14,6 +14,7 @@
 #include "charts/ZMarksTable.h"
 #include "measurement/DataScanManager.h"
 #include "ui/MainWindow.h"
+#include "ui/MainWindowUi.h"
 #include "ui/components/ClampedLineEdit.h"
 #include "ui/components/MarkListEntry.h"
 #include "ui/pages/PgMarkers.h"
@@ -152,11 +153,13 @@ void tst_PgMarkers::typeChoicesFollowTheChartType()
     QVERIFY(!types.contains(refusedType));
     QCOMPARE(types.size(), view()->config()->allowedMarkTypes(type).size());
     QCOMPARE(entry->typeBox()->itemText(types.indexOf(offeredType)),
-             ZChart::ChartEnumPrinter::displayName(EMarkType(offeredType)));
+             ZChart::ChartEnumPrinter::displayName(EMarkType(offeredType)).simplified());
 
     // Choosing one reaches the marker.
     entry->typeBox()->setCurrentIndex(types.indexOf(offeredType));
     QCOMPARE(int(view()->marksTable()->marksData().first().type), offeredType);
+    // However long the names, the entry fits the side panel.
+    QVERIFY(entry->minimumSizeHint().width() < Ui::MainWindowUi::SIDE_PANEL_WIDTH - 20);
 }
 
 void tst_PgMarkers::removalKeepsEntriesOnTheirMarkers_data()

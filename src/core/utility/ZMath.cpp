@@ -200,13 +200,49 @@ ZData::TScanPoint ZMath::linearInterpolation(const ZData::TScanPoints& table, qu
         result.im = table[0].im;
         return result;
     }
+    return interpolateAt(table, segmentOf(table, frequency, 0), frequency, allowExtrapolation);
+}
 
-    int k = n - 2;
-    if (frequency < table[n - 2].frequency) {
-        k = 0;
-        while (frequency > table[k + 1].frequency)
-            ++k;
+int ZMath::segmentOf(const ZData::TScanPoints& table, quint64 frequency, int from)
+{
+    const int n = table.size();
+    if (frequency >= table[n - 2].frequency)
+        return n - 2;
+    int k = from;
+    while (frequency > table[k + 1].frequency)
+        ++k;
+    return k;
+}
+
+void ZMath::linearInterpolation(const ZData::TScanPoints& table, ZData::TScanPoints& targets,
+                                bool allowExtrapolation)
+{
+    const int n = table.size();
+    if (n < 2) {
+        for (ZData::TScanPoint& target : targets)
+            target = linearInterpolation(table, target.frequency, allowExtrapolation);
+        return;
     }
+    // The targets of a grid rise, so the segment of the next one is never before the last: the
+    // search walks on from there instead of starting over at the first point.
+    int k = 0;
+    quint64 previous = 0;
+    for (ZData::TScanPoint& target : targets) {
+        if (target.frequency < previous)
+            k = 0;
+        previous = target.frequency;
+        k = segmentOf(table, target.frequency, std::min(k, n - 2));
+        const ZData::TScanPoint value = interpolateAt(table, k, target.frequency, allowExtrapolation);
+        target.re = value.re;
+        target.im = value.im;
+    }
+}
+
+ZData::TScanPoint ZMath::interpolateAt(const ZData::TScanPoints& table, int k, quint64 frequency,
+                                       bool allowExtrapolation)
+{
+    ZData::TScanPoint result;
+    result.frequency = frequency;
     const ZData::TScanPoint& p0 = table[k];
     const ZData::TScanPoint& p1 = table[k + 1];
 

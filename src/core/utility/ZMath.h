@@ -53,7 +53,16 @@ public:
     static ZData::TScanPoint linearInterpolation(const ZData::TScanPoints& table, quint64 frequency,
                                                  bool allowExtrapolation);
 
+    // The table's values at the targets' frequencies, written into the targets; for rising target
+    // frequencies (a grid) the search walks forward. Same results as one call per target.
+    static void linearInterpolation(const ZData::TScanPoints& table, ZData::TScanPoints& targets,
+                                    bool allowExtrapolation);
+
 private:
+    // Index k of the segment [k, k + 1] the frequency falls in, searching from `from` on.
+    static int segmentOf(const ZData::TScanPoints& table, quint64 frequency, int from);
+    static ZData::TScanPoint interpolateAt(const ZData::TScanPoints& table, int k, quint64 frequency,
+                                           bool allowExtrapolation);
     // Planned radix-2 transform; the result is multiplied by scale.
     static void transform(TComplexVector& vector, bool inverse, float scale);
 };

@@ -49,8 +49,9 @@ QVector<QPair<QString, int>> PgMarkers::markTypeChoices(const ZChartView* view)
     if (!view || !view->config())
         return choices;
     const QVector<EMarkType> types = view->config()->allowedMarkTypes(view->chartType());
+    // Some names are written on two lines for the chart; a list item takes one.
     for (EMarkType type : types)
-        choices.append({ChartEnumPrinter::displayName(type), int(type)});
+        choices.append({ChartEnumPrinter::displayName(type).simplified(), int(type)});
     return choices;
 }
 
@@ -110,6 +111,9 @@ void PgMarkers::initUi()
 
     for (int i = 0; i < LIST_SIZE; ++i) {
         auto* e = new MarkListEntry(i, m_window);
+        // The side panel has a fixed width; long readout names must not widen the page.
+        e->typeBox()->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        e->typeBox()->setMinimumContentsLength(MIN_TYPE_CHARS);
         m_list->addWidget(e);
         e->hide();
         m_entries.append(e);

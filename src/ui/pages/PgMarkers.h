@@ -37,6 +37,7 @@ class PgMarkers : public MWAbstractPage
 
 public:
     static constexpr int LIST_SIZE = 6;
+    static constexpr int MIN_TYPE_CHARS = 12;
 
     explicit PgMarkers(QObject* parent = nullptr);
     ~PgMarkers() override;

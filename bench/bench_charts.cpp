@@ -1,0 +1,340 @@
+// Chart views following the scan. In-process: four live views (log mag, SWR, Smith, phase) refreshing
+// from one scan-data announcement and repainting, beside the bare toolkit doing the same work (four
+// plain line series given precomputed points and repainted). End to end: complete 1000-point sweeps
+// per second through the emulator with four active views, beside the same chain without views (what
+// the headless measurement command runs), at --delay-us 0 and 50.
+#include <QApplication>
+#include <QChartView>
+#include <QDataStream>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLineSeries>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QValueAxis>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "calibration/CalibrationManager.h"
+#include "charts/ZChartView.h"
+#include "core/AppPaths.h"
+#include "core/Logger.h"
+#include "core/StartupSequence.h"
+#include "devicelink/DeviceManager.h"
+#include "devicelink/SerialPort.h"
+#include "measurement/DataScanManager.h"
+
+using namespace ZData;
+using namespace ZChart;
+using namespace QtCharts;
+
+namespace {
+
+const EChartType kTypes[] = {EChartType::LOG_MAG, EChartType::SWR, EChartType::SMITH, EChartType::PHASE};
+constexpr int kSlice = 126;
+
+QTemporaryDir& appDir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+bool spinUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
+
+void startManagers()
+{
+    static bool started = false;
+    if (started)
+        return;
+    started = true;
+    ZCore::AppPaths::setBaseDir(appDir().path());
+    ZCore::StartupSequence::initManagers(ZCore::StartupSequence::managers());
+    ZCore::Logger::setPresenter([](QtMsgType, const QString&, const QString&) {});
+}
+
+// A scan-data reply for the slice at `index` of a sweep of `points`, as the device manager passes it.
+TDeviceReply sliceReply(int index, int points, float phase)
+{
+    const int count = std::min(kSlice, points - index);
+    TDeviceReply reply;
+    reply.header.options = quint16(index);
+    QDataStream s(&reply.data, QIODevice::WriteOnly);
+    s.setByteOrder(EProtocolSetup::byteOrder());
+    s.setFloatingPointPrecision(QDataStream::SinglePrecision);
+    s << float(count) << 0.0f;
+    for (int i = 0; i < count; ++i) {
+        const float a = phase + 0.01f * float(index + i);
+        s << 0.4f * std::cos(a) << 0.4f * std::sin(a);
+    }
+    return reply;
+}
+
+void setSweep(quint32 points)
+{
+    auto& sweep = DataScanManager::sweep();
+    sweep.setStart(1e6, false);
+    sweep.setStop(1e9, false);
+    sweep.setPoints(points, true);
+}
+
+std::vector<std::unique_ptr<ZChartView>> makeViews()
+{
+    std::vector<std::unique_ptr<ZChartView>> views;
+    for (int i = 0; i < 4; ++i) {
+        views.push_back(std::make_unique<ZChartView>());
+        ZChartView& v = *views.back();
+        v.setCorner(EChartArrangeCorners(i));
+        v.resize(640, 400);
+        v.show();
+        v.setChartType(kTypes[i]);
+        v.setActive(true);
+    }
+    QCoreApplication::processEvents();
+    return views;
+}
+
+// One announcement of new scan data reaches four active views; each re-processes the whole sweep,
+// replaces its series, moves its markers and is repainted.
+void BM_FourLiveViews(benchmark::State& state)
+{
+    startManagers();
+    ZChartView::setRefreshInterval(0); // every announcement refreshes: the cost of one refresh
+    const int points = int(state.range(0));
+    setSweep(quint32(points));
+    auto views = makeViews();
+    for (auto& v : views) // two markers each, as a user typically has
+        for (double f : {300.0, 600.0})
+            v->addMark(f);
+    // Two sweeps in turn, slice by slice, so every refresh draws changed data.
+    std::vector<TDeviceReply> replies;
+    for (int k = 0; k < 2; ++k)
+        for (int index = 0; index < points; index += kSlice)
+            replies.push_back(sliceReply(index, points, 0.3f + 0.5f * k));
+    // Fill the whole sweep once, so every refresh converts real data.
+    for (const TDeviceReply& r : replies)
+        DataScanManager::instance().slotProcessScanData(r);
+    size_t next = 0;
+    for (auto _ : state) {
+        DataScanManager::instance().slotProcessScanData(replies[next]);
+        next = (next + 1) % replies.size();
+        for (auto& v : views)
+            v->viewport()->repaint();
+        // The event loop runs between two announcements: the scenes' deferred bookkeeping with it.
+        QCoreApplication::processEvents();
+    }
+    state.counters["refreshes_per_s"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FourLiveViews)->Arg(126)->Arg(1000)->Arg(2048)->Unit(benchmark::kMicrosecond);
+
+// The same four panes with nothing but the toolkit: plain line series on value axes with the same
+// ranges, given the very points the live views drew (precomputed, two sweeps in turn) and repainted.
+void BM_FourBareToolkitViews(benchmark::State& state)
+{
+    startManagers();
+    const int points = int(state.range(0));
+    setSweep(quint32(points));
+    std::vector<QVector<QPointF>> data[2];
+    std::vector<QPair<QPointF, QPointF>> ranges;
+    {
+        ZChartView::setRefreshInterval(0);
+        auto live = makeViews();
+        for (int k = 0; k < 2; ++k) {
+            for (int index = 0; index < points; index += kSlice)
+                DataScanManager::instance().slotProcessScanData(sliceReply(index, points, 0.3f + 0.5f * k));
+            for (auto& v : live)
+                data[k].push_back(v->livePoints());
+        }
+        for (auto& v : live)
+            ranges.push_back({QPointF(v->axisX()->min(), v->axisX()->max()),
+                              QPointF(v->axisY()->min(), v->axisY()->max())});
+    }
+    std::vector<std::unique_ptr<QChartView>> views;
+    std::vector<QLineSeries*> series;
+    for (int i = 0; i < 4; ++i) {
+        auto* chart = new QChart();
+        chart->setTheme(QChart::ChartThemeDark);
+        chart->setAnimationOptions(QChart::NoAnimation);
+        chart->legend()->hide();
+        auto* x = new QValueAxis();
+        auto* y = new QValueAxis();
+        x->setTickCount(5);
+        y->setTickCount(6);
+        chart->addAxis(x, Qt::AlignBottom);
+        chart->addAxis(y, Qt::AlignLeft);
+        auto* s = new QLineSeries();
+        chart->addSeries(s);
+        s->attachAxis(x);
+        s->attachAxis(y);
+        x->setRange(ranges[size_t(i)].first.x(), ranges[size_t(i)].first.y());
+        y->setRange(ranges[size_t(i)].second.x(), ranges[size_t(i)].second.y());
+        views.push_back(std::make_unique<QChartView>(chart));
+        views.back()->resize(640, 400);
+        views.back()->show();
+        series.push_back(s);
+    }
+    QCoreApplication::processEvents();
+    int k = 0;
+    for (auto _ : state) {
+        k ^= 1;
+        for (int i = 0; i < 4; ++i) {
+            series[size_t(i)]->replace(data[k][size_t(i)]);
+            views[size_t(i)]->viewport()->repaint();
+        }
+        QCoreApplication::processEvents();
+    }
+    state.counters["refreshes_per_s"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FourBareToolkitViews)->Arg(126)->Arg(1000)->Arg(2048)->Unit(benchmark::kMicrosecond);
+
+// ---- end to end ----
+
+class Emulator
+{
+public:
+    explicit Emulator(int delayUs) : m_delayUs(delayUs) {}
+    ~Emulator()
+    {
+        m_process.closeWriteChannel(); // --quit-on-eof
+        if (!m_process.waitForFinished(3000))
+            m_process.kill();
+    }
+    QString start()
+    {
+        m_link = QDir(m_dir.path()).filePath(QStringLiteral("ttyVNA"));
+        m_process.start(QStringLiteral(TOLVEK_EMULATOR_PATH),
+                        {QStringLiteral("--link"), m_link, QStringLiteral("--delay-us"),
+                         QString::number(m_delayUs), QStringLiteral("--quit-on-eof"),
+                         QStringLiteral("--no-announce"), QStringLiteral("--dut"), QStringLiteral("r=100")});
+        if (!m_process.waitForStarted(5000))
+            return QStringLiteral("emulator did not start (build the vna-emulator target)");
+        if (!spinUntil([&] { return QFile::exists(m_link); }, 5000))
+            return QStringLiteral("emulator did not create its port");
+        return QString();
+    }
+    QString link() const { return m_link; }
+
+private:
+    int m_delayUs;
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    QString m_link;
+};
+
+std::map<int, std::unique_ptr<Emulator>> emulators;
+
+// Connects to the emulator measuring with the given delay per point (once per delay) and sets a
+// 1000-point sweep; the first complete sweep after that is not counted.
+QString connectTo(int delayUs)
+{
+    startManagers();
+    auto& emulator = emulators[delayUs];
+    if (!emulator) {
+        emulator = std::make_unique<Emulator>(delayUs);
+        const QString error = emulator->start();
+        if (!error.isEmpty())
+            return error;
+    }
+    if (DM::SerialPort::config().portName != emulator->link() || !DM::SerialPort::port().isOpen()) {
+        DM::SerialPort::close(false);
+        bool calibrated = false;
+        QMetaObject::Connection c =
+            QObject::connect(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration,
+                             [&calibrated] { calibrated = true; });
+        TSerialPortConfig config = DM::SerialPort::config();
+        config.portName = emulator->link();
+        DM::SerialPort::setConfig(config);
+        const bool opened = DM::SerialPort::open(true);
+        const bool ok = opened && spinUntil([&] { return calibrated; }, 20000);
+        QObject::disconnect(c);
+        if (!ok)
+            return QStringLiteral("no calibration from the emulator");
+    }
+    setSweep(1000);
+    if (DataScanManager::isPaused())
+        DataScanManager::setScanPause(false, false);
+    const quint64 target = DataScanManager::completedSweeps() + 2;
+    if (!spinUntil([target] { return DataScanManager::completedSweeps() >= target; }, 30000))
+        return QStringLiteral("no complete sweep after setting the range");
+    return QString();
+}
+
+void sweepsPerSecond(benchmark::State& state, bool withViews)
+{
+    const int delayUs = int(state.range(0));
+    std::vector<std::unique_ptr<ZChartView>> views;
+    ZChartView::setRefreshInterval(ZChartView::DEFAULT_REFRESH_INTERVAL_MS);
+    if (withViews)
+        views = makeViews();
+    const QString error = connectTo(delayUs);
+    if (!error.isEmpty()) {
+        state.SkipWithError(error.toLocal8Bit().constData());
+        return;
+    }
+    for (auto _ : state) {
+        const quint64 target = DataScanManager::completedSweeps() + 1;
+        if (!spinUntil([target] { return DataScanManager::completedSweeps() >= target; }, 30000)) {
+            state.SkipWithError("sweep did not complete");
+            break;
+        }
+    }
+    quint64 refreshes = 0;
+    for (auto& v : views)
+        refreshes += v->refreshCount();
+    state.counters["sweeps_per_s"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["view_refreshes"] = double(refreshes);
+}
+
+void BM_Sweeps1000_Headless(benchmark::State& state)
+{
+    sweepsPerSecond(state, false);
+}
+void BM_Sweeps1000_FourViews(benchmark::State& state)
+{
+    sweepsPerSecond(state, true);
+}
+BENCHMARK(BM_Sweeps1000_Headless)
+    ->Arg(0)
+    ->Arg(50)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0);
+BENCHMARK(BM_Sweeps1000_FourViews)
+    ->Arg(0)
+    ->Arg(50)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    DM::SerialPort::close(false);
+    emulators.clear();
+    return 0;
+}
