@@ -1,10 +1,54 @@
 #include "charts/ChartScanFeed.h"
 
+#include "charts/ZChartView.h"
 #include "measurement/DataScanManager.h"
 
 namespace ZChart {
 
 using ZData::DataScanManager;
+
+ChartScanFeed::ChartScanFeed()
+{
+    m_frameTimer.setSingleShot(true);
+    m_frameTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_frameTimer, &QTimer::timeout, this, &ChartScanFeed::onFrame);
+}
+
+void ChartScanFeed::requestRefresh(ZChartView* view)
+{
+    if (!view)
+        return;
+    if (s_frameIntervalMs <= 0) {
+        view->refreshDue();
+        return;
+    }
+    ChartScanFeed& self = instance();
+    if (!self.m_pending.contains(view))
+        self.m_pending.append(view);
+    if (self.m_frameTimer.isActive())
+        return;
+    // Never inside the announcement: the scan manager sends its next request when the announcement
+    // returns, and the analyser measures while the views draw. Announcements closer together than a
+    // frame are merged into the refresh at the end of the frame, which shows the newest data; so the
+    // last slice of a sweep is drawn before the next sweep's last slice replaces it.
+    const qint64 elapsed = self.m_sinceFrame.isValid() ? self.m_sinceFrame.elapsed() : s_frameIntervalMs;
+    self.m_frameTimer.start(int(qMax<qint64>(ZChartView::MIN_REFRESH_DELAY_MS, s_frameIntervalMs - elapsed)));
+}
+
+void ChartScanFeed::cancelRefresh(ZChartView* view)
+{
+    instance().m_pending.removeAll(view);
+}
+
+void ChartScanFeed::onFrame()
+{
+    m_sinceFrame.restart();
+    const QVector<QPointer<ZChartView>> due = m_pending;
+    m_pending.clear();
+    for (const QPointer<ZChartView>& view : due)
+        if (view)
+            view->refreshDue();
+}
 
 void ChartScanFeed::attach()
 {

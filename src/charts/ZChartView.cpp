@@ -41,9 +41,8 @@ namespace {
 
 using ZData::DataScanManager;
 
-int s_refreshIntervalMs = ZChartView::DEFAULT_REFRESH_INTERVAL_MS;
-
-// Widget updates off for one refresh, so that it repaints once; nested refreshes keep them off.
+// Widget updates off for a change of the view's make-up (type, configuration, traces, range), so
+// that it repaints once; nested changes keep them off.
 class UpdatesSuspended
 {
 public:
@@ -109,7 +108,6 @@ ZChartView::ZChartView(QWidget* parent) : QChartView(parent)
     m_scanRangeInfo = new ZChartScanRangeInfo(this);
     m_scanRangeInfo->setParentItem(m_chart);
 
-    m_refreshTimer.setSingleShot(true);
     m_restoreFlagsTimer.setSingleShot(true);
     m_restoreFlagsTimer.setInterval(300);
     makeConnections();
@@ -117,6 +115,7 @@ ZChartView::ZChartView(QWidget* parent) : QChartView(parent)
 
 ZChartView::~ZChartView()
 {
+    ChartScanFeed::cancelRefresh(this);
     qDeleteAll(m_traceCaches);
     delete m_axesTransformer;
     delete m_scanProcessor;
@@ -139,12 +138,12 @@ QColor ZChartView::paletteColor(int index)
 
 void ZChartView::setRefreshInterval(int ms)
 {
-    s_refreshIntervalMs = qMax(0, ms);
+    ChartScanFeed::setFrameInterval(ms);
 }
 
 int ZChartView::refreshInterval()
 {
-    return s_refreshIntervalMs;
+    return ChartScanFeed::frameInterval();
 }
 
 void ZChartView::setupChart()
@@ -210,7 +209,6 @@ void ZChartView::makeConnections()
     connect(&ZCore::SettingsManager::instance(), &ZCore::SettingsManager::signalGotSettings,
             &m_restoreFlagsTimer, qOverload<>(&QTimer::start));
     connect(&m_restoreFlagsTimer, &QTimer::timeout, this, &ZChartView::clearRestoredFlags);
-    connect(&m_refreshTimer, &QTimer::timeout, this, &ZChartView::refreshDue);
 }
 
 void ZChartView::connectScanData(bool on)
@@ -259,7 +257,7 @@ void ZChartView::setActive(bool active)
         ZCore::TaggedLog(tag()).warn(QStringLiteral(">> now is active"));
         connectScanData(true);
     } else {
-        m_refreshTimer.stop();
+        ChartScanFeed::cancelRefresh(this);
     }
 }
 
@@ -342,27 +340,13 @@ void ZChartView::slotProcessedScanData(quint32)
         }
         return;
     }
-    if (s_refreshIntervalMs <= 0) {
-        refreshDue();
-        return;
-    }
-    // Never inside the announcement: the scan manager sends its next request when the announcement
-    // returns, and the analyser measures while the views draw. Announcements closer together than a
-    // display frame are merged into one refresh at the end of the frame, which shows the newest data;
-    // so the last slice of a sweep is always drawn, before the next sweep's last slice replaces it.
-    if (m_refreshTimer.isActive())
-        return;
-    const qint64 elapsed = m_sinceRefresh.isValid() ? m_sinceRefresh.elapsed() : s_refreshIntervalMs;
-    m_refreshTimer.start(int(std::max<qint64>(MIN_REFRESH_DELAY_MS, s_refreshIntervalMs - elapsed)));
+    ChartScanFeed::requestRefresh(this);
 }
 
 void ZChartView::refreshDue()
 {
-    m_refreshTimer.stop();
-    m_sinceRefresh.restart();
     if (!isValidChartType(chartType()))
         return;
-    UpdatesSuspended suspended(this);
     refreshLive(true);
     if (!m_tracesRestored)
         restoreTraceVisibility();
@@ -397,7 +381,9 @@ void ZChartView::refreshFrom(const ZData::TScanPoints& points, bool updateMarks)
     const EChartType type = chartType();
     if (!isValidChartType(type))
         return;
-    UpdatesSuspended suspended(this);
+    // Widget updates stay on here: the scene already merges every change of this refresh into one
+    // repaint of what changed, where switching updates back on would repaint the whole view (axes,
+    // titles, labels) on every slice.
     m_scanPoints = points;
     if (type == EChartType::DTF)
         keepDTFLimitsFor(points.size());

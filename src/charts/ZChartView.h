@@ -36,6 +36,7 @@ class ChartAxesTransformer;
 class ZChartView : public QtCharts::QChartView, public ZCore::ITaggable
 {
     Q_OBJECT
+    friend class ChartScanFeed;
 
 public:
     static constexpr int PALETTE_SIZE = 7;
@@ -181,8 +182,6 @@ private:
 
     ZData::TScanPoints m_scanPoints;
     QVector<QPointF> m_livePoints;
-    QTimer m_refreshTimer;
-    QElapsedTimer m_sinceRefresh;
     quint64 m_refreshCount = 0;
     int m_dtfLimitPoints = -1;
     bool m_reportedNoType = false;

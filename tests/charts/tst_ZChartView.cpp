@@ -342,6 +342,24 @@ private slots:
         QCOMPARE(view.marksTable()->mark(0)->data().dtf_index, 0);
     }
 
+    // The transform covers the points it is given: the 1000-point interpolated grid, not the sweep's
+    // 201 points; and a silent sweep is drawn at the bottom of the axis, not at 0 dB.
+    void dtfLimitsFollowTransformedPoints()
+    {
+        ZChartView view;
+        view.setChartType(EChartType::DTF);
+        view.slotRangeUpdated();
+        view.refreshFrom(sweep(201, 100e6, 200e6));
+        QCOMPARE(qRound64(view.config()->dtfConfig().max_time * 1e11), qRound64(201 / (2 * 100e6) * 1e11));
+        TScanPoints grid = sweep(1000, 100e6, 200e6, 0.0f);
+        view.refreshFrom(grid);
+        QCOMPARE(qRound64(view.config()->dtfConfig().max_time * 1e11), qRound64(1000 / (2 * 100e6) * 1e11));
+        QCOMPARE(view.livePoints().size(), 1024);
+        for (const QPointF& p : view.livePoints())
+            QCOMPARE(p.y(), -95.0);
+        QVERIFY(view.config()->dtfConfig().stop <= view.config()->dtfConfig().max_time * 1e9 + 1e-9);
+    }
+
     void traces()
     {
         QTemporaryDir dir;

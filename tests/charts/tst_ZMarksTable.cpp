@@ -256,6 +256,35 @@ private slots:
         QCOMPARE(other.marksTable()->count(), ZMarksTable::MAX_MARKS);
     }
 
+    void mouse()
+    {
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        const QPointF middle = m_view->chart()->mapToPosition(QPointF(51.0, -40.0), m_view->mainSeries());
+        const QPoint at = m_view->mapFromScene(middle);
+        QTest::mouseDClick(m_view->viewport(), Qt::RightButton, Qt::NoModifier, at);
+        QVERIFY(table()->isEmpty());
+        QSignalSpy created(m_view.get(), &ZChartView::signalCreatedMark);
+        QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(created.count(), 1);
+        QVERIFY2(std::abs(table()->mark(0)->data().index - 100) <= 2,
+                 qPrintable(QString::number(table()->mark(0)->data().index)));
+        QVERIFY(m_view->addMark(10.0));
+        QCOMPARE(table()->selectedMark(), table()->mark(1));
+        // Pressing on a marker selects it.
+        const QPoint on = m_view->mapFromScene(table()->mark(0)->scenePos() + QPointF(0, -8));
+        QTest::mousePress(m_view->viewport(), Qt::LeftButton, Qt::NoModifier, on);
+        QTest::mouseRelease(m_view->viewport(), Qt::LeftButton, Qt::NoModifier, on);
+        QCOMPARE(table()->selectedMark(), table()->mark(0));
+
+        ZChartView empty;
+        empty.setChartType(EChartType::SWR);
+        empty.resize(400, 300);
+        empty.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&empty));
+        QTest::mouseDClick(empty.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+        QVERIFY(empty.marksTable()->isEmpty());
+    }
+
     void zeroSpanGivesIndexZero()
     {
         auto& range = ZData::DataScanManager::sweep();
