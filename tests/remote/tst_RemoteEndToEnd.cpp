@@ -355,6 +355,23 @@ void tst_RemoteEndToEnd::badInputWhileScanning()
     QTest::qWait(300);
     QVERIFY(m_window->remoteControl()->clientCount() <= ZRemote::RemoteControlServer::MAX_CLIENTS);
     crowd.clear();
+    // A client asking for whole sweeps and never reading them: held at the output limit.
+    RemoteTestClient greedy;
+    QVERIFY(greedy.connectTo(m_window->remoteControl()->port()));
+    greedy.socket().setReadBufferSize(1);
+    greedy.socket().setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 65536);
+    QByteArray flood;
+    for (int i = 0; i < 2000; ++i)
+        flood += "TRAC:DATA?\n";
+    greedy.sendRaw(flood);
+    const quint64 during = DataScanManager::completedSweeps();
+    QTRY_VERIFY_WITH_TIMEOUT(DataScanManager::completedSweeps() > during + 2, 10000);
+    QVERIFY(m_window->remoteControl()->largestQueuedOutput() <=
+            ZRemote::RemoteControlServer::OUTPUT_LIMIT + 64 * 1024);
+    QElapsedTimer answered;
+    answered.start();
+    QCOMPARE(query("*OPC?"), QStringLiteral("1"));
+    QVERIFY(answered.elapsed() < 1000);
 
     const QString after = query("SENS:FREQ:STAR?") + query("SENS:FREQ:STOP?") + query("SENS:SWE:POIN?") +
                           query("SENS:BAND?") + query("DISP:ARR?");
