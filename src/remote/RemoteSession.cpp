@@ -73,13 +73,21 @@ void RemoteSession::schedulePump()
 
 void RemoteSession::pump()
 {
+    if (m_pumping) {
+        m_pumpAgain = true;
+        return;
+    }
+    m_pumping = true;
     // A bounded number of lines per turn of the event loop keeps the window and the scan going
     // while a client sends thousands of commands at once.
-    for (int i = 0; i < RemoteControlServer::LINES_PER_TURN; ++i) {
-        if (!runNext())
-            return;
+    bool more = true;
+    for (int i = 0; more && i < RemoteControlServer::LINES_PER_TURN; ++i)
+        more = runNext();
+    m_pumping = false;
+    if (more || m_pumpAgain) {
+        m_pumpAgain = false;
+        schedulePump();
     }
-    schedulePump();
 }
 
 bool RemoteSession::runNext()

@@ -54,6 +54,10 @@ private:
     bool m_holding = false;
     bool m_waiting = false; // an operation of this client runs
     bool m_pumpScheduled = false;
+    // A command may end in a message box with its own event loop; the session must not run its next
+    // command from inside it.
+    bool m_pumping = false;
+    bool m_pumpAgain = false;
     bool m_closed = false;
 };
 
