@@ -8,6 +8,7 @@
 #include <QDataStream>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QLineSeries>
 #include <QProcess>
@@ -293,7 +294,11 @@ void sweepsPerSecond(benchmark::State& state, bool withViews)
 {
     const int delayUs = int(state.range(0));
     std::vector<std::unique_ptr<ZChartView>> views;
-    ZChartView::setRefreshInterval(ZChartView::DEFAULT_REFRESH_INTERVAL_MS);
+    // TOLVEK_BENCH_FRAME_MS overrides the display frame, to see what the frame rate costs.
+    const int frame = qEnvironmentVariableIsSet("TOLVEK_BENCH_FRAME_MS")
+                          ? qEnvironmentVariableIntValue("TOLVEK_BENCH_FRAME_MS")
+                          : ZChartView::DEFAULT_REFRESH_INTERVAL_MS;
+    ZChartView::setRefreshInterval(frame);
     if (withViews)
         views = makeViews();
     const QString error = connectTo(delayUs);
@@ -324,6 +329,46 @@ void BM_Sweeps1000_FourViews(benchmark::State& state)
 {
     sweepsPerSecond(state, true);
 }
+// The same comparison taken in alternating one-second rounds, so that a change of machine load hits
+// both sides alike: views inactive (the headless chain) and four active views, ten rounds each.
+void BM_Sweeps1000_Alternating(benchmark::State& state)
+{
+    const int delayUs = int(state.range(0));
+    ZChartView::setRefreshInterval(ZChartView::DEFAULT_REFRESH_INTERVAL_MS);
+    auto views = makeViews();
+    const QString error = connectTo(delayUs);
+    if (!error.isEmpty()) {
+        state.SkipWithError(error.toLocal8Bit().constData());
+        return;
+    }
+    double sweeps[2] = {0, 0};
+    double seconds[2] = {0, 0};
+    for (auto _ : state) {
+        for (int round = 0; round < 20; ++round) {
+            const int withViews = round % 2;
+            for (auto& v : views)
+                v->setActive(withViews != 0);
+            // Start counting at a sweep boundary.
+            quint64 start = DataScanManager::completedSweeps();
+            spinUntil([start] { return DataScanManager::completedSweeps() > start; }, 30000);
+            start = DataScanManager::completedSweeps();
+            QElapsedTimer timer;
+            timer.start();
+            spinUntil([&timer] { return timer.elapsed() >= 1000; }, 5000);
+            const quint64 end = DataScanManager::completedSweeps();
+            spinUntil([end] { return DataScanManager::completedSweeps() > end; }, 30000);
+            sweeps[withViews] += double(DataScanManager::completedSweeps() - start);
+            seconds[withViews] += timer.elapsed() / 1000.0;
+        }
+    }
+    const double headless = sweeps[0] / seconds[0];
+    const double withViews = sweeps[1] / seconds[1];
+    state.counters["headless_sweeps_per_s"] = headless;
+    state.counters["views_sweeps_per_s"] = withViews;
+    state.counters["views_cost_pct"] = 100.0 * (1.0 - withViews / headless);
+}
+BENCHMARK(BM_Sweeps1000_Alternating)->Arg(0)->Arg(50)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
 BENCHMARK(BM_Sweeps1000_Headless)
     ->Arg(0)
     ->Arg(50)

@@ -25,14 +25,19 @@ void ChartScanFeed::requestRefresh(ZChartView* view)
     ChartScanFeed& self = instance();
     if (!self.m_pending.contains(view))
         self.m_pending.append(view);
-    if (self.m_frameTimer.isActive())
-        return;
     // Never inside the announcement: the scan manager sends its next request when the announcement
-    // returns, and the analyser measures while the views draw. Announcements closer together than a
-    // frame are merged into the refresh at the end of the frame, which shows the newest data; so the
-    // last slice of a sweep is drawn before the next sweep's last slice replaces it.
+    // returns, and the analyser measures while the views draw. So a frame is drawn just after an
+    // announcement once the last frame is old enough; announcements in between are merged into it
+    // and it shows the newest data, so the last slice of a sweep is drawn before the next sweep's
+    // last slice replaces it. When announcements stop, a fallback frame draws what is left.
     const qint64 elapsed = self.m_sinceFrame.isValid() ? self.m_sinceFrame.elapsed() : s_frameIntervalMs;
-    self.m_frameTimer.start(int(qMax<qint64>(ZChartView::MIN_REFRESH_DELAY_MS, s_frameIntervalMs - elapsed)));
+    if (elapsed >= s_frameIntervalMs) {
+        if (!self.m_frameTimer.isActive() ||
+            self.m_frameTimer.remainingTime() > ZChartView::MIN_REFRESH_DELAY_MS)
+            self.m_frameTimer.start(ZChartView::MIN_REFRESH_DELAY_MS);
+    } else if (!self.m_frameTimer.isActive()) {
+        self.m_frameTimer.start(int(2 * s_frameIntervalMs - elapsed));
+    }
 }
 
 void ChartScanFeed::cancelRefresh(ZChartView* view)

@@ -305,6 +305,7 @@ void ZChartView::slotRangeUpdated()
     m_dtfLimitPoints = int(DataScanManager::pointCount());
     m_axesTransformer->applyRanges(chartType());
     m_axesTransformer->applyTitles();
+    m_scanRangeInfo->slotUpdate();
     m_marksTable->updateAll();
     const QPair<double, double> range = horizontalRange();
     emit signalAxesRangeChanged(range.first, range.second);

@@ -52,7 +52,7 @@ public:
     // Shortest time between two live refreshes of one view when that many views are shown: the
     // views share one drawing budget, so the scan keeps the event loop for itself most of the time.
     static int refreshIntervalFor(int shownViews);
-    static constexpr int REFRESH_BUDGET_MS = 25;
+    static constexpr int REFRESH_BUDGET_MS = 50;
     // "%1 ver. %2" with the bare title and the program version.
     static QString versionedTitle();
 

@@ -1,6 +1,7 @@
 #include "ui/PageFileDialogs.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace Ui {
 
@@ -26,6 +27,21 @@ QFileDialog* PageFileDialogs::createSaveDialog(QWidget* parent, const QString& d
 QFileDialog* PageFileDialogs::createLoadDialog(QWidget* parent, const QString& defaultSuffix)
 {
     return create(parent, defaultSuffix, false);
+}
+
+QString PageFileDialogs::filterSuffix(const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+    const QRegularExpressionMatch match = pattern.match(filter);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+void PageFileDialogs::followFilterSuffix(QFileDialog* dialog, const QString& fallback)
+{
+    QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog, fallback](const QString& filter) {
+        const QString suffix = filterSuffix(filter);
+        dialog->setDefaultSuffix(suffix.isEmpty() ? fallback : suffix);
+    });
 }
 
 void PageFileDialogs::open(QFileDialog* dialog)

@@ -21,6 +21,11 @@ public:
     static QFileDialog* createSaveDialog(QWidget* parent, const QString& defaultSuffix);
     static QFileDialog* createLoadDialog(QWidget* parent, const QString& defaultSuffix);
 
+    // A bare name typed in a save dialog takes the suffix of the chosen name filter ("*.s1p"), or
+    // `fallback` under a filter without one ("All files (*)").
+    static void followFilterSuffix(QFileDialog* dialog, const QString& fallback);
+    static QString filterSuffix(const QString& filter);
+
     // Opens the dialog window-modally; its finished(result) signal carries the answer.
     static void open(QFileDialog* dialog);
     static void setRunner(TRunner runner);

@@ -155,6 +155,9 @@ private slots:
         QCOMPARE(lines[1], QString("Stop:     200.00 MHz"));
         QCOMPARE(lines[2], QString("Points:      201    "));
         QCOMPARE(view.scanRangeInfo()->type(), int(QGraphicsItem::UserType + 2));
+        setSweep(50e6, 60e6, 11);
+        QCOMPARE(view.scanRangeInfo()->text().section('\n', 1, 1), QString("Stop:      60.00 MHz"));
+        setSweep(100e6, 200e6, 201);
     }
 
     void imageExport_data()

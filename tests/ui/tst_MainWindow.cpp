@@ -24,6 +24,7 @@
 #include "ui/ChartArrangement.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowUi.h"
+#include "ui/components/ChartTraceListEntry.h"
 #include "ui/components/ZFreqLineEdit.h"
 #include "ui/pages/PgCharts.h"
 #include "ui/pages/PgFreq.h"
@@ -93,6 +94,7 @@ private slots:
     void loadedProfileRefreshesPages();
     void configPagesFollowSelection();
     void dtfSpanIsCut();
+    void traceEntriesFollowTheStore();
 };
 
 void tst_MainWindow::initTestCase()
@@ -432,6 +434,43 @@ void tst_MainWindow::dtfSpanIsCut()
     dtf->vfEdit()->setText(QStringLiteral("0.05"));
     QTest::keyClick(dtf->vfEdit(), Qt::Key_Return);
     QCOMPARE(config->dtfConfig().velocity_factor, 0.1);
+}
+
+void tst_MainWindow::traceEntriesFollowTheStore()
+{
+    emit m_window->chartView(0)->signalWasSelected();
+    DataScanManager::clearTraces();
+    const QStringList names{"alpha", "beta", "gamma"};
+    for (int i = 0; i < names.size(); ++i) {
+        const QString path = m_dir->path() + QLatin1Char('/') + names.at(i) + QStringLiteral(".tbin");
+        QVERIFY(DataScanManager::saveBinaryTrace(path));
+        QVERIFY(DataScanManager::loadBinaryTrace(path, i));
+    }
+    const auto& entries = charts()->traceEntries();
+    auto shown = [&entries] {
+        QStringList texts;
+        for (auto* entry : entries)
+            if (!entry->isHidden())
+                texts << entry->text();
+        return texts;
+    };
+    QCOMPARE(shown(), names);
+    QVERIFY(entries.at(1)->checkBox()->isChecked());
+
+    // The check box drives the selected view's series; hide all reaches every series.
+    entries.at(2)->checkBox()->setChecked(false);
+    QVERIFY(!m_window->chartView(0)->isTraceSeriesVisible(2));
+    QVERIFY(m_window->chartView(1)->isTraceSeriesVisible(2));
+    QTest::mouseClick(ui()->scrollWidgets[2]->findChild<QPushButton*>(QStringLiteral("b_hide_traces")),
+                      Qt::LeftButton);
+    QVERIFY(!entries.at(0)->checkBox()->isChecked());
+    QVERIFY(!m_window->chartView(0)->isTraceSeriesVisible(0));
+
+    DataScanManager::removeTrace(1);
+    QCOMPARE(shown(), (QStringList{"alpha", "gamma"}));
+    QVERIFY(entries.at(2)->isHidden());
+    DataScanManager::clearTraces();
+    QCOMPARE(shown(), QStringList());
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -313,16 +313,22 @@ void tst_PagesEndToEnd::languageSwitchFromTheSettingsPage()
 void tst_PagesEndToEnd::presetRoundTrip()
 {
     auto* interpolation = m_window->findChild<QCheckBox*>(QStringLiteral("cb_interpolation_enabled"));
+    auto* language = m_window->findChild<QComboBox*>(QStringLiteral("comb_settings_lang"));
+    const QString russian = QStringLiteral(":/translation/lumenpane_ru.qm");
+    const QString english = QStringLiteral(":/translation/lumenpane_en.qm");
     interpolation->setChecked(true);
+    language->setCurrentIndex(language->findData(russian));
     m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::MARKERS));
     const QString preset = ZCore::SettingsManager::userDir() + QStringLiteral("/bench.ini");
     {
         TestSupport::DialogAnswer answer(preset);
         QTest::mouseClick(button("b_profile_save_file"), Qt::LeftButton);
+        QCOMPARE(answer.directory(), ZCore::SettingsManager::userDir());
     }
     QVERIFY(QFile::exists(preset));
 
     interpolation->setChecked(false);
+    language->setCurrentIndex(language->findData(english));
     m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::ABOUT));
     {
         TestSupport::DialogAnswer answer(preset);
@@ -331,9 +337,12 @@ void tst_PagesEndToEnd::presetRoundTrip()
     QVERIFY(interpolation->isChecked());
     QVERIFY(DataScanManager::isInterpolationEnabled());
     QCOMPARE(m_window->currentPage(), int(ZCommon::ENavBarMenuPages::MARKERS));
+    QCOMPARE(ZCore::LocalizationManager::currentFile(), russian);
+    QCOMPARE(button("b_remove_traces")->text(), QStringLiteral("Удалить трассы"));
     // The scan goes on with the loaded profile, and the markers come back from it.
     QVERIFY(freshSweeps());
     QVERIFY(waitFor([this] { return view() && view()->marksTable()->count() == 1; }));
+    language->setCurrentIndex(language->findData(english));
 }
 
 void tst_PagesEndToEnd::saveImageOfTheSelectedView_data()

@@ -36,7 +36,6 @@ private slots:
     void presetsRebuildTheSlotList_data();
     void presetsRebuildTheSlotList();
     void uploadNeedsASlotAndACompleteCalibration();
-    void cancelledDialogOnlyLogs();
 
 private:
     QPushButton* button(const QString& name) const { return m_window->findChild<QPushButton*>(name); }
@@ -156,24 +155,6 @@ void tst_PgCalib::uploadNeedsASlotAndACompleteCalibration()
     slot->setCurrentIndex(2);
     QVERIFY(!CalibrationManager::calibration().isComplete());
     QVERIFY(!button(QStringLiteral("b_calib_upload"))->isEnabled());
-}
-
-void tst_PgCalib::cancelledDialogOnlyLogs()
-{
-    m_messages->clear();
-    TestSupport::DialogAnswer cancel{QString()};
-    const QByteArray table = [] {
-        QFile f(CalibrationManager::tablePath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }();
-    m_page->slotCalibLoadFile();
-    QCOMPARE(cancel.answered(), 1);
-    // No device was identified, so there is no device folder: that is reported, the dialog still opens.
-    QVERIFY(m_messages->contains({qtTrId("lp_pgcalib_no_device_dir")}));
-    QCOMPARE(m_messages->texts().size(), 1);
-    QFile f(CalibrationManager::tablePath());
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), table);
 }
 
 QTEST_MAIN(tst_PgCalib)

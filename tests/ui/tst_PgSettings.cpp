@@ -1,4 +1,3 @@
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -10,17 +9,13 @@
 
 #include "PageTestSupport.h"
 #include "TestSupport.h"
-#include "core/LocalizationManager.h"
 #include "core/SettingsManager.h"
-#include "measurement/DataScanManager.h"
 #include "ui/MainWindow.h"
 #include "ui/pages/PgAbout.h"
 #include "ui/pages/PgSettings.h"
 
 using MW_Pages::PgSettings;
-using ZCore::LocalizationManager;
 using ZCore::SettingsManager;
-using ZData::DataScanManager;
 
 namespace {
 QByteArray readAll(const QString& path)
@@ -38,10 +33,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanupTestCase();
-    void languagesAreListedByName();
-    void languageSwitchRetranslates();
-    void interpolationReachesTheScan();
-    void presetRoundTrip();
     void badPresetIsReportedAndChangesNothing_data();
     void badPresetIsReportedAndChangesNothing();
     void protectedPresetsAreRefused_data();
@@ -49,9 +40,6 @@ private slots:
     void aboutPageShowsVersionAndToolkitBox();
 
 private:
-    QComboBox* languages() const { return m_page->languageBox(); }
-    void chooseLanguage(const QString& file);
-
     std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
     std::unique_ptr<TestSupport::CapturedMessages> m_messages;
     std::unique_ptr<MainWindow> m_window;
@@ -76,78 +64,6 @@ void tst_PgSettings::init()
 void tst_PgSettings::cleanupTestCase()
 {
     m_window.reset();
-}
-
-void tst_PgSettings::chooseLanguage(const QString& file)
-{
-    languages()->setCurrentIndex(languages()->findData(file));
-}
-
-void tst_PgSettings::languagesAreListedByName()
-{
-    QCOMPARE(languages()->count(), LocalizationManager::files().size());
-    QVERIFY(languages()->count() >= 2);
-    QCOMPARE(languages()->itemText(languages()->findData(":/translation/lumenpane_ru.qm")),
-             QStringLiteral("Русский"));
-    // The profile's language (English by default) is the one shown after the start.
-    QCOMPARE(languages()->currentData().toString(), LocalizationManager::currentFile());
-}
-
-void tst_PgSettings::languageSwitchRetranslates()
-{
-    auto* save = m_window->findChild<QPushButton*>(QStringLiteral("b_profile_save_file"));
-    chooseLanguage(":/translation/lumenpane_ru.qm");
-    QCOMPARE(LocalizationManager::currentFile(), QStringLiteral(":/translation/lumenpane_ru.qm"));
-    QCOMPARE(save->text(), QStringLiteral(" Сохранить в файл"));
-    QCOMPARE(m_page->loadDialog()->windowTitle(), QStringLiteral("Загрузка файла профиля"));
-    chooseLanguage(":/translation/lumenpane_en.qm");
-    QCOMPARE(save->text(), QStringLiteral(" Save to file"));
-}
-
-void tst_PgSettings::interpolationReachesTheScan()
-{
-    auto* box = m_window->findChild<QCheckBox*>(QStringLiteral("cb_interpolation_enabled"));
-    QSignalSpy applied(&DataScanManager::instance(), &DataScanManager::signalApplyInterpolationChanged);
-    box->setChecked(!DataScanManager::isInterpolationEnabled());
-    QCOMPARE(DataScanManager::isInterpolationEnabled(), box->isChecked());
-    QCOMPARE(applied.count(), 1);
-    box->setChecked(!box->isChecked());
-    QCOMPARE(DataScanManager::isInterpolationEnabled(), box->isChecked());
-}
-
-void tst_PgSettings::presetRoundTrip()
-{
-    auto* box = m_window->findChild<QCheckBox*>(QStringLiteral("cb_interpolation_enabled"));
-    box->setChecked(true);
-    chooseLanguage(":/translation/lumenpane_ru.qm");
-    m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::SETTINGS));
-    const QString preset = SettingsManager::userDir() + QStringLiteral("/bench");
-    {
-        TestSupport::DialogAnswer answer(preset);
-        QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("b_profile_save_file")),
-                          Qt::LeftButton);
-        QCOMPARE(answer.answered(), 1);
-        QCOMPARE(answer.directory(), SettingsManager::userDir());
-    }
-    // The default suffix was added.
-    QVERIFY2(QFile::exists(preset + QStringLiteral(".ini")), qPrintable(m_messages->texts().join('|')));
-
-    box->setChecked(false);
-    chooseLanguage(":/translation/lumenpane_en.qm");
-    m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::ABOUT));
-    QSignalSpy got(&SettingsManager::instance(), &SettingsManager::signalGotSettings);
-    {
-        TestSupport::DialogAnswer answer(preset + QStringLiteral(".ini"));
-        QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("b_profile_load_file")),
-                          Qt::LeftButton);
-    }
-    QCOMPARE(got.count(), 1);
-    QVERIFY(box->isChecked());
-    QVERIFY(DataScanManager::isInterpolationEnabled());
-    QCOMPARE(LocalizationManager::currentFile(), QStringLiteral(":/translation/lumenpane_ru.qm"));
-    QCOMPARE(m_window->currentPage(), int(ZCommon::ENavBarMenuPages::SETTINGS));
-    QVERIFY(m_messages->texts().isEmpty());
-    chooseLanguage(":/translation/lumenpane_en.qm");
 }
 
 void tst_PgSettings::badPresetIsReportedAndChangesNothing_data()

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -12,6 +13,7 @@
 #include "measurement/DataScanManager.h"
 #include "measurement/TraceFiles.h"
 #include "ui/MainWindow.h"
+#include "ui/PageFileDialogs.h"
 #include "ui/components/LoadedTraceListEntry.h"
 #include "ui/pages/PgTraces.h"
 
@@ -73,6 +75,8 @@ private slots:
     void unreadableFileIsReportedAndKeepsTheList();
     void unsupportedSuffixIsReported_data();
     void unsupportedSuffixIsReported();
+    void saveFilterGivesTheSuffix_data();
+    void saveFilterGivesTheSuffix();
     void dialogsRememberTheLastFolder();
 
 private:
@@ -246,6 +250,27 @@ void tst_PgTraces::unsupportedSuffixIsReported()
     const QString text = qtTrId("lp_pgtrace_load_unsupported_file_format") + suffix;
     QVERIFY2(m_messages->contains({text}), qPrintable(m_messages->texts().join('|')));
     QVERIFY(DataScanManager::traces().isEmpty());
+}
+
+void tst_PgTraces::saveFilterGivesTheSuffix_data()
+{
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("all files") << 0 << "tbin";
+    QTest::newRow("text") << 2 << "dat";
+    QTest::newRow("touchstone") << 3 << "s1p";
+}
+
+void tst_PgTraces::saveFilterGivesTheSuffix()
+{
+    QFETCH(int, filter);
+    QFETCH(QString, suffix);
+    QFileDialog* dialog = m_page->saveDialog();
+    const QString name = dialog->nameFilters().value(filter);
+    QVERIFY(!name.isEmpty());
+    emit dialog->filterSelected(name);
+    dialog->selectFile(m_dir->path() + QStringLiteral("/bare"));
+    QCOMPARE(Ui::PageFileDialogs::firstSelected(dialog), m_dir->path() + QStringLiteral("/bare.") + suffix);
 }
 
 void tst_PgTraces::dialogsRememberTheLastFolder()

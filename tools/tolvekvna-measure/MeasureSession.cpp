@@ -290,7 +290,8 @@ bool MeasureSession::writeImage(QString& error)
     // The picture carries the program's texts; the desktop program picks the language from the
     // profile, a script gets the default one.
     if (ZCore::LocalizationManager::currentFile().isEmpty())
-        ZCore::LocalizationManager::setLanguage(QString::fromLatin1(ZCore::LocalizationManager::DEFAULT_FILE));
+        ZCore::LocalizationManager::setLanguage(
+            QString::fromLatin1(ZCore::LocalizationManager::DEFAULT_FILE));
     ZChartView view;
     view.setAttribute(Qt::WA_DontShowOnScreen);
     view.resize(m_options.imageWidth, m_options.imageHeight);

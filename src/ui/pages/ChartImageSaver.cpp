@@ -22,6 +22,7 @@ ChartImageSaver::ChartImageSaver(MainWindow* window, QWidget* parent)
     m_button->setObjectName(QStringLiteral("b_plots_save_image"));
     m_button->setIcon(QIcon(QStringLiteral(":/ui/save")));
     m_dialog->setDirectory(ZCore::AppPaths::baseDir());
+    Ui::PageFileDialogs::followFilterSuffix(m_dialog, QString::fromLatin1(DEFAULT_SUFFIX));
     slotLoadedLang();
     connect(m_button, &QPushButton::released, this, &ChartImageSaver::slotSaveImage);
     connect(m_dialog, &QFileDialog::finished, this, &ChartImageSaver::slotProcessSaveImage);

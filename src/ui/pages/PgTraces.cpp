@@ -102,6 +102,7 @@ void PgTraces::initUi()
 
     m_saveDialog = PageFileDialogs::createSaveDialog(m_window, QString::fromLatin1(DEFAULT_SUFFIX));
     m_loadDialog = PageFileDialogs::createLoadDialog(m_window, QString::fromLatin1(DEFAULT_SUFFIX));
+    PageFileDialogs::followFilterSuffix(m_saveDialog, QString::fromLatin1(DEFAULT_SUFFIX));
     m_lastDir = DataScanManager::traceDir();
     m_saveDialog->setDirectory(m_lastDir);
     m_loadDialog->setDirectory(m_lastDir);
