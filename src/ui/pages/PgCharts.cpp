@@ -326,6 +326,9 @@ void PgCharts::restoreSettings()
     const int arrangement = settings->value(QStringLiteral("chart_arrange")).toInt(&ok);
     if (ok && arrangement >= 0 && arrangement < m_arrangementBox->count())
         m_arrangementBox->setCurrentIndex(arrangement);
+    else if (m_arrangementBox->currentIndex() < 0)
+        // Without a usable stored arrangement no view would ever be activated: show all four.
+        m_arrangementBox->setCurrentIndex(m_arrangementBox->count() - 1);
     const int selected = int(settings->value(QStringLiteral("selected_chartview"), 0).toUInt());
     settings->endGroup();
     for (int i = 0; i < m_window->chartViews().size(); ++i) {

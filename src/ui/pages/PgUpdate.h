@@ -5,6 +5,8 @@
 namespace MW_Pages {
 
 // The device page. For now the page shows only its header row; its contents are built here.
+// Its boxes and progress dialog answer the device manager's update reply and progress signals: those
+// connections must be queued, so that no nested event loop starts inside a reply handler.
 class PgUpdate : public MWAbstractPage
 {
     Q_OBJECT
