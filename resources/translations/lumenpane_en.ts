@@ -911,6 +911,22 @@ L[nH] / C[pF]</translation>
         <source>chart type must be set</source>
         <translation>chart type must be set</translation>
     </message>
+    <message id="lp_err_remote_cant_listen">
+        <source>remote control cannot listen on port: </source>
+        <translation>remote control cannot listen on port: </translation>
+    </message>
+    <message id="lp_psettings_remote_title">
+        <source>Remote control</source>
+        <translation>Remote control</translation>
+    </message>
+    <message id="lp_psettings_remote_enabled">
+        <source>Enabled</source>
+        <translation>Enabled</translation>
+    </message>
+    <message id="lp_psettings_remote_port">
+        <source>Port:</source>
+        <translation>Port:</translation>
+    </message>
     <message id="lp_err_chart_image_format">
         <source>unsupported image format, use .png or .svg: </source>
         <translation>unsupported image format, use .png or .svg: </translation>

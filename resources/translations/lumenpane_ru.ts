@@ -911,6 +911,22 @@ L[нГн] / C[пФ]</translation>
         <source>chart type must be set</source>
         <translation>тип графика должен быть задан</translation>
     </message>
+    <message id="lp_err_remote_cant_listen">
+        <source>remote control cannot listen on port: </source>
+        <translation>удалённое управление не может принимать подключения на порту: </translation>
+    </message>
+    <message id="lp_psettings_remote_title">
+        <source>Remote control</source>
+        <translation>Удалённое управление</translation>
+    </message>
+    <message id="lp_psettings_remote_enabled">
+        <source>Enabled</source>
+        <translation>Включено</translation>
+    </message>
+    <message id="lp_psettings_remote_port">
+        <source>Port:</source>
+        <translation>Порт:</translation>
+    </message>
     <message id="lp_err_chart_image_format">
         <source>unsupported image format, use .png or .svg: </source>
         <translation>неподдерживаемый формат изображения, используйте .png или .svg: </translation>

@@ -23,6 +23,8 @@
 #include "devicelink/DeviceManager.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
+#include "remote/MainWindowRemoteTarget.h"
+#include "remote/RemoteControlServer.h"
 #include "ui/ChartArrangement.h"
 #include "ui/DeviceConnector.h"
 #include "ui/MainWindowUi.h"
@@ -72,6 +74,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_ui(std::make_un
         m_menuGroup->addButton(m_ui->menuButtons[i], i + 1);
     connect(m_menuGroup, QOverload<int>::of(&QButtonGroup::idReleased), this, &MainWindow::handleMenuButton);
 
+    // Before the pages: the settings page applies the profile's remote-control choice on restore.
+    m_remote = new ZRemote::RemoteControlServer(new ZRemote::MainWindowRemoteTarget(this), this);
+
     // 8, 9, 10.
     createPages();
     setupChartViews();
@@ -79,6 +84,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_ui(std::make_un
 
     // 11.
     restoreSettings();
+    m_remote->applyConfiguration();
 }
 
 MainWindow::~MainWindow()

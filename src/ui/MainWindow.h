@@ -23,6 +23,9 @@ class DeviceConnector;
 namespace Ui {
 class MainWindowUi;
 }
+namespace ZRemote {
+class RemoteControlServer;
+}
 namespace MW_Pages {
 class MWAbstractPage;
 class PgFreq;
@@ -72,6 +75,8 @@ public:
     MW_Pages::MWAbstractPage* page(ZCommon::ENavBarMenuPages page) const;
     MW_Pages::PgFreq* pgFreq() const;
     MW_Pages::PgCharts* pgCharts() const;
+    // The remote-control server, listening only when the profile or the environment asks for it.
+    ZRemote::RemoteControlServer* remoteControl() const { return m_remote; }
 
     void setWarningPresenter(WarningPresenter presenter);
     // Selects the view with that index as a click on it does. With announceAlways the pages hear
@@ -124,4 +129,5 @@ private:
     bool m_menuVisible = true;
     QVector<MW_Pages::MWAbstractPage*> m_pages;
     WarningPresenter m_presenter;
+    ZRemote::RemoteControlServer* m_remote = nullptr;
 };

@@ -8,7 +8,9 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QIcon>
+#include <QIntValidator>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalBlocker>
@@ -18,6 +20,7 @@
 #include "core/TaggedLog.h"
 #include "core/utility/Path.h"
 #include "measurement/DataScanManager.h"
+#include "remote/RemoteControlServer.h"
 #include "ui/MainWindow.h"
 #include "ui/PageFileDialogs.h"
 
@@ -70,6 +73,15 @@ void PgSettings::initUi()
     m_interpolationTitle = label("label_31");
     m_interpolation = new QCheckBox(inner);
     m_interpolation->setObjectName(QStringLiteral("cb_interpolation_enabled"));
+    m_remoteTitle = label("l_remote_title");
+    m_remote = new QCheckBox(inner);
+    m_remote->setObjectName(QStringLiteral("cb_remote_enabled"));
+    m_remotePortTitle = label("l_remote_port");
+    m_remotePort = new QLineEdit(inner);
+    m_remotePort->setObjectName(QStringLiteral("le_remote_port"));
+    m_remotePort->setMaxLength(5);
+    m_remotePort->setValidator(new QIntValidator(1, 65535, m_remotePort));
+    m_remotePort->setText(QString::number(ZRemote::RemoteControlServer::DEFAULT_PORT));
     m_presetTitle = label("label_26");
     m_save = new QPushButton(inner);
     m_save->setObjectName(QStringLiteral("b_profile_save_file"));
@@ -81,10 +93,14 @@ void PgSettings::initUi()
     grid->addWidget(m_language, 0, 1);
     grid->addWidget(m_interpolationTitle, 1, 0);
     grid->addWidget(m_interpolation, 1, 1);
-    grid->addWidget(m_presetTitle, 2, 0, 1, 2);
-    grid->addWidget(m_save, 3, 0, 1, 2);
-    grid->addWidget(m_load, 4, 0, 1, 2);
-    grid->setRowStretch(5, 1);
+    grid->addWidget(m_remoteTitle, 2, 0);
+    grid->addWidget(m_remote, 2, 1);
+    grid->addWidget(m_remotePortTitle, 3, 0);
+    grid->addWidget(m_remotePort, 3, 1);
+    grid->addWidget(m_presetTitle, 4, 0, 1, 2);
+    grid->addWidget(m_save, 5, 0, 1, 2);
+    grid->addWidget(m_load, 6, 0, 1, 2);
+    grid->setRowStretch(7, 1);
 
     {
         const QSignalBlocker blocker(m_language);
@@ -114,6 +130,8 @@ void PgSettings::initUiActions()
     connect(m_load, &QPushButton::released, this, &PgSettings::slotPresetLoadFile);
     connect(m_loadDialog, &QFileDialog::finished, this, &PgSettings::slotProcessPresetLoadFile);
     connect(m_interpolation, &QCheckBox::stateChanged, this, &PgSettings::slotInterpolationEnabled);
+    connect(m_remote, &QCheckBox::stateChanged, this, &PgSettings::slotRemoteChanged);
+    connect(m_remotePort, &QLineEdit::returnPressed, this, &PgSettings::slotRemoteChanged);
 }
 
 void PgSettings::retranslateUi()
@@ -123,6 +141,9 @@ void PgSettings::retranslateUi()
     m_languageTitle->setText(qtTrId("lp_psettings_language"));
     m_interpolationTitle->setText(qtTrId("lp_psettings_interpolation_title"));
     m_interpolation->setText(qtTrId("lp_psettings_interpolation_enabled"));
+    m_remoteTitle->setText(qtTrId("lp_psettings_remote_title"));
+    m_remote->setText(qtTrId("lp_psettings_remote_enabled"));
+    m_remotePortTitle->setText(qtTrId("lp_psettings_remote_port"));
     m_presetTitle->setText(qtTrId("lp_psettings_preset_title"));
     m_save->setText(qtTrId("lp_psettings_btn_save"));
     m_load->setText(qtTrId("lp_psettings_btn_load"));
@@ -148,6 +169,14 @@ void PgSettings::slotChangedLanguage(int index)
 void PgSettings::slotInterpolationEnabled()
 {
     DataScanManager::setInterpolationEnabled(m_interpolation->isChecked(), true);
+}
+
+void PgSettings::slotRemoteChanged()
+{
+    const quint16 port = quint16(m_remotePort->text().toUInt());
+    ZRemote::RemoteControlServer::saveProfileConfiguration(m_remote->isChecked(), port);
+    if (m_window && m_window->remoteControl())
+        m_window->remoteControl()->applyConfiguration();
 }
 
 void PgSettings::openDialog(QFileDialog* dialog, const char* missingId)
@@ -216,6 +245,10 @@ void PgSettings::saveSettings()
     settings->beginGroup(SettingsManager::groupName(ZCore::ESettingsGroups::DEFAULT));
     settings->setValue(QString::fromLatin1(KEY_LANGUAGE), LocalizationManager::currentFile());
     settings->setValue(QString::fromLatin1(KEY_INTERPOLATION), DataScanManager::isInterpolationEnabled());
+    settings->setValue(QString::fromLatin1(ZRemote::RemoteControlServer::KEY_ENABLED), m_remote->isChecked());
+    const uint port = m_remotePort->text().toUInt();
+    settings->setValue(QString::fromLatin1(ZRemote::RemoteControlServer::KEY_PORT),
+                       port >= 1 && port <= 65535 ? port : uint(ZRemote::RemoteControlServer::DEFAULT_PORT));
     settings->endGroup();
 }
 
@@ -241,6 +274,14 @@ void PgSettings::restoreSettings()
         const QSignalBlocker blocker(m_interpolation);
         m_interpolation->setChecked(interpolation);
     }
+    const ZRemote::RemoteControlServer::TConfig remote = ZRemote::RemoteControlServer::profileConfiguration();
+    {
+        const QSignalBlocker blocker(m_remote);
+        m_remote->setChecked(remote.enabled);
+    }
+    m_remotePort->setText(QString::number(remote.port));
+    if (m_window && m_window->remoteControl())
+        m_window->remoteControl()->applyConfiguration();
     // The views redraw only when the flag really changes.
     DataScanManager::setInterpolationEnabled(interpolation,
                                              interpolation != DataScanManager::isInterpolationEnabled());

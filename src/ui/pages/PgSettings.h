@@ -8,6 +8,7 @@ class QCheckBox;
 class QComboBox;
 class QFileDialog;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace MW_Pages {
@@ -33,6 +34,8 @@ public:
     QFileDialog* saveDialog() const { return m_saveDialog; }
     QFileDialog* loadDialog() const { return m_loadDialog; }
     QComboBox* languageBox() const { return m_language; }
+    QCheckBox* remoteBox() const { return m_remote; }
+    QLineEdit* remotePortEdit() const { return m_remotePort; }
 
     void retranslateUi() override;
 
@@ -44,6 +47,8 @@ public slots:
     void slotPresetLoadFile();
     void slotProcessPresetLoadFile(int result);
     void slotInterpolationEnabled();
+    // The remote-control check box or port changed: store them in the profile and apply them.
+    void slotRemoteChanged();
     void saveSettings();
     void restoreSettings();
 
@@ -58,6 +63,10 @@ private:
     QComboBox* m_language = nullptr;
     QLabel* m_interpolationTitle = nullptr;
     QCheckBox* m_interpolation = nullptr;
+    QLabel* m_remoteTitle = nullptr;
+    QCheckBox* m_remote = nullptr;
+    QLabel* m_remotePortTitle = nullptr;
+    QLineEdit* m_remotePort = nullptr;
     QLabel* m_presetTitle = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_load = nullptr;

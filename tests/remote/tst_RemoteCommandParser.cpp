@@ -1,0 +1,160 @@
+#include <QtTest>
+
+#include "remote/RemoteCommandParser.h"
+#include "remote/RemoteCommands.h"
+#include "remote/RemoteErrorQueue.h"
+
+using namespace ZRemote;
+using P = RemoteCommandParser;
+
+class tst_RemoteCommandParser : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void parse_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("header"); // keywords with suffixes, '?' for a query
+        QTest::addColumn<QStringList>("arguments");
+        const int ok = int(P::EResult::OK);
+        const int bad = int(P::EResult::MALFORMED);
+        const int empty = int(P::EResult::EMPTY);
+        QTest::newRow("common query") << QByteArray("*idn?\r\n") << ok << "*IDN?" << QStringList();
+        QTest::newRow("suffixes") << QByteArray("calc:view2:mark13:text?") << ok
+                                  << "CALC:VIEW(2):MARK(13):TEXT?" << QStringList();
+        QTest::newRow("leading colon, blanks")
+            << QByteArray("  :SENS:FREQ:STAR \t 1e6  ") << ok << "SENS:FREQ:STAR" << QStringList{"1e6"};
+        QTest::newRow("quoted argument keeps comma")
+            << QByteArray("MMEM:STOR:TRAC \"a,b.tbin\"") << ok << "MMEM:STOR:TRAC" << QStringList{"a,b.tbin"};
+        QTest::newRow("two arguments") << QByteArray("X 1, 2") << ok << "X" << QStringList{"1", "2"};
+        QTest::newRow("blank line") << QByteArray(" \r\n") << empty << "" << QStringList();
+        QTest::newRow("empty keyword") << QByteArray("SENS::FREQ") << bad << "" << QStringList();
+        QTest::newRow("query mark inside") << QByteArray("SENS?:FREQ") << bad << "" << QStringList();
+        QTest::newRow("bare star") << QByteArray("*?") << bad << "" << QStringList();
+        QTest::newRow("digit first") << QByteArray("1SENS") << bad << "" << QStringList();
+        QTest::newRow("letters after suffix") << QByteArray("VIEW1A:TYPE") << bad << "" << QStringList();
+        QTest::newRow("huge suffix") << QByteArray("VIEW123456:TYPE?") << bad << "" << QStringList();
+        QTest::newRow("empty argument") << QByteArray("X 1,,2") << bad << "" << QStringList();
+        QTest::newRow("trailing comma") << QByteArray("X 1,") << bad << "" << QStringList();
+        QTest::newRow("open quote") << QByteArray("X \"abc") << bad << "" << QStringList();
+        QTest::newRow("binary") << QByteArray("*IDN?\x00\xff", 7) << bad << "" << QStringList();
+        QTest::newRow("high bytes") << QByteArray("DISP:VIEW1:TYPE \xc3\xa9") << bad << "" << QStringList();
+    }
+
+    void parse()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(int, result);
+        QFETCH(QString, header);
+        QFETCH(QStringList, arguments);
+        TRemoteCommand command;
+        QString why;
+        QCOMPARE(int(P::parse(line, command, &why)), result);
+        if (result == int(P::EResult::MALFORMED))
+            QVERIFY(!why.isEmpty());
+        if (result != int(P::EResult::OK))
+            return;
+        QStringList parts;
+        for (const TRemoteHeaderNode& node : command.nodes)
+            parts << (node.suffix >= 0 ? QStringLiteral("%1(%2)").arg(node.keyword).arg(node.suffix)
+                                       : node.keyword);
+        QString rebuilt = (command.common ? QStringLiteral("*") : QString()) + parts.join(QLatin1Char(':'));
+        if (command.query)
+            rebuilt += QLatin1Char('?');
+        QCOMPARE(rebuilt, header);
+        QCOMPARE(command.arguments, arguments);
+    }
+
+    void keywordForms_data()
+    {
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("short") << "freq" << true;
+        QTest::newRow("long") << "FREQUENCY" << true;
+        QTest::newRow("mixed case") << "FreQuency" << true;
+        QTest::newRow("between forms") << "FREQU" << false;
+        QTest::newRow("too short") << "FRE" << false;
+        QTest::newRow("longer") << "FREQUENCYX" << false;
+    }
+
+    void keywordForms()
+    {
+        QFETCH(QString, keyword);
+        QFETCH(bool, matches);
+        QCOMPARE(P::matches(keyword, QStringLiteral("FREQuency")), matches);
+    }
+
+    void numbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<double>("value");
+        QTest::newRow("integer") << "900000000" << true << 9e8;
+        QTest::newRow("exponent") << "1.5E6" << true << 1.5e6;
+        QTest::newRow("signed fraction") << "-.5" << true << -0.5;
+        QTest::newRow("unit") << "1MHz" << false << 0.0;
+        QTest::newRow("nan") << "nan" << false << 0.0;
+        QTest::newRow("inf") << "inf" << false << 0.0;
+        QTest::newRow("hex") << "0x10" << false << 0.0;
+        QTest::newRow("overflow") << "1e999" << false << 0.0;
+    }
+
+    void numbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(double, value);
+        double v = 0;
+        QCOMPARE(P::parseNumber(text, v), valid);
+        if (valid)
+            QCOMPARE(v, value);
+        qint64 i = 0;
+        QCOMPARE(P::parseInteger(QStringLiteral("201"), i), true);
+        QCOMPARE(i, qint64(201));
+        QVERIFY(!P::parseInteger(QStringLiteral("2.5"), i));
+    }
+
+    void fileNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("plain");
+        QTest::newRow("plain") << "dut 1_a-b+c.tbin" << true;
+        QTest::newRow("directory") << "sub/x.tbin" << false;
+        QTest::newRow("absolute") << "/etc/passwd" << false;
+        QTest::newRow("backslash") << "..\\x.dat" << false;
+        QTest::newRow("parent") << "..x.dat" << false;
+        QTest::newRow("hidden") << ".x.png" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("colon") << "c:x.png" << false;
+        QTest::newRow("too long") << QString(200, QLatin1Char('a')) + ".png" << false;
+    }
+
+    void fileNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, plain);
+        QCOMPARE(RemoteCommands::isPlainFileName(name), plain);
+    }
+
+    // The queue keeps the oldest errors; once full, one overflow entry stands for everything dropped.
+    void errorQueueBounded()
+    {
+        RemoteErrorQueue queue;
+        QCOMPARE(queue.pop().answer(), QStringLiteral("0,\"No error\""));
+        for (int i = 0; i < 100; ++i)
+            queue.push(TRemoteError::make(TRemoteError::DATA_OUT_OF_RANGE, QStringLiteral("n%1").arg(i)));
+        QCOMPARE(queue.size(), RemoteErrorQueue::CAPACITY);
+        QCOMPARE(queue.pop().answer(), QStringLiteral("-222,\"Data out of range;n0\""));
+        for (int i = 1; i < RemoteErrorQueue::CAPACITY - 1; ++i)
+            QCOMPARE(queue.pop().code, int(TRemoteError::DATA_OUT_OF_RANGE));
+        QCOMPARE(queue.pop().code, int(TRemoteError::QUEUE_OVERFLOW));
+        QCOMPARE(queue.pop().code, 0);
+        queue.push(TRemoteError::make(TRemoteError::COMMAND_ERROR, QStringLiteral("say \"x\"")));
+        QCOMPARE(queue.pop().answer(), QStringLiteral("-100,\"Command error;say \"\"x\"\"\""));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_RemoteCommandParser)
+#include "tst_RemoteCommandParser.moc"

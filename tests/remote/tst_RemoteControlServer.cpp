@@ -1,0 +1,389 @@
+#include <QDir>
+#include <QNetworkInterface>
+#include <QTcpServer>
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+#include "RemoteTestClient.h"
+#include "TestSupport.h"
+#include "charts/ZChartView.h"
+#include "core/LocalizationManager.h"
+#include "core/Resources.h"
+#include "core/SettingsManager.h"
+#include "devicelink/SerialPort.h"
+#include "measurement/DataScanManager.h"
+#include "remote/IRemoteTarget.h"
+#include "remote/RemoteCommands.h"
+#include "remote/RemoteControlServer.h"
+#include "remote/RemoteOperation.h"
+
+using namespace ZRemote;
+using TestSupport::RemoteTestClient;
+
+namespace {
+
+// Four bare chart views standing in for the window.
+class FakeTarget : public IRemoteTarget
+{
+public:
+    FakeTarget()
+    {
+        for (int i = 0; i < VIEWS; ++i) {
+            views.push_back(std::make_unique<ZChart::ZChartView>());
+            views.back()->setCorner(ZChart::EChartArrangeCorners(i));
+            views.back()->setChartType(ZChart::EChartType::LOG_MAG);
+        }
+    }
+    int chartArrangement() const override { return arrangement; }
+    bool setChartArrangement(int index) override
+    {
+        arrangement = index;
+        return true;
+    }
+    ZChart::ZChartView* chartView(int index) const override
+    {
+        return index >= 0 && index < VIEWS ? views[size_t(index)].get() : nullptr;
+    }
+    bool setChartType(int index, ZChart::EChartType type) override
+    {
+        chartView(index)->setChartType(type);
+        return true;
+    }
+
+    std::vector<std::unique_ptr<ZChart::ZChartView>> views;
+    int arrangement = 11;
+};
+
+} // namespace
+
+// The server and the command set without an analyser: a real TCP client on loopback, the views of a
+// stand-in window.
+class tst_RemoteControlServer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        m_dir = std::make_unique<TestSupport::ScopedAppDir>();
+        ZCore::initResources();
+        QVERIFY(ZCore::LocalizationManager::init());
+        ZCore::SettingsManager::init();
+        QVERIFY(ZData::DataScanManager::init());
+        m_target = std::make_unique<FakeTarget>();
+        m_server = std::make_unique<RemoteControlServer>(m_target.get());
+        QVERIFY(m_server->start(0));
+    }
+
+    void cleanupTestCase()
+    {
+        m_server.reset();
+        m_target.reset();
+    }
+
+    void queries_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("identity") << QByteArray("*IDN?") << "Tolvek,TolvekVNA,0," TOLVEK_APP_VERSION;
+        QTest::newRow("long form, lower case") << QByteArray("*opc?") << "1";
+        QTest::newRow("no analyser") << QByteArray("DEVICE:CONNECT?") << "0";
+        QTest::newRow("no error") << QByteArray("syst:err?") << "0,\"No error\"";
+        QTest::newRow("arrangement") << QByteArray("DISP:ARR?") << "11";
+        QTest::newRow("view type, default suffix") << QByteArray("DISPLAY:VIEW:TYPE?") << "LOG_MAG";
+    }
+
+    void queries()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, answer);
+        RemoteTestClient client;
+        QVERIFY(client.connectTo(m_server->port()));
+        QCOMPARE(client.query(line), answer);
+    }
+
+    void settersAndReadBack()
+    {
+        RemoteTestClient client;
+        QVERIFY(client.connectTo(m_server->port()));
+        client.send("disp:arrangement 5");
+        client.send("DISP:VIEW2:TYPE smith");
+        client.send("SENSE:SWEEP:POINTS 201");
+        client.send("SENS:FREQ:STOP 900e6");
+        client.send("SENS:FREQ:STAR 1000000");
+        QCOMPARE(client.query("DISP:ARR?"), QStringLiteral("5"));
+        QCOMPARE(m_target->arrangement, 5);
+        QCOMPARE(client.query("DISP:VIEW2:TYPE?"), QStringLiteral("SMITH"));
+        QCOMPARE(m_target->views[1]->chartType(), ZChart::EChartType::SMITH);
+        QCOMPARE(client.query("SENS:SWE:POIN?"), QStringLiteral("201"));
+        QCOMPARE(client.query("SENS:FREQ:STAR?"), QStringLiteral("1000000"));
+        QCOMPARE(client.query("SENS:FREQ:STOP?"), QStringLiteral("900000000"));
+        QCOMPARE(client.drainErrors(), QList<int>());
+    }
+
+    // Every bad command queues its error, changes nothing and leaves the connection open.
+    void badCommands_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("code");
+        QTest::newRow("unknown header") << QByteArray("SENS:FREQ:MIDDLE 5") << -113;
+        QTest::newRow("set-only as query") << QByteArray("INIT:IMM?") << -113;
+        QTest::newRow("query-only as set") << QByteArray("DEV:LIST") << -113;
+        QTest::newRow("suffix where none belongs") << QByteArray("DISP2:ARR 1") << -113;
+        QTest::newRow("malformed header") << QByteArray("SENS::FREQ 5") << -100;
+        QTest::newRow("binary garbage") << QByteArray("\x01\x02\xfe\xff garbage", 12) << -100;
+        QTest::newRow("missing parameter") << QByteArray("DISP:ARR") << -100;
+        QTest::newRow("parameter on a query") << QByteArray("DISP:ARR? 3") << -100;
+        QTest::newRow("not a number") << QByteArray("SENS:SWE:POIN many") << -100;
+        QTest::newRow("fractional points") << QByteArray("SENS:SWE:POIN 20.5") << -100;
+        QTest::newRow("too few points") << QByteArray("SENS:SWE:POIN 1") << -222;
+        QTest::newRow("too many points") << QByteArray("SENS:SWE:POIN 2049") << -222;
+        QTest::newRow("start below range") << QByteArray("SENS:FREQ:STAR 10") << -222;
+        QTest::newRow("stop above range") << QByteArray("SENS:FREQ:STOP 9e12") << -222;
+        QTest::newRow("bandwidth index") << QByteArray("SENS:BAND 4") << -222;
+        QTest::newRow("arrangement 12") << QByteArray("DISP:ARR 12") << -222;
+        QTest::newRow("view 0") << QByteArray("DISP:VIEW0:TYPE SWR") << -222;
+        QTest::newRow("view 5") << QByteArray("DISP:VIEW5:TYPE?") << -222;
+        QTest::newRow("chart type") << QByteArray("DISP:VIEW1:TYPE RADAR") << -222;
+        QTest::newRow("marker 7") << QByteArray("CALC:VIEW1:MARK7:TEXT?") << -222;
+        QTest::newRow("missing marker") << QByteArray("CALC:VIEW1:MARK2:TYPE SWR") << -222;
+        QTest::newRow("marker on empty view") << QByteArray("CALC:VIEW1:MARK:ADD 100") << -200;
+        QTest::newRow("image outside") << QByteArray("DISP:VIEW1:IMAG ../x.png") << -222;
+        QTest::newRow("image in a directory") << QByteArray("DISP:VIEW1:IMAG sub/x.svg") << -222;
+        QTest::newRow("image format") << QByteArray("DISP:VIEW1:IMAG x.bmp") << -222;
+        QTest::newRow("trace absolute") << QByteArray("MMEM:STOR:TRAC /tmp/x.tbin") << -222;
+        QTest::newRow("trace parent") << QByteArray("MMEM:LOAD:TRAC \"..\"") << -222;
+        QTest::newRow("trace format") << QByteArray("MMEM:STOR:TRAC x.txt") << -222;
+        QTest::newRow("trace missing") << QByteArray("MMEM:LOAD:TRAC none.tbin") << -200;
+        QTest::newRow("trace without analyser") << QByteArray("MMEM:STOR:TRAC x.tbin") << -200;
+        QTest::newRow("id without analyser") << QByteArray("DEV:ID?") << -200;
+        QTest::newRow("data without analyser") << QByteArray("TRAC:DATA?") << -200;
+        QTest::newRow("sweep without analyser") << QByteArray("INIT:IMM") << -200;
+        QTest::newRow("calibrate without analyser") << QByteArray("CAL:MEAS OPEN") << -200;
+        QTest::newRow("calibration standard") << QByteArray("CAL:MEAS THRU") << -100;
+        QTest::newRow("continuous value") << QByteArray("INIT:CONT MAYBE") << -100;
+        QTest::newRow("connect to a non-analyser") << QByteArray("DEV:CONN /dev/null") << -222;
+    }
+
+    void badCommands()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(int, code);
+        RemoteTestClient client;
+        QVERIFY(client.connectTo(m_server->port()));
+        const QString before = client.query("SENS:SWE:POIN?") + client.query("DISP:ARR?") +
+                               client.query("SENS:FREQ:STAR?") + client.query("DISP:VIEW1:TYPE?");
+        client.send(line);
+        QCOMPARE(client.drainErrors(), QList<int>{code});
+        const QString after = client.query("SENS:SWE:POIN?") + client.query("DISP:ARR?") +
+                              client.query("SENS:FREQ:STAR?") + client.query("DISP:VIEW1:TYPE?");
+        QCOMPARE(after, before);
+        QVERIFY(client.isConnected());
+        QVERIFY(!QDir(RemoteCommands::imageDir()).exists(QStringLiteral("x.png")));
+    }
+
+    void errorQueuePerClientAndCleared()
+    {
+        RemoteTestClient a, b;
+        QVERIFY(a.connectTo(m_server->port()));
+        QVERIFY(b.connectTo(m_server->port()));
+        a.send("NOPE");
+        a.send("DISP:ARR 99");
+        QCOMPARE(b.query("SYST:ERR?"), QStringLiteral("0,\"No error\""));
+        QCOMPARE(a.query("SYST:ERR?").left(5), QStringLiteral("-113,"));
+        a.send("*CLS");
+        QCOMPARE(a.query("SYST:ERR?"), QStringLiteral("0,\"No error\""));
+    }
+
+    void imageWrittenBesideTheOthers()
+    {
+        ZChart::ZChartView& view = *m_target->views[2];
+        view.resize(400, 300);
+        RemoteTestClient client;
+        QVERIFY(client.connectTo(m_server->port()));
+        client.send("DISP:VIEW3:IMAG view3.svg");
+        QCOMPARE(client.drainErrors(), QList<int>());
+        QFile file(QDir(RemoteCommands::imageDir()).filePath(QStringLiteral("view3.svg")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("<svg"));
+    }
+
+    // A line over the limit closes that connection only.
+    void overlongLineClosesOnlyThatClient()
+    {
+        RemoteTestClient other;
+        QVERIFY(other.connectTo(m_server->port()));
+        for (const int length : {4097, 20000}) {
+            RemoteTestClient client;
+            QVERIFY(client.connectTo(m_server->port()));
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("longer than 4096 bytes")));
+            client.sendRaw(QByteArray(length, 'A') + '\n');
+            QVERIFY(client.waitForClosed());
+        }
+        RemoteTestClient exact;
+        QVERIFY(exact.connectTo(m_server->port()));
+        exact.send(QByteArray(4096 - 5, ' ') + "*OPC?");
+        QCOMPARE(exact.readLine(), QStringLiteral("1"));
+        QCOMPARE(other.query("*OPC?"), QStringLiteral("1"));
+    }
+
+    void hundredClientsAtOnce()
+    {
+        QTRY_COMPARE(m_server->clientCount(), 0);
+        std::vector<std::unique_ptr<QTcpSocket>> sockets;
+        for (int i = 0; i < 100; ++i) {
+            sockets.push_back(std::make_unique<QTcpSocket>());
+            sockets.back()->connectToHost(QHostAddress::LocalHost, m_server->port());
+        }
+        QTest::qWait(500);
+        QCOMPARE(m_server->clientCount(), RemoteControlServer::MAX_CLIENTS);
+        int open = 0;
+        for (auto& socket : sockets)
+            open += socket->state() == QAbstractSocket::ConnectedState ? 1 : 0;
+        QCOMPARE(open, RemoteControlServer::MAX_CLIENTS);
+        sockets.clear();
+        QTRY_COMPARE(m_server->clientCount(), 0);
+        RemoteTestClient late;
+        QVERIFY(late.connectTo(m_server->port()));
+        QCOMPARE(late.query("*OPC?"), QStringLiteral("1"));
+    }
+
+    // A client that sends and never reads: the server stops taking its commands once its answers pile
+    // up, and the others are still served at once.
+    void clientThatNeverReads()
+    {
+        RemoteTestClient greedy;
+        QVERIFY(greedy.connectTo(m_server->port()));
+        greedy.socket().setReadBufferSize(1);
+        greedy.socket().setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 65536);
+        QByteArray flood;
+        for (int i = 0; i < 60000; ++i)
+            flood += "*IDN?\n";
+        greedy.sendRaw(flood);
+        QTest::qWait(1500);
+        RemoteTestClient polite;
+        QVERIFY(polite.connectTo(m_server->port()));
+        QElapsedTimer answered;
+        answered.start();
+        QCOMPARE(polite.query("*OPC?", 2000), QStringLiteral("1"));
+        QVERIFY(answered.elapsed() < 1000);
+        // Its answers are held at the limit, not piled up without end.
+        const qint64 queued = m_server->largestQueuedOutput();
+        QVERIFY2(queued > RemoteControlServer::OUTPUT_LIMIT / 2 &&
+                     queued <= RemoteControlServer::OUTPUT_LIMIT + 1024,
+                 qPrintable(QString::number(queued)));
+        // Once it reads, it gets every answer, in order, none lost.
+        greedy.socket().setReadBufferSize(0);
+        int answers = 0;
+        QElapsedTimer timer;
+        timer.start();
+        while (answers < 60000 && timer.elapsed() < 60000) {
+            const QString line = greedy.readLine(5000);
+            if (line.isNull())
+                break;
+            QVERIFY(line.startsWith(QLatin1String("Tolvek,")));
+            ++answers;
+        }
+        QCOMPARE(answers, 60000);
+    }
+
+    void configuration_data()
+    {
+        QTest::addColumn<QByteArray>("env");
+        QTest::addColumn<bool>("profileEnabled");
+        QTest::addColumn<int>("profilePort");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("port");
+        QTest::newRow("off by default") << QByteArray() << false << 0 << false << 5025;
+        QTest::newRow("profile") << QByteArray() << true << 6000 << true << 6000;
+        QTest::newRow("environment wins") << QByteArray("7001") << false << 6000 << true << 7001;
+        QTest::newRow("bad environment ignored") << QByteArray("70000") << true << 6000 << true << 6000;
+    }
+
+    void configuration()
+    {
+        QFETCH(QByteArray, env);
+        QFETCH(bool, profileEnabled);
+        QFETCH(int, profilePort);
+        QFETCH(bool, enabled);
+        QFETCH(int, port);
+        if (profilePort > 0)
+            RemoteControlServer::saveProfileConfiguration(profileEnabled, quint16(profilePort));
+        else
+            ZCore::SettingsManager::settings()->remove(QStringLiteral("Default/remote_enabled"));
+        if (env.isEmpty())
+            qunsetenv(RemoteControlServer::ENV_PORT);
+        else
+            qputenv(RemoteControlServer::ENV_PORT, env);
+        if (env == "70000")
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("not a port number")));
+        const RemoteControlServer::TConfig config = RemoteControlServer::configuration();
+        qunsetenv(RemoteControlServer::ENV_PORT);
+        QCOMPARE(config.enabled, enabled);
+        if (enabled)
+            QCOMPARE(int(config.port), port);
+    }
+
+    // An operation ends once: by its managers' signal, a closing port or its time-out, whatever
+    // comes first; later signals change nothing.
+    void operationEndsOnce_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("code");
+        QTest::newRow("success") << "succeed" << 0;
+        QTest::newRow("port closed") << "close" << -200;
+        QTest::newRow("time-out") << "timeout" << -200;
+    }
+
+    void operationEndsOnce()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, code);
+        QPointer<RemoteOperation> op = new RemoteOperation(QStringLiteral("TEST"), 50);
+        op->failOnPortClosed();
+        QSignalSpy finished(op.data(), &RemoteOperation::signalFinished);
+        if (how == QLatin1String("succeed"))
+            op->succeed();
+        else if (how == QLatin1String("close"))
+            emit ZData::DM::SerialPort::instance().signalClosed();
+        QTRY_COMPARE(finished.count(), 1);
+        if (op)
+            op->succeed();
+        emit ZData::DM::SerialPort::instance().signalClosed();
+        QTest::qWait(80);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().at(0).toBool(), code == 0);
+        QCOMPARE(finished.first().at(1).value<TRemoteError>().code, code);
+        QTRY_VERIFY(op.isNull()); // gone after announcing its end
+    }
+
+    void listensOnLoopbackOnly()
+    {
+        RemoteControlServer server;
+        QVERIFY(server.start(0));
+        QTcpSocket probe;
+        // Reachable through 127.0.0.1 only: every other address of the machine is refused.
+        for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+            if (address.isLoopback() || address.protocol() != QAbstractSocket::IPv4Protocol)
+                continue;
+            probe.connectToHost(address, server.port());
+            QVERIFY(!probe.waitForConnected(1000));
+            probe.abort();
+        }
+        // A port in use is reported, not taken over.
+        RemoteControlServer second;
+        QTest::ignoreMessage(QtCriticalMsg,
+                             QRegularExpression(QStringLiteral("lp_err_remote_cant_listen|cannot listen")));
+        QVERIFY(!second.start(server.port()));
+    }
+
+private:
+    std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
+    std::unique_ptr<FakeTarget> m_target;
+    std::unique_ptr<RemoteControlServer> m_server;
+};
+
+QTEST_MAIN(tst_RemoteControlServer)
+#include "tst_RemoteControlServer.moc"
