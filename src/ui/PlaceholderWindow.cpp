@@ -3,14 +3,13 @@
 #include <QCloseEvent>
 #include <QLabel>
 
+#include "core/AppVersion.h"
 #include "core/SettingsManager.h"
-#include "core/utility/VersionNumber.h"
 
 PlaceholderWindow::PlaceholderWindow(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName("MainWindow");
-    const ZCore::UtilityModules::VersionNumber version(QStringLiteral(TOLVEK_APP_VERSION));
-    setWindowTitle(QString("TolvekVNA ver. %1").arg(version.toString()));
+    setWindowTitle(QString("TolvekVNA ver. %1").arg(ZCore::AppVersion::text()));
     auto* label = new QLabel(QStringLiteral("TolvekVNA"), this);
     label->setAlignment(Qt::AlignCenter);
     setCentralWidget(label);
