@@ -18,7 +18,7 @@ if [ "${TOLVEK_SKIP_DEPS:-0}" != "1" ]; then
     bash "$root/scripts/install-deps.sh" clang libclang-rt-dev
 fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_CXX_COMPILER=clang++ \
     -DTOLVEK_FUZZ=ON -DTOLVEK_BUILD_TESTS=OFF -DTOLVEK_BUILD_BENCH=OFF >/dev/null
 targets=()
 for source in "$root"/fuzz/fuzz_*.cpp; do

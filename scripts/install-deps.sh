@@ -10,8 +10,8 @@ packages=(
     libqt5charts5-dev libqt5serialport5-dev libqt5svg5-dev libqt5svg5
     qttools5-dev qttools5-dev-tools
     libbenchmark-dev libfftw3-dev
-    "$@"
 )
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
