@@ -29,10 +29,14 @@ if [ "${TOLVEK_NO_EMULATOR:-0}" != "1" ]; then
     link="$link_dir/ttyVNA"
     # The emulator takes control lines on standard input and quits when it closes, so it cannot
     # outlive this script even when the script is killed.
-    coproc EMULATOR { exec "$build/vna-emulator" --link "$link" --quit-on-eof 2>&1; }
+    # Its warnings go to the terminal; the first line on standard output is the port when ready.
+    coproc EMULATOR { exec "$build/vna-emulator" --link "$link" --quit-on-eof; }
     emulator_pid=$EMULATOR_PID
+    emulator_out="${EMULATOR[0]:-}"
     ready=""
-    read -r -t 10 ready <&"${EMULATOR[0]}" || true
+    if [ -n "$emulator_out" ]; then
+        read -r -t 10 ready <&"$emulator_out" || true
+    fi
     if [ "$ready" != "$link" ] || ! kill -0 "$emulator_pid" 2>/dev/null; then
         echo "error: the emulator did not come up within 10 s${ready:+ (it said: $ready)}" >&2
         echo "       start it by hand to see why: $build/vna-emulator --link $link" >&2
