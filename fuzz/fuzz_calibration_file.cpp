@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     stream.setByteOrder(QDataStream::LittleEndian);
     stream.setFloatingPointPrecision(QDataStream::SinglePrecision);
     CalibrationData calibration;
-    const QByteArray before = serialized(calibration);
+    static const QByteArray before = serialized(CalibrationData());
     if (calibration.deserialize(stream, DEVICE_ID) != CalibrationData::EReadResult::OK) {
         check(serialized(calibration) == before, "a refused file changed the calibration");
         return 0;
