@@ -55,7 +55,8 @@ public:
         const QString link = QDir(m_dir.path()).filePath(QStringLiteral("ttyVNA"));
         m_emulator.start(QStringLiteral(TOLVEK_EMULATOR_PATH),
                          {QStringLiteral("--link"), link, QStringLiteral("--delay-us"), QStringLiteral("0"),
-                          QStringLiteral("--quit-on-eof"), QStringLiteral("--dut"), QStringLiteral("r=100")});
+                          QStringLiteral("--quit-on-eof"), QStringLiteral("--no-announce"),
+                          QStringLiteral("--dut"), QStringLiteral("r=100")});
         if (!m_emulator.waitForStarted(5000))
             return QStringLiteral("emulator did not start (build the vna-emulator target)");
         if (!spinUntil(

@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need, when any is missing.
+# Installs the Debian packages the build, the tests and the benchmarks use, when any is missing.
+# Extra package names given as arguments are checked and installed the same way (scripts/fuzz.sh
+# asks for the compiler it needs). Without apt-get it lists what to install and fails.
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build ccache pkg-config
-    qtbase5-dev qtbase5-dev-tools qt5-qmake
+    build-essential cmake ninja-build ccache
+    qtbase5-dev qtbase5-dev-tools
     libqt5charts5-dev libqt5serialport5-dev libqt5svg5-dev libqt5svg5
     qttools5-dev qttools5-dev-tools
     libbenchmark-dev libfftw3-dev
     zlib1g-dev
-    xvfb xauth
 )
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,6 +23,17 @@ done
 
 if [ ${#missing[@]} -eq 0 ]; then
     exit 0
+fi
+
+if ! command -v apt-get >/dev/null 2>&1; then
+    cat >&2 <<MSG
+error: these packages are missing and there is no apt-get to install them:
+    ${missing[*]}
+They are Debian package names. Install the same software with your system's package manager
+(a C++17 compiler, CMake, Ninja, Qt 5.15 with Charts, SerialPort, Svg and the Linguist tools,
+Google Benchmark and FFTW for the benchmarks), then build with TOLVEK_SKIP_DEPS=1.
+MSG
+    exit 1
 fi
 
 echo "Installing missing packages: ${missing[*]}"

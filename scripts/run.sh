@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds and starts TolvekVNA. Without an analyser attached, an emulated one is started first and
-# offered in the port dialog.
+# Builds and starts TolvekVNA. An emulated analyser is started beside it and offered in the port
+# dialog next to any analyser that is attached (TOLVEK_NO_EMULATOR=1 leaves it out).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${TOLVEK_BUILD_DIR:-$root/build}"
@@ -8,21 +8,41 @@ build="${TOLVEK_BUILD_DIR:-$root/build}"
 bash "$root/scripts/build.sh"
 
 emulator_pid=""
+link_dir=""
 cleanup() {
     if [ -n "$emulator_pid" ]; then
         kill "$emulator_pid" 2>/dev/null || true
     fi
+    if [ -n "$link_dir" ]; then
+        rm -rf "$link_dir"
+    fi
 }
 trap cleanup EXIT
 
-if ! ls /dev/ttyACM* >/dev/null 2>&1 && [ -x "$build/vna-emulator" ]; then
-    link="${XDG_RUNTIME_DIR:-/tmp}/tolvekvna-emulator"
+if [ "${TOLVEK_NO_EMULATOR:-0}" != "1" ]; then
+    if [ ! -x "$build/vna-emulator" ]; then
+        echo "error: the emulator was not built ($build/vna-emulator is missing)" >&2
+        exit 1
+    fi
+    # a private directory: a fixed name in a shared one could be taken by someone else first
+    link_dir="$(mktemp -d "${TMPDIR:-/tmp}/tolvekvna-emulator.XXXXXX")"
+    link="$link_dir/ttyVNA"
     # The emulator takes control lines on standard input and quits when it closes, so it cannot
     # outlive this script even when the script is killed.
-    coproc EMULATOR { exec "$build/vna-emulator" --link "$link" --quit-on-eof 2>&1; }
+    # Its warnings go to the terminal; the first line on standard output is the port when ready.
+    coproc EMULATOR { exec "$build/vna-emulator" --link "$link" --quit-on-eof; }
     emulator_pid=$EMULATOR_PID
-    read -r -t 10 ready <&"${EMULATOR[0]}" || true
-    echo "No analyser found: started the emulator at ${ready:-$link}"
+    emulator_out="${EMULATOR[0]:-}"
+    ready=""
+    if [ -n "$emulator_out" ]; then
+        read -r -t 10 ready <&"$emulator_out" || true
+    fi
+    if [ "$ready" != "$link" ] || ! kill -0 "$emulator_pid" 2>/dev/null; then
+        echo "error: the emulator did not come up within 10 s${ready:+ (it said: $ready)}" >&2
+        echo "       start it by hand to see why: $build/vna-emulator --link $link" >&2
+        exit 1
+    fi
+    echo "Emulated analyser at $link (offered in the port dialog)"
 fi
 
 # TOLVEKVNA_DEMO_UPDATE=1: a local update server offers one newer firmware image (2.0.1; the

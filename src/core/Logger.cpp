@@ -10,6 +10,7 @@
 #include <QtDebug>
 
 #include "core/AppPaths.h"
+#include "core/AppVersion.h"
 #include "core/utility/Path.h"
 
 namespace ZCore {
@@ -45,7 +46,7 @@ bool Logger::init()
     s_previousHandler = qInstallMessageHandler(&Logger::messageHandler);
     s_installed = true;
     qInfo().noquote().nospace() << tag() << " >> "
-                                << QString("initializing Application ver. %1..").arg(APP_VERSION);
+                                << QString("initializing Application ver. %1..").arg(AppVersion::text());
     return true;
 }
 

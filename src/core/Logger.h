@@ -26,7 +26,6 @@ public:
     static constexpr const char* DIR_NAME = "logs";
     static constexpr const char* FILE_EXTENSION = "log";
     static constexpr const char* FILE_TIME_PATTERN = "yyyy-MM-dd_hh.mm.ss";
-    static constexpr const char* APP_VERSION = "1.14.423";
     static constexpr int TIME_COLUMN_WIDTH = 9;
 
     static bool init();

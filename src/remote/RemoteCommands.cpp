@@ -1,4 +1,5 @@
 #include "remote/RemoteCommands.h"
+#include "core/AppVersion.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -240,7 +241,7 @@ void RemoteCommands::addCommon()
             return error;
         const QString id = isAnalyserReady() ? DeviceManager::deviceInfo().identifier : QStringLiteral("0");
         return TRemoteResult::reply(
-            QStringLiteral("Tolvek,TolvekVNA,%1,%2").arg(id, QStringLiteral(TOLVEK_APP_VERSION)));
+            QStringLiteral("Tolvek,TolvekVNA,%1,%2").arg(id, ZCore::AppVersion::text()));
     });
     // Commands run one after the other per client, each waiting for its operation: by the time this
     // one runs, everything before it has finished.

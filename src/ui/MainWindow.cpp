@@ -1,4 +1,5 @@
 #include "ui/MainWindow.h"
+#include "core/AppVersion.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -99,8 +100,7 @@ int MainWindow::refreshIntervalFor(int shownViews)
 
 QString MainWindow::versionedTitle()
 {
-    const ZCore::UtilityModules::VersionNumber version(QStringLiteral(TOLVEK_APP_VERSION));
-    return qtTrId("lp_window_title_ver").arg(qtTrId("lp_window_title"), version.toString());
+    return qtTrId("lp_window_title_ver").arg(qtTrId("lp_window_title"), ZCore::AppVersion::text());
 }
 
 void MainWindow::insertPageHeaders()

@@ -116,6 +116,7 @@ void tst_CalibrationManager::init()
 {
     DM::CommandQueue::clear();
     CalibrationManager::reset();
+    DataScanManager::reset();
     DataScanManager::setScanPause(true, false);
     setDeviceId(DEVICE_ID);
     DataScanManager::sweep().setDeviceRange(1e6, 6.2e9);

@@ -1,5 +1,8 @@
 #include <QtTest>
 
+#include "TestSupport.h"
+#include "core/AppVersion.h"
+#include "core/Logger.h"
 #include "core/utility/VersionNumber.h"
 
 using ZCore::UtilityModules::VersionNumber;
@@ -57,6 +60,23 @@ private slots:
         QCOMPARE(x > y, order > 0);
         QCOMPARE(x >= y, order >= 0);
         QCOMPARE(y<x, order> 0);
+    }
+
+    // The version the log banner names is the one the project was built as.
+    void programVersionFromTheBuild()
+    {
+        QCOMPARE(ZCore::AppVersion::text(), QString(TOLVEK_PROJECT_VERSION));
+        QVERIFY(ZCore::AppVersion::number().isValid());
+        TestSupport::ScopedAppDir dir;
+        ZCore::Logger::setPresenter([](QtMsgType, const QString&, const QString&) {});
+        QVERIFY(ZCore::Logger::init());
+        const QString path = ZCore::Logger::filePath();
+        ZCore::Logger::shutdown();
+        ZCore::Logger::resetPresenter();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains(
+            QString("Logger >> initializing Application ver. %1..").arg(TOLVEK_PROJECT_VERSION).toUtf8()));
     }
 };
 

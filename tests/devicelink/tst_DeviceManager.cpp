@@ -156,6 +156,9 @@ private slots:
         QSignalSpy spyOld(&dm, &DeviceManager::signalGotOldDevice);
         QSignalSpy spyParams(&dm, &DeviceManager::signalGotDeviceParams);
         QVERIFY(m_peer->openLinkAndSettle());
+        // Nothing more may follow: a further request would leave in the event-loop turn after the
+        // last reply and reach the peer in the next; 50 ms are many turns, and a slow machine can
+        // only let a fault slip through here, never fail a correct run.
         QTest::qWait(50);
         QCOMPARE(m_peer->commands(), expected);
         for (int i = 0; i < m_peer->requests().size(); ++i)
@@ -344,6 +347,9 @@ private slots:
             m_script.complainOnce.insert(SCAN);
         CommandQueue::add(EDeviceCommands::DA_GET_SCAN_DATA);
         QTRY_VERIFY_WITH_TIMEOUT(CommandQueue::isEmpty(), 5000);
+        // Nothing more may follow: a further request would leave in the event-loop turn after the
+        // last reply and reach the peer in the next; 50 ms are many turns, and a slow machine can
+        // only let a fault slip through here, never fail a correct run.
         QTest::qWait(50);
         QCOMPARE(m_peer->requests().size(), sent);
         QCOMPARE(spyScan.count(), sent ? 1 : 0);
@@ -364,6 +370,8 @@ private slots:
         QVERIFY(DeviceManager::pollPresence());
         QVERIFY(!DeviceManager::pollPresence()); // one at a time
         CommandQueue::add(EDeviceCommands::D_GET_DEVICE_FULL_TYPE);
+        // The held command would go out in the turn after it was queued; 100 ms are many turns, and
+        // a slow machine can only let a fault slip through here, never fail a correct run.
         QTest::qWait(100);
         QCOMPARE(m_peer->commands(), QList<quint16>{ID}); // nothing sent over the pending poll
         m_peer->reply(ID, words(11, 22, 33));

@@ -75,6 +75,7 @@ void tst_DataScanManager::initTestCase()
 
 void tst_DataScanManager::init()
 {
+    DataScanManager::reset();
     DM::CommandQueue::clear();
     DataScanManager::setScanPause(true, false);
     DataScanManager::clearTraces();

@@ -16,7 +16,7 @@ class TestTouchstoneTrace : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { DataScanManager::clearTraces(); }
+    void init() { DataScanManager::reset(); }
 
     void loadsAsTrace()
     {

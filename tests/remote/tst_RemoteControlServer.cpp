@@ -87,7 +87,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QString>("answer");
-        QTest::newRow("identity") << QByteArray("*IDN?") << "Tolvek,TolvekVNA,0," TOLVEK_APP_VERSION;
+        QTest::newRow("identity") << QByteArray("*IDN?") << "Tolvek,TolvekVNA,0," TOLVEK_PROJECT_VERSION;
         QTest::newRow("long form, lower case") << QByteArray("*opc?") << "1";
         QTest::newRow("no analyser") << QByteArray("DEVICE:CONNECT?") << "0";
         QTest::newRow("no error") << QByteArray("syst:err?") << "0,\"No error\"";

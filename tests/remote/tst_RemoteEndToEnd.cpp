@@ -158,7 +158,7 @@ void tst_RemoteEndToEnd::cleanupTestCase()
 
 void tst_RemoteEndToEnd::connectAndIdentify()
 {
-    QCOMPARE(query("*IDN?"), QStringLiteral("Tolvek,TolvekVNA,0," TOLVEK_APP_VERSION));
+    QCOMPARE(query("*IDN?"), QStringLiteral("Tolvek,TolvekVNA,0," TOLVEK_PROJECT_VERSION));
     QCOMPARE(query("DEV:CONN?"), QStringLiteral("0"));
     const QStringList ports = query("DEVice:LIST?").split(QLatin1Char(','));
     QVERIFY2(ports.contains(m_emulator->portPath()), qPrintable(ports.join(' ')));
@@ -168,7 +168,7 @@ void tst_RemoteEndToEnd::connectAndIdentify()
     const QString id = DeviceManager::deviceInfo().identifier;
     QVERIFY(!id.isEmpty());
     QCOMPARE(query("DEV:ID?"), id);
-    QCOMPARE(query("*IDN?"), QStringLiteral("Tolvek,TolvekVNA,%1," TOLVEK_APP_VERSION).arg(id));
+    QCOMPARE(query("*IDN?"), QStringLiteral("Tolvek,TolvekVNA,%1," TOLVEK_PROJECT_VERSION).arg(id));
     QCOMPARE(query("DEV:FIRM?"), QStringLiteral("2.0.0"));
     // The window followed: connected and scanning.
     QVERIFY(DataScanManager::isCalibrationApplied());
@@ -417,7 +417,7 @@ void tst_RemoteEndToEnd::queriesWithoutAnalyser()
         QCOMPARE(query("*OPC?"), QStringLiteral("1"));
         QCOMPARE(m_client.drainErrors(), QList<int>{-200});
     }
-    QCOMPARE(query("*IDN?"), QStringLiteral("Tolvek,TolvekVNA,0," TOLVEK_APP_VERSION));
+    QCOMPARE(query("*IDN?"), QStringLiteral("Tolvek,TolvekVNA,0," TOLVEK_PROJECT_VERSION));
 }
 
 // Last: the settings page moves the server to the port it stores, then switches it off.

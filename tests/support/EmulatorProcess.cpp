@@ -2,6 +2,8 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
+#include <QProcessEnvironment>
 
 #include <algorithm>
 
@@ -23,6 +25,14 @@ bool EmulatorProcess::start(const QStringList& args, int timeoutMs)
     QStringList all{QStringLiteral("--link"), link, QStringLiteral("--quit-on-eof")};
     if (!args.contains(QStringLiteral("--delay-us")))
         all << QStringLiteral("--delay-us") << QStringLiteral("0");
+    const QString runtimeDir = announceDir();
+    if (!QDir().mkpath(runtimeDir) ||
+        !QFile::setPermissions(runtimeDir,
+                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
+        return false;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    m_process.setProcessEnvironment(env);
     m_process.start(QStringLiteral(TOLVEK_EMULATOR_PATH), all + args);
     if (!m_process.waitForStarted(timeoutMs))
         return false;
@@ -30,6 +40,11 @@ bool EmulatorProcess::start(const QStringList& args, int timeoutMs)
     if (m_portPath.isEmpty())
         stop();
     return !m_portPath.isEmpty();
+}
+
+QString EmulatorProcess::announceDir() const
+{
+    return QDir(m_dir.path()).filePath(QStringLiteral("runtime"));
 }
 
 bool EmulatorProcess::readLine(QString& line, int timeoutMs)

@@ -7,7 +7,9 @@
 namespace TestSupport {
 
 // The built analyser emulator as a child process, its terminal link in a temporary directory,
-// measuring without delay unless --delay-us is given. It quits with this object.
+// measuring without delay unless --delay-us is given. It quits with this object. Its runtime
+// directory is private to it, so a test emulator never shows up in the port list of a program the
+// user is running; announceDir() is where it announces itself.
 class EmulatorProcess
 {
 public:
@@ -16,6 +18,7 @@ public:
 
     bool start(const QStringList& args = {}, int timeoutMs = 10000);
     QString portPath() const { return m_portPath; }
+    QString announceDir() const;
     // One control line ("unplug", "dut short", ...) and its "ok/error/status ..." answer, or "".
     QString control(const QString& line, int timeoutMs = 5000);
     // The first line, unclaimed so far, that starts with one of prefixes ("event plugged", ...).

@@ -98,19 +98,16 @@ public:
         m_port.write(bytes);
         m_port.waitForBytesWritten(1000);
     }
-    // Waits for the next complete frame; counts the separate reads that delivered it.
-    bool next(TFrame& frame, int timeoutMs = 3000, int* reads = nullptr)
+    // Waits for the next complete frame.
+    bool next(TFrame& frame, int timeoutMs = 3000)
     {
         QDeadlineTimer deadline(timeoutMs);
-        int n = 0;
-        for (; !takeFrame(m_buffer, frame); ++n) {
+        while (!takeFrame(m_buffer, frame)) {
             if (deadline.hasExpired() ||
                 !m_port.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
                 return false;
             m_buffer += m_port.readAll();
         }
-        if (reads)
-            *reads = n;
         return true;
     }
     TFrame exchange(quint16 command, quint16 options = 0, const QByteArray& data = QByteArray())

@@ -1,4 +1,6 @@
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "EmulatorProcess.h"
@@ -26,7 +28,8 @@ class tst_EmulatorLifecycle : public QObject
 
 private slots:
     // The port dialog finds a running emulator without a typed path; one that has quit, or a
-    // stale announcement, is not offered.
+    // stale announcement, is not offered. A test emulator announces itself only in its own runtime
+    // directory, never in the one of the user running the suite.
     void runningEmulatorIsListed()
     {
         auto listed = [](const QString& path) {
@@ -35,12 +38,26 @@ private slots:
                     return port.announced && port.manufacturer.contains("STMicro");
             return false;
         };
+        const QByteArray ownRuntime = qgetenv("XDG_RUNTIME_DIR");
+        auto restoreRuntime = qScopeGuard([&] {
+            if (ownRuntime.isNull())
+                qunsetenv("XDG_RUNTIME_DIR");
+            else
+                qputenv("XDG_RUNTIME_DIR", ownRuntime);
+        });
+        QTemporaryDir userRuntime;
+        QVERIFY(QFile::setPermissions(userRuntime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                              QFileDevice::ExeOwner));
         EmulatorProcess emu;
         QVERIFY(emu.start());
         const QString path = emu.portPath();
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(userRuntime.path()));
+        QVERIFY(!listed(path));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(emu.announceDir()));
         QVERIFY(listed(path));
         const QString stale =
             ZData::PortEnumerator::announce({"/nonexistent/ttyVNA", "", "STMicro", "", "", true});
+        QVERIFY(!stale.isEmpty());
         QVERIFY(!listed("/nonexistent/ttyVNA"));
         ZData::PortEnumerator::withdraw(stale);
         emu.stop();

@@ -259,7 +259,7 @@ void tst_MainWindow::languageRetitles()
     // The language change reaches the widgets as a posted event.
     QTRY_COMPARE(m_window->pageHeaderLabel(2)->text(), QStringLiteral("Графики"));
     QCOMPARE(ui()->menuButtons[6]->text(), QStringLiteral("Настройки"));
-    QVERIFY(m_window->windowTitle().endsWith(QStringLiteral(TOLVEK_APP_VERSION)));
+    QVERIFY(m_window->windowTitle().endsWith(QStringLiteral(TOLVEK_PROJECT_VERSION)));
     QCOMPARE(charts()->typeBox()->itemText(int(EChartType::PHASE)),
              ZChart::ChartEnumPrinter::displayName(EChartType::PHASE));
     QCOMPARE(ui()->scrollWidgets[1]->findChild<QLabel*>(QStringLiteral("label_12"))->text(),

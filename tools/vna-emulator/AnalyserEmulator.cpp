@@ -123,6 +123,9 @@ bool AnalyserEmulator::plug(QString* error)
         port.serialNumber =
             QStringLiteral("%1-%2-%3").arg(m_config.id[0]).arg(m_config.id[1]).arg(m_config.id[2]);
         m_announceFile = ZData::PortEnumerator::announce(port);
+        // still usable by its path; only the port list will not offer it
+        if (m_announceFile.isEmpty())
+            qWarning("vna-emulator: not announced: no private runtime directory (set XDG_RUNTIME_DIR)");
     }
     return true;
 }

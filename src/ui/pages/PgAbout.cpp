@@ -1,4 +1,5 @@
 #include "ui/pages/PgAbout.h"
+#include "core/AppVersion.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -43,7 +44,7 @@ void PgAbout::initUi()
     grid->addWidget(m_support, 3, 1);
     grid->setRowStretch(4, 1);
 
-    m_version->setText(ZCore::UtilityModules::VersionNumber(QStringLiteral(TOLVEK_APP_VERSION)).toString());
+    m_version->setText(ZCore::AppVersion::text());
     m_support->setText(QString::fromLatin1(SUPPORT_CONTACT));
     retranslateUi();
     MWAbstractPage::initUi();
