@@ -9,9 +9,12 @@ namespace ZRemote {
 
 RemoteSweepRecorder::RemoteSweepRecorder(QObject* parent) : QObject(parent)
 {
-    m_seenCompleted = DataScanManager::completedSweeps();
     connect(&DataScanManager::instance(), &DataScanManager::signalProcessedScanData, this,
             &RemoteSweepRecorder::onScanData);
+    // Taken while the completion is announced: the next slice, asked for right after, would
+    // already overwrite the start of the buffer, and with the scan paused no further slice comes.
+    connect(&DataScanManager::instance(), &DataScanManager::signalSweepCompleted, this,
+            &RemoteSweepRecorder::onSweepCompleted);
     connect(&DataScanManager::sweep(), &ZData::DS::RangeSliced::signalUpdated, this,
             &RemoteSweepRecorder::clear);
     connect(&ZData::DM::SerialPort::instance(), &ZData::DM::SerialPort::signalOpened, this,
@@ -34,13 +37,14 @@ void RemoteSweepRecorder::onScanData()
         m_cleanRun = corrected;
     else
         m_cleanRun = m_cleanRun && corrected;
+}
 
-    const quint64 completed = DataScanManager::completedSweeps();
-    if (completed == m_seenCompleted)
-        return;
-    m_seenCompleted = completed;
+void RemoteSweepRecorder::onSweepCompleted()
+{
+    // The last slice of this sweep was announced just before, so the run is already judged.
     if (!m_cleanRun)
         return;
+    const bool corrected = DataScanManager::isCalibrationApplied();
     // The corrected points (with electrical delay when it is on), never the interpolation grid.
     if (corrected && DataScanManager::isElDelayEnabled())
         DataScanManager::refreshDelayed();

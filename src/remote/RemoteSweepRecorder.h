@@ -31,12 +31,12 @@ signals:
 
 private:
     void onScanData();
+    void onSweepCompleted();
 
     ZData::TScanPoints m_points;
     QByteArray m_text;
     bool m_textValid = false;
     quint64 m_recorded = 0;
-    quint64 m_seenCompleted = 0;
     bool m_cleanRun = false;
 };
 

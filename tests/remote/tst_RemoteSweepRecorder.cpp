@@ -1,0 +1,157 @@
+#include <QDataStream>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+#include "TestSupport.h"
+#include "calibration/CalibrationManager.h"
+#include "core/SettingsManager.h"
+#include "devicelink/CommandQueue.h"
+#include "measurement/DataScanManager.h"
+#include "remote/RemoteSweepRecorder.h"
+
+using namespace ZData;
+using ZRemote::RemoteSweepRecorder;
+
+namespace {
+
+// The 300-point sweep is asked for as 126 + 126 + 48 points.
+constexpr int SLICES[][2] = {{0, 126}, {126, 126}, {252, 48}};
+
+void answer(int index, int count, float base)
+{
+    TDeviceReply reply;
+    reply.header.command = quint16(EDeviceCommands::DA_GET_SCAN_DATA);
+    reply.header.options = quint16(index);
+    QDataStream stream(&reply.data, QIODevice::WriteOnly);
+    stream.setByteOrder(QDataStream::LittleEndian);
+    stream.setFloatingPointPrecision(QDataStream::SinglePrecision);
+    stream << float(count) << 0.0f;
+    for (int j = 0; j < count; ++j)
+        stream << base + j << -(base + j);
+    DM::CommandQueue::clear();
+    DataScanManager::instance().slotProcessScanData(reply);
+}
+
+void answerSweep(float base)
+{
+    for (const auto& slice : SLICES)
+        answer(slice[0], slice[1], base);
+}
+
+TScanPoints sweepInBuffer()
+{
+    return DataScanManager::nonInterpolatedBuffer().mid(0, int(DataScanManager::sweep().points()));
+}
+
+bool samePoints(const TScanPoints& a, const TScanPoints& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int i = 0; i < a.size(); ++i) {
+        if (a[i].frequency != b[i].frequency || a[i].re != b[i].re || a[i].im != b[i].im)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class tst_RemoteSweepRecorder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void sweepTakenWhenItCompletes_data();
+    void sweepTakenWhenItCompletes();
+    void rawSliceKeepsSweepOut();
+
+private:
+    std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
+};
+
+void tst_RemoteSweepRecorder::initTestCase()
+{
+    m_dir = std::make_unique<TestSupport::ScopedAppDir>();
+    ZCore::SettingsManager::init();
+    QVERIFY(CalibrationManager::init());
+    QVERIFY(DataScanManager::init());
+}
+
+void tst_RemoteSweepRecorder::init()
+{
+    DataScanManager::setScanPause(true, false);
+    DM::CommandQueue::clear();
+    DataScanManager::sweep().setDeviceRange(1e6, 6.2e9);
+    DataScanManager::sweep().setStart(1e9, false);
+    DataScanManager::sweep().setStop(2e9, false);
+    DataScanManager::sweep().setPoints(300, true);
+    // Corrected data from here on; this also resumes the scan at the sweep's first slice.
+    emit CalibrationManager::instance().signalFinishedCalibration();
+    QVERIFY(DataScanManager::isCalibrationApplied());
+    QVERIFY(!DataScanManager::isPaused());
+}
+
+void tst_RemoteSweepRecorder::sweepTakenWhenItCompletes_data()
+{
+    QTest::addColumn<bool>("pauseAfter");
+    QTest::newRow("scan paused after the sweep") << true;
+    QTest::newRow("scan running on") << false;
+}
+
+void tst_RemoteSweepRecorder::sweepTakenWhenItCompletes()
+{
+    QFETCH(bool, pauseAfter);
+    RemoteSweepRecorder recorder;
+    QSignalSpy recorded(&recorder, &RemoteSweepRecorder::signalRecorded);
+    answer(SLICES[0][0], SLICES[0][1], 0.25f);
+    answer(SLICES[1][0], SLICES[1][1], 0.25f);
+    QVERIFY(!recorder.hasSweep());
+    if (pauseAfter)
+        DataScanManager::setUserScanPause(true); // the last request is already on its way
+    answer(SLICES[2][0], SLICES[2][1], 0.25f);
+    // Taken with its last slice, not when a next slice happens to come.
+    QCOMPARE(recorded.count(), 1);
+    QCOMPARE(recorder.recorded(), 1u);
+    const TScanPoints first = sweepInBuffer();
+    QCOMPARE(recorder.points().size(), 300);
+    QVERIFY(samePoints(recorder.points(), first));
+
+    if (pauseAfter) {
+        QCOMPARE(DM::CommandQueue::size(), 0);
+        return;
+    }
+    // The next sweep's first slice overwrites the buffer's start, never the recorded sweep.
+    answer(SLICES[0][0], SLICES[0][1], 7.5f);
+    QVERIFY(!samePoints(sweepInBuffer(), first));
+    QCOMPARE(recorded.count(), 1);
+    QVERIFY(samePoints(recorder.points(), first));
+    answer(SLICES[1][0], SLICES[1][1], 7.5f);
+    answer(SLICES[2][0], SLICES[2][1], 7.5f);
+    QCOMPARE(recorded.count(), 2);
+    QVERIFY(samePoints(recorder.points(), sweepInBuffer()));
+}
+
+void tst_RemoteSweepRecorder::rawSliceKeepsSweepOut()
+{
+    RemoteSweepRecorder recorder;
+    QSignalSpy recorded(&recorder, &RemoteSweepRecorder::signalRecorded);
+    // A calibration started during the first slice: that slice is raw, so the sweep is mixed.
+    emit CalibrationManager::instance().signalStartedCalibration();
+    answer(SLICES[0][0], SLICES[0][1], 0.25f);
+    emit CalibrationManager::instance().signalFinishedCalibration();
+    answer(SLICES[1][0], SLICES[1][1], 0.25f);
+    answer(SLICES[2][0], SLICES[2][1], 0.25f);
+    QCOMPARE(recorded.count(), 0);
+    QVERIFY(!recorder.hasSweep());
+    // The following sweep is corrected throughout.
+    answerSweep(0.5f);
+    QCOMPARE(recorded.count(), 1);
+    QVERIFY(samePoints(recorder.points(), sweepInBuffer()));
+}
+
+QTEST_GUILESS_MAIN(tst_RemoteSweepRecorder)
+#include "tst_RemoteSweepRecorder.moc"
