@@ -135,6 +135,7 @@ void tst_RemoteEndToEnd::initTestCase()
     ConnectionManager::setReconnectPolicy(30, 300);
     m_emulator = std::make_unique<TestSupport::EmulatorProcess>();
     QVERIFY(m_emulator->start({"--dut", "r=100"}));
+    m_emulator->offerToThisProcess(); // the port dialog lists it like a user's emulator
 
     const quint16 port = freePort();
     qputenv(ZRemote::RemoteControlServer::ENV_PORT, QByteArray::number(port));

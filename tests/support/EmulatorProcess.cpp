@@ -47,6 +47,11 @@ QString EmulatorProcess::announceDir() const
     return QDir(m_dir.path()).filePath(QStringLiteral("runtime"));
 }
 
+void EmulatorProcess::offerToThisProcess() const
+{
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(announceDir()));
+}
+
 bool EmulatorProcess::readLine(QString& line, int timeoutMs)
 {
     QDeadlineTimer deadline(qMax(0, timeoutMs));

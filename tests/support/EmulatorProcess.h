@@ -19,6 +19,9 @@ public:
     bool start(const QStringList& args = {}, int timeoutMs = 10000);
     QString portPath() const { return m_portPath; }
     QString announceDir() const;
+    // Lets this test process's port enumeration see the emulator (and only test emulators), as a
+    // program run by the user sees the emulators it started.
+    void offerToThisProcess() const;
     // One control line ("unplug", "dut short", ...) and its "ok/error/status ..." answer, or "".
     QString control(const QString& line, int timeoutMs = 5000);
     // The first line, unclaimed so far, that starts with one of prefixes ("event plugged", ...).

@@ -91,6 +91,7 @@ void tst_MainWindowEndToEnd::initTestCase()
     ConnectionManager::setReconnectPolicy(30, 300);
     m_emulator = std::make_unique<TestSupport::EmulatorProcess>();
     QVERIFY(m_emulator->start({"--dut", "r=100"}));
+    m_emulator->offerToThisProcess(); // the port dialog lists it like a user's emulator
 }
 
 void tst_MainWindowEndToEnd::cleanupTestCase()
