@@ -71,13 +71,16 @@ private slots:
     void downloadFailureSendsNothing();
     void interruptedTransfer_data();
     void interruptedTransfer();
+    void chunkExchangeFails_data();
+    void chunkExchangeFails();
     void portClosedWhileServerAnswers();
 
 private:
     bool startAll(const QByteArray& image, const QStringList& serverArgs = {});
     bool connectDevice(int timeoutMs = 15000);
-    // From the click on "Update firmware" to the reboot into the new firmware and a reconnect.
-    void runUpdateToTheEnd(const QByteArray& image, bool expectReboot);
+    // From the click on "Update firmware" to the reboot into the new firmware and a reconnect; the
+    // emulator's fault line, if any, is given once 20 chunks are acknowledged.
+    void runUpdateToTheEnd(const QByteArray& image, bool expectReboot, const QString& fault = QString());
 
     std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
     std::unique_ptr<UpdateServerProcess> m_server;
@@ -139,7 +142,7 @@ bool tst_FirmwareUpdate::connectDevice(int timeoutMs)
     return DM::SerialPort::open(true) && waitForCount(started, 1, timeoutMs);
 }
 
-void tst_FirmwareUpdate::runUpdateToTheEnd(const QByteArray& image, bool expectReboot)
+void tst_FirmwareUpdate::runUpdateToTheEnd(const QByteArray& image, bool expectReboot, const QString& fault)
 {
     QSignalSpy started(&DeviceManager::instance(), &DeviceManager::signalUpdateStarted);
     QSignalSpy finished(&DeviceManager::instance(), &DeviceManager::signalUpdateFinished);
@@ -159,6 +162,10 @@ void tst_FirmwareUpdate::runUpdateToTheEnd(const QByteArray& image, bool expectR
         QVERIFY(!waitForEmulator(*m_emulator, "event plugged bootloader", 5000).isEmpty());
     }
     // the program reconnects by itself, downloads and sends every chunk
+    if (!fault.isEmpty()) {
+        QVERIFY(waitForCount(*m_progress, progressBefore + 20, 30000));
+        QCOMPARE(m_emulator->control(fault), "ok " + fault);
+    }
     QVERIFY(waitForCount(finished, 1, 60000));
     QCOMPARE(started.count(), 1);
     QCOMPARE(interrupted.count(), 0);
@@ -296,6 +303,27 @@ void tst_FirmwareUpdate::interruptedTransfer()
     m_progress->clear();
     m_inProgressAtProgress.clear();
     runUpdateToTheEnd(image, false);
+}
+
+void tst_FirmwareUpdate::chunkExchangeFails_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("a chunk lost on its way to the device") << "lose 1";
+    QTest::newRow("a chunk lost twice in a row") << "lose 2";
+    QTest::newRow("an acknowledgement lost") << "drop 1";
+    QTest::newRow("an acknowledgement corrupted twice") << "corrupt 2";
+    QTest::newRow("a chunk arriving damaged") << "damaged";
+}
+
+// Fewer failures than the link gives up after: the transfer goes on and the device ends up with
+// exactly the served image, every chunk in its place.
+void tst_FirmwareUpdate::chunkExchangeFails()
+{
+    QFETCH(QString, fault);
+    const QByteArray image = UpdateServerProcess::makeImage(100 * 1024 + 7, 11);
+    QVERIFY(startAll(image));
+    QVERIFY(connectDevice());
+    runUpdateToTheEnd(image, true, fault);
 }
 
 // A server answer that arrives after the port has closed must not finish a command of the next
