@@ -526,7 +526,11 @@ void DeviceManager::processLinkError(TDeviceReply& reply)
             return;
         // A reply that arrived whole but did not answer the request would only come back the same
         // when repeated: the request itself goes out again.
-        if (failedState == quint16(DMM::EStates::E_REPLY_FAILED))
+        // A firmware chunk is sent again as well: if the chunk never reached the device, a repeat of
+        // its last reply is the previous chunk's acknowledgement, which looks just like this one's, and
+        // the chunk would be skipped. Chunks are placed by their index, so a second copy is harmless.
+        if (failedState == quint16(DMM::EStates::E_REPLY_FAILED) ||
+            s_lastHeader.command == code(EDeviceCommands::B_SEND_MAINAPP_CHUNK))
             CommandQueue::add(EDeviceCommands::E_RESEND_PACKET_TO_DEVICE, {}, 0, true);
         else
             CommandQueue::add(EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE, {}, failedState, true);

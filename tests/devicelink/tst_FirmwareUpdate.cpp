@@ -71,13 +71,19 @@ private slots:
     void downloadFailureSendsNothing();
     void interruptedTransfer_data();
     void interruptedTransfer();
+    void chunkExchangeFails_data();
+    void chunkExchangeFails();
     void portClosedWhileServerAnswers();
 
 private:
     bool startAll(const QByteArray& image, const QStringList& serverArgs = {});
     bool connectDevice(int timeoutMs = 15000);
-    // From the click on "Update firmware" to the reboot into the new firmware and a reconnect.
-    void runUpdateToTheEnd(const QByteArray& image, bool expectReboot);
+    // From the click on "Update firmware" to the reboot into the new firmware and a reconnect; the
+    // emulator's fault line, if any, is given once 20 chunks are acknowledged.
+    void runUpdateToTheEnd(const QByteArray& image, bool expectReboot, const QString& fault = QString());
+    // Gives the emulator the fault line from the progress report of the given chunk, before that
+    // chunk is on the wire: polled from the test, a fast machine may finish the transfer first.
+    void injectAtChunk(QObject& context, const QString& fault, int chunk, QString& answer);
 
     std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
     std::unique_ptr<UpdateServerProcess> m_server;
@@ -139,7 +145,7 @@ bool tst_FirmwareUpdate::connectDevice(int timeoutMs)
     return DM::SerialPort::open(true) && waitForCount(started, 1, timeoutMs);
 }
 
-void tst_FirmwareUpdate::runUpdateToTheEnd(const QByteArray& image, bool expectReboot)
+void tst_FirmwareUpdate::runUpdateToTheEnd(const QByteArray& image, bool expectReboot, const QString& fault)
 {
     QSignalSpy started(&DeviceManager::instance(), &DeviceManager::signalUpdateStarted);
     QSignalSpy finished(&DeviceManager::instance(), &DeviceManager::signalUpdateFinished);
@@ -159,7 +165,12 @@ void tst_FirmwareUpdate::runUpdateToTheEnd(const QByteArray& image, bool expectR
         QVERIFY(!waitForEmulator(*m_emulator, "event plugged bootloader", 5000).isEmpty());
     }
     // the program reconnects by itself, downloads and sends every chunk
+    QString injected;
+    QObject injector;
+    if (!fault.isEmpty())
+        injectAtChunk(injector, fault, 20, injected);
     QVERIFY(waitForCount(finished, 1, 60000));
+    QCOMPARE(injected, fault.isEmpty() ? QString() : "ok " + fault);
     QCOMPARE(started.count(), 1);
     QCOMPARE(interrupted.count(), 0);
     QCOMPARE(m_finishedAtProgress, 0); // finished only after the last acknowledgement
@@ -182,6 +193,16 @@ void tst_FirmwareUpdate::runUpdateToTheEnd(const QByteArray& image, bool expectR
     const QString status = m_emulator->control("status");
     QVERIFY2(status.contains(imageStatus(image)), qPrintable(status + " / " + imageStatus(image)));
     QCOMPARE(m_server->requests().filter("program_type=1").size(), downloadsBefore + 1);
+}
+
+void tst_FirmwareUpdate::injectAtChunk(QObject& context, const QString& fault, int chunk, QString& answer)
+{
+    auto reports = std::make_shared<int>(0);
+    connect(&DeviceManager::instance(), &DeviceManager::signalUpdateProgress, &context,
+            [this, fault, chunk, reports, &answer](int) {
+                if (++*reports == chunk && answer.isEmpty())
+                    answer = m_emulator->control(fault);
+            });
 }
 
 void tst_FirmwareUpdate::updateEndToEnd_data()
@@ -271,10 +292,14 @@ void tst_FirmwareUpdate::interruptedTransfer()
     QSignalSpy interrupted(&DeviceManager::instance(), &DeviceManager::signalUpdateInterrupted);
     QSignalSpy finished(&DeviceManager::instance(), &DeviceManager::signalUpdateFinished);
     QSignalSpy bootloader(&DeviceManager::instance(), &DeviceManager::signalGotBootloaderDevice);
-    QVERIFY(DeviceManager::startFirmwareUpdate());
-    QVERIFY(waitForCount(*m_progress, 20, 30000));
-    QCOMPARE(m_emulator->control(fault), "ok " + fault);
-    QVERIFY(waitForCount(interrupted, 1, 10000));
+    QString injected;
+    {
+        QObject injector;
+        injectAtChunk(injector, fault, 20, injected);
+        QVERIFY(DeviceManager::startFirmwareUpdate());
+        QVERIFY(waitForCount(interrupted, 1, 40000));
+    }
+    QCOMPARE(injected, "ok " + fault);
     QCOMPARE(finished.count(), 0);
     QVERIFY(!DeviceManager::isUpdateInProgress());
     QVERIFY(DeviceManager::firmwareImage().isEmpty());
@@ -296,6 +321,27 @@ void tst_FirmwareUpdate::interruptedTransfer()
     m_progress->clear();
     m_inProgressAtProgress.clear();
     runUpdateToTheEnd(image, false);
+}
+
+void tst_FirmwareUpdate::chunkExchangeFails_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("a chunk lost on its way to the device") << "lose 1";
+    QTest::newRow("a chunk lost twice in a row") << "lose 2";
+    QTest::newRow("an acknowledgement lost") << "drop 1";
+    QTest::newRow("an acknowledgement corrupted twice") << "corrupt 2";
+    QTest::newRow("a chunk arriving damaged") << "damaged";
+}
+
+// Fewer failures than the link gives up after: the transfer goes on and the device ends up with
+// exactly the served image, every chunk in its place.
+void tst_FirmwareUpdate::chunkExchangeFails()
+{
+    QFETCH(QString, fault);
+    const QByteArray image = UpdateServerProcess::makeImage(100 * 1024 + 7, 11);
+    QVERIFY(startAll(image));
+    QVERIFY(connectDevice());
+    runUpdateToTheEnd(image, true, fault);
 }
 
 // A server answer that arrives after the port has closed must not finish a command of the next

@@ -290,6 +290,11 @@ QByteArray AnalyserEmulator::makeFrame(quint16 command, quint16 options, const Q
 
 void AnalyserEmulator::handleRequest(const TCommandHeader& header, const QByteArray& data)
 {
+    if (m_lose > 0) {
+        // lost on the way in: the instrument never saw it, answers nothing and keeps its last reply
+        --m_lose;
+        return;
+    }
     ++m_requests;
     if (m_damaged) {
         m_damaged = false;
@@ -744,6 +749,8 @@ QString AnalyserEmulator::control(const QString& rawLine)
         return count(m_corrupt);
     if (word == QLatin1String("drop"))
         return count(m_drop);
+    if (word == QLatin1String("lose"))
+        return count(m_lose);
     if (word == QLatin1String("split")) {
         const QString r = count(m_split);
         m_split = qMax(1, m_split);

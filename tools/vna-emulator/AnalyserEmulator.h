@@ -103,6 +103,7 @@ private:
     // link faults requested on the control channel
     int m_corrupt = 0;
     int m_drop = 0;
+    int m_lose = 0;
     int m_split = 1;
     bool m_damaged = false;
 

@@ -95,8 +95,9 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "A virtual one-port vector network analyser on a pseudo-terminal.\n"
-        "Control lines on standard input: dut LOAD | unplug | plug | corrupt N | drop N | split N |\n"
-        "damaged | status | quit. Each is answered with one line (ok ..., error ..., status ...)."));
+        "Control lines on standard input: dut LOAD | unplug | plug | corrupt N | drop N | lose N |\n"
+        "split N | damaged | status | quit. Each is answered with one line (ok ..., error ..., status "
+        "...)."));
     parser.addHelpOption();
     const QCommandLineOption linkOpt(
         QStringLiteral("link"), QStringLiteral("Create a symbolic link PATH to the terminal (required)."),
