@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace TestSupport {
@@ -16,5 +17,9 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Starts every manager the program starts, in its order, except the logger, whose critical lines
+// would raise message boxes. Returns the names of those that failed.
+QStringList initManagersButLogger();
 
 } // namespace TestSupport

@@ -73,19 +73,7 @@ void tst_MainWindowEndToEnd::initTestCase()
 {
     ZCore::initResources();
     m_dir = std::make_unique<TestSupport::ScopedAppDir>();
-    using ZCore::StartupSequence;
-    // Everything the program starts but the logger, whose critical lines would raise message boxes.
-    const QStringList failed = StartupSequence::initManagers({
-        StartupSequence::step<ZCore::SettingsManager>(),
-        StartupSequence::step<DeviceMessageManager>(),
-        StartupSequence::step<DM::SerialPort>(),
-        StartupSequence::step<DM::CommandQueue>(),
-        StartupSequence::step<ConnectionManager>(),
-        StartupSequence::step<DeviceManager>(),
-        StartupSequence::step<CalibrationManager>(),
-        StartupSequence::step<DataScanManager>(),
-        StartupSequence::step<ZCore::LocalizationManager>(),
-    });
+    const QStringList failed = TestSupport::initManagersButLogger();
     QVERIFY2(failed.isEmpty(), qPrintable(failed.join(',')));
     QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
     ConnectionManager::setReconnectPolicy(30, 300);
