@@ -28,14 +28,24 @@ quint64 digitValue(char c)
 // The INI reader decodes a "@Variant(...)" value with a data stream that trusts the counts inside
 // it: a few crafted bytes make it reserve gigabytes and end the program. Our writer never produces
 // such values, nor escapes that spell printable text, so a file with either did not come from us.
-// Quotes, blanks and line continuations are dropped before matching, because the reader drops
-// them too and they could otherwise split the marker.
+// Only values are decoded (keys spell "/" as "\\"). Quotes, blanks and line continuations are
+// dropped before matching, because the reader drops them too and they could split the marker.
 QString valueDamage(const QByteArray& text)
 {
     QByteArray decoded;
     decoded.reserve(text.size());
+    bool inValue = false;
     for (int i = 0; i < text.size(); ++i) {
         const char c = text[i];
+        if (c == '\n' || c == '\r') {
+            inValue = false;
+            decoded += '\n';
+            continue;
+        }
+        if (!inValue) {
+            inValue = c == '=';
+            continue;
+        }
         if (c == '"' || c == ' ' || c == '\t')
             continue;
         if (c != '\\' || i + 1 >= text.size()) {
@@ -43,9 +53,13 @@ QString valueDamage(const QByteArray& text)
             continue;
         }
         const char next = text[++i];
-        if (next == '\n' || next == '\r')
+        if (next == '\n' || next == '\r') {
+            if (next == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
             continue;
+        }
         if (next == 'x' || (next >= '0' && next <= '7')) {
+            const int start = i - 1;
             const bool hex = next == 'x';
             const int base = hex ? 16 : 8;
             quint64 value = hex ? 0 : quint64(next - '0');
@@ -58,7 +72,8 @@ QString valueDamage(const QByteArray& text)
             const bool printable = value >= 0x20 && value <= 0x7e;
             // Our writer escapes a hex digit after "\0" so it is not read as part of the number.
             if ((printable && !isHexDigit(char(value))) || value > 0xffff || (!hex && value != 0))
-                return QStringLiteral("an escaped character our profiles never contain");
+                return QStringLiteral("an escape our profiles never contain: %1")
+                    .arg(QString::fromLatin1(text.mid(start, i + 1 - start)));
             decoded += printable ? char(value) : '?';
             continue;
         }

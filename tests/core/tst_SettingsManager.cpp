@@ -201,6 +201,7 @@ private slots:
         QTest::newRow("octal-escaped marker") << "[Default]\ncom_port=\\100Variant(\\0\\0\\0\\t" + list;
         QTest::newRow("escaped letter") << "[Default]\ncom_port=@\\x56\\x61riant(\\0\\0\\0\\t" + list;
         QTest::newRow("continued line") << "[Default]\ncom_port=@Var\\\niant(\\0\\0\\0\\t" + list;
+        QTest::newRow("continued line, CR LF") << "[Default]\r\ncom_port=@Var\\\r\niant(\\0\\0\\0\\t" + list;
         QTest::newRow("not text") << QByteArray("[Default]\ncom_port=a\0b\n", 23);
         QTest::newRow("oversized") << "[Default]\ncom_port=" +
                                           QByteArray(int(SettingsManager::MAX_PROFILE_SIZE), 'x');
@@ -240,7 +241,9 @@ private slots:
                                  {"Window.Main/rect", QRect(1, 2, 3, 4)},
                                  {"Default/com_port", QString("@ttyUSB0, user@host = \"x\"; \\ \\x40")},
                                  {"Traces/trace_1", QString::fromUtf8("/home/пользователь/trace.tbin")},
-                                 {"Default/list", QStringList{"@a", "b,c", ""}}};
+                                 {"Default/list", QStringList{"@a", "b,c", ""}},
+                                 {"Traces/loaded/1/path", QString("/tmp/a=b.tbin")},
+                                 {"Traces/loaded/size", 1}};
         {
             QSettings file(preset, QSettings::IniFormat);
             for (auto it = values.cbegin(); it != values.cend(); ++it)
