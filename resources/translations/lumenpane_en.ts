@@ -43,6 +43,10 @@
         <source>you were trying to rewrite 'current' preset, which is forbidden. Please, try again and choose different name of the file</source>
         <translation>you were trying to rewrite 'current' preset, which is forbidden. Please, try again and choose different name of the file</translation>
     </message>
+    <message id="lp_err_settings_damaged_profile">
+        <source>the settings profile is damaged or is not a settings file, so it was not loaded: </source>
+        <translation>the settings profile is damaged or is not a settings file, so it was not loaded: </translation>
+    </message>
     <message id="lp_err_settings_cant_rewrite_default">
         <source>you were trying to rewrite 'default' preset, which is forbidden. Please, try again and choose different name of the file</source>
         <translation>you were trying to rewrite 'default' preset, which is forbidden. Please, try again and choose different name of the file</translation>

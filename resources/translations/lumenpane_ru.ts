@@ -43,6 +43,10 @@
         <source>you were trying to rewrite 'current' preset, which is forbidden. Please, try again and choose different name of the file</source>
         <translation>вы пытались перезаписать профиль 'current', что запрещено. Пожалуйста, повторите попытку и выберите другое имя файла</translation>
     </message>
+    <message id="lp_err_settings_damaged_profile">
+        <source>the settings profile is damaged or is not a settings file, so it was not loaded: </source>
+        <translation>профиль настроек повреждён или не является файлом настроек, поэтому он не загружен: </translation>
+    </message>
     <message id="lp_err_settings_cant_rewrite_default">
         <source>you were trying to rewrite 'default' preset, which is forbidden. Please, try again and choose different name of the file</source>
         <translation>вы пытались перезаписать профиль 'default', что запрещено. Пожалуйста, повторите попытку и выберите другое имя файла</translation>

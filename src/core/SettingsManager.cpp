@@ -1,6 +1,7 @@
 #include "core/SettingsManager.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtDebug>
 
 #include "core/AppPaths.h"
@@ -13,6 +14,75 @@ using UtilityModules::Path;
 
 namespace {
 const TaggedLog kLog(SettingsManager::tag());
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+quint64 digitValue(char c)
+{
+    return quint64(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+}
+
+// The INI reader decodes a "@Variant(...)" value with a data stream that trusts the counts inside
+// it: a few crafted bytes make it reserve gigabytes and end the program. Our writer never produces
+// such values, nor escapes that spell printable text, so a file with either did not come from us.
+// Only values are decoded (keys spell "/" as "\\"). Quotes, blanks and line continuations are
+// dropped before matching, because the reader drops them too and they could split the marker.
+QString valueDamage(const QByteArray& text)
+{
+    QByteArray decoded;
+    decoded.reserve(text.size());
+    bool inValue = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\n' || c == '\r') {
+            inValue = false;
+            decoded += '\n';
+            continue;
+        }
+        if (!inValue) {
+            inValue = c == '=';
+            continue;
+        }
+        if (c == '"' || c == ' ' || c == '\t')
+            continue;
+        if (c != '\\' || i + 1 >= text.size()) {
+            decoded += c;
+            continue;
+        }
+        const char next = text[++i];
+        if (next == '\n' || next == '\r') {
+            if (next == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            continue;
+        }
+        if (next == 'x' || (next >= '0' && next <= '7')) {
+            const int start = i - 1;
+            const bool hex = next == 'x';
+            const int base = hex ? 16 : 8;
+            quint64 value = hex ? 0 : quint64(next - '0');
+            int digits = 0;
+            while (i + 1 < text.size() && digits < 16 &&
+                   (hex ? isHexDigit(text[i + 1]) : (text[i + 1] >= '0' && text[i + 1] <= '7'))) {
+                value = value * base + digitValue(text[++i]);
+                ++digits;
+            }
+            const bool printable = value >= 0x20 && value <= 0x7e;
+            // Our writer escapes a hex digit after "\0" so it is not read as part of the number.
+            if ((printable && !isHexDigit(char(value))) || value > 0xffff || (!hex && value != 0))
+                return QStringLiteral("an escape our profiles never contain: %1")
+                    .arg(QString::fromLatin1(text.mid(start, i + 1 - start)));
+            decoded += printable ? char(value) : '?';
+            continue;
+        }
+        decoded += '?'; // the other escapes stand for control characters
+    }
+    if (decoded.contains("@Variant("))
+        return QStringLiteral("a serialized variant value");
+    return QString();
+}
 } // namespace
 
 void SettingsManager::computePaths()
@@ -48,6 +118,9 @@ bool SettingsManager::initDirs()
 
 bool SettingsManager::initFiles()
 {
+    const QString defaultDamage = profileDamage(s_defaultFile);
+    if (!defaultDamage.isEmpty())
+        setAsideDamaged(s_defaultFile, defaultDamage);
     if (!Path::fileExists(s_defaultFile) && !generateDefault())
         return false;
 
@@ -179,7 +252,12 @@ void SettingsManager::load(const QString& path)
         s_settings->sync();
     s_settings.reset();
 
-    if (Path::fileExists(path)) {
+    const bool isCurrent = Path::normalized(path) == Path::normalized(s_currentFile);
+    const QString damage = isCurrent ? QString() : profileDamage(path);
+    if (!damage.isEmpty()) {
+        kLog.warn(QStringLiteral(">> refusing settings file (") + damage + QStringLiteral("): ") + path);
+        kLog.critical("lp_err_settings_damaged_profile", path);
+    } else if (Path::fileExists(path)) {
         kLog.info(QStringLiteral(">> loading settings from: ") + path);
         if (!replaceCurrentWith(path))
             kLog.warn(QStringLiteral(">> failed to copy settings from: ") + path +
@@ -201,6 +279,15 @@ void SettingsManager::openSettings(const QString& path, QSettings::Format format
         kLog.critical("lp_err_settings_custom_files_not_allowed", path);
         return;
     }
+    // Nothing reaches the INI reader unchecked: a damaged working profile would end every start.
+    const QString damage = profileDamage(path);
+    if (!damage.isEmpty()) {
+        if (!setAsideDamaged(path, damage))
+            return;
+        if (path == s_currentFile && path != s_defaultFile && Path::fileExists(s_defaultFile) &&
+            profileDamage(s_defaultFile).isEmpty())
+            Path::copyFileAtomically(s_defaultFile, s_currentFile);
+    }
     s_settings = std::make_unique<QSettings>(path, format);
 }
 
@@ -212,6 +299,34 @@ void SettingsManager::copyAllTo(QSettings* target)
     const QStringList keys = source->allKeys();
     for (const QString& key : keys)
         target->setValue(key, source->value(key));
+}
+
+QString SettingsManager::profileDamage(const QString& path)
+{
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return QString(); // missing or unreadable files are handled where they are used
+    if (file.size() > MAX_PROFILE_SIZE)
+        return QStringLiteral("larger than %1 bytes").arg(MAX_PROFILE_SIZE);
+    const QByteArray text = file.read(MAX_PROFILE_SIZE + 1);
+    if (text.size() > MAX_PROFILE_SIZE)
+        return QStringLiteral("larger than %1 bytes").arg(MAX_PROFILE_SIZE);
+    if (text.contains('\0'))
+        return QStringLiteral("not a text file");
+    return valueDamage(text);
+}
+
+bool SettingsManager::setAsideDamaged(const QString& path, const QString& damage)
+{
+    // The user's file is kept under a new name for inspection, never deleted.
+    QString aside = path + QStringLiteral(".damaged");
+    for (int n = 1; QFileInfo::exists(aside); ++n)
+        aside = path + QStringLiteral(".damaged.%1").arg(n);
+    const bool moved = QFile::rename(path, aside);
+    kLog.warn(QStringLiteral(">> settings file is damaged (") + damage + QStringLiteral("): ") + path +
+              (moved ? QStringLiteral(" => moved to ") + aside + QStringLiteral(", starting from defaults")
+                     : QStringLiteral(" => cannot move it aside, not using it")));
+    return moved;
 }
 
 QString SettingsManager::groupName(ESettingsGroups group)

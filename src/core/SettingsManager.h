@@ -38,6 +38,8 @@ public:
     static constexpr const char* PROFILES_DIR_NAME = "profiles";
     static constexpr const char* USER_DIR_NAME = "user";
     static constexpr const char* FILE_EXTENSION = "ini";
+    // Profiles are a few kilobytes; anything far larger is not one of ours.
+    static constexpr qint64 MAX_PROFILE_SIZE = 1024 * 1024;
 
     static bool init();
     static bool initDirs();
@@ -76,6 +78,8 @@ private:
     static void computePaths();
     static bool generateDefault();
     static bool replaceCurrentWith(const QString& source);
+    static QString profileDamage(const QString& path);
+    static bool setAsideDamaged(const QString& path, const QString& damage);
 
     static inline QString s_profilesDir;
     static inline QString s_userDir;

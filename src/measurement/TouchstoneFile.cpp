@@ -118,6 +118,7 @@ bool TouchstoneFile::parse(const QByteArray& text, TScanPoints& points, QString*
     normalised.replace('\r', '\n');
     const QList<QByteArray> lines = normalised.split('\n');
     double previousHz = -1.0;
+    quint64 previousStored = 0;
     for (int index = 0; index < lines.size(); ++index) {
         const int lineNumber = index + 1;
         QByteArray line = lines[index];
@@ -163,8 +164,7 @@ bool TouchstoneFile::parse(const QByteArray& text, TScanPoints& points, QString*
             reason = lineError(lineNumber, QStringLiteral("not a number"));
             break;
         }
-        // Order is judged on the values as written: sub-hertz steps are legal and only the stored
-        // frequency is rounded to whole hertz.
+        // Order is judged first on the values as written, then on the whole hertz that are stored.
         const double exactHz = values[0] * options.multiplier;
         if (!(exactHz >= 0.0) || exactHz >= 9.2e18) {
             reason = lineError(lineNumber, QStringLiteral("frequency out of range"));
@@ -181,6 +181,15 @@ bool TouchstoneFile::parse(const QByteArray& text, TScanPoints& points, QString*
         }
         TScanPoint point;
         point.frequency = quint64(std::round(exactHz));
+        // Stored points need strictly rising whole hertz; sub-hertz steps that round onto the same
+        // hertz would give one frequency two values.
+        if (!result.isEmpty() && point.frequency <= previousStored) {
+            reason = lineError(lineNumber, QStringLiteral("frequency rounds to %1 Hz like the line before; "
+                                                          "stored frequencies must rise by whole hertz")
+                                               .arg(point.frequency));
+            break;
+        }
+        previousStored = point.frequency;
         const std::complex<double> s =
             renormalise(toComplex(values[1], values[2], options.format), options.reference);
         point.re = float(s.real());

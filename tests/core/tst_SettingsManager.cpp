@@ -187,6 +187,111 @@ private slots:
         QCOMPARE(SettingsManager::settings()->fileName(), SettingsManager::currentFile());
     }
 
+    // Files the INI reader would choke on never become the working profile.
+    void loadRefusesDamagedPresets_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        const QByteArray list = "(\\0\\0\\0)\n"; // a list claiming 671 million entries
+        QTest::newRow("fuzzer's 22 bytes") << QByteArray("=@Variant(\\0\\0\\0\\t(\0\0)", 22);
+        QTest::newRow("variant") << "[Default]\ncom_port=@Variant(\\0\\0\\0\\t" + list;
+        QTest::newRow("variant in a list") << "[Default]\ncom_port=a, @Variant(\\0\\0\\0\\t" + list;
+        QTest::newRow("quoted variant") << "[Default]\ncom_port=\"@Variant(\\0\\0\\0\\t" + list;
+        QTest::newRow("variant split by quotes") << "[Default]\ncom_port=\"@Var\"iant(\\0\\0\\0\\t" + list;
+        QTest::newRow("hex-escaped marker") << "[Default]\ncom_port=\\x40Variant(\\0\\0\\0\\t" + list;
+        QTest::newRow("octal-escaped marker") << "[Default]\ncom_port=\\100Variant(\\0\\0\\0\\t" + list;
+        QTest::newRow("escaped letter") << "[Default]\ncom_port=@\\x56\\x61riant(\\0\\0\\0\\t" + list;
+        QTest::newRow("continued line") << "[Default]\ncom_port=@Var\\\niant(\\0\\0\\0\\t" + list;
+        QTest::newRow("continued line, CR LF") << "[Default]\r\ncom_port=@Var\\\r\niant(\\0\\0\\0\\t" + list;
+        QTest::newRow("not text") << QByteArray("[Default]\ncom_port=a\0b\n", 23);
+        QTest::newRow("oversized") << "[Default]\ncom_port=" +
+                                          QByteArray(int(SettingsManager::MAX_PROFILE_SIZE), 'x');
+    }
+
+    void loadRefusesDamagedPresets()
+    {
+        QFETCH(QByteArray, content);
+        const QByteArray before = setComPort("mine");
+        const QString preset = SettingsManager::userDir() + "/crafted.ini";
+        QVERIFY(writeBytes(preset, content));
+        QSignalSpy spy(&SettingsManager::instance(), &SettingsManager::signalGotSettings);
+        SettingsManager::load(preset);
+        QCOMPARE(g_critical,
+                 QStringList{"SettingsManager >> " + qtTrId("lp_err_settings_damaged_profile") + preset});
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(fileBytes(SettingsManager::currentFile()), before);
+        QCOMPARE(comPort(), QString("mine"));
+        QCOMPARE(fileBytes(preset), content); // the user's file is left as it was
+    }
+
+    // What the program itself stores reads back: window geometry bytes, shapes, odd strings.
+    void loadKeepsOwnValueKinds()
+    {
+        QByteArray geometry;
+        for (int i = 0; i < 256; ++i)
+            geometry += char(i);
+        geometry += QByteArray("\0"
+                               "1\0"
+                               "a\x7f"
+                               "F",
+                               7);
+        const QString preset = SettingsManager::userDir() + "/own.ini";
+        const QVariantMap values{{"Window.Main/geometry", geometry},
+                                 {"Window.Main/size", QSize(800, 600)},
+                                 {"Window.Main/pos", QPoint(-5, 7)},
+                                 {"Window.Main/rect", QRect(1, 2, 3, 4)},
+                                 {"Default/com_port", QString("@ttyUSB0, user@host = \"x\"; \\ \\x40")},
+                                 {"Traces/trace_1", QString::fromUtf8("/home/пользователь/trace.tbin")},
+                                 {"Default/list", QStringList{"@a", "b,c", ""}},
+                                 {"Traces/loaded/1/path", QString("/tmp/a=b.tbin")},
+                                 {"Traces/loaded/size", 1}};
+        {
+            QSettings file(preset, QSettings::IniFormat);
+            for (auto it = values.cbegin(); it != values.cend(); ++it)
+                file.setValue(it.key(), it.value());
+        }
+        QVERIFY(!fileBytes(preset).contains("@Variant("));
+        SettingsManager::load(preset);
+        QVERIFY2(g_critical.isEmpty(), qPrintable(g_critical.join('\n')));
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            QCOMPARE(SettingsManager::settings()->value(it.key()), it.value());
+    }
+
+    // A damaged working or default profile is moved aside, never deleted, and the program starts.
+    void damagedProfilesAtStart_data()
+    {
+        QTest::addColumn<bool>("currentDamaged");
+        QTest::addColumn<bool>("defaultDamaged");
+        QTest::newRow("current") << true << false;
+        QTest::newRow("default") << false << true;
+        QTest::newRow("both") << true << true;
+    }
+
+    void damagedProfilesAtStart()
+    {
+        QFETCH(bool, currentDamaged);
+        QFETCH(bool, defaultDamaged);
+        const QByteArray crafted("=@Variant(\\0\\0\\0\\t(\0\0)", 22);
+        const QByteArray defaults = fileBytes(SettingsManager::defaultFile());
+        const QByteArray own = setComPort("mine");
+        SettingsManager::settings()->sync();
+        for (int round = 0; round < 2; ++round) {
+            if (currentDamaged)
+                QVERIFY(writeBytes(SettingsManager::currentFile(), crafted));
+            if (defaultDamaged)
+                QVERIFY(writeBytes(SettingsManager::defaultFile(), crafted));
+            QVERIFY(SettingsManager::init());
+            QVERIFY(g_critical.isEmpty());
+            const QString suffix = round == 0 ? ".damaged" : ".damaged.1";
+            if (currentDamaged)
+                QCOMPARE(fileBytes(SettingsManager::currentFile() + suffix), crafted);
+            if (defaultDamaged)
+                QCOMPARE(fileBytes(SettingsManager::defaultFile() + suffix), crafted);
+            QCOMPARE(fileBytes(SettingsManager::defaultFile()), defaults);
+            QCOMPARE(fileBytes(SettingsManager::currentFile()), currentDamaged ? defaults : own);
+            QCOMPARE(comPort(), currentDamaged ? QString("COM-9") : QString("mine"));
+        }
+    }
+
     void unwritableProfilesDir()
     {
         TestSupport::ScopedAppDir other;

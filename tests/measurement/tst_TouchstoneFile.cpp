@@ -94,6 +94,10 @@ private slots:
             << QByteArray("# Hz S DB R 50\n1 0 0\n2 800 0\n") << "line 3";
         QTest::newRow("equal sub-hertz values")
             << QByteArray("# Hz S RI R 50\n0.5 0 0\n0.5 0 0\n") << "line 3";
+        QTest::newRow("sub-hertz values rounding to the same hertz")
+            << QByteArray("# Hz S RI R 50\n1.2 0.1 0\n1.4 0.1 0\n") << "line 3: frequency rounds to 1 Hz";
+        QTest::newRow("sub-hertz values rounding to one hertz after a gap")
+            << QByteArray("# Hz S RI R 50\n0.2 0 0\n0.6 0 0\n1.4 0 0\n") << "line 4";
     }
 
     void refusesMalformed()
@@ -116,9 +120,9 @@ private slots:
         QTest::newRow("LF") << QByteArray("# MHz S RI R 50\n1 0 0\n2 0 0\n3 0 0\n") << three;
         QTest::newRow("CR LF") << QByteArray("# MHz S RI R 50\r\n1 0 0\r\n2 0 0\r\n3 0 0\r\n") << three;
         QTest::newRow("CR only") << QByteArray("! note\r# MHz S RI R 50\r1 0 0\r2 0 0\r3 0 0\r") << three;
-        // Sub-hertz steps in Hz: the order holds on the written values, the stored ones are rounded.
-        QTest::newRow("sub-hertz") << QByteArray("# Hz S MA R 50\n0.2 1 0\n0.4 1 0\n1.6 1 0\n")
-                                   << QList<quint64>{0, 0, 2};
+        // Sub-hertz steps in Hz are kept while they still round to rising whole hertz.
+        QTest::newRow("sub-hertz") << QByteArray("# Hz S MA R 50\n0.2 1 0\n0.6 1 0\n1.6 1 0\n")
+                                   << QList<quint64>{0, 1, 2};
     }
     void readsOtherToolsFiles()
     {
