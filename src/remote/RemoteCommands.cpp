@@ -58,22 +58,13 @@ bool parseSwitch(const QString& text, bool& on)
     return false;
 }
 
-bool chartTypeFromName(const QString& name, EChartType& type)
+// An enumeration value by its printed name, in any case.
+template <typename E>
+bool enumFromName(const QString& name, int count, E& value)
 {
-    for (int i = 0; i < ZChart::CHART_TYPES_COUNT; ++i) {
-        if (name.compare(ZChart::ChartEnumPrinter::toString(EChartType(i)), Qt::CaseInsensitive) == 0) {
-            type = EChartType(i);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool markTypeFromName(const QString& name, EMarkType& type)
-{
-    for (int i = 0; i < ZChart::MARK_TYPES_COUNT; ++i) {
-        if (name.compare(ZChart::ChartEnumPrinter::toString(EMarkType(i)), Qt::CaseInsensitive) == 0) {
-            type = EMarkType(i);
+    for (int i = 0; i < count; ++i) {
+        if (name.compare(ZChart::ChartEnumPrinter::toString(E(i)), Qt::CaseInsensitive) == 0) {
+            value = E(i);
             return true;
         }
     }
@@ -609,7 +600,7 @@ void RemoteCommands::addDisplay()
         if (!oneArgument(call, error))
             return error;
         EChartType type = EChartType::UNSET;
-        if (!chartTypeFromName(call.args().first(), type))
+        if (!enumFromName(call.args().first(), ZChart::CHART_TYPES_COUNT, type))
             return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
                                        QStringLiteral("unknown chart type: ") + call.args().first());
         if (!viewOf(call, 0, error))
@@ -717,7 +708,7 @@ void RemoteCommands::addMarkers()
         if (!oneArgument(call, error))
             return error;
         EMarkType type = EMarkType::RE_IM;
-        if (!markTypeFromName(call.args().first(), type))
+        if (!enumFromName(call.args().first(), ZChart::MARK_TYPES_COUNT, type))
             return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
                                        QStringLiteral("unknown marker type: ") + call.args().first());
         if (!markOf(call, error))
