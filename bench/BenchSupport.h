@@ -1,10 +1,25 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QLoggingCategory>
 #include <QtGlobal>
 
 #include <benchmark/benchmark.h>
+
+#include <functional>
+
+// Runs the event loop until the condition holds or the time is up.
+inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
 
 // Every benchmark program runs the library's Qt objects inside a core application and keeps their
 // log lines out of the figures. Debug lines are filtered as the program's log handler drops them, so

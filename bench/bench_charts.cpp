@@ -3,6 +3,7 @@
 // plain line series given precomputed points and repainted). End to end: complete 1000-point sweeps
 // per second through the emulator with four active views, beside the same chain without views (what
 // the headless measurement command runs), at --delay-us 0 and 50.
+#include "BenchSupport.h"
 #include <QApplication>
 #include <QChartView>
 #include <QDataStream>
@@ -43,17 +44,6 @@ QTemporaryDir& appDir()
 {
     static QTemporaryDir dir;
     return dir;
-}
-
-bool spinUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
 }
 
 void startManagers()

@@ -27,18 +27,6 @@ using namespace ZData;
 
 namespace {
 
-// Runs the event loop until the condition holds or the time is up.
-bool spinUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
-
 class Rig
 {
 public:

@@ -1,6 +1,7 @@
 // Complete 1000-point sweeps per second through the emulator and the real serial stack, headless
 // (the managers the measurement tool runs) beside the main window showing four live chart views,
 // at two emulator speeds. The window's cost is the difference between the two rows of a speed.
+#include "BenchSupport.h"
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
@@ -32,17 +33,6 @@ using namespace ZData;
 namespace {
 
 constexpr quint32 POINTS = 1000;
-
-bool spinUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
-}
 
 bool waitForSweeps(quint64 count)
 {
