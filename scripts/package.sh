@@ -9,6 +9,8 @@ build="${TOLVEK_BUILD_DIR:-$root/build}"
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
     bash "$root/scripts/build.sh"
+else
+    cmake --build "$build"
 fi
 # dpkg-shlibdeps works out the dependencies from the libraries the programs link.
 if ! command -v dpkg-shlibdeps >/dev/null 2>&1; then
@@ -25,7 +27,7 @@ dpkg-deb --field "$deb" Package Version Architecture Depends
 
 if command -v lintian >/dev/null 2>&1; then
     status=0
-    lintian --no-tag-display-limit "$deb" || status=$?
+    lintian --tag-display-limit 0 "$deb" || status=$?
     # lintian exits non-zero on errors only
     if [ "$status" -ne 0 ]; then
         echo "error: lintian found errors in $deb" >&2

@@ -141,6 +141,13 @@ void DeviceConnector::updateHint()
         text = ZData::PortOpenDiagnosis::noAnalyserListed();
     m_hint->setText(text);
     m_hint->setVisible(!text.isEmpty());
+    // A top-level dialog does not grow by itself for a label that wraps onto more lines.
+    if (isVisible() && layout()) {
+        layout()->activate();
+        const int needed = layout()->totalHeightForWidth(width());
+        if (needed > height())
+            resize(width(), needed);
+    }
 }
 
 void DeviceConnector::setValuesUnknown()
