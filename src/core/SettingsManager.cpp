@@ -102,7 +102,7 @@ bool SettingsManager::init()
 {
     kLog.debug(QStringLiteral(">> ZCore::SettingsManager::init.."));
     s_restorables.reserve(10);
-    closeSettings();
+    s_settings.reset();
     computePaths();
     if (!initDirs()) {
         qCritical().noquote() << kLog.line(QStringLiteral(">>") + qtTrId("lp_err_settings_cant_create_dirs") +
