@@ -113,10 +113,12 @@ int main(int argc, char* argv[])
     const bool dataDirUsable = ZCore::AppPaths::ensureBaseDir(&dataDirProblem);
     StartupSequence::initManagers(StartupSequence::managers());
     if (dataDirUsable)
-        qInfo().noquote().nospace() << StartupSequence::tag() << " >> data folder: " << ZCore::AppPaths::describe();
+        qInfo().noquote().nospace() << StartupSequence::tag()
+                                    << " >> data folder: " << ZCore::AppPaths::describe();
     else
-        qWarning().noquote().nospace() << StartupSequence::tag() << " >> data folder cannot be used: "
-                                       << ZCore::AppPaths::baseDir() << ": " << dataDirProblem;
+        qWarning().noquote().nospace()
+            << StartupSequence::tag() << " >> data folder cannot be used: " << ZCore::AppPaths::baseDir()
+            << ": " << dataDirProblem;
 
     std::unique_ptr<QMainWindow> window = StartupSequence::loadMainWindow();
     window->show();

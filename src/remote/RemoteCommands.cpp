@@ -644,7 +644,8 @@ TRemoteResult RemoteCommands::saveImage(const TCall& call)
     const QString target = QDir(dir).filePath(name);
     // A link planted in the folder would make the picture land outside it.
     if (!ZCore::UtilityModules::Path::isPlainWriteTarget(target, &why))
-        return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("not writing %1: it %2").arg(name, why));
+        return TRemoteResult::fail(E::EXECUTION_ERROR,
+                                   QStringLiteral("not writing %1: it %2").arg(name, why));
     if (!view->saveImage(target, &why))
         return TRemoteResult::fail(E::EXECUTION_ERROR, why);
     return TRemoteResult::done();

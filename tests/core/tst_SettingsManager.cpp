@@ -191,8 +191,9 @@ private slots:
         SettingsManager::settings()->setValue("Default/com_port", big);
 
         bool saved = true;
-        withSmallFileLimit(rlim_t(limit),
-                           [&] { saved = asPreset ? SettingsManager::saveAs(target) : SettingsManager::saveAll(); });
+        withSmallFileLimit(rlim_t(limit), [&] {
+            saved = asPreset ? SettingsManager::saveAs(target) : SettingsManager::saveAll();
+        });
         QVERIFY(!saved);
         QCOMPARE(fileBytes(SettingsManager::currentFile()), before);
         QCOMPARE(fileBytes(target), QByteArray("[Default]\ncom_port=old\n"));

@@ -310,7 +310,12 @@ void tst_RemoteEndToEnd::traceFiles()
     file.close();
     const QString images = m_dir->path() + QStringLiteral("/images");
     QVERIFY(QDir().mkpath(images));
-    enum EPlanted { LINK, DANGLING, FIFO };
+    enum EPlanted
+    {
+        LINK,
+        DANGLING,
+        FIFO
+    };
     const struct
     {
         QByteArray command;

@@ -210,7 +210,8 @@ private slots:
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
         const QString text = QString::fromUtf8(answer);
-        QCOMPARE(text, ZData::PortOpenDiagnosis::explain(node, ZData::PortOpenDiagnosis::EPortFailure::PERMISSION));
+        QCOMPARE(text,
+                 ZData::PortOpenDiagnosis::explain(node, ZData::PortOpenDiagnosis::EPortFailure::PERMISSION));
         QVERIFY2(text.contains("sudo usermod -aG dialout $USER"), qPrintable(text));
     }
 
