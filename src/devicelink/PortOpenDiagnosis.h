@@ -19,8 +19,6 @@ public:
         OTHER,
     };
 
-    static QString tag() { return QStringLiteral("PortOpenDiagnosis"); }
-
     // Probes the device node itself, since the toolkit reports a held lock, a refused open and
     // an exclusive port alike as a permission error.
     static EPortFailure classify(const QString& path, QSerialPort::SerialPortError error);

@@ -100,6 +100,15 @@ DeviceConnector::DeviceConnector(QWidget* parent) : QDialog(parent)
             &DeviceConnector::slotShowPortInfo);
     connect(m_refresh, &QPushButton::released, this, &DeviceConnector::slotUpdatePortsInfo);
     connect(m_apply, &QPushButton::released, this, &DeviceConnector::apply);
+    // A busy port is retried by the reconnection: once it opens, the explanation has served.
+    connect(&ZData::DM::SerialPort::instance(), &ZData::DM::SerialPort::signalOpened, this, [this] {
+        if (m_failure.isEmpty())
+            return;
+        m_failure.clear();
+        updateHint();
+        if (isVisible())
+            close();
+    });
     restoreSettings();
     m_timer.setInterval(REFRESH_INTERVAL_MS);
     m_timer.setSingleShot(false);
