@@ -111,7 +111,7 @@ int main(int argc, char* argv[])
     // program runs on without keeping anything.
     QString dataDirProblem;
     const bool dataDirUsable = ZCore::AppPaths::ensureBaseDir(&dataDirProblem);
-    StartupSequence::initManagers(StartupSequence::managers());
+    StartupSequence::startManagers();
     if (dataDirUsable)
         qInfo().noquote().nospace() << StartupSequence::tag()
                                     << " >> data folder: " << ZCore::AppPaths::describe();
