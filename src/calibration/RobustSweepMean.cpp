@@ -9,13 +9,17 @@ namespace CAL {
 
 namespace {
 
-// The lower median for an even count keeps the value one of the samples; the mean that follows
-// smooths that away.
+// For an even count the mean of the two middle values: with the lower one alone, two sweeps would
+// always lose the one farther from it.
 double median(std::vector<double>& v)
 {
-    const size_t mid = (v.size() - 1) / 2;
+    const size_t mid = v.size() / 2;
     std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(mid), v.end());
-    return v[mid];
+    const double upper = v[mid];
+    if (v.size() % 2 == 1)
+        return upper;
+    const double lower = *std::max_element(v.begin(), v.begin() + std::ptrdiff_t(mid));
+    return (lower + upper) / 2;
 }
 
 } // namespace
@@ -55,7 +59,7 @@ void RobustSweepMean::combine(const QVector<TScanPoints>& sweeps, TScanPoints& o
                 ++kept;
             }
         }
-        // At least half the values lie within the median distance, so some are always kept.
+        // Half the values or more lie within the median distance, so some are always kept.
         out[k].re = float(sumRe / qMax(kept, 1));
         out[k].im = float(sumIm / qMax(kept, 1));
     }
