@@ -210,8 +210,8 @@ void KitEditorDialog::slotSave()
         m_error->setText(error);
         return;
     }
-    m_error->clear();
-    m_base = kit;
+    // The fields show what was stored, defaults of empty fields included.
+    setKit(kit);
     emit signalSaved(kit.name);
 }
 

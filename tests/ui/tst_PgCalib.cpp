@@ -212,6 +212,10 @@ void tst_PgCalib::kitBoxAndEditor()
     QCOMPARE(saved.load.rOhm, 50.0);
     QCOMPARE(CalibrationManager::kit().name, QString("lab-sma"));
     QCOMPARE(combo->currentData().toString(), QString("lab-sma"));
+    // TOLVEK_PAGE_SHOTS=DIR keeps pictures of the editor and of a view's scan-range box to look at.
+    const QString shots = qEnvironmentVariable("TOLVEK_PAGE_SHOTS");
+    if (!shots.isEmpty())
+        QVERIFY(editor->grab().save(shots + "/kit_editor.png"));
     editor->hide();
 
     // Averaging counts and the kit go into the profile and come back from it.
@@ -222,6 +226,11 @@ void tst_PgCalib::kitBoxAndEditor()
     QCOMPARE(m_page->liveAverage()->text(), qtTrId("lp_pcalib_live_average_off"));
     m_page->liveAverage()->setValue(16);
     QCOMPARE(ZData::DataScanManager::liveAverage(), 16);
+    if (!shots.isEmpty()) {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(m_window->grab().save(shots + "/live_average.png"));
+    }
     m_page->saveSettings();
     QSettings* settings = ZCore::SettingsManager::settings();
     QCOMPARE(settings->value("Calibration/kit").toString(), QString("lab-sma"));
