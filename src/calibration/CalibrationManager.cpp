@@ -380,7 +380,10 @@ bool CalibrationManager::setAverageSweeps(int sweeps)
 {
     if (sweeps < 1 || sweeps > MAX_AVERAGE_SWEEPS)
         return false;
-    s_averageSweeps = sweeps;
+    if (sweeps != s_averageSweeps) {
+        s_averageSweeps = sweeps;
+        emit instance().signalAverageSweepsChanged(sweeps);
+    }
     return true;
 }
 

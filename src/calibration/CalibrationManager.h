@@ -111,6 +111,7 @@ signals:
     void signalKitChanged(const QString& reason);
     // A sweep of the standard being measured is in (done of total).
     void signalCapturedSweep(int done, int total);
+    void signalAverageSweepsChanged(int sweeps);
 
 public slots:
     void slotPostDeviceStartup();

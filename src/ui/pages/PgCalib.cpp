@@ -154,6 +154,10 @@ void PgCalib::initUiActions()
             [](int n) { CalibrationManager::setAverageSweeps(n); });
     connect(m_liveAverage, QOverload<int>::of(&QSpinBox::valueChanged), this,
             [](int n) { ZData::DataScanManager::setLiveAverage(n); });
+    connect(&calib, &CalibrationManager::signalAverageSweepsChanged, this, [this](int n) {
+        const QSignalBlocker block(m_calibAverage);
+        m_calibAverage->setValue(n);
+    });
     connect(&ZData::DataScanManager::instance(), &ZData::DataScanManager::signalLiveAverageChanged, this,
             [this](int n) {
                 const QSignalBlocker block(m_liveAverage);
