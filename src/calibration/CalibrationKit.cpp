@@ -364,8 +364,8 @@ QString CalibrationKit::pathFor(const QString& name)
 QStringList CalibrationKit::available()
 {
     QStringList names;
-    const QFileInfoList files = QDir(dir()).entryInfoList(
-        {QStringLiteral("*.") + QLatin1String(FILE_SUFFIX)}, QDir::Files | QDir::Readable, QDir::Name);
+    const QFileInfoList files = QDir(dir()).entryInfoList({QStringLiteral("*.") + QLatin1String(FILE_SUFFIX)},
+                                                          QDir::Files | QDir::Readable, QDir::Name);
     for (const QFileInfo& info : files) {
         if (isValidName(info.completeBaseName()))
             names << info.completeBaseName();

@@ -339,9 +339,14 @@ bool CalibrationManager::setKit(const QString& name, QString* error)
         if (error)
             *error = QStringLiteral("'%1' is not a kit name").arg(name);
         return false;
-    } else if (!CAL::CalibrationKit::readFile(CAL::CalibrationKit::pathFor(name), kit, error)) {
-        kLog.warn(QStringLiteral(">> kit refused, keeping %1: %2").arg(s_kit.name, error ? *error : QString()));
-        return false;
+    } else {
+        QString why;
+        if (!CAL::CalibrationKit::readFile(CAL::CalibrationKit::pathFor(name), kit, &why)) {
+            kLog.warn(QStringLiteral(">> kit refused, keeping %1: %2").arg(s_kit.name, why));
+            if (error)
+                *error = why;
+            return false;
+        }
     }
     kit.name = name;
     s_kit = kit;

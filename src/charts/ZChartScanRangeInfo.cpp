@@ -40,7 +40,8 @@ void ZChartScanRangeInfo::slotUpdate()
     m_text = buildText(range.start() / 1e6, range.stop() / 1e6, ZData::DataScanManager::pointCount());
     // An averaged trace reacts slowly; the box says so.
     if (ZData::DataScanManager::liveAverage() >= 2)
-        m_text += QLatin1Char('\n') + qtTrId("lp_chart_info_average").arg(ZData::DataScanManager::liveAverage());
+        m_text +=
+            QLatin1Char('\n') + qtTrId("lp_chart_info_average").arg(ZData::DataScanManager::liveAverage());
     prepareGeometryChange();
     const QFontMetricsF metrics(m_font);
     m_rect = metrics.boundingRect(QRectF(-10, -11, 300, 300), Qt::AlignLeft, m_text).adjusted(-2, 0, 2, 0);

@@ -128,17 +128,16 @@ void tst_CalibrationKit::standardModels()
     QFETCH(QString, standard);
     QFETCH(double, frequency);
     const CalibrationKit kit = fullKit();
-    const quint8 bit = standard == "open" ? CalibrationData::OPEN
+    const quint8 bit = standard == "open"    ? CalibrationData::OPEN
                        : standard == "short" ? CalibrationData::SHORT
                                              : CalibrationData::LOAD;
     const C got = kit.gamma(bit, frequency);
     const C want = expectedGamma(kit, standard, frequency);
-    QVERIFY2(std::abs(got - want) < 1e-12,
-             qPrintable(QString("got %1%2j, want %3%4j")
-                            .arg(got.real(), 0, 'g', 15)
-                            .arg(got.imag(), 0, 'g', 15)
-                            .arg(want.real(), 0, 'g', 15)
-                            .arg(want.imag(), 0, 'g', 15)));
+    QVERIFY2(std::abs(got - want) < 1e-12, qPrintable(QString("got %1%2j, want %3%4j")
+                                                          .arg(got.real(), 0, 'g', 15)
+                                                          .arg(got.imag(), 0, 'g', 15)
+                                                          .arg(want.real(), 0, 'g', 15)
+                                                          .arg(want.imag(), 0, 'g', 15)));
     // A passive standard never reflects more than it gets.
     QVERIFY(std::abs(got) <= 1.0 + 1e-12);
 }
@@ -210,7 +209,8 @@ void tst_CalibrationKit::fileRoundTripAndDefaults()
     QVERIFY(back == kit);
 
     // Missing keys: 0, but 50 ohm for the impedances; comments and blank lines are skipped.
-    const QString sparse = writeFile(dir.path(), "sparse.ini", "# data sheet\n[open]\nC0_FF = 50\n\n[load]\n");
+    const QString sparse =
+        writeFile(dir.path(), "sparse.ini", "# data sheet\n[open]\nC0_FF = 50\n\n[load]\n");
     QVERIFY2(CalibrationKit::readFile(sparse, back, &error), qPrintable(error));
     CalibrationKit want;
     want.name = "sparse";
@@ -273,7 +273,8 @@ void tst_CalibrationKit::idealizedCalibrationCorrects()
         // The ideal kit changes nothing the correction would notice.
         double change = 0;
         for (int k = 0; k < n; ++k)
-            change = qMax(change, double(std::abs(scan[k].re - plain[k].re) + std::abs(scan[k].im - plain[k].im)));
+            change =
+                qMax(change, double(std::abs(scan[k].re - plain[k].re) + std::abs(scan[k].im - plain[k].im)));
         QVERIFY2(change < 1e-6, qPrintable(QString::number(change)));
     } else {
         // Taking these standards as ideal is visibly wrong; taking the kit into account is not.

@@ -376,8 +376,9 @@ void tst_CalibrationManager::kitAveragingAndRecord()
     answerSlice(0.9f, 0.1f); // points 0 to 125
     const TScanPoint& read = DataScanManager::measuredBuffer()[100];
     const CAL::CalibrationKit::TGamma open = CalibrationManager::kit().openGamma(double(read.frequency));
-    QVERIFY2(std::abs(std::complex<double>(read.re, read.im) - open) < 1e-4,
-             qPrintable(QString("%1 %2 / %3 %4").arg(read.re).arg(read.im).arg(open.real()).arg(open.imag())));
+    QVERIFY2(
+        std::abs(std::complex<double>(read.re, read.im) - open) < 1e-4,
+        qPrintable(QString("%1 %2 / %3 %4").arg(read.re).arg(read.im).arg(open.real()).arg(open.imag())));
     QVERIFY(std::abs(open - 1.0) > 0.1);
     answerSlice(0.05f, 0.02f); // points 126 to 199
     QVERIFY(qAbs(DataScanManager::measuredBuffer()[150].re - 2.0f / 102) < 1e-4f);
@@ -460,7 +461,10 @@ void tst_CalibrationManager::liveAverage()
     answerSlice(raws[0], 0.0f);
     answerSlice(raws[0], 0.0f);
     QVERIFY2(qAbs(DataScanManager::measuredBuffer()[point].re - corrected[0]) < 1e-3f,
-             qPrintable(QString("%1 want %2 slice %3").arg(DataScanManager::measuredBuffer()[point].re).arg(corrected[0]).arg(DataScanManager::sliceStartIndex())));
+             qPrintable(QString("%1 want %2 slice %3")
+                            .arg(DataScanManager::measuredBuffer()[point].re)
+                            .arg(corrected[0])
+                            .arg(DataScanManager::sliceStartIndex())));
 }
 
 QTEST_GUILESS_MAIN(tst_CalibrationManager)

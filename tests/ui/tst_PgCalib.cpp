@@ -2,10 +2,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QSettings>
-#include <QSpinBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QtTest>
 
 #include <memory>
@@ -13,13 +13,13 @@
 #include "PageTestSupport.h"
 #include "TestSupport.h"
 #include "calibration/CalibrationManager.h"
+#include "core/SettingsManager.h"
 #include "devicelink/DeviceManager.h"
 #include "devicelink/SerialPort.h"
-#include "ui/MainWindow.h"
-#include "ui/MainWindowUi.h"
-#include "core/SettingsManager.h"
 #include "measurement/DataScanManager.h"
 #include "ui/KitEditorDialog.h"
+#include "ui/MainWindow.h"
+#include "ui/MainWindowUi.h"
 #include "ui/pages/PgCalib.h"
 
 using MW_Pages::PgCalib;
@@ -206,7 +206,8 @@ void tst_PgCalib::kitBoxAndEditor()
     editor->slotSave();
     QVERIFY2(editor->errorText().isEmpty(), qPrintable(editor->errorText()));
     ZData::CAL::CalibrationKit saved;
-    QVERIFY(ZData::CAL::CalibrationKit::readFile(ZData::CAL::CalibrationKit::pathFor("lab-sma"), saved, nullptr));
+    QVERIFY(
+        ZData::CAL::CalibrationKit::readFile(ZData::CAL::CalibrationKit::pathFor("lab-sma"), saved, nullptr));
     QCOMPARE(saved.open.c[0], 45.0);
     QCOMPARE(saved.shortStd.line.delayPs, 31.5);
     QCOMPARE(saved.load.rOhm, 50.0);

@@ -288,7 +288,7 @@ void PgCalib::refreshKitInUse()
     case CalibrationManager::EKitRecord::KIT: {
         const QString name = CalibrationManager::calibrationKit().name;
         kit = name == QLatin1String(ZData::CAL::CalibrationKit::IDEAL_NAME) ? qtTrId("lp_pcalib_kit_ideal")
-                                                                             : name;
+                                                                            : name;
         break;
     }
     }
@@ -547,8 +547,9 @@ void PgCalib::restoreSettings()
         return;
     }
     settings->beginGroup(ZCore::SettingsManager::groupName(ZCore::ESettingsGroups::CALIBRATION));
-    const QString kit = settings->value(QStringLiteral("kit"), QLatin1String(ZData::CAL::CalibrationKit::IDEAL_NAME))
-                            .toString();
+    const QString kit =
+        settings->value(QStringLiteral("kit"), QLatin1String(ZData::CAL::CalibrationKit::IDEAL_NAME))
+            .toString();
     const int calibAverage = settings->value(QStringLiteral("calib_average"), 1).toInt();
     const int liveAverage = settings->value(QStringLiteral("live_average"), 0).toInt();
     settings->endGroup();
