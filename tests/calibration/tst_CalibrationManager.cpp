@@ -339,16 +339,8 @@ void tst_CalibrationManager::kitAveragingAndRecord()
     QVERIFY(kitFile.open(QIODevice::WriteOnly));
     kitFile.write("[open]\nc0_ff = 300\ndelay_ps = 40\n[load]\nr_ohm = 52\n");
     kitFile.close();
-    QFile badFile(CAL::CalibrationKit::pathFor("bad"));
-    QVERIFY(badFile.open(QIODevice::WriteOnly));
-    badFile.write("[short]\nl0_ph = 10\nloss_gohm_s = -2\n");
-    badFile.close();
     QVERIFY(CalibrationManager::kitNames().contains("sma"));
     QVERIFY(CalibrationManager::setKit("sma"));
-    QString error;
-    QVERIFY(!CalibrationManager::setKit("bad", &error));
-    QVERIFY2(error.startsWith("bad.ini:3:"), qPrintable(error));
-    QCOMPARE(CalibrationManager::kit().name, QString("sma"));
     for (const int count : {0, 65})
         QVERIFY(!CalibrationManager::setAverageSweeps(count));
     QVERIFY(CalibrationManager::setAverageSweeps(3));
