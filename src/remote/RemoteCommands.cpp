@@ -511,7 +511,9 @@ TRemoteResult RemoteCommands::measureStandard(const TCall& call)
         return TRemoteResult::fail(E::EXECUTION_ERROR,
                                    QStringLiteral("a calibration transfer is in progress"));
 
-    auto* op = new RemoteOperation(QStringLiteral("CALibration:MEASure"), CALIBRATION_TIMEOUT_MS, this);
+    // Each averaged sweep of the standard gets the time one sweep would.
+    auto* op = new RemoteOperation(QStringLiteral("CALibration:MEASure"),
+                                   CALIBRATION_TIMEOUT_MS * CalibrationManager::averageSweeps(), this);
     connect(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibType, op,
             [op] { op->succeed(); });
     op->failOnPortClosed();
