@@ -970,6 +970,7 @@ L[nH] / C[pF]</translation>
     <message id="lp_pabout_data_dir_title">
         <source>Data folder: </source>
         <translation>Data folder: </translation>
+    </message>
     <message id="lp_chart_info_average">
         <source>avg %1</source>
         <translation>avg %1</translation>

@@ -970,6 +970,7 @@ L[нГн] / C[пФ]</translation>
     <message id="lp_pabout_data_dir_title">
         <source>Data folder: </source>
         <translation>Папка данных: </translation>
+    </message>
     <message id="lp_chart_info_average">
         <source>avg %1</source>
         <translation>сред. %1</translation>
