@@ -939,5 +939,29 @@ L[nH] / C[pF]</translation>
         <source>failed to write the chart image to: </source>
         <translation>failed to write the chart image to: </translation>
     </message>
+    <message id="lp_notice_repeated">
+        <source>%1 (%2 times)</source>
+        <translation>%1 (%2 times)</translation>
+    </message>
+    <message id="lp_notice_critical_title">
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message id="lp_notice_fatal_title">
+        <source>Fatal error</source>
+        <translation>Fatal error</translation>
+    </message>
+    <message id="lp_notice_waiting">
+        <source>%1 more</source>
+        <translation>%1 more</translation>
+    </message>
+    <message id="lp_notice_dismiss">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="lp_err_calib_too_many_points">
+        <source>a calibration holds at most 1000 points; reduce the number of points to calibrate. The sweep has: </source>
+        <translation>a calibration holds at most 1000 points; reduce the number of points to calibrate. The sweep has: </translation>
+    </message>
 </context>
 </TS>

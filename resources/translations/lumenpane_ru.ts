@@ -939,5 +939,29 @@ L[нГн] / C[пФ]</translation>
         <source>failed to write the chart image to: </source>
         <translation>не удалось записать изображение графика в: </translation>
     </message>
+    <message id="lp_notice_repeated">
+        <source>%1 (%2 times)</source>
+        <translation>%1 (повторов: %2)</translation>
+    </message>
+    <message id="lp_notice_critical_title">
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+    <message id="lp_notice_fatal_title">
+        <source>Fatal error</source>
+        <translation>Неустранимая ошибка</translation>
+    </message>
+    <message id="lp_notice_waiting">
+        <source>%1 more</source>
+        <translation>ещё %1</translation>
+    </message>
+    <message id="lp_notice_dismiss">
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+    <message id="lp_err_calib_too_many_points">
+        <source>a calibration holds at most 1000 points; reduce the number of points to calibrate. The sweep has: </source>
+        <translation>калибровка вмещает не более 1000 точек; уменьшите число точек для калибровки. Точек в развёртке: </translation>
+    </message>
 </context>
 </TS>
