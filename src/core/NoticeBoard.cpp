@@ -65,9 +65,12 @@ void NoticeBoard::clear()
 
 QString NoticeBoard::displayText(const TNotice& notice)
 {
+    // The log line's source tag means something in the log file, nothing to the person reading.
+    const int arrow = notice.text.indexOf(QLatin1String(">> "));
+    const QString text = arrow < 0 ? notice.text : notice.text.mid(arrow + 3);
     if (notice.count <= 1)
-        return notice.text;
-    return qtTrId("lp_notice_repeated").arg(notice.text).arg(notice.count);
+        return text;
+    return qtTrId("lp_notice_repeated").arg(text).arg(notice.count);
 }
 
 } // namespace ZCore

@@ -41,7 +41,8 @@ public:
     // The current notice has been read: the next one takes its place.
     static void dismiss();
     static void clear();
-    // The notice's text with its repeat count, as the window shows it.
+    // The notice's text without the log line's source tag, with its repeat count, as the window
+    // shows it.
     static QString displayText(const TNotice& notice);
 
 signals:

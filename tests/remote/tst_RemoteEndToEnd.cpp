@@ -16,6 +16,7 @@
 #include "TestSupport.h"
 #include "calibration/CalibrationManager.h"
 #include "charts/ZChartView.h"
+#include "charts/ZMark.h"
 #include "charts/ZMarksTable.h"
 #include "core/LocalizationManager.h"
 #include "core/Resources.h"
@@ -270,6 +271,13 @@ void tst_RemoteEndToEnd::windowStateAndMarkers()
         QVERIFY2(r.hasMatch() && std::abs(r.captured(1).toDouble() - ohms) < 0.02 * ohms, qPrintable(text));
     }
     run("INIT:CONT ON");
+    // Replies are ASCII as instrument clients expect; the window keeps its degree sign.
+    run("CALC:VIEW3:MARK1:TYPE MAG");
+    const QByteArray mag = query("CALC:VIEW3:MARK1:TEXT?").toLatin1();
+    QVERIFY2(mag.contains(" deg") && std::all_of(mag.begin(), mag.end(), [](char c) { return uchar(c) < 0x80; }),
+             mag.constData());
+    QVERIFY(m_window->chartView(2)->marksTable()->mark(0)->readout().contains(QChar(0x00B0)));
+    run("CALC:VIEW3:MARK1:TYPE IMPED");
     // A type the chart does not offer is refused.
     m_client.send("CALC:VIEW3:MARK1:TYPE DTF_PEAK");
     QCOMPARE(m_client.drainErrors(), QList<int>{-222});
@@ -402,19 +410,25 @@ void tst_RemoteEndToEnd::disconnectingClientLosesNothingForOthers()
 // numbers. The readouts must decode as ASCII and be of the sweep just taken.
 void tst_RemoteEndToEnd::standardInstrumentClient()
 {
-    QProcess probe;
-    probe.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral("import pyvisa, pyvisa_py")});
-    if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+    // The system's interpreter first: that is where the Debian package installs the modules.
+    QString python;
+    for (const QString& candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
+        QProcess probe;
+        probe.start(candidate, {QStringLiteral("-c"), QStringLiteral("import pyvisa, pyvisa_py")});
+        if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0) {
+            python = candidate;
+            break;
+        }
+    }
+    if (python.isEmpty())
         QSKIP("python3 with PyVISA and its pure-Python backend (python3-pyvisa-py) is not installed");
     const QString script = QFINDTESTDATA("pyvisa_session.py");
     QVERIFY(!script.isEmpty());
     QProcess client;
     client.setProcessChannelMode(QProcess::MergedChannels);
-    QSignalSpy finished(&client, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished));
-    client.start(QStringLiteral("python3"),
-                 {script, QString::number(m_window->remoteControl()->port()), QStringLiteral("100")});
+    client.start(python, {script, QString::number(m_window->remoteControl()->port()), QStringLiteral("100")});
     // Waited for with the event loop running: the window serves the script meanwhile.
-    QVERIFY(finished.wait(120000) || !finished.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(client.state() == QProcess::NotRunning, 120000);
     const QString output = QString::fromUtf8(client.readAll());
     QVERIFY2(client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0, qPrintable(output));
     qInfo().noquote() << output.trimmed();
