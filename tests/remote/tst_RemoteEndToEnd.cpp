@@ -215,6 +215,15 @@ void tst_RemoteEndToEnd::singleSweepWhilePaused()
 void tst_RemoteEndToEnd::calibrateThroughStandards()
 {
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("NONE")); // the factory calibration counts as none
+    // More points than a calibration holds: refused at once, and nothing waits for it.
+    run("SENS:SWE:POIN 2048");
+    QElapsedTimer refused;
+    refused.start();
+    m_client.send("CAL:MEAS OPEN");
+    QCOMPARE(m_client.drainErrors(), QList<int>{-222});
+    QVERIFY(refused.elapsed() < 5000);
+    QCOMPARE(query("CAL:STAT?"), QStringLiteral("NONE"));
+    run("SENS:SWE:POIN 201");
     QCOMPARE(m_emulator->control(QStringLiteral("dut open")).left(2), QStringLiteral("ok"));
     run("CAL:MEAS OPEN");
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("OPEN"));
