@@ -34,7 +34,8 @@ RemoteSession::RemoteSession(RemoteConnection* connection, RemoteControlServer* 
     : QObject(server), m_connection(connection), m_server(server)
 {
     m_connection->setParent(this);
-    m_peer = QStringLiteral("%1:%2").arg(m_connection->peerAddress().toString()).arg(m_connection->peerPort());
+    m_peer =
+        QStringLiteral("%1:%2").arg(m_connection->peerAddress().toString()).arg(m_connection->peerPort());
     // What is not taken from the connection stays with the system, which slows the sender down.
     m_connection->setReadBufferSize(RemoteControlServer::READ_BUFFER);
     m_connection->setSendBufferSize(int(RemoteControlServer::READ_BUFFER * 4));
@@ -91,6 +92,12 @@ void RemoteSession::onIdle()
 {
     if (m_closed || m_waiting)
         return;
+    // Answers that have not gone out within the idle time will not: the client does not read.
+    if (m_finishing || m_connection->bytesToWrite() > 0) {
+        kLog.info(QStringLiteral(">> closing client %1: it does not take its answers").arg(m_peer));
+        close();
+        return;
+    }
     kLog.info(QStringLiteral(">> closing client %1: nothing received for %2 s")
                   .arg(m_peer)
                   .arg(m_server->idleTimeout() / 1000.0));
@@ -148,9 +155,10 @@ void RemoteSession::finishIfDone()
     if (m_inputPos < m_input.size() || m_connection->bytesAvailable() > 0)
         return;
     m_finishing = true;
-    m_idle.stop();
     kLog.info(QStringLiteral(">> client %1 sent its last command").arg(m_peer));
     m_connection->closeAfterWriting();
+    // Bounded like any silence: a client that never reads its answers does not keep its place.
+    restartIdleTimer();
 }
 
 bool RemoteSession::runNext()
@@ -163,6 +171,7 @@ bool RemoteSession::runNext()
         if (m_server->isBusy())
             return false; // resumed when the operation ends
         m_holding = false;
+        restartIdleTimer();
         execute(m_held);
         return true;
     }
@@ -186,6 +195,7 @@ bool RemoteSession::runNext()
     if (!command.query && m_server->isBusy()) {
         m_held = command;
         m_holding = true;
+        m_idle.stop(); // waiting for another client is not silence
         return false;
     }
     execute(command);
@@ -194,7 +204,8 @@ bool RemoteSession::runNext()
 
 bool RemoteSession::takeLine(QByteArray& line)
 {
-    if (m_input.size() - m_inputPos < RemoteControlServer::READ_BUFFER && m_connection->bytesAvailable() > 0) {
+    if (m_input.size() - m_inputPos < RemoteControlServer::READ_BUFFER &&
+        m_connection->bytesAvailable() > 0) {
         if (m_inputPos > 0) {
             m_input.remove(0, m_inputPos);
             m_inputPos = 0;

@@ -7,8 +7,8 @@ namespace ZRemote {
 namespace {
 
 // Lower-case Cyrillic from U+0430 to U+044F in a common Latin spelling.
-const char* const kCyrillic[32] = {"a", "b",  "v",  "g",    "d", "e", "zh", "z", "i",  "y", "k",
-                                   "l", "m",  "n",  "o",    "p", "r", "s",  "t", "u",  "f", "kh",
+const char* const kCyrillic[32] = {"a",  "b",  "v",  "g",    "d", "e", "zh", "z", "i",  "y", "k",
+                                   "l",  "m",  "n",  "o",    "p", "r", "s",  "t", "u",  "f", "kh",
                                    "ts", "ch", "sh", "shch", "",  "y", "",   "e", "yu", "ya"};
 
 QByteArray spell(uint c)

@@ -283,7 +283,8 @@ void tst_RemoteEndToEnd::windowStateAndMarkers()
     // Replies are ASCII as instrument clients expect; the window keeps its degree sign.
     run("CALC:VIEW3:MARK1:TYPE MAG");
     const QByteArray mag = query("CALC:VIEW3:MARK1:TEXT?").toLatin1();
-    QVERIFY2(mag.contains(" deg") && std::all_of(mag.begin(), mag.end(), [](char c) { return uchar(c) < 0x80; }),
+    QVERIFY2(mag.contains(" deg") &&
+                 std::all_of(mag.begin(), mag.end(), [](char c) { return uchar(c) < 0x80; }),
              mag.constData());
     QVERIFY(m_window->chartView(2)->marksTable()->mark(0)->readout().contains(QChar(0x00B0)));
     run("CALC:VIEW3:MARK1:TYPE IMPED");
@@ -424,7 +425,8 @@ void tst_RemoteEndToEnd::standardInstrumentClient()
     for (const QString& candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
         QProcess probe;
         probe.start(candidate, {QStringLiteral("-c"), QStringLiteral("import pyvisa, pyvisa_py")});
-        if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0) {
+        if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit &&
+            probe.exitCode() == 0) {
             python = candidate;
             break;
         }

@@ -52,17 +52,47 @@ const QString SENTINEL_ANSWER = QStringLiteral("Tolvek,TolvekVNA,");
 
 const QList<QByteArray> kCommands = {
     // valid
-    "SENS:FREQ:STAR 1000000", "SENS:FREQ:STOP 900000000", "SENS:SWE:POIN 101", "SENS:SWE:POIN 201",
-    "INIT:IMM", "TRAC:DATA?", "DEV:LIST?", "DEV:CONN?", "DEV:ID?", "CAL:STAT?", "INIT:CONT?",
-    "CALC:VIEW1:MARK:ADD 300", "CALC:VIEW1:MARK1:TYPE LMAG", "CALC:VIEW1:MARK1:TEXT?",
-    "CALC:VIEW3:MARK:ADD 450", "CALC:VIEW3:MARK1:TEXT?", "CALC:VIEW1:MARK:CLE", "DISP:VIEW2:TYPE SMITH",
-    "DISP:VIEW2:TYPE PHASE", "DISP:ARR 11", "DISP:ARR?", "SYST:ERR?", "*CLS", "*OPC?",
-    "MMEM:STOR:TRAC soak.tbin", "MMEM:STOR:TRAC soak.s1p", "MMEM:LOAD:TRAC soak.s1p",
+    "SENS:FREQ:STAR 1000000",
+    "SENS:FREQ:STOP 900000000",
+    "SENS:SWE:POIN 101",
+    "SENS:SWE:POIN 201",
+    "INIT:IMM",
+    "TRAC:DATA?",
+    "DEV:LIST?",
+    "DEV:CONN?",
+    "DEV:ID?",
+    "CAL:STAT?",
+    "INIT:CONT?",
+    "CALC:VIEW1:MARK:ADD 300",
+    "CALC:VIEW1:MARK1:TYPE LMAG",
+    "CALC:VIEW1:MARK1:TEXT?",
+    "CALC:VIEW3:MARK:ADD 450",
+    "CALC:VIEW3:MARK1:TEXT?",
+    "CALC:VIEW1:MARK:CLE",
+    "DISP:VIEW2:TYPE SMITH",
+    "DISP:VIEW2:TYPE PHASE",
+    "DISP:ARR 11",
+    "DISP:ARR?",
+    "SYST:ERR?",
+    "*CLS",
+    "*OPC?",
+    "MMEM:STOR:TRAC soak.tbin",
+    "MMEM:STOR:TRAC soak.s1p",
+    "MMEM:LOAD:TRAC soak.s1p",
     // invalid, and file commands that fail
-    "MMEM:LOAD:TRAC damaged.tbin", "MMEM:STOR:TRAC folder.tbin", "MMEM:LOAD:TRAC missing.dat",
-    "MMEM:STOR:TRAC ../out.tbin", "SENS:SWE:POIN 5000", "SENS:FREQ:STAR -5", "FOO:BAR 1",
-    "CAL:MEAS THRU", "DISP:VIEW9:TYPE SMITH", "CALC:VIEW1:MARK9:TEXT?", "TRAC:DATA? 1",
-    "\x81\xfe\x07 noise", "INIT:IMM 3",
+    "MMEM:LOAD:TRAC damaged.tbin",
+    "MMEM:STOR:TRAC folder.tbin",
+    "MMEM:LOAD:TRAC missing.dat",
+    "MMEM:STOR:TRAC ../out.tbin",
+    "SENS:SWE:POIN 5000",
+    "SENS:FREQ:STAR -5",
+    "FOO:BAR 1",
+    "CAL:MEAS THRU",
+    "DISP:VIEW9:TYPE SMITH",
+    "CALC:VIEW1:MARK9:TEXT?",
+    "TRAC:DATA? 1",
+    "\x81\xfe\x07 noise",
+    "INIT:IMM 3",
 };
 
 // One client: sends a command and the sentinel, and counts the command answered when the
@@ -222,8 +252,9 @@ void tst_RemoteSoak::fourClientsWhileScanning()
         client->stop();
     QVERIFY2(overdue.isEmpty(), qPrintable(QStringLiteral("unanswered for 70 s: ") + overdue));
     // The last command of each client still gets its answer.
-    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(clients.begin(), clients.end(), [](const auto& c) { return c->isIdle(); }),
-                             STEP_LIMIT_MS);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        std::all_of(clients.begin(), clients.end(), [](const auto& c) { return c->isIdle(); }),
+        STEP_LIMIT_MS);
     ticker.stop();
 
     int answered = 0;
@@ -234,15 +265,16 @@ void tst_RemoteSoak::fourClientsWhileScanning()
         slowest = qMax(slowest, client->slowestMs());
     }
     const quint64 sweeps = DataScanManager::completedSweeps() - sweepsBefore;
-    std::printf("%s\n", qPrintable(QStringLiteral("seed %1, %2 s: %3 commands answered, slowest %4 ms, %5 sweeps; "
-                                        "event loop away at most %6 ms, of which at most %7 ms computing")
-                             .arg(seed)
-                             .arg(soakSeconds())
-                             .arg(answered)
-                             .arg(slowest)
-                             .arg(sweeps)
-                             .arg(worstGapMs)
-                             .arg(worstCpuMs, 0, 'f', 1)));
+    std::printf("%s\n",
+                qPrintable(QStringLiteral("seed %1, %2 s: %3 commands answered, slowest %4 ms, %5 sweeps; "
+                                          "event loop away at most %6 ms, of which at most %7 ms computing")
+                               .arg(seed)
+                               .arg(soakSeconds())
+                               .arg(answered)
+                               .arg(slowest)
+                               .arg(sweeps)
+                               .arg(worstGapMs)
+                               .arg(worstCpuMs, 0, 'f', 1)));
     std::fflush(stdout);
     QVERIFY(answered > 40 * soakSeconds() / 60);
     QVERIFY(sweeps > 0);

@@ -278,7 +278,8 @@ void tst_MainWindow::noticeArea()
     ZCore::NoticeBoard::clear();
     QTRY_VERIFY(bar->isHidden());
     for (int i = 0; i < 3; ++i)
-        ZCore::NoticeBoard::post(QtCriticalMsg, QString(), QStringLiteral("DataScanManager >> cannot write /x/a.tbin"));
+        ZCore::NoticeBoard::post(QtCriticalMsg, QString(),
+                                 QStringLiteral("DataScanManager >> cannot write /x/a.tbin"));
     ZCore::NoticeBoard::post(QtCriticalMsg, QString(), QStringLiteral("port lost"));
     QTRY_VERIFY(bar->isVisible());
     QCOMPARE(bar->textLabel()->text(), QStringLiteral("cannot write /x/a.tbin (3 times)"));
