@@ -12,7 +12,7 @@ namespace ZRemote {
 
 namespace {
 constexpr int READ_CHUNK = 16 * 1024;
-// Written in pieces so that one large answer does not keep the event loop.
+// Largest single send; what one turn writes is bounded by the room in the system's send buffer.
 constexpr int WRITE_CHUNK = 256 * 1024;
 } // namespace
 
