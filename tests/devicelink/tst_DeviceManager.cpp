@@ -281,13 +281,13 @@ private slots:
         QVERIFY(SerialPort::open(true));
         QTRY_COMPARE_WITH_TIMEOUT(spyFinished.count(), 1, 10000);
         QSignalSpy closed(&SerialPort::instance(), &SerialPort::signalClosed);
-        QSocketNotifier* reader = nullptr;
+        QPointer<QSocketNotifier> reader;
         for (QSocketNotifier* n : SerialPort::port().findChildren<QSocketNotifier*>())
             if (n->type() == QSocketNotifier::Read)
                 reader = n;
         QVERIFY(reader);
         QVERIFY(SerialPort::port().bytesAvailable() == 0);
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 3 && reader; ++i) {
             QEvent stale(QEvent::SockAct);
             QCoreApplication::sendEvent(reader, &stale);
         }
