@@ -55,11 +55,12 @@ QString valueWithUnit(double v, bool sign, const char* unitId, int precision = 2
     return std::isfinite(v) ? text + unit(unitId) : text;
 }
 
-// As valueWithUnit, but a magnitude beyond the display limit reads "Inf." with the value's sign.
+// As valueWithUnit, but a magnitude beyond the display limit reads "Inf.": both signs meet at the
+// circle's edge, where a calibration's residual error decides which one comes out.
 QString limitedWithUnit(double v, double limit, bool sign, const char* unitId)
 {
-    if (std::isfinite(v) && std::abs(v) > limit)
-        return (v < 0.0 ? QStringLiteral("-") : QString()) + inf();
+    if (!std::isfinite(v) || std::abs(v) > limit)
+        return inf();
     return valueWithUnit(v, sign, unitId);
 }
 

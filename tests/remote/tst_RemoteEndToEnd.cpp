@@ -225,6 +225,14 @@ void tst_RemoteEndToEnd::calibrateThroughStandards()
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("NONE"));
     run("SENS:SWE:POIN 201");
     QCOMPARE(m_emulator->control(QStringLiteral("dut open")).left(2), QStringLiteral("ok"));
+    // An open through the factory calibration is beyond what an impedance readout can show.
+    run("DISP:VIEW3:TYPE SMITH");
+    run("INIT:IMM");
+    run("CALC:VIEW3:MARK:ADD 450");
+    run("CALC:VIEW3:MARK1:TYPE IMPED");
+    const QString open = query("CALC:VIEW3:MARK1:TEXT?");
+    QVERIFY2(open.startsWith(QStringLiteral("R:              Inf. | X:")), qPrintable(open));
+    run("CALC:VIEW3:MARK:CLE");
     run("CAL:MEAS OPEN");
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("OPEN"));
     QCOMPARE(m_emulator->control(QStringLiteral("dut short")).left(2), QStringLiteral("ok"));
