@@ -12,6 +12,7 @@ packages=(
     libbenchmark-dev libfftw3-dev
     zlib1g-dev
     desktop-file-utils appstream
+    python3-pyvisa-py
 )
 packages+=("$@")
 
