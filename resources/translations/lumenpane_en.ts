@@ -939,5 +939,29 @@ L[nH] / C[pF]</translation>
         <source>failed to write the chart image to: </source>
         <translation>failed to write the chart image to: </translation>
     </message>
+    <message id="lp_image_calib_none">
+        <source>no calibration</source>
+        <translation>no calibration</translation>
+    </message>
+    <message id="lp_image_calib_file">
+        <source>calibration: %1</source>
+        <translation>calibration: %1</translation>
+    </message>
+    <message id="lp_image_calib_device">
+        <source>calibration: the analyser's own</source>
+        <translation>calibration: the analyser's own</translation>
+    </message>
+    <message id="lp_image_sweep">
+        <source>%1 to %2, %3 points</source>
+        <translation>%1 to %2, %3 points</translation>
+    </message>
+    <message id="lp_image_no_device">
+        <source>no analyser</source>
+        <translation>no analyser</translation>
+    </message>
+    <message id="lp_err_chart_image_size">
+        <source>the image size must be %1 to %2 pixels a side</source>
+        <translation>the image size must be %1 to %2 pixels a side</translation>
+    </message>
 </context>
 </TS>

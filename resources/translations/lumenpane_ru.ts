@@ -939,5 +939,29 @@ L[нГн] / C[пФ]</translation>
         <source>failed to write the chart image to: </source>
         <translation>не удалось записать изображение графика в: </translation>
     </message>
+    <message id="lp_image_calib_none">
+        <source>no calibration</source>
+        <translation>без калибровки</translation>
+    </message>
+    <message id="lp_image_calib_file">
+        <source>calibration: %1</source>
+        <translation>калибровка: %1</translation>
+    </message>
+    <message id="lp_image_calib_device">
+        <source>calibration: the analyser's own</source>
+        <translation>калибровка: из анализатора</translation>
+    </message>
+    <message id="lp_image_sweep">
+        <source>%1 to %2, %3 points</source>
+        <translation>от %1 до %2, точек: %3</translation>
+    </message>
+    <message id="lp_image_no_device">
+        <source>no analyser</source>
+        <translation>анализатор не подключён</translation>
+    </message>
+    <message id="lp_err_chart_image_size">
+        <source>the image size must be %1 to %2 pixels a side</source>
+        <translation>размер изображения — от %1 до %2 пикселей по каждой стороне</translation>
+    </message>
 </context>
 </TS>

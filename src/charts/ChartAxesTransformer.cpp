@@ -1,5 +1,7 @@
 #include "charts/ChartAxesTransformer.h"
 
+#include <QChart>
+#include <QFontMetricsF>
 #include <QLineSeries>
 #include <QValueAxis>
 
@@ -37,6 +39,7 @@ void ChartAxesTransformer::frequencyRange()
     // A sweep that has not been set yet has no span; the axis keeps a range it can draw.
     if (stop > start)
         x->setRange(start, stop);
+    fitLabels();
 }
 
 QString ChartAxesTransformer::title(const char* titleId, const QString& unit) const
@@ -82,6 +85,7 @@ void ChartAxesTransformer::build()
         // A window without width (no scan range yet, or a zero velocity factor) keeps the last range.
         if (stop > start && std::isfinite(stop))
             m_view->axisX()->setRange(start, stop);
+        fitLabels();
         setVertical(DB_MIN, DB_MAX, QStringLiteral("%i"));
     });
     m_ranges.insert(EChartType::LOSS, [this] {
@@ -135,6 +139,67 @@ void ChartAxesTransformer::applyTitles()
     const auto it = m_titles.constFind(m_view->config()->chartType());
     if (it != m_titles.constEnd())
         (*it)();
+}
+
+QStringList ChartAxesTransformer::tickLabels(double from, double to, int ticks, int* decimals)
+{
+    QVector<double> values;
+    const int n = std::max(ticks, 2);
+    for (int i = 0; i < n; ++i)
+        values.append(from + (to - from) * i / (n - 1));
+    int chosen = MIN_DECIMALS;
+    for (; chosen < MAX_DECIMALS; ++chosen) {
+        // A tick that rounds away from its value by more than a hundredth of its last digit would
+        // read as a number it is not (100.125 shown as 100.13).
+        const double unit = std::pow(10.0, -chosen);
+        bool exact = true;
+        for (double v : values)
+            exact = exact && std::abs(v - std::round(v / unit) * unit) <= unit * 0.01;
+        if (exact)
+            break;
+    }
+    if (decimals)
+        *decimals = chosen;
+    QStringList labels;
+    for (double v : values)
+        labels.append(QString::number(v, 'f', chosen));
+    return labels;
+}
+
+void ChartAxesTransformer::fitLabels()
+{
+    const EChartType type = m_view->config()->chartType();
+    if (!isFrequencyChart(type) && type != EChartType::DTF)
+        return;
+    QtCharts::QValueAxis* x = m_view->axisX();
+    const QRectF plot = m_view->chart()->plotArea();
+    double from = x->min(), to = x->max();
+    if (isFrequencyChart(type)) {
+        // The labels name the sweep's own ends, not the tiny offset that keeps the series increasing.
+        const ZData::DS::RangeSliced range(ZData::DataScanManager::sweep());
+        if (range.stop() > range.start()) {
+            from = range.start() / 1e6;
+            to = range.stop() / 1e6;
+        }
+    }
+    const QFontMetricsF metrics(x->labelsFont());
+    int ticks = 2, decimals = MIN_DECIMALS;
+    for (int n = MAX_X_TICKS; n >= 2; --n) {
+        int d = MIN_DECIMALS;
+        const QStringList labels = tickLabels(from, to, n, &d);
+        double widest = 0.0;
+        for (const QString& label : labels)
+            widest = std::max(widest, metrics.horizontalAdvance(label));
+        ticks = n;
+        decimals = d;
+        if (plot.width() <= 0.0 || widest + LABEL_GAP <= plot.width() / (n - 1))
+            break;
+    }
+    if (x->tickCount() != ticks)
+        x->setTickCount(ticks);
+    const QString format = QStringLiteral("%.%1f").arg(decimals);
+    if (x->labelFormat() != format)
+        x->setLabelFormat(format);
 }
 
 void ChartAxesTransformer::lossAutoRange()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QStringList>
 #include <functional>
 
 #include "charts/ChartTypes.h"
@@ -31,6 +32,17 @@ public:
     void applyTitles();
     // The vertical range of the loss chart from its main series; no points, no change.
     void lossAutoRange();
+    // Tick count and decimals of the horizontal axis such that every label shows its whole value at
+    // the plot's width: fewer ticks where five do not fit, more decimals where a tick needs them.
+    void fitLabels();
+    static constexpr int MAX_X_TICKS = 5;
+    static constexpr int MIN_DECIMALS = 2;
+    static constexpr int MAX_DECIMALS = 6;
+    // Room kept between two neighbouring labels, in pixels.
+    static constexpr double LABEL_GAP = 12.0;
+    // The labels of `ticks` evenly spaced values from `from` to `to` with the fewest decimals (at
+    // least MIN_DECIMALS) that tell every tick apart exactly.
+    static QStringList tickLabels(double from, double to, int ticks, int* decimals = nullptr);
 
 private:
     void frequencyRange();

@@ -2,7 +2,10 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QChart>
 #include <QPainter>
+
+#include <cmath>
 
 #include "charts/DataMarkProcessor.h"
 #include "charts/ZChartView.h"
@@ -39,6 +42,16 @@ void ZChartScanRangeInfo::slotUpdate()
     prepareGeometryChange();
     const QFontMetricsF metrics(m_font);
     m_rect = metrics.boundingRect(QRectF(-10, -11, 300, 300), Qt::AlignLeft, m_text).adjusted(-2, 0, 2, 0);
+    // The box sits in the chart's bottom margin, below the axis title and the tick labels, so the
+    // margin is as tall as the box.
+    if (m_view && m_view->chart()) {
+        QMargins margins = m_view->chart()->margins();
+        const int needed = std::max(MIN_BOTTOM_MARGIN, int(std::ceil(m_rect.height())) + 2);
+        if (margins.bottom() != needed) {
+            margins.setBottom(needed);
+            m_view->chart()->setMargins(margins);
+        }
+    }
     updatePosition();
     update();
 }
@@ -47,7 +60,9 @@ void ZChartScanRangeInfo::updatePosition()
 {
     if (!m_view)
         return;
-    setPos(m_view->width() - m_rect.width(), m_view->height() - m_rect.height());
+    // Flush with the chart's bottom-right corner, whatever size the chart is laid out at.
+    const QSizeF size = m_view->chart() ? m_view->chart()->size() : QSizeF(m_view->size());
+    setPos(size.width() - m_rect.right(), size.height() - m_rect.bottom());
 }
 
 void ZChartScanRangeInfo::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)

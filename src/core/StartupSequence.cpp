@@ -23,6 +23,9 @@ namespace ZCore {
 void StartupSequence::prepare()
 {
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    // A 150 % panel gets 1.5, not 2: text keeps the physical size the desktop asks for.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
     QCoreApplication::setAttribute(Qt::AA_DisableWindowContextHelpButton, true);
     initResources();
 }

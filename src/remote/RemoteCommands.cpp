@@ -8,6 +8,7 @@
 
 #include "calibration/CalibrationData.h"
 #include "calibration/CalibrationManager.h"
+#include "charts/ChartImageRenderer.h"
 #include "charts/ChartEnumPrinter.h"
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartView.h"
@@ -627,9 +628,17 @@ void RemoteCommands::addDisplay()
 TRemoteResult RemoteCommands::saveImage(const TCall& call)
 {
     TRemoteResult error;
-    if (!oneArgument(call, error))
-        return error;
+    if (call.args().isEmpty() || call.args().size() > 2)
+        return TRemoteResult::fail(E::COMMAND_ERROR, call.args().isEmpty() ? QStringLiteral("missing parameter")
+                                                                          : QStringLiteral("too many parameters"));
     const QString name = call.args().first();
+    QSize size = ZChart::ChartImageRenderer::defaultSize();
+    if (call.args().size() == 2 && !ZChart::ChartImageRenderer::parseSize(call.args()[1], size))
+        return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
+                                   QStringLiteral("image size must be WxH, each %1 to %2: %3")
+                                       .arg(ZChart::ChartImageRenderer::MIN_SIDE)
+                                       .arg(ZChart::ChartImageRenderer::MAX_SIDE)
+                                       .arg(call.args()[1]));
     if (!isPlainFileName(name))
         return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("not a plain file name: ") + name);
     if (!ZChart::ZChartView::isSupportedImagePath(name))
@@ -641,7 +650,7 @@ TRemoteResult RemoteCommands::saveImage(const TCall& call)
     if (!ZCore::UtilityModules::Path::createDir(dir, QStringLiteral("IMAGE_DIR")))
         return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot create ") + dir);
     QString why;
-    if (!view->saveImage(QDir(dir).filePath(name), &why))
+    if (!view->saveImage(QDir(dir).filePath(name), size, &why))
         return TRemoteResult::fail(E::EXECUTION_ERROR, why);
     return TRemoteResult::done();
 }

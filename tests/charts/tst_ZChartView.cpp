@@ -10,8 +10,11 @@
 #include "TestSupport.h"
 #include "calibration/CalibrationManager.h"
 #include "charts/ChartAxesTransformer.h"
+#include "charts/ChartEnumPrinter.h"
+#include "charts/ChartImageRenderer.h"
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartScanRangeInfo.h"
+#include "charts/ZComplexPlaneGrid.h"
 #include "charts/ZChartView.h"
 #include "charts/ZMark.h"
 #include "charts/ZMarksTable.h"
@@ -160,29 +163,82 @@ private slots:
         setSweep(100e6, 200e6, 201);
     }
 
-    void imageExport_data()
+    void imageAtEverySize_data()
     {
+        QTest::addColumn<EChartType>("type");
+        QTest::addColumn<QSize>("size");
         QTest::addColumn<QString>("name");
-        QTest::newRow("png") << "view.png";
-        QTest::newRow("svg") << "view.SVG";
+        const QVector<QSize> sizes = {{200, 150}, {320, 220}, {480, 300}, {1600, 1200}};
+        for (int t = 0; t < CHART_TYPES_COUNT; ++t)
+            for (const QSize& size : sizes)
+                QTest::addRow("%s %dx%d", qPrintable(ChartEnumPrinter::toString(EChartType(t))), size.width(),
+                              size.height())
+                    << EChartType(t) << size << (t % 2 ? "view.svg" : "view.png");
     }
 
-    void imageExport()
+    // Every chart type lays out and draws at every size from the smallest picture up, whatever
+    // size the view has on screen.
+    void imageAtEverySize()
     {
+        QFETCH(EChartType, type);
+        QFETCH(QSize, size);
         QFETCH(QString, name);
         QTemporaryDir dir;
         ZChartView view;
-        view.resize(420, 300);
-        view.setChartType(EChartType::SMITH);
+        view.resize(700, 500);
+        view.setChartType(type);
         view.refreshFrom(sweep(201, 100e6, 200e6));
+        view.layoutChart(QSizeF(size));
+        QCOMPARE(view.chart()->size(), QSizeF(size).expandedTo(QSizeF(ZChartView::MIN_CHART_WIDTH,
+                                                                      ZChartView::MIN_CHART_HEIGHT)));
+        const QRectF plot = view.chart()->plotArea();
+        QVERIFY2(plot.width() > 0 && plot.height() > 0, qPrintable(QString("%1x%2").arg(plot.width()).arg(plot.height())));
+        QVERIFY2(QRectF(QPointF(0, 0), view.chart()->size()).contains(plot),
+                 qPrintable(QString("%1,%2 %3x%4").arg(plot.x()).arg(plot.y()).arg(plot.width()).arg(plot.height())));
+        view.layoutChart(QSizeF(view.size()));
         const QString path = dir.filePath(name);
         QString error;
-        QVERIFY2(view.saveImage(path, &error), qPrintable(error));
+        QVERIFY2(view.saveImage(path, size, &error), qPrintable(error));
         QImageReader reader(path);
-        QVERIFY(reader.canRead());
-        QCOMPARE(reader.size(), QSize(420, 300));
+        QCOMPARE(reader.size(), size);
         QVERIFY(!reader.read().isNull());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
+        // The view is back at its own size.
+        QCOMPARE(view.chart()->size(), QSizeF(view.size()));
+    }
+
+    // Not a check: pictures of every chart type for a person to look at, written when
+    // TOLVEK_CHART_SHOTS names a directory.
+    void chartPictures()
+    {
+        const QString out = qEnvironmentVariable("TOLVEK_CHART_SHOTS");
+        if (out.isEmpty())
+            QSKIP("TOLVEK_CHART_SHOTS not set");
+        QDir().mkpath(out);
+        setSweep(1e6, 1800e6, 401);
+        TScanPoints points(401);
+        for (int i = 0; i < points.size(); ++i) {
+            // A short at the end of a lossy cable: the phase turns many times over the sweep.
+            const double f = 1e6 + (1800e6 - 1e6) * i / 400.0;
+            const double turn = -2.0 * M_PI * f / 120e6;
+            const double mag = 0.95 - 0.3 * i / 400.0;
+            points[i] = {quint64(f), float(mag * std::cos(turn)), float(mag * std::sin(turn))};
+        }
+        for (int t = 0; t < CHART_TYPES_COUNT; ++t) {
+            ZChartView view;
+            view.resize(500, 300);
+            view.setChartType(EChartType(t));
+            view.refreshFrom(points);
+            view.addMark(450.0);
+            view.addMark(1200.0);
+            for (const QSize& size : {QSize(1600, 1200), QSize(320, 220), QSize(500, 260)})
+                QVERIFY(view.saveImage(QStringLiteral("%1/%2-%3x%4.png")
+                                           .arg(out, ChartEnumPrinter::toString(EChartType(t)).toLower())
+                                           .arg(size.width())
+                                           .arg(size.height()),
+                                       size));
+        }
+        setSweep(100e6, 200e6, 201);
     }
 
     void imageExportFailures()
@@ -191,13 +247,13 @@ private slots:
         ZChartView view;
         view.setChartType(EChartType::SWR);
         QString error;
-        QVERIFY(!view.saveImage(dir.filePath("view.bmp"), &error));
+        QVERIFY(!view.saveImage(dir.filePath("view.bmp"), QSize(320, 240), &error));
         QVERIFY(!error.isEmpty());
-        QVERIFY(!view.saveImage(dir.filePath("missing/view.png"), &error));
+        QVERIFY(!view.saveImage(dir.filePath("missing/view.png"), QSize(320, 240), &error));
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
         const bool writable = QFileInfo(dir.path()).isWritable();
         if (!writable)
-            QVERIFY(!view.saveImage(dir.filePath("view.png"), &error));
+            QVERIFY(!view.saveImage(dir.filePath("view.png"), QSize(320, 240), &error));
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
@@ -320,7 +376,9 @@ private slots:
         view.setChartType(EChartType::SMITH);
         QTRY_VERIFY(view.limitCircle()->isVisible());
         const QRectF plot = view.chart()->plotArea();
-        const double side = std::min(plot.width(), plot.height());
+        // The unit circle of the grid, inside the plot area with room for the grid's labels.
+        const double side = 2.0 * view.complexPlaneGrid()->radius();
+        QVERIFY(side > 0.0 && side <= std::min(plot.width(), plot.height()));
         const double d = view.limitCircle()->rect().width();
         QVERIFY(d >= 0.0);
         QCOMPARE(d, std::max(0.0, side * gamma - 4.0));
