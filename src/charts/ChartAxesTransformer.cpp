@@ -26,6 +26,7 @@ void ChartAxesTransformer::setVertical(double min, double max, const QString& fo
     QtCharts::QValueAxis* y = m_view->axisY();
     y->setLabelFormat(format);
     y->setRange(min, max);
+    fitLabels();
 }
 
 void ChartAxesTransformer::frequencyRange()
@@ -64,13 +65,13 @@ void ChartAxesTransformer::build()
     m_ranges.insert(EChartType::LIN_MAG, [this] {
         frequencyRange();
         const double step = m_view->config()->linConfig().step();
-        const double ticks = m_view->axisY()->tickCount();
+        const double ticks = MAX_Y_TICKS;
         setVertical(1.0 - (ticks - 1) * step, 1.0, QStringLiteral("%.2f"));
     });
     m_ranges.insert(EChartType::LOG_MAG, [this] {
         frequencyRange();
         const double step = m_view->config()->logConfig().step();
-        const double ticks = m_view->axisY()->tickCount();
+        const double ticks = MAX_Y_TICKS;
         setVertical(DB_MAX - (ticks - 1) * step, DB_MAX, QStringLiteral("%i"));
     });
     m_ranges.insert(EChartType::SWR, [this] {
@@ -139,6 +140,7 @@ void ChartAxesTransformer::applyTitles()
     const auto it = m_titles.constFind(m_view->config()->chartType());
     if (it != m_titles.constEnd())
         (*it)();
+    fitLabels();
 }
 
 QStringList ChartAxesTransformer::tickLabels(double from, double to, int ticks, int* decimals)
@@ -171,8 +173,8 @@ void ChartAxesTransformer::fitLabels()
     const EChartType type = m_view->config()->chartType();
     if (!isFrequencyChart(type) && type != EChartType::DTF)
         return;
-    QtCharts::QValueAxis* x = m_view->axisX();
     const QRectF plot = m_view->chart()->plotArea();
+    QtCharts::QValueAxis* x = m_view->axisX();
     double from = x->min(), to = x->max();
     if (isFrequencyChart(type)) {
         // The labels name the sweep's own ends, not the tiny offset that keeps the series increasing.
@@ -200,6 +202,50 @@ void ChartAxesTransformer::fitLabels()
     const QString format = QStringLiteral("%.%1f").arg(decimals);
     if (x->labelFormat() != format)
         x->setLabelFormat(format);
+
+    // The vertical axis keeps its range and format; where its labels would be closer than their
+    // own height it shows fewer of them, only counts whose ticks the format prints exactly.
+    QtCharts::QValueAxis* y = m_view->axisY();
+    const int yDecimals = y->labelFormat().contains(QLatin1String("%i"))
+                              ? 0
+                              : y->labelFormat().section(QLatin1Char('.'), 1).left(1).toInt();
+    const double unit = std::pow(10.0, -yDecimals);
+    const double lineHeight = QFontMetricsF(y->labelsFont()).height();
+    int yTicks = 2;
+    for (int n = MAX_Y_TICKS; n >= 2; --n) {
+        bool exact = true;
+        for (int i = 0; i < n && exact; ++i) {
+            const double v = y->min() + (y->max() - y->min()) * i / (n - 1);
+            exact = std::abs(v - std::round(v / unit) * unit) <= unit * 0.01;
+        }
+        if (!exact)
+            continue;
+        yTicks = n;
+        if (plot.height() <= 0.0 || plot.height() / (n - 1) >= lineHeight * 1.25)
+            break;
+    }
+    if (y->tickCount() != yTicks)
+        y->setTickCount(yTicks);
+
+    // A title longer than its side of the plot gets a smaller font rather than an ellipsis.
+    fitTitle(x, plot.width());
+    fitTitle(y, plot.height());
+}
+
+void ChartAxesTransformer::fitTitle(QtCharts::QValueAxis* axis, double room)
+{
+    QFont font = axis->titleFont();
+    QFont trial = font;
+    int pixels = TITLE_PIXELS;
+    for (; room > 0.0 && pixels > MIN_TITLE_PIXELS; --pixels) {
+        trial.setPixelSize(pixels);
+        if (QFontMetricsF(trial).horizontalAdvance(axis->titleText()) <= room - TITLE_ROOM)
+            break;
+    }
+    if (font.pixelSize() != pixels) {
+        font.setPixelSize(pixels);
+        axis->setTitleFont(font);
+    }
 }
 
 void ChartAxesTransformer::lossAutoRange()
@@ -214,11 +260,11 @@ void ChartAxesTransformer::lossAutoRange()
     }
     // A flat series is judged before the top is raised to 0: otherwise a constant loss would span
     // exactly from its own value to 0 and sit on the bottom edge. It gets at least 1 dB below 0.
-    if (std::abs(lo - hi) <= 1e-6) {
+    if (std::abs(lo - hi) <= 1e-6)
         m_view->axisY()->setRange(std::min(-1.0, lo), 0.0);
-        return;
-    }
-    m_view->axisY()->setRange(lo, std::max(hi, 0.0));
+    else
+        m_view->axisY()->setRange(lo, std::max(hi, 0.0));
+    fitLabels();
 }
 
 } // namespace Temp

@@ -155,9 +155,9 @@ void ZChartView::setupChart()
     m_chart->setTheme(QChart::ChartThemeDark);
     m_chart->setAnimationOptions(QChart::NoAnimation);
     m_chart->layout()->setContentsMargins(0, 0, 0, 0);
-    QMargins margins = m_chart->margins();
-    margins.setBottom(35);
-    m_chart->setMargins(margins);
+    // Small views need every pixel for the plot: thin margins at the top and the sides, the
+    // bottom one holds the scan range box.
+    m_chart->setMargins(QMargins(8, 4, 16, 35));
     m_chart->setBackgroundRoundness(0);
     QFont titleFont = m_chart->titleFont();
     titleFont.setPixelSize(18);

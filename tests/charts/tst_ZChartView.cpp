@@ -207,6 +207,63 @@ private slots:
         QCOMPARE(view.chart()->size(), QSizeF(view.size()));
     }
 
+    void tickLabelsShowWholeValues_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<EChartType>("type");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("stop");
+        QTest::addColumn<QSize>("size");
+        // A small picture, a view of the smallest window (four views), a view of a full screen.
+        const QVector<QSize> sizes = {{320, 220}, {360, 240}, {1600, 1000}};
+        const QVector<QPair<double, double>> sweeps = {{1e6, 1800e6}, {1e6, 6200e6}, {100e6, 100.5e6}};
+        for (const char* language : {"lumenpane_en.qm", "lumenpane_ru.qm"})
+            for (int t = 0; t < CHART_TYPES_COUNT; ++t)
+                for (const auto& range : sweeps)
+                    for (const QSize& size : sizes)
+                        QTest::addRow("%s %s %.3f-%.3f MHz %dx%d", language,
+                                      qPrintable(ChartEnumPrinter::toString(EChartType(t))), range.first / 1e6,
+                                      range.second / 1e6, size.width(), size.height())
+                            << QString(language) << EChartType(t) << range.first << range.second << size;
+    }
+
+    // No text of a view is cut short by the toolkit: an elided tick label is a wrong number.
+    void tickLabelsShowWholeValues()
+    {
+        QFETCH(QString, language);
+        QFETCH(EChartType, type);
+        QFETCH(double, start);
+        QFETCH(double, stop);
+        QFETCH(QSize, size);
+        QVERIFY(ZCore::LocalizationManager::setLanguage(":/translation/" + language));
+        setSweep(start, stop, 401);
+        ZChartView view;
+        view.resize(size);
+        view.setChartType(type);
+        view.refreshFrom(sweep(401, start, stop));
+        view.layoutChart(QSizeF(size));
+        QStringList texts;
+        for (QGraphicsItem* item : view.scene()->items()) {
+            auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+            if (!text || !text->isVisible() || !text->parentItem() || !text->parentItem()->isVisible())
+                continue;
+            const QString plain = text->toPlainText();
+            texts << plain;
+            QVERIFY2(!plain.contains(QChar(0x2026)) && !plain.contains(QLatin1String("...")), qPrintable(plain));
+        }
+        if (isFrequencyChart(type) || type == EChartType::DTF) {
+            // The first and the last tick of the frequency axis name the sweep's ends.
+            const bool named = std::any_of(texts.begin(), texts.end(), [&](const QString& t) {
+                bool ok = false;
+                return std::abs(t.toDouble(&ok) - view.axisX()->min()) < 1e-6 && ok;
+            });
+            QVERIFY2(type == EChartType::DTF || named, qPrintable(texts.join(" | ")));
+            QVERIFY(view.axisX()->tickCount() >= 2);
+        }
+        setSweep(100e6, 200e6, 201);
+        QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
+    }
+
     // Not a check: pictures of every chart type for a person to look at, written when
     // TOLVEK_CHART_SHOTS names a directory.
     void chartPictures()
