@@ -15,7 +15,9 @@
 #include <cmath>
 
 #include "calibration/CalibrationManager.h"
+#include "charts/ChartEnumPrinter.h"
 #include "charts/ZChartView.h"
+#include "charts/ZMark.h"
 #include "charts/ZMarksTable.h"
 #include "devicelink/DeviceManager.h"
 #include "measurement/DataScanManager.h"
@@ -102,11 +104,26 @@ QStringList ChartImageRenderer::legendLines(const ZChartView* view)
     QStringList lines;
     if (!view || !view->marksTable())
         return lines;
-    const QStringList readouts = view->marksTable()->readouts();
+    const ZMarksTable* table = view->marksTable();
+    const QStringList readouts = table->readouts();
     for (int i = 0; i < readouts.size(); ++i) {
-        QStringList parts;
-        for (const QString& part : readouts[i].split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            parts.append(part.simplified());
+        const ZMark* mark = table->mark(i);
+        QString position;
+        if (mark && mark->isDTFType())
+            position = QString::number(mark->data().dtf_position, 'f', 2) + QLatin1Char(' ') +
+                       ChartEnumPrinter::unitName(view->targetUnit());
+        else if (mark)
+            position = QString::number(mark->data().frequency / 1e6, 'f', 2) + QLatin1Char(' ') +
+                       qtTrId("lp_units_mhz");
+        QStringList parts{position};
+        for (const QString& part : readouts[i].split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            // A readout that names the position itself does not say it twice.
+            const QString simple = part.simplified();
+            if (!position.isEmpty() && simple.contains(position))
+                parts.first() = simple;
+            else
+                parts.append(simple);
+        }
         lines.append(QStringLiteral("%1   %2").arg(i + 1).arg(parts.join(QStringLiteral("   "))));
     }
     return lines;

@@ -1,5 +1,6 @@
 #include <QGraphicsEllipseItem>
 #include <QImageReader>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -47,6 +48,30 @@ TScanPoints sweep(int n, double start, double stop, float re = 0.5f)
     for (int i = 0; i < n; ++i)
         points[i] = {quint64(start + (stop - start) * i / (n - 1)), re, 0.0f};
     return points;
+}
+
+// The part of a segment inside the rectangle (Liang-Barsky); a null line when none is.
+QLineF clipped(const QLineF& line, const QRectF& r)
+{
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = line.dx(), dy = line.dy();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {line.x1() - r.left(), r.right() - line.x1(), line.y1() - r.top(), r.bottom() - line.y1()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0)
+                return QLineF();
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return QLineF();
+    }
+    return QLineF(line.pointAt(t0), line.pointAt(t1));
 }
 
 void setSweep(double start, double stop, quint32 points)
@@ -262,6 +287,118 @@ private slots:
         }
         setSweep(100e6, 200e6, 201);
         QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
+    }
+
+    void phaseWrapsAreNotDrawn_data()
+    {
+        QTest::addColumn<double>("delayNs");
+        QTest::addColumn<double>("loss");
+        QTest::newRow("short at the port") << 1.0 << 0.0;
+        QTest::newRow("short at a long lossy cable") << 60.0 << 0.6;
+    }
+
+    // A short (or a cable) turns the phase through many wraps: no drawn segment inside the plot
+    // may join the two sides of a wrap.
+    void phaseWrapsAreNotDrawn()
+    {
+        QFETCH(double, delayNs);
+        QFETCH(double, loss);
+        setSweep(1e6, 1800e6, 1001);
+        TScanPoints points(1001);
+        for (int i = 0; i < points.size(); ++i) {
+            const double f = 1e6 + (1800e6 - 1e6) * i / 1000.0;
+            const double turn = M_PI - 2.0 * M_PI * f * delayNs * 1e-9;
+            const double mag = 1.0 - loss * i / 1000.0;
+            points[i] = {quint64(f), float(mag * std::cos(turn)), float(mag * std::sin(turn))};
+        }
+        ZChartView view;
+        view.resize(500, 300);
+        view.setChartType(EChartType::PHASE);
+        view.refreshFrom(points);
+        const QRectF axes(QPointF(view.axisX()->min(), view.axisY()->min()),
+                          QPointF(view.axisX()->max(), view.axisY()->max()));
+        const QVector<QPointF> drawn = view.mainSeries()->pointsVector();
+        for (int i = 1; i < drawn.size(); ++i) {
+            const QLineF visible = clipped(QLineF(drawn[i - 1], drawn[i]), axes);
+            QVERIFY2(std::abs(visible.dy()) <= axes.height() / 2.0,
+                     qPrintable(QString("segment %1: %2,%3 to %4,%5").arg(i).arg(drawn[i - 1].x()).arg(drawn[i - 1].y()).arg(drawn[i].x()).arg(drawn[i].y())));
+        }
+        // The live points themselves keep one point per frequency, wraps included.
+        QCOMPARE(view.livePoints().size(), points.size());
+        QVERIFY(drawn.size() > points.size());
+        setSweep(100e6, 200e6, 201);
+    }
+
+    // The Smith grid's reactance arcs stay inside the unit circle: drawn without labels, nothing
+    // of the grid lies outside the rim.
+    void smithGridStaysInsideTheCircle()
+    {
+        ZComplexPlaneGrid grid;
+        const QRectF plot(0, 0, 120, 120);
+        grid.setPlotArea(plot, ZComplexPlaneGrid::EKind::SMITH);
+        QVERIFY(grid.radius() > 50.0);
+        QImage image(120, 120, QImage::Format_ARGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        grid.paint(&painter, nullptr, nullptr);
+        painter.end();
+        int inside = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const double r = std::hypot(x + 0.5 - grid.center().x(), y + 0.5 - grid.center().y());
+                const bool lit = qGray(image.pixel(x, y)) > 20;
+                if (r > grid.radius() + 2.0)
+                    QVERIFY2(!lit, qPrintable(QString("grid at %1,%2, %3 px from the centre").arg(x).arg(y).arg(r)));
+                else if (lit && r < grid.radius() - 2.0)
+                    ++inside;
+            }
+        QVERIFY(inside > 200);
+        // Every arc of the table meets the rim where the labels say.
+        for (double x : ZComplexPlaneGrid::smithValues()) {
+            const auto arc = ZComplexPlaneGrid::reactanceCircle(x);
+            const QPointF rim((x * x - 1) / (x * x + 1), 2 * x / (x * x + 1));
+            QVERIFY(std::abs(QLineF(arc.first, rim).length() - arc.second) < 1e-9);
+        }
+    }
+
+    // A picture for a report: the requested size, the markers' legend and caption below the
+    // chart, and none of the on-screen selection frame.
+    void reportImageHasLegendAndNoFrame()
+    {
+        QTemporaryDir dir;
+        ZChartView view;
+        view.resize(400, 260);
+        view.setStyleSheet("border: 2px solid red;");
+        view.setChartType(EChartType::SWR);
+        view.refreshFrom(sweep(201, 100e6, 200e6, 0.2f));
+        QVERIFY(view.addMark(120.0));
+        QVERIFY(view.addMark(180.0));
+        const QStringList legend = ChartImageRenderer::legendLines(&view);
+        QCOMPARE(legend.size(), 2);
+        QVERIFY2(legend[0].startsWith("1 ") && legend[0].contains("120.00 MHz") && legend[0].contains("Re: 200.00 mV"),
+                 qPrintable(legend[0]));
+        QVERIFY2(legend[1].startsWith("2 ") && legend[1].contains("180.00 MHz"), qPrintable(legend[1]));
+        QVERIFY(ChartImageRenderer::caption(&view).contains("100.000 MHz"));
+        const QString path = dir.filePath("report.png");
+        QVERIFY(view.saveImage(path, ChartImageRenderer::defaultSize()));
+        const QImage image(path);
+        QCOMPARE(image.size(), QSize(1600, 1200));
+        const auto isRed = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; };
+        for (int x = 0; x < image.width(); x += 7) {
+            QVERIFY(!isRed(image.pixel(x, 0)) && !isRed(image.pixel(x, 1)));
+            QVERIFY(!isRed(image.pixel(x, image.height() - 1)));
+        }
+        for (int y = 0; y < image.height(); y += 7)
+            QVERIFY(!isRed(image.pixel(0, y)) && !isRed(image.pixel(image.width() - 1, y)));
+        // The legend's three lines (two markers and the caption) are written below the chart.
+        int textRows = 0;
+        for (int y = image.height() - 150; y < image.height(); ++y) {
+            bool lit = false;
+            for (int x = 0; x < 600 && !lit; ++x)
+                lit = qGray(image.pixel(x, y)) > 150;
+            textRows += lit;
+        }
+        QVERIFY2(textRows > 30, qPrintable(QString::number(textRows)));
     }
 
     // Not a check: pictures of every chart type for a person to look at, written when
