@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -373,6 +374,9 @@ void tst_PagesEndToEnd::saveImageOfTheSelectedView()
         QDir(QFileInfo(path).absolutePath())
             .entryList({QFileInfo(path).fileName() + QStringLiteral("*")}, QDir::Files);
     QCOMPARE(leftovers.size(), written ? 1 : 0);
+    // The next dialog opens in the folder of the last picture saved.
+    QCOMPARE(QFileInfo(charts->imageSaver()->dialog()->directory().absolutePath()).canonicalFilePath(),
+             QFileInfo(m_dir->path()).canonicalFilePath());
     if (!written) {
         QVERIFY2(m_messages->contains({qtTrId("lp_pgcharts_cant_save_image"), path}),
                  qPrintable(m_messages->texts().join('|')));
@@ -384,7 +388,8 @@ void tst_PagesEndToEnd::saveImageOfTheSelectedView()
     if (name.endsWith(QLatin1String("png"))) {
         QImage image;
         QVERIFY(image.loadFromData(bytes, "PNG"));
-        QCOMPARE(image.size(), view()->size() * view()->devicePixelRatioF());
+        QCOMPARE(image.size(), charts->imageSaver()->imageSize());
+        QCOMPARE(image.size(), QSize(1600, 1200));
     } else {
         QVERIFY(bytes.contains("<svg"));
     }
