@@ -170,7 +170,7 @@ void ChartImageRenderer::render(ZChartView* view, QPainter* painter, const QRect
     view->layoutChart(chartSize);
     const QRectF source(QPointF(0, 0), chartSize);
     view->scene()->render(painter, source, source, Qt::IgnoreAspectRatio);
-    view->layoutChart(QSizeF(view->size()));
+    view->layoutChart(QSizeF(view->viewport() ? view->viewport()->size() : view->size()));
 
     if (band > 0.0) {
         painter->setFont(font);

@@ -662,9 +662,24 @@ void ZChartView::mouseDoubleClickEvent(QMouseEvent* event)
 void ZChartView::resizeEvent(QResizeEvent* event)
 {
     QChartView::resizeEvent(event);
+    // The viewport, not the widget: a frame drawn around the view (the selected one has one) takes
+    // its width from the inside, and the corners of the chart must stay in sight.
+    const QSize inside = viewport() ? viewport()->size() : size();
     if (scene())
-        scene()->setSceneRect(QRectF(QPointF(0, 0), size()));
-    layoutChart(QSizeF(size()));
+        scene()->setSceneRect(QRectF(QPointF(0, 0), inside));
+    layoutChart(QSizeF(inside));
+}
+
+bool ZChartView::viewportEvent(QEvent* event)
+{
+    const bool handled = QChartView::viewportEvent(event);
+    // A frame added or removed (selecting a view) resizes the viewport, not the view.
+    if (event->type() == QEvent::Resize && viewport() && m_chart->size() != QSizeF(viewport()->size())) {
+        if (scene())
+            scene()->setSceneRect(QRectF(QPointF(0, 0), viewport()->size()));
+        layoutChart(QSizeF(viewport()->size()));
+    }
+    return handled;
 }
 
 void ZChartView::layoutChart(const QSizeF& size)

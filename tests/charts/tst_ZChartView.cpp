@@ -229,7 +229,7 @@ private slots:
         QVERIFY(!reader.read().isNull());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
         // The view is back at its own size.
-        QCOMPARE(view.chart()->size(), QSizeF(view.size()));
+        QCOMPARE(view.chart()->size(), QSizeF(view.viewport()->size()));
     }
 
     void tickLabelsShowWholeValues_data()
