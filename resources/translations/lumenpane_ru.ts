@@ -145,11 +145,11 @@
     </message>
     <message id="lp_ptraces_btn_save_file">
         <source> Save to file</source>
-        <translation> Сохранить в файл</translation>
+        <translation> Сохранить</translation>
     </message>
     <message id="lp_ptraces_btn_load_file">
         <source> Load from file</source>
-        <translation> Загрузить из файла</translation>
+        <translation> Загрузить</translation>
     </message>
     <message id="lp_ptraces_btn_rm_traces">
         <source>Remove traces</source>
@@ -189,7 +189,7 @@
     </message>
     <message id="lp_pmark_btn_rm_marks">
         <source>Remove markers</source>
-        <translation>Удалить маркеры</translation>
+        <translation>Удалить все</translation>
     </message>
     <message id="lp_err_enter_bad_freq">
         <source>entered bad freq</source>
@@ -725,7 +725,7 @@ Please, check the USB connection and connect the device again: the update will t
     </message>
     <message id="lp_chart_type_dtf">
         <source>DTF</source>
-        <translation>DTF</translation>
+        <translation>Расст. до повр.</translation>
     </message>
     <message id="lp_chart_type_loss">
         <source>Loss</source>
@@ -841,11 +841,11 @@ L[нГн] / C[пФ]</translation>
     </message>
     <message id="lp_mark_type_dtf_point">
         <source>DTF Point</source>
-        <translation>Точка DTF</translation>
+        <translation>Точка (расст.)</translation>
     </message>
     <message id="lp_mark_type_dtf_peak">
         <source>DTF Peak</source>
-        <translation>Пик DTF</translation>
+        <translation>Пик (расст.)</translation>
     </message>
     <message id="lp_mark_type_trace">
         <source>Auto</source>

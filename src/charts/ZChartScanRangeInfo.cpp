@@ -40,8 +40,14 @@ void ZChartScanRangeInfo::slotUpdate()
     const ZData::DS::RangeSliced range(ZData::DataScanManager::sweep());
     m_text = buildText(range.start() / 1e6, range.stop() / 1e6, ZData::DataScanManager::pointCount());
     prepareGeometryChange();
+    // Measured line by line: the box must hold what paint() draws, glyphs taken from a fallback
+    // font (Cyrillic units in a fixed-pitch font without them) included.
     const QFontMetricsF metrics(m_font);
-    m_rect = metrics.boundingRect(QRectF(-10, -11, 300, 300), Qt::AlignLeft, m_text).adjusted(-2, 0, 2, 0);
+    double width = 0.0;
+    const QStringList lines = m_text.split(QLatin1Char('\n'));
+    for (const QString& line : lines)
+        width = std::max(width, metrics.horizontalAdvance(line));
+    m_rect = QRectF(-12.0, -11.0, std::ceil(width) + 6.0, std::ceil(metrics.lineSpacing() * lines.size()) + 2.0);
     // The box sits in the chart's bottom margin, below the axis title and the tick labels, so the
     // margin is as tall as the box.
     if (m_view && m_view->chart()) {
@@ -70,7 +76,12 @@ void ZChartScanRangeInfo::paint(QPainter* painter, const QStyleOptionGraphicsIte
     painter->fillRect(m_rect, QColor(0, 0, 0, 100));
     painter->setPen(Qt::white);
     painter->setFont(m_font);
-    painter->drawText(m_rect, Qt::AlignLeft, m_text);
+    const QFontMetricsF metrics(m_font, painter->device());
+    double y = m_rect.top() + 1.0 + metrics.ascent();
+    for (const QString& line : m_text.split(QLatin1Char('\n'))) {
+        painter->drawText(QPointF(m_rect.left() + 3.0, y), line);
+        y += metrics.lineSpacing();
+    }
 }
 
 } // namespace ZChart

@@ -181,6 +181,9 @@ void ZChartView::setupChart()
     m_mainSeries->attachAxis(m_axisY);
     m_mainSeries->setColor(paletteColor(0));
     setChart(m_chart);
+    // The chart takes the view's size even where its own layout would like more: a chart wider
+    // than its view would be cut at the right, range box and last tick label included.
+    m_chart->setMinimumSize(MIN_CHART_WIDTH, MIN_CHART_HEIGHT);
     setMouseTracking(true);
 }
 

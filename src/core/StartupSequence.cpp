@@ -1,6 +1,7 @@
 #include "core/StartupSequence.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QStyleFactory>
 #include <QtDebug>
 
@@ -33,6 +34,8 @@ void StartupSequence::prepare()
 void StartupSequence::setupApplication(QApplication& app)
 {
     QCoreApplication::setOrganizationName(ORGANIZATION_NAME);
+    // One decimal separator everywhere: the program's own dot, not the desktop's language.
+    QLocale::setDefault(QLocale::c());
     app.setStyle(QStyleFactory::create(STYLE_NAME));
     UtilityModules::UI::loadStyleSheet(STYLE_SHEET);
     // Failure lines of the start-up are read before any profile chooses a language.

@@ -40,9 +40,10 @@ void PgAbout::initUi()
     grid->addWidget(m_version, 0, 1);
     grid->addWidget(m_aboutQt, 1, 0, 1, 2);
     grid->addWidget(m_credit, 2, 0, 1, 2);
-    grid->addWidget(m_supportTitle, 3, 0);
-    grid->addWidget(m_support, 3, 1);
-    grid->setRowStretch(4, 1);
+    // The address on a line of its own: beside a long translated title it would be cut.
+    grid->addWidget(m_supportTitle, 3, 0, 1, 2);
+    grid->addWidget(m_support, 4, 0, 1, 2);
+    grid->setRowStretch(5, 1);
 
     m_version->setText(ZCore::AppVersion::text());
     m_support->setText(QString::fromLatin1(SUPPORT_CONTACT));
