@@ -19,6 +19,8 @@ ZChartScanRangeInfo::ZChartScanRangeInfo(ZChartView* view) : m_view(view)
     m_font.setStyleHint(QFont::TypeWriter);
     m_font.setPointSize(9);
     setZValue(42);
+    connect(&ZData::DataScanManager::instance(), &ZData::DataScanManager::signalLiveAverageChanged, this,
+            &ZChartScanRangeInfo::slotUpdate);
     slotUpdate();
 }
 
@@ -39,6 +41,10 @@ void ZChartScanRangeInfo::slotUpdate()
 {
     const ZData::DS::RangeSliced range(ZData::DataScanManager::sweep());
     m_text = buildText(range.start() / 1e6, range.stop() / 1e6, ZData::DataScanManager::pointCount());
+    // An averaged trace reacts slowly; the box says so.
+    if (ZData::DataScanManager::liveAverage() >= 2)
+        m_text +=
+            QLatin1Char('\n') + qtTrId("lp_chart_info_average").arg(ZData::DataScanManager::liveAverage());
     prepareGeometryChange();
     // Measured line by line: the box must hold what paint() draws, glyphs taken from a fallback
     // font (Cyrillic units in a fixed-pitch font without them) included.

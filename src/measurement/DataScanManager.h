@@ -11,6 +11,7 @@
 #include "measurement/RangeSliced.h"
 #include "measurement/TScanPoint.h"
 #include "measurement/TTraceData.h"
+#include "measurement/TraceFiles.h"
 
 namespace ZData {
 
@@ -26,7 +27,7 @@ class DataScanManager : public QObject,
     friend class ZCore::TSingleton<DataScanManager>;
 
 public:
-    static constexpr int BUFFER_POINTS = 2048;
+    static constexpr int BUFFER_POINTS = int(DS::RangeSliced::MAX_POINTS);
     static constexpr int INTERPOLATED_POINTS = 1000;
     static constexpr int MAX_TRACES = 6;
     static constexpr qint32 MAX_EL_DELAY_PS = 9999;
@@ -67,6 +68,12 @@ public:
     // when copyData(0, sweep().points(), out, false) holds exactly that sweep.
     static quint64 completedSweeps() { return s_completedSweeps; }
 
+    // Running average of the corrected live trace over the last N sweeps (2 to 64); 0 and 1 switch
+    // it off. Any other count is refused. A standard being measured is never averaged here.
+    static constexpr int MAX_LIVE_AVERAGE = 64;
+    static bool setLiveAverage(int sweeps);
+    static int liveAverage() { return s_liveAverage; }
+
     // Derived data, refreshed on demand.
     static void refreshDelayed();
     static void refreshInterpolated();
@@ -79,6 +86,9 @@ public:
     // One-port Touchstone (.s1p), for exchanging sweeps with other RF tools.
     static bool saveTouchstoneTrace(const QString& path);
     static bool loadTouchstoneTrace(const QString& path, int settingsSlot);
+    // In the format the file name's suffix names (TraceFiles::formatOf); false for any other name.
+    static bool saveTrace(const QString& path);
+    static bool loadTrace(const QString& path, int settingsSlot);
     static void removeTrace(int index);
     static void clearTraces();
 
@@ -105,6 +115,7 @@ signals:
     void signalRemovedTrace(int index);
     void signalClearedTraces();
     void signalApplyInterpolationChanged(bool apply_interpolation);
+    void signalLiveAverageChanged(int sweeps);
 
 public slots:
     void slotGotDeviceParams(ZData::EDeviceOptions option);
@@ -127,17 +138,13 @@ private:
     static void applyPause(bool paused);
     static bool acceptScanReply(const TDeviceReply& reply);
     static void countCompletedSweep(int index, int count);
+    static void averageSlice(int index, int count);
+    static void restartAverage();
     static bool prepareNextSlice();
     static void rebuildInterpolationGrid();
     static void takeDeviceRange();
     static void collectTrace(DS::TTraceData& trace);
-    enum class ETraceFormat
-    {
-        BINARY,
-        TEXT,
-        TOUCHSTONE,
-    };
-    static bool appendTrace(const QString& path, int settingsSlot, ETraceFormat format);
+    static bool appendTrace(const QString& path, int settingsSlot, DS::TraceFiles::EFormat format);
 
     static inline DS::RangeSliced s_sweep;
     static inline TScanPoints s_measured;
@@ -159,6 +166,9 @@ private:
     static inline bool s_requestPending = false;
     static inline quint64 s_completedSweeps = 0;
     static inline qint64 s_nextSweepIndex = -1;
+    static inline int s_liveAverage = 0;
+    static inline TScanPoints s_average;
+    static inline QVector<quint8> s_averageCount;
 };
 
 } // namespace ZData
