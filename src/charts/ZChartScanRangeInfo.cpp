@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+#include "calibration/CalibrationManager.h"
 #include "charts/DataMarkProcessor.h"
 #include "charts/ZChartView.h"
 #include "measurement/DataScanManager.h"
@@ -16,6 +17,8 @@ ZChartScanRangeInfo::ZChartScanRangeInfo(ZChartView* view) : m_view(view)
     m_font.setStyleHint(QFont::TypeWriter);
     m_font.setPointSize(9);
     setZValue(42);
+    connect(&ZData::CalibrationManager::instance(), &ZData::CalibrationManager::signalSourceChanged, this,
+            &ZChartScanRangeInfo::slotUpdate);
     slotUpdate();
 }
 
@@ -35,7 +38,9 @@ QString ZChartScanRangeInfo::buildText(double startMHz, double stopMHz, quint32 
 void ZChartScanRangeInfo::slotUpdate()
 {
     const ZData::DS::RangeSliced range(ZData::DataScanManager::sweep());
-    m_text = buildText(range.start() / 1e6, range.stop() / 1e6, ZData::DataScanManager::pointCount());
+    // The calibration in use goes with the range: a reading means little without it.
+    m_text = buildText(range.start() / 1e6, range.stop() / 1e6, ZData::DataScanManager::pointCount()) +
+             QLatin1Char('\n') + ZData::CalibrationManager::sourceDescription();
     prepareGeometryChange();
     const QFontMetricsF metrics(m_font);
     m_rect = metrics.boundingRect(QRectF(-10, -11, 300, 300), Qt::AlignLeft, m_text).adjusted(-2, 0, 2, 0);

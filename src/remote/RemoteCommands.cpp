@@ -510,6 +510,14 @@ void RemoteCommands::addCalibration()
         return TRemoteResult::reply(measured.isEmpty() ? QStringLiteral("NONE")
                                                        : measured.join(QLatin1Char(',')));
     });
+    add(QStringLiteral("CALibration:SOURce?"), [](const TCall& call) {
+        TRemoteResult error;
+        if (!noArgument(call, error))
+            return error;
+        if (!isAnalyserReady())
+            return noAnalyser();
+        return TRemoteResult::reply(CalibrationManager::sourceCode());
+    });
 }
 
 TRemoteResult RemoteCommands::measureStandard(const TCall& call)

@@ -213,6 +213,7 @@ void tst_RemoteEndToEnd::singleSweepWhilePaused()
 void tst_RemoteEndToEnd::calibrateThroughStandards()
 {
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("NONE")); // the factory calibration counts as none
+    QCOMPARE(query("CAL:SOUR?"), QStringLiteral("FACTORY"));
     QCOMPARE(m_emulator->control(QStringLiteral("dut open")).left(2), QStringLiteral("ok"));
     run("CAL:MEAS OPEN");
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("OPEN"));
@@ -223,6 +224,10 @@ void tst_RemoteEndToEnd::calibrateThroughStandards()
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("OPEN,SHORT,LOAD"));
     QVERIFY(CalibrationManager::calibration().isComplete());
     QCOMPARE(int(CalibrationManager::calibration().points()), 201);
+    // Saved the moment it was complete: in use from its autosaved file.
+    const QString source = query("CALibration:SOURce?");
+    QVERIFY2(source.startsWith(QStringLiteral("FILE auto_")) && source.endsWith(QStringLiteral(".cbin")),
+             qPrintable(source));
 
     QCOMPARE(m_emulator->control(QStringLiteral("dut r=100")).left(2), QStringLiteral("ok"));
     run("INIT:IMM");
@@ -260,8 +265,11 @@ void tst_RemoteEndToEnd::windowStateAndMarkers()
     run("INIT:IMM");
     QTest::qWait(3 * ZChart::ZChartView::DEFAULT_REFRESH_INTERVAL_MS);
     const QString text = query("CALC:VIEW3:MARK1:TEXT?");
-    QVERIFY2(text.startsWith(QStringLiteral("R:") + QString(8, QLatin1Char(' ')) +
-                             QStringLiteral("100.00 Ohm | X:")),
+    // The marker's frequency first, then its values.
+    QVERIFY2(text.startsWith(QStringLiteral("F:")) &&
+                 text.section(QStringLiteral(" | "), 0, 0).contains("100.00 MHz") &&
+                 text.contains(QStringLiteral(" | R:") + QString(8, QLatin1Char(' ')) +
+                               QStringLiteral("100.00 Ohm | X:")),
              qPrintable(text));
     QVERIFY(!text.contains(QLatin1Char('\n')));
     // A type the chart does not offer is refused.

@@ -33,11 +33,12 @@ struct TStandard
     int bit;
     const char* doName;
     const char* removeName;
+    const char* stateName;
 };
 constexpr TStandard kStandards[3] = {
-    {PgCalib::OPEN, "b_calib_do_open", "b_calib_remove_open"},
-    {PgCalib::SHORT, "b_calib_do_short", "b_calib_remove_short"},
-    {PgCalib::LOAD, "b_calib_do_load", "b_calib_remove_load"},
+    {PgCalib::OPEN, "b_calib_do_open", "b_calib_remove_open", "l_calib_state_open"},
+    {PgCalib::SHORT, "b_calib_do_short", "b_calib_remove_short", "l_calib_state_short"},
+    {PgCalib::LOAD, "b_calib_do_load", "b_calib_remove_load", "l_calib_state_load"},
 };
 } // namespace
 
@@ -83,6 +84,7 @@ void PgCalib::initUi()
         grid->addWidget(removeButton, row, 2);
         m_doGroup->addButton(doButton, kStandards[row].bit);
         m_removeGroup->addButton(removeButton, kStandards[row].bit);
+        grid->addWidget(label(kStandards[row].stateName), row, 3);
     }
     grid->addWidget(push("b_calib_remove_all", ":/ui/remove_all"), 3, 1, 1, 2);
     grid->addWidget(label("label_32"), 4, 0, 1, 3);
@@ -96,7 +98,11 @@ void PgCalib::initUi()
     grid->addWidget(push("b_calib_upload", ":/ui/upload"), 7, 0, 1, 3);
     grid->addWidget(push("b_calib_save_file", ":/ui/save"), 8, 0, 1, 3);
     grid->addWidget(push("b_calib_open_file", ":/ui/open_file"), 9, 0, 1, 3);
-    grid->setRowStretch(10, 1);
+    QLabel* active = label("l_calib_active");
+    active->setWordWrap(true);
+    active->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(active, 10, 0, 1, 4);
+    grid->setRowStretch(11, 1);
 
     // 1..4.
     m_normal = button("b_calib_do_open")->palette().color(QPalette::Button);
@@ -126,6 +132,7 @@ void PgCalib::initUiActions()
     connect(&calib, &CalibrationManager::signalSentCalibration, this, &PgCalib::slotSentCalibration);
     connect(&calib, &CalibrationManager::signalFinishedCalibType, this, &PgCalib::slotFinishedCalibType);
     connect(&calib, &CalibrationManager::signalFinishedCalibration, this, &PgCalib::slotFinishedCalibration);
+    connect(&calib, &CalibrationManager::signalSourceChanged, this, &PgCalib::refreshStates);
     connect(button("b_calib_download"), &QPushButton::released, this, &PgCalib::slotDownloadCalib);
     connect(button("b_calib_upload"), &QPushButton::released, this, &PgCalib::slotUploadCalib);
     connect(button("b_calib_save_file"), &QPushButton::released, this, &PgCalib::slotCalibSaveFile);
@@ -170,6 +177,35 @@ void PgCalib::retranslateUi()
     const QStringList filters = qtTrId("lp_pgcalib_calib_file_filters").split(QStringLiteral(";;"));
     m_saveDialog->setNameFilters(filters);
     m_loadDialog->setNameFilters(filters);
+    refreshStates();
+}
+
+void PgCalib::refreshStates()
+{
+    if (!m_inner)
+        return;
+    const ZData::CAL::CalibrationData& calibration = CalibrationManager::calibration();
+    for (const TStandard& s : kStandards) {
+        auto* state = m_inner->findChild<QLabel*>(QString::fromLatin1(s.stateName));
+        if (!state)
+            continue;
+        const QDateTime at = CalibrationManager::measuredAt(quint8(s.bit));
+        if (m_measuring == s.bit)
+            state->setText(qtTrId("lp_pcalib_state_measuring"));
+        else if (!calibration.hasType(quint8(s.bit)))
+            state->setText(qtTrId("lp_pcalib_state_not_measured"));
+        else if (at.isValid())
+            state->setText(
+                qtTrId("lp_pcalib_state_measured_at").arg(at.toString(QStringLiteral("HH:mm:ss"))));
+        else
+            state->setText(qtTrId("lp_pcalib_state_measured"));
+    }
+    if (auto* active = m_inner->findChild<QLabel*>(QStringLiteral("l_calib_active"))) {
+        QString text = qtTrId("lp_pcalib_active").arg(CalibrationManager::sourceDescription());
+        if (CalibrationManager::source() == CalibrationManager::ESource::FILE)
+            text += QLatin1Char('\n') + qtTrId("lp_pcalib_active_file").arg(CalibrationManager::sourceFile());
+        active->setText(text);
+    }
 }
 
 void PgCalib::slotLoadedLang()
@@ -215,6 +251,7 @@ void PgCalib::refresh()
     button("b_calib_open_file")->setEnabled(device);
     button("b_calib_download")->setEnabled(device);
     applyUploadRule();
+    refreshStates();
 }
 
 void PgCalib::applyUploadRule()
@@ -227,6 +264,7 @@ void PgCalib::applyUploadRule()
 void PgCalib::slotStartedCalibration()
 {
     setAllButtonsEnabled(false);
+    refreshStates();
 }
 
 void PgCalib::slotSentCalibration()
@@ -241,6 +279,7 @@ void PgCalib::slotFinishedCalibration()
 
 void PgCalib::slotFinishedCalibType()
 {
+    m_measuring = 0;
     refresh();
 }
 
@@ -261,6 +300,7 @@ void PgCalib::slotDeviceStartup()
 void PgCalib::slotDoCalib(int calib_type)
 {
     setColor(qobject_cast<QPushButton*>(m_doGroup->button(calib_type)), QColor(Qt::yellow));
+    m_measuring = calib_type;
     CalibrationManager::startCalibType(quint8(calib_type));
 }
 

@@ -65,6 +65,8 @@ protected:
 
 private:
     void refresh();
+    // Each standard's state and the calibration in use, in words.
+    void refreshStates();
     void applyUploadRule();
     void setAllButtonsEnabled(bool enabled);
     void setColor(QPushButton* button, const QColor& color);
@@ -79,6 +81,8 @@ private:
     QFileDialog* m_loadDialog = nullptr;
     QColor m_normal;
     bool m_deviceReady = false;
+    // The standard being measured (its bit), 0 when none.
+    int m_measuring = 0;
 };
 
 } // namespace MW_Pages

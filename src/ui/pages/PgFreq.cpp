@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include "calibration/CalibrationManager.h"
 #include "core/SettingsManager.h"
@@ -90,8 +91,9 @@ void PgFreq::initUi()
     m_grid->addWidget(label(units[4]), BAND, 2);
     m_grid->setRowStretch(BAND + 1, 1);
 
-    for (ZFreqLineEdit* e : edits)
+    for (ZFreqLineEdit* e : edits) {
         e->enableClamping();
+    }
     rebuildValidators();
     {
         const QSignalBlocker blocker(m_points);
@@ -129,19 +131,24 @@ void PgFreq::initUiActions()
             &PgFreq::slotGotDeviceParams);
     connect(&DataScanManager::sweep(), &RangeSliced::signalUpdated, this, &PgFreq::slotRangeUpdated);
 
-    auto onReturn = [this](ZFreqLineEdit* edit, void (RangeSliced::*setter)(double, bool)) {
-        connect(edit, &ZFreqLineEdit::returnPressed, this, [this, edit, setter] {
+    auto onReturn = [this](ZFreqLineEdit* edit, void (RangeSliced::*setter)(double, bool), ELabel field) {
+        connect(edit, &ZFreqLineEdit::returnPressed, this, [this, edit, setter, field] {
             bool ok = false;
             const double hz = edit->valueHz(&ok);
             if (ok)
-                (DataScanManager::sweep().*setter)(hz, true);
+                applyEntry(edit, field, hz, setter);
             refresh();
         });
+        // A refused entry leaves the sweep as it was, and the field shows it again.
+        connect(edit, &ZFreqLineEdit::signalNotice, this, [this] {
+            if (!m_refreshing)
+                QTimer::singleShot(0, this, &PgFreq::refresh);
+        });
     };
-    onReturn(m_start, &RangeSliced::setStart);
-    onReturn(m_stop, &RangeSliced::setStop);
-    onReturn(m_center, &RangeSliced::setCenter);
-    onReturn(m_span, &RangeSliced::setSpan);
+    onReturn(m_start, &RangeSliced::setStart, START);
+    onReturn(m_stop, &RangeSliced::setStop, STOP);
+    onReturn(m_center, &RangeSliced::setCenter, CENTER);
+    onReturn(m_span, &RangeSliced::setSpan, SPAN);
     connect(m_points, &QComboBox::currentTextChanged, this, [this](const QString& text) {
         if (m_refreshing)
             return;
@@ -158,6 +165,37 @@ void PgFreq::initUiActions()
         CalibrationManager::setBandwidthIndex(quint8(index));
     });
     MWAbstractPage::initUiActions();
+}
+
+void PgFreq::applyEntry(ZFreqLineEdit* edit, int field, double hz,
+                        void (ZData::DS::RangeSliced::*setter)(double, bool))
+{
+    using ZData::DS::RangeSliced;
+    RangeSliced& sweep = DataScanManager::sweep();
+    RangeSliced trial(sweep);
+    (trial.*setter)(hz, false);
+    if (!(trial.span() > 0.0)) {
+        edit->showNotice(qtTrId("lp_pfreq_refused_zero_span"));
+        return;
+    }
+    const RangeSliced before(sweep);
+    (sweep.*setter)(hz, true);
+    auto mhz = [](double v) { return QString::number(v / 1e6, 'f', 2); };
+    const double taken[4] = {sweep.start(), sweep.stop(), sweep.center(), sweep.span()};
+    const QString title = m_labels[field]->text();
+    // Compared as the fields show them: a rounding to the grid is no adjustment.
+    if (mhz(taken[field]) != mhz(hz)) {
+        edit->showNotice(qtTrId("lp_pfreq_took")
+                             .arg(title, mhz(taken[field]), mhz(hz), mhz(sweep.deviceRange().first),
+                                  mhz(sweep.deviceRange().second)));
+        return;
+    }
+    // Start and stop pull each other along when one crosses the other; the user must see that.
+    const int other = field == START ? STOP : (field == STOP ? START : -1);
+    const double previous[2] = {before.start(), before.stop()};
+    if (other >= 0 && mhz(taken[other]) != mhz(previous[other]))
+        edit->showNotice(
+            qtTrId("lp_pfreq_moved").arg(title, mhz(hz), m_labels[other]->text(), mhz(taken[other])));
 }
 
 void PgFreq::rebuildValidators()
@@ -177,7 +215,15 @@ void PgFreq::refresh()
     m_stop->setText(mhz(sweep.stop()));
     m_center->setText(mhz(sweep.center()));
     m_span->setText(mhz(sweep.span()));
-    m_points->setCurrentText(QString::number(sweep.points()));
+    // A count the list does not offer (a loaded calibration's, a remote client's) is shown as it is.
+    const QString points = QString::number(sweep.points());
+    if (m_points->findText(points) < 0) {
+        int row = 0;
+        while (row < m_points->count() && m_points->itemData(row).toUInt() < sweep.points())
+            ++row;
+        m_points->insertItem(row, points, sweep.points());
+    }
+    m_points->setCurrentText(points);
     if (m_band->count() > 0)
         m_band->setCurrentIndex(qMin(int(CalibrationManager::bandwidthIndex()), m_band->count() - 1));
     m_refreshing = false;

@@ -2,6 +2,7 @@
 
 #include "core/ISConfigurable.h"
 #include "devicelink/DeviceTypes.h"
+#include "measurement/RangeSliced.h"
 #include "ui/pages/MWAbstractPage.h"
 
 class QComboBox;
@@ -49,6 +50,10 @@ public:
 
     // Writes the sweep into the fields.
     void refresh();
+    // Sets one field's value on the sweep and says in the field when the sweep took another value,
+    // moved the other end, or refused a zero span.
+    void applyEntry(Ui::Components::ZFreqLineEdit* edit, int field, double hz,
+                    void (ZData::DS::RangeSliced::*setter)(double, bool));
 
 public slots:
     void slotGotDeviceParams(ZData::EDeviceOptions option);
