@@ -1020,8 +1020,8 @@ L[nH] / C[pF]</translation>
         <translation>measured %1</translation>
     </message>
     <message id="lp_pcalib_state_measured">
-        <source>measured (from the calibration in use)</source>
-        <translation>measured (from the calibration in use)</translation>
+        <source>measured</source>
+        <translation>measured</translation>
     </message>
     <message id="lp_pcalib_active">
         <source>In use: %1</source>
@@ -1032,8 +1032,20 @@ L[nH] / C[pF]</translation>
         <translation>File: %1</translation>
     </message>
     <message id="lp_view_calibration_for">
-        <source>Analyser %1: %2</source>
-        <translation>Analyser %1: %2</translation>
+        <source>Analyser %1 connected. %2</source>
+        <translation>Analyser %1 connected. %2</translation>
+    </message>
+    <message id="lp_cal_lines_slot">
+        <source>Cal: slot %1</source>
+        <translation>Cal: slot %1</translation>
+    </message>
+    <message id="lp_cal_lines_user">
+        <source>Cal: user %1</source>
+        <translation>Cal: user %1</translation>
+    </message>
+    <message id="lp_cal_lines_none">
+        <source>Cal: none</source>
+        <translation>Cal: none</translation>
     </message>
 </context>
 </TS>

@@ -1020,8 +1020,8 @@ L[нГн] / C[пФ]</translation>
         <translation>измерено %1</translation>
     </message>
     <message id="lp_pcalib_state_measured">
-        <source>measured (from the calibration in use)</source>
-        <translation>измерено (из текущей калибровки)</translation>
+        <source>measured</source>
+        <translation>измерено</translation>
     </message>
     <message id="lp_pcalib_active">
         <source>In use: %1</source>
@@ -1032,8 +1032,20 @@ L[нГн] / C[пФ]</translation>
         <translation>Файл: %1</translation>
     </message>
     <message id="lp_view_calibration_for">
-        <source>Analyser %1: %2</source>
-        <translation>Анализатор %1: %2</translation>
+        <source>Analyser %1 connected. %2</source>
+        <translation>Анализатор %1 подключён. %2</translation>
+    </message>
+    <message id="lp_cal_lines_slot">
+        <source>Cal: slot %1</source>
+        <translation>Калибр.: ячейка %1</translation>
+    </message>
+    <message id="lp_cal_lines_user">
+        <source>Cal: user %1</source>
+        <translation>Калибр.: польз. %1</translation>
+    </message>
+    <message id="lp_cal_lines_none">
+        <source>Cal: none</source>
+        <translation>Калибр.: нет</translation>
     </message>
 </context>
 </TS>

@@ -401,6 +401,32 @@ QString CalibrationManager::sourceDescription()
     return qtTrId("lp_cal_source_none");
 }
 
+QString CalibrationManager::sourceLines()
+{
+    const auto mhz = [](quint64 hz) { return QString::number(double(hz) / 1e6, 'g', 7); };
+    const DS::RangeSliced& sweep = DataScanManager::sweep();
+    const bool onGrid = DS::toHz(sweep.start()) == s_calibration->start() &&
+                        DS::toHz(sweep.stop()) == s_calibration->stop() &&
+                        sweep.points() == quint32(s_calibration->points());
+    const QString grid =
+        onGrid ? QString()
+               : QLatin1Char('\n') + qtTrId("lp_cal_source_grid")
+                                         .arg(mhz(s_calibration->start()), mhz(s_calibration->stop()))
+                                         .arg(s_calibration->points());
+    switch (s_source) {
+    case ESource::FACTORY:
+        return qtTrId("lp_cal_source_factory");
+    case ESource::SLOT:
+        return qtTrId("lp_cal_lines_slot").arg(s_slot) + grid;
+    case ESource::FILE:
+    case ESource::MEASURED:
+        return qtTrId("lp_cal_lines_user").arg(s_sourceTime.toString(QStringLiteral("MM-dd HH:mm"))) + grid;
+    case ESource::NONE:
+        break;
+    }
+    return qtTrId("lp_cal_lines_none");
+}
+
 // ---- the user's measurement ----
 
 void CalibrationManager::startCalibType(quint8 type)

@@ -86,6 +86,9 @@ public:
     static QString sourceCode();
     // One line for the window: "factory", or the user's with its date and grid.
     static QString sourceDescription();
+    // The same in short lines for the views' range box, which shows the sweep: the grid of a user
+    // calibration is added only when the sweep is another one.
+    static QString sourceLines();
 
     // Calibration table: the file last used for a device. Ids an INI key cannot hold are escaped.
     static QString tableEntry(const QString& deviceId);

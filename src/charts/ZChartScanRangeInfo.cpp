@@ -40,7 +40,7 @@ void ZChartScanRangeInfo::slotUpdate()
     const ZData::DS::RangeSliced range(ZData::DataScanManager::sweep());
     // The calibration in use goes with the range: a reading means little without it.
     m_text = buildText(range.start() / 1e6, range.stop() / 1e6, ZData::DataScanManager::pointCount()) +
-             QLatin1Char('\n') + ZData::CalibrationManager::sourceDescription();
+             QLatin1Char('\n') + ZData::CalibrationManager::sourceLines();
     prepareGeometryChange();
     const QFontMetricsF metrics(m_font);
     m_rect = metrics.boundingRect(QRectF(-10, -11, 300, 300), Qt::AlignLeft, m_text).adjusted(-2, 0, 2, 0);

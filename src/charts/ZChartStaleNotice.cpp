@@ -31,12 +31,14 @@ ZChartStaleNotice::ZChartStaleNotice(ZChartView* view) : m_view(view)
                 if (!m_announcePending)
                     return;
                 m_announcePending = false;
-                m_announcement = qtTrId("lp_view_calibration_for")
-                                     .arg(ZData::DeviceManager::deviceInfo().identifier,
-                                          ZData::CalibrationManager::sourceDescription());
-                m_lastAnnouncement = m_announcement;
+                announce();
                 m_announceTimer.start();
-                slotUpdate();
+            });
+    // A calibration loaded while the announcement shows replaces the one it named.
+    connect(&ZData::CalibrationManager::instance(), &ZData::CalibrationManager::signalSourceChanged, this,
+            [this] {
+                if (m_announceTimer.isActive())
+                    announce();
             });
     m_announceTimer.setSingleShot(true);
     m_announceTimer.setInterval(ANNOUNCE_MS);
@@ -44,6 +46,15 @@ ZChartStaleNotice::ZChartStaleNotice(ZChartView* view) : m_view(view)
         m_announcement.clear();
         slotUpdate();
     });
+    slotUpdate();
+}
+
+void ZChartStaleNotice::announce()
+{
+    m_announcement = qtTrId("lp_view_calibration_for")
+                         .arg(ZData::DeviceManager::deviceInfo().identifier,
+                              ZData::CalibrationManager::sourceDescription());
+    m_lastAnnouncement = m_announcement;
     slotUpdate();
 }
 
@@ -58,22 +69,26 @@ void ZChartStaleNotice::slotUpdate()
         m_text = qtTrId("lp_view_disconnected").arg(last.toString(QStringLiteral("HH:mm:ss")));
     else
         m_text = qtTrId("lp_view_not_connected");
-    prepareGeometryChange();
-    m_rect = QFontMetricsF(m_font).boundingRect(m_text).adjusted(-8, -4, 8, 4);
-    m_rect.moveTopLeft(QPointF(0, 0));
     setVisible(m_stale || !m_announcement.isEmpty());
     updatePosition();
-    update();
 }
 
 void ZChartStaleNotice::updatePosition()
 {
     if (!m_view || !m_view->chart())
         return;
+    // Wrapped to the view's width: a small view must still show all of it.
+    const double width = qMax(80.0, double(m_view->width()) - 16.0);
+    prepareGeometryChange();
+    m_rect = QFontMetricsF(m_font)
+                 .boundingRect(QRectF(0, 0, width - 16.0, 1000), Qt::AlignCenter | Qt::TextWordWrap, m_text)
+                 .adjusted(-8, -4, 8, 4);
+    m_rect.moveTopLeft(QPointF(0, 0));
     const QRectF plot = m_view->chart()->plotArea();
     const double x = plot.isValid() ? plot.center().x() - m_rect.width() / 2 : 0.0;
     const double y = plot.isValid() ? plot.top() + 4 : 0.0;
-    setPos(qMax(0.0, x), qMax(0.0, y));
+    setPos(qBound(0.0, x, qMax(0.0, m_view->width() - m_rect.width())), qMax(0.0, y));
+    update();
 }
 
 void ZChartStaleNotice::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
@@ -81,7 +96,7 @@ void ZChartStaleNotice::paint(QPainter* painter, const QStyleOptionGraphicsItem*
     painter->fillRect(m_rect, m_stale ? QColor(150, 20, 20, 220) : QColor(20, 60, 130, 200));
     painter->setPen(Qt::white);
     painter->setFont(m_font);
-    painter->drawText(m_rect, Qt::AlignCenter, m_text);
+    painter->drawText(m_rect, Qt::AlignCenter | Qt::TextWordWrap, m_text);
 }
 
 } // namespace ZChart

@@ -43,6 +43,8 @@ public slots:
     void updatePosition();
 
 private:
+    void announce();
+
     ZChartView* m_view = nullptr;
     QFont m_font;
     QString m_text;

@@ -155,7 +155,7 @@ private slots:
         QCOMPARE(lines[1], QString("Stop:     200.00 MHz"));
         QCOMPARE(lines[2], QString("Points:      201    "));
         // The calibration in use goes with the range; nothing has been calibrated here.
-        QCOMPARE(lines[3], QString("Cal: none (uncorrected)"));
+        QCOMPARE(lines[3], QString("Cal: none"));
         QCOMPARE(view.scanRangeInfo()->type(), int(QGraphicsItem::UserType + 2));
         setSweep(50e6, 60e6, 11);
         QCOMPARE(view.scanRangeInfo()->text().section('\n', 1, 1), QString("Stop:      60.00 MHz"));
