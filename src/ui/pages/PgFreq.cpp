@@ -36,10 +36,9 @@ enum ELabel
 
 PgFreq::PgFreq(QObject* parent) : MWAbstractPage(parent) {}
 
-quint32 PgFreq::offeredPoints(qint64 points)
+quint32 PgFreq::restoredPoints(qint64 points)
 {
-    const qint64 steps = qRound64(double(points) / POINTS_STEP);
-    return quint32(qBound<qint64>(MIN_POINTS / POINTS_STEP, steps, MAX_POINTS / POINTS_STEP) * POINTS_STEP);
+    return quint32(qBound<qint64>(2, points, DataScanManager::BUFFER_POINTS));
 }
 
 quint8 PgFreq::boundedBandwidthIndex(qint64 index, int listSize)
@@ -294,7 +293,7 @@ void PgFreq::restoreSettings()
         sweep.setStop(stop, false);
     const qint64 points = settings->value(QStringLiteral("points_amount")).toLongLong(&ok);
     if (ok)
-        sweep.setPoints(offeredPoints(points), false);
+        sweep.setPoints(restoredPoints(points), false);
     const qint64 band = settings->value(QStringLiteral("bandwidth_idx")).toLongLong(&ok);
     settings->endGroup();
     if (ok) {

@@ -31,8 +31,9 @@ public:
     explicit PgFreq(QObject* parent = nullptr);
 
     static QString staticTag() { return QStringLiteral("MW_Pages::PgFreq"); }
-    // A stored point count as one of the counts the page offers.
-    static quint32 offeredPoints(qint64 points);
+    // A stored point count limited to what a sweep holds; a count the list does not offer is kept
+    // (and shown), as the user's sweep must come back as it was.
+    static quint32 restoredPoints(qint64 points);
     // A stored bandwidth index limited to the device's list (to the calibration limit while no
     // list is known).
     static quint8 boundedBandwidthIndex(qint64 index, int listSize);
