@@ -104,7 +104,6 @@ void PgCalib::initUi()
     grid->addWidget(active, 10, 0, 1, 4);
     grid->setRowStretch(11, 1);
 
-    // 1..4.
     m_normal = button("b_calib_do_open")->palette().color(QPalette::Button);
     const QString suffix = CalibrationManager::fileExtension();
     m_saveDialog = PageFileDialogs::createSaveDialog(m_window, suffix);
