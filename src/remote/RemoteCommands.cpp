@@ -458,10 +458,7 @@ void RemoteCommands::addCalibration()
         return TRemoteResult::reply(measured.isEmpty() ? QStringLiteral("NONE")
                                                        : measured.join(QLatin1Char(',')));
     });
-    add(QStringLiteral("CALibration:SOURce?"), [](const TCall& call) {
-        TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
+    add(QStringLiteral("CALibration:SOURce?"), [](const TCall&) {
         if (!isAnalyserReady())
             return noAnalyser();
         return TRemoteResult::reply(CalibrationManager::sourceCode());

@@ -38,7 +38,8 @@ PgFreq::PgFreq(QObject* parent) : MWAbstractPage(parent) {}
 
 quint32 PgFreq::restoredPoints(qint64 points)
 {
-    return quint32(qBound<qint64>(2, points, DataScanManager::BUFFER_POINTS));
+    using ZData::DS::RangeSliced;
+    return quint32(qBound<qint64>(RangeSliced::MIN_POINTS, points, RangeSliced::MAX_POINTS));
 }
 
 quint8 PgFreq::boundedBandwidthIndex(qint64 index, int listSize)
