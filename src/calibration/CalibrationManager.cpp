@@ -502,6 +502,10 @@ void CalibrationManager::clearCalibType(quint8 type)
 
 void CalibrationManager::resetToFactory()
 {
+    // The user chose the factory calibration: a reconnect must not bring back the one they removed.
+    // Its file stays on disk and can be loaded again.
+    if (!deviceId().isEmpty() && !tableEntry(deviceId()).isEmpty())
+        setTableEntry(deviceId(), QString());
     DataScanManager::setScanPause(true, true);
     scan().slotResetScan();
     readDeviceCalib(0);

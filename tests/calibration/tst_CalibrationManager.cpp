@@ -215,6 +215,11 @@ void tst_CalibrationManager::autosaveNamesAndPrunes()
     QVERIFY(CalibrationManager::loadCalibFile(written.first()));
     QVERIFY(!CalibrationManager::measuredAt(CalibrationData::SHORT).isValid());
     QCOMPARE(CalibrationManager::sourceFile(), written.first());
+    // Back to the factory by choice: not brought back by the next connect, yet kept on disk.
+    CalibrationManager::resetToFactory();
+    DM::CommandQueue::clear();
+    QVERIFY(CalibrationManager::tableEntry(DEVICE_ID).isEmpty());
+    QVERIFY(QFileInfo::exists(written.first()));
 }
 
 void tst_CalibrationManager::captureFromAcceptedDataOnly_data()
