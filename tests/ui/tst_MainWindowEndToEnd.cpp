@@ -169,13 +169,17 @@ void tst_MainWindowEndToEnd::connectFollowRestore()
     QVERIFY(window->chartView(1)->isHidden());
     QCOMPARE(window->chartView(0)->styleSheet(), QStringLiteral("border: 2px solid red;"));
 
-    // Unplug and plug: reconnecting (yellow), then connected and scanning again. The start-up
-    // after the reconnect puts the sweep on the calibration's grid, so the frequency edit follows.
+    // Unplug and plug: reconnecting (yellow), then connected and scanning again on the same sweep,
+    // which the factory calibration interpolates onto.
+    const DS::RangeSliced sweepBefore(DataScanManager::sweep());
     QCOMPARE(m_emulator->control("unplug").left(2), QStringLiteral("ok"));
     QTRY_COMPARE_WITH_TIMEOUT(buttonColor(ui->b_connect_device), QColor(Qt::yellow), 5000);
     QCOMPARE(m_emulator->control("plug").left(2), QStringLiteral("ok"));
     QTRY_COMPARE_WITH_TIMEOUT(buttonColor(ui->b_connect_device), QColor(Qt::green), 15000);
     QVERIFY(waitForSweeps(2));
+    QCOMPARE(DataScanManager::sweep().start(), sweepBefore.start());
+    QCOMPARE(DataScanManager::sweep().stop(), sweepBefore.stop());
+    QCOMPARE(DataScanManager::sweep().points(), sweepBefore.points());
 
     // A typed start frequency, Return: the sweep, the axes and the info box follow.
     QTest::mouseClick(ui->menuButtons[0], Qt::LeftButton);
