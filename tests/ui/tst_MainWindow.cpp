@@ -457,6 +457,9 @@ void tst_MainWindow::frequencyEntryRules_data()
     QTest::addColumn<bool>("notice");
     // From a sweep of 100 .. 700 MHz in a range of 1 .. 6200 MHz.
     QTest::newRow("1.5G is 1500 MHz") << 1 << "1.5G" << 100e6 << 1500e6 << false;
+    QTest::newRow("any case, with Hz") << 1 << "1.5gHz" << 100e6 << 1500e6 << false;
+    QTest::newRow("m is MHz") << 1 << "800m" << 100e6 << 800e6 << false;
+    QTest::newRow("750 KHz") << 0 << "750 KHz" << 1e6 << 700e6 << true;
     QTest::newRow("750k") << 0 << "750k" << 1e6 << 700e6 << true; // below the range: 1 MHz
     QTest::newRow("huge stop") << 1 << "99999" << 100e6 << 6200e6 << true;
     QTest::newRow("start above stop moves stop") << 0 << "900" << 900e6 << 1500e6 << true;

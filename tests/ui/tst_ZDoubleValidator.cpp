@@ -25,8 +25,6 @@ private slots:
     void clampToGrid();
     void clampOnReturn_data();
     void clampOnReturn();
-    void frequencySuffixes_data();
-    void frequencySuffixes();
     void stepsAndIntegers();
     void unreadableTextStays();
     void lengthFitsLargestValue();
@@ -135,64 +133,6 @@ void tst_ZDoubleValidator::clampOnReturn()
     // A rejected keystroke pulls the text inside the range at once.
     QTest::keyClick(&edit, Qt::Key_X);
     QCOMPARE(edit.text(), shown);
-}
-
-void tst_ZDoubleValidator::frequencySuffixes_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<bool>("taken"); // Return reached the page
-    QTest::addColumn<QString>("notice");
-    QTest::newRow("1.5G is 1500 MHz") << "1.5G"
-                                      << "1500.00" << true << "";
-    QTest::newRow("lower case g") << "1.5g"
-                                  << "1500.00" << true << "";
-    QTest::newRow("750k") << "750k"
-                          << "0.75" << true << "";
-    QTest::newRow("750 KHz") << "750 KHz"
-                             << "0.75" << true << "";
-    QTest::newRow("M is MHz") << "100M"
-                              << "100.00" << true << "";
-    QTest::newRow("m is MHz too") << "100m"
-                                  << "100.00" << true << "";
-    QTest::newRow("no suffix") << "433.92"
-                               << "433.92" << true << "";
-    QTest::newRow("above the range") << "7G"
-                                     << "6200.00" << true << "lp_entry_clamped";
-    QTest::newRow("below the range") << "0.1k"
-                                     << "0.50" << true << "lp_entry_clamped";
-    QTest::newRow("huge") << "9999999"
-                          << "6200.00" << true << "lp_entry_clamped";
-    QTest::newRow("negative refused") << "-50"
-                                      << "-50" << false << "lp_entry_refused_negative";
-}
-
-void tst_ZDoubleValidator::frequencySuffixes()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, shown);
-    QFETCH(bool, taken);
-    QFETCH(QString, notice);
-    ClampedLineEdit edit;
-    auto* validator = new ZDoubleValidator(0.5, 6200.0, 2, &edit);
-    validator->setFrequencySuffixes(true);
-    edit.setValidator(validator);
-    edit.enableClamping();
-    QSignalSpy returned(&edit, &QLineEdit::returnPressed);
-    QSignalSpy noticed(&edit, &ClampedLineEdit::signalNotice);
-    QTest::keyClicks(&edit, typed);
-    QTest::keyClick(&edit, Qt::Key_Return);
-    QCOMPARE(edit.text(), shown);
-    QCOMPARE(returned.count(), taken ? 1 : 0);
-    if (notice.isEmpty()) {
-        QCOMPARE(noticed.count(), 0);
-    } else {
-        QCOMPARE(noticed.count(), 1);
-        // The words of the notice, whatever the values filled in.
-        const QString expected = qtTrId(qPrintable(notice)).section(QLatin1Char('%'), 0, 0);
-        QVERIFY(edit.notice().startsWith(expected) || edit.notice().contains(typed));
-        QCOMPARE(edit.toolTip(), edit.notice());
-    }
 }
 
 void tst_ZDoubleValidator::stepsAndIntegers()
