@@ -468,6 +468,8 @@ void tst_MainWindow::frequencyEntryRules_data()
     QTest::newRow("zero span refused") << 3 << "0" << 100e6 << 700e6 << true;
     QTest::newRow("negative refused") << 0 << "-50" << 100e6 << 700e6 << true;
     QTest::newRow("center") << 2 << "500M" << 200e6 << 800e6 << false;
+    QTest::newRow("center near the top cuts the span") << 2 << "6100" << 6000e6 << 6200e6 << true;
+    QTest::newRow("span pushes the center") << 3 << "1000" << 1e6 << 1001e6 << true;
 }
 
 void tst_MainWindow::frequencyEntryRules()

@@ -190,10 +190,13 @@ void PgFreq::applyEntry(ZFreqLineEdit* edit, int field, double hz,
                                   mhz(sweep.deviceRange().second)));
         return;
     }
-    // Start and stop pull each other along when one crosses the other; the user must see that.
-    const int other = field == START ? STOP : (field == STOP ? START : -1);
-    const double previous[2] = {before.start(), before.stop()};
-    if (other >= 0 && mhz(taken[other]) != mhz(previous[other]))
+    // Each field has a partner the sweep's rules may move to honour it: start and stop pull each
+    // other along when one crosses the other, a center near an end cuts the span, a span pushes the
+    // center away from an end. The user must see that.
+    const int partner[4] = {STOP, START, SPAN, CENTER};
+    const double previous[4] = {before.start(), before.stop(), before.center(), before.span()};
+    const int other = partner[field];
+    if (mhz(taken[other]) != mhz(previous[other]))
         edit->showNotice(
             qtTrId("lp_pfreq_moved").arg(title, mhz(hz), m_labels[other]->text(), mhz(taken[other])));
 }
