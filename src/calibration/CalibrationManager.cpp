@@ -1,5 +1,7 @@
 #include "calibration/CalibrationManager.h"
 
+#include "calibration/RobustSweepMean.h"
+
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QDebug>
@@ -68,12 +70,17 @@ void CalibrationManager::resetState()
     s_vcoAcks = 0;
     s_dataAcks = 0;
     s_transfer = ETransfer::NONE;
+    s_kitRecord = EKitRecord::NONE;
+    s_capturedSweeps.clear();
 }
 
 void CalibrationManager::reset()
 {
     resetState();
     s_bandwidthIndex = 0;
+    s_kit = CAL::CalibrationKit::ideal();
+    s_calibrationKit = CAL::CalibrationKit::ideal();
+    s_averageSweeps = 1;
 }
 
 bool CalibrationManager::init()
@@ -267,6 +274,7 @@ bool CalibrationManager::loadCalibFile(const QString& path)
     *s_calibration = *loaded;
     for (QDateTime& t : s_measuredAt)
         t = QDateTime();
+    readKitSidecar(path);
     applyRangeToSweep();
     setTableEntry(deviceId(), path);
     setSource(ESource::FILE, path, QFileInfo(path).lastModified());
@@ -296,6 +304,111 @@ bool CalibrationManager::saveCalibFile(const QString& path)
     if (s_source == ESource::MEASURED || s_source == ESource::FILE || s_source == ESource::SLOT)
         setSource(ESource::FILE, path,
                   s_sourceTime.isValid() ? s_sourceTime : QFileInfo(path).lastModified());
+    writeKitSidecar(path);
+    return true;
+}
+
+// ---- kits ----
+
+QString CalibrationManager::kitSidecarPath(const QString& calibPath)
+{
+    return calibPath + QStringLiteral(".kit");
+}
+
+bool CalibrationManager::writeKitSidecar(const QString& calibPath)
+{
+    const QString sidecar = kitSidecarPath(calibPath);
+    if (s_kitRecord != EKitRecord::KIT) {
+        // A record left from an earlier calibration under this name would now be wrong.
+        if (QFileInfo::exists(sidecar) && !QFile::remove(sidecar)) {
+            kLog.warn(QStringLiteral(">> stale kit record cannot be removed: ") + sidecar);
+            return false;
+        }
+        return true;
+    }
+    QString error;
+    if (!s_calibrationKit.writeFile(sidecar, &error, true)) {
+        kLog.warn(QStringLiteral(">> kit record not written: ") + error);
+        return false;
+    }
+    return true;
+}
+
+void CalibrationManager::readKitSidecar(const QString& calibPath)
+{
+    const QString sidecar = kitSidecarPath(calibPath);
+    s_kitRecord = EKitRecord::UNRECORDED;
+    if (!QFileInfo::exists(sidecar))
+        return;
+    QString error;
+    CAL::CalibrationKit kit;
+    if (!CAL::CalibrationKit::readFile(sidecar, kit, &error)) {
+        kLog.warn(QStringLiteral(">> kit record refused: ") + error);
+        return;
+    }
+    s_calibrationKit = kit;
+    s_kitRecord = EKitRecord::KIT;
+}
+
+bool CalibrationManager::setKit(const QString& name, QString* error)
+{
+    CAL::CalibrationKit kit;
+    if (name == QLatin1String(CAL::CalibrationKit::IDEAL_NAME)) {
+        kit = CAL::CalibrationKit::ideal();
+    } else if (!CAL::CalibrationKit::isValidName(name)) {
+        if (error)
+            *error = QStringLiteral("'%1' is not a kit name").arg(name);
+        return false;
+    } else {
+        QString why;
+        if (!CAL::CalibrationKit::readFile(CAL::CalibrationKit::pathFor(name), kit, &why)) {
+            kLog.warn(QStringLiteral(">> kit refused, keeping %1: %2").arg(s_kit.name, why));
+            if (error)
+                *error = why;
+            return false;
+        }
+    }
+    kit.name = name;
+    s_kit = kit;
+    kLog.info(QStringLiteral(">> calibration kit: ") + name);
+    emit instance().signalKitChanged(QString());
+    return true;
+}
+
+bool CalibrationManager::saveKit(const CAL::CalibrationKit& kit, QString* error)
+{
+    if (!CAL::CalibrationKit::isValidName(kit.name)) {
+        if (error)
+            *error = QStringLiteral("'%1' is not a kit name").arg(kit.name);
+        return false;
+    }
+    if (!kit.writeFile(CAL::CalibrationKit::pathFor(kit.name), error))
+        return false;
+    return setKit(kit.name, error);
+}
+
+QStringList CalibrationManager::kitNames()
+{
+    const QStringList names = CAL::CalibrationKit::available();
+    if (!names.contains(s_kit.name)) {
+        const QString reason = QStringLiteral("kit file %1 is gone; using %2")
+                                   .arg(CAL::CalibrationKit::pathFor(s_kit.name),
+                                        QLatin1String(CAL::CalibrationKit::IDEAL_NAME));
+        kLog.warn(QStringLiteral(">> ") + reason);
+        s_kit = CAL::CalibrationKit::ideal();
+        emit instance().signalKitChanged(reason);
+    }
+    return names;
+}
+
+bool CalibrationManager::setAverageSweeps(int sweeps)
+{
+    if (sweeps < 1 || sweeps > MAX_AVERAGE_SWEEPS)
+        return false;
+    if (sweeps != s_averageSweeps) {
+        s_averageSweeps = sweeps;
+        emit instance().signalAverageSweepsChanged(sweeps);
+    }
     return true;
 }
 
@@ -429,19 +542,21 @@ QString CalibrationManager::sourceLines()
 
 // ---- the user's measurement ----
 
-void CalibrationManager::startCalibType(quint8 type)
+bool CalibrationManager::startCalibType(quint8 type)
 {
     if (type != CalibrationData::OPEN && type != CalibrationData::SHORT && type != CalibrationData::LOAD)
-        return;
+        return false;
     if (DataScanManager::sweep().points() > quint32(CalibrationData::MAX_POINTS)) {
-        kLog.warn(QStringLiteral(">> a calibration holds at most %1 points, the sweep has %2 => not measured")
-                      .arg(CalibrationData::MAX_POINTS)
-                      .arg(DataScanManager::sweep().points()));
-        return;
+        // Critical, so that the person who pressed the button reads why nothing happens.
+        kLog.critical("lp_err_calib_too_many_points", QString::number(DataScanManager::sweep().points()));
+        return false;
     }
     DataScanManager::setScanPause(true, true);
     emit instance().signalStartedCalibration();
     s_typeMeasured = type;
+    s_capturedSweeps.clear();
+    // A kit file removed since it was chosen must not be applied unnoticed.
+    kitNames();
     if (s_calibration->isComplete() || s_calibration->isEmpty()) {
         s_calibration->clearMeasurements();
         for (QDateTime& t : s_measuredAt)
@@ -451,11 +566,21 @@ void CalibrationManager::startCalibType(quint8 type)
     // correction off, becomes the standard.
     scan().slotResetScan();
     DataScanManager::setScanPause(false, false);
+    return true;
 }
 
 void CalibrationManager::slotSweepCompleted()
 {
     if (s_typeMeasured == 0)
+        return;
+    const DS::RangeSliced& sweep = DataScanManager::sweep();
+    TScanPoints points;
+    DataScanManager::copyData(0, int(qMin<quint32>(sweep.points(), quint32(CalibrationData::MAX_POINTS))),
+                              points, false);
+    s_capturedSweeps.append(points);
+    emit instance().signalCapturedSweep(s_capturedSweeps.size(), s_averageSweeps);
+    // The scan runs on between the sweeps of one standard.
+    if (s_capturedSweeps.size() < s_averageSweeps)
         return;
     DataScanManager::setScanPause(true, true);
     captureMeasurement();
@@ -464,9 +589,10 @@ void CalibrationManager::slotSweepCompleted()
 void CalibrationManager::captureMeasurement()
 {
     const DS::RangeSliced& sweep = DataScanManager::sweep();
-    const int n = int(qMin<quint32>(sweep.points(), quint32(CalibrationData::MAX_POINTS)));
     TScanPoints points;
-    DataScanManager::copyData(0, n, points, false);
+    CAL::RobustSweepMean::combine(s_capturedSweeps, points);
+    s_capturedSweeps.clear();
+    const int n = points.size();
     s_calibration->setMeasurement(s_typeMeasured, points);
     const QDateTime now = QDateTime::currentDateTime();
     for (int bit = 0; bit < 3; ++bit)
@@ -476,11 +602,22 @@ void CalibrationManager::captureMeasurement()
     if (s_calibration->isComplete()) {
         s_calibration->setRange(DS::toHz(sweep.start()), DS::toHz(sweep.stop()), quint16(n),
                                 s_bandwidthIndex);
+        QVector<double> frequencies(n);
+        for (int k = 0; k < n; ++k)
+            frequencies[k] = double(points[k].frequency);
+        const int singular = s_kit.idealize(*s_calibration, frequencies);
+        if (singular > 0)
+            kLog.warn(QStringLiteral(">> kit %1: standards indistinguishable at %2 points, kept as measured")
+                          .arg(s_kit.name)
+                          .arg(singular));
+        s_calibrationKit = s_kit;
+        s_kitRecord = EKitRecord::KIT;
         setSource(ESource::MEASURED, QString(), now);
     }
     emit instance().signalFinishedCalibType();
     if (s_calibration->isComplete()) {
-        // Saved before anything else can happen to it: a pulled cable must not cost the calibration.
+        // Saved, with its kit beside it, before anything else can happen to it: a pulled cable must
+        // not cost the calibration.
         autosaveCalibration();
         emit instance().signalFinishedCalibration();
     }
@@ -534,6 +671,7 @@ void CalibrationManager::abortTransfer(const QString& reason)
     // Half a calibration must never correct anything: the scan goes on uncorrected.
     s_calibration->resetAll();
     setSource(ESource::NONE);
+    s_kitRecord = EKitRecord::NONE;
     s_transfer = ETransfer::NONE;
     s_vcoAcks = s_dataAcks = 0;
     emit instance().signalFinishedCalibration();
@@ -564,6 +702,7 @@ void CalibrationManager::slotProcessCalibRange(ZData::TDeviceReply& device_reply
             // Nothing to correct with: the scan goes on with raw data.
             s_calibration->resetAll();
             setSource(ESource::NONE);
+            s_kitRecord = EKitRecord::NONE;
             s_transfer = ETransfer::NONE;
             emit instance().signalFinishedCalibration();
         }
@@ -672,6 +811,7 @@ void CalibrationManager::finishDownload()
     for (QDateTime& t : s_measuredAt)
         t = QDateTime();
     setSource(s_slot != 0 ? ESource::SLOT : ESource::FACTORY);
+    s_kitRecord = s_slot != 0 ? EKitRecord::UNRECORDED : EKitRecord::FACTORY;
     startSendingVCO();
 }
 

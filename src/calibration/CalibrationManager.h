@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "calibration/CalibrationData.h"
+#include "calibration/CalibrationKit.h"
 #include "core/ISInitializable.h"
 #include "core/TSingleton.h"
 #include "devicelink/DeviceTypes.h"
@@ -53,7 +54,9 @@ public:
     static bool init();
     static QString tag() { return QStringLiteral("CalibrationManager"); }
 
-    static void startCalibType(quint8 type);
+    // Starts measuring a standard; false when it cannot be measured (the sweep has more points than
+    // a calibration holds), which is reported to the user at once.
+    static bool startCalibType(quint8 type);
     static void clearCalibType(quint8 type);
     static void resetToFactory();
     static bool loadCalibFile(const QString& path);
@@ -99,6 +102,38 @@ public:
     // calibration on the current sweep.
     static void correct(TScanPoint* buffer, int index, int count);
 
+    // The kit the next completed calibration is solved with; the ideal kit by default.
+    static const CAL::CalibrationKit& kit() { return s_kit; }
+    // Chooses a kit by name (the ideal kit or a file in the kits folder). A kit that cannot be read
+    // is refused with the reason in error ("FILE:LINE: reason") and the current kit stays.
+    static bool setKit(const QString& name, QString* error = nullptr);
+    // Writes a kit into the kits folder under its name and makes it the current kit.
+    static bool saveKit(const CAL::CalibrationKit& kit, QString* error = nullptr);
+    // The kits to choose from. When the current kit's file has gone, the ideal kit takes its place
+    // and signalKitChanged carries the reason.
+    static QStringList kitNames();
+
+    enum class EKitRecord
+    {
+        NONE,       // no calibration
+        FACTORY,    // the analyser's own, exact as it stands
+        UNRECORDED, // a device slot or a file without a kit record
+        KIT,        // taken with calibrationKit()
+    };
+    // What is known of the kit the active calibration was taken with.
+    static EKitRecord kitRecord() { return s_kitRecord; }
+    static const CAL::CalibrationKit& calibrationKit() { return s_calibrationKit; }
+    // The kit record kept beside a calibration file.
+    static QString kitSidecarPath(const QString& calibPath);
+    // Writes (or, with no kit known, removes) the kit record beside a calibration file; every path
+    // that saves a calibration file calls it.
+    static bool writeKitSidecar(const QString& calibPath);
+
+    static constexpr int MAX_AVERAGE_SWEEPS = 64;
+    // Sweeps per standard (1 to 64), combined into one by a robust mean; false for any other count.
+    static bool setAverageSweeps(int sweeps);
+    static int averageSweeps() { return s_averageSweeps; }
+
     // Back to the state after construction (tests).
     static void reset();
 
@@ -109,6 +144,11 @@ signals:
     void signalFinishedCalibType();
     void signalChangedBandwidth();
     void signalSourceChanged();
+    // The current kit changed; reason is empty for a user's choice and says why otherwise.
+    void signalKitChanged(const QString& reason);
+    // A sweep of the standard being measured is in (done of total).
+    void signalCapturedSweep(int done, int total);
+    void signalAverageSweepsChanged(int sweeps);
 
 public slots:
     void slotPostDeviceStartup();
@@ -149,6 +189,7 @@ private:
     static void setSource(ESource source, const QString& file = QString(), const QDateTime& time = {});
     static void pruneAutosaves(const QString& dir, const QString& idPart);
     static bool sweepFitsDevice();
+    static void readKitSidecar(const QString& calibPath);
 
     static inline std::unique_ptr<CAL::CalibrationData> s_calibration =
         std::make_unique<CAL::CalibrationData>();
@@ -166,6 +207,11 @@ private:
     static inline QString s_sourceFile;
     static inline QDateTime s_sourceTime;
     static inline QDateTime s_measuredAt[3];
+    static inline CAL::CalibrationKit s_kit;
+    static inline CAL::CalibrationKit s_calibrationKit;
+    static inline EKitRecord s_kitRecord = EKitRecord::NONE;
+    static inline int s_averageSweeps = 1;
+    static inline QVector<TScanPoints> s_capturedSweeps;
 };
 
 } // namespace ZData

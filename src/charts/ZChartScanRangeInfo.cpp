@@ -19,6 +19,8 @@ ZChartScanRangeInfo::ZChartScanRangeInfo(ZChartView* view) : m_view(view)
     setZValue(42);
     connect(&ZData::CalibrationManager::instance(), &ZData::CalibrationManager::signalSourceChanged, this,
             &ZChartScanRangeInfo::slotUpdate);
+    connect(&ZData::DataScanManager::instance(), &ZData::DataScanManager::signalLiveAverageChanged, this,
+            &ZChartScanRangeInfo::slotUpdate);
     slotUpdate();
 }
 
@@ -41,6 +43,10 @@ void ZChartScanRangeInfo::slotUpdate()
     // The calibration in use goes with the range: a reading means little without it.
     m_text = buildText(range.start() / 1e6, range.stop() / 1e6, ZData::DataScanManager::pointCount()) +
              QLatin1Char('\n') + ZData::CalibrationManager::sourceLines();
+    // An averaged trace reacts slowly; the box says so.
+    if (ZData::DataScanManager::liveAverage() >= 2)
+        m_text +=
+            QLatin1Char('\n') + qtTrId("lp_chart_info_average").arg(ZData::DataScanManager::liveAverage());
     prepareGeometryChange();
     const QFontMetricsF metrics(m_font);
     m_rect = metrics.boundingRect(QRectF(-10, -11, 300, 300), Qt::AlignLeft, m_text).adjusted(-2, 0, 2, 0);

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFile>
 #include <QNetworkInterface>
 #include <QTcpServer>
 #include <QtTest>
@@ -6,10 +7,15 @@
 #include <memory>
 #include <vector>
 
+#include <sys/socket.h>
+
 #include "RemoteTestClient.h"
 #include "TestSupport.h"
+#include "calibration/CalibrationManager.h"
 #include "charts/ZChartView.h"
 #include "core/LocalizationManager.h"
+#include "core/Logger.h"
+#include "core/NoticeBoard.h"
 #include "core/Resources.h"
 #include "core/SettingsManager.h"
 #include "devicelink/SerialPort.h"
@@ -68,10 +74,21 @@ private slots:
     void initTestCase()
     {
         m_dir = std::make_unique<TestSupport::ScopedAppDir>();
+        // The real logger with its default presentation: a failure a command logs must never wait
+        // for a person.
+        QVERIFY(ZCore::Logger::init());
+        ZCore::Logger::resetPresenter();
         ZCore::initResources();
         QVERIFY(ZCore::LocalizationManager::init());
         ZCore::SettingsManager::init();
         QVERIFY(ZData::DataScanManager::init());
+        QDir().mkpath(ZData::CAL::CalibrationKit::dir());
+        for (const auto& kit : {qMakePair(QString("sma"), QByteArray("[open]\nc0_ff = 50\n")),
+                                qMakePair(QString("broken"), QByteArray("[open]\nc0_ff = x\n"))}) {
+            QFile file(ZData::CAL::CalibrationKit::pathFor(kit.first));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(kit.second);
+        }
         m_target = std::make_unique<FakeTarget>();
         m_server = std::make_unique<RemoteControlServer>(m_target.get());
         QVERIFY(m_server->start(0));
@@ -81,6 +98,7 @@ private slots:
     {
         m_server.reset();
         m_target.reset();
+        ZCore::Logger::shutdown();
     }
 
     void queries_data()
@@ -121,6 +139,30 @@ private slots:
         QCOMPARE(client.query("SENS:FREQ:STAR?"), QStringLiteral("1000000"));
         QCOMPARE(client.query("SENS:FREQ:STOP?"), QStringLiteral("900000000"));
         QCOMPARE(client.drainErrors(), QList<int>());
+    }
+
+    void kitsAndAveraging()
+    {
+        RemoteTestClient client;
+        QVERIFY(client.connectTo(m_server->port()));
+        QCOMPARE(client.query("CAL:KIT:LIST?"), QStringLiteral("Ideal,broken,sma"));
+        QCOMPARE(client.query("CAL:KIT?"), QStringLiteral("Ideal"));
+        client.send("cal:kit sma");
+        QCOMPARE(client.query("CALIBRATION:KIT?"), QStringLiteral("sma"));
+        QCOMPARE(ZData::CalibrationManager::kit().open.c[0], 50.0);
+        client.send("CAL:KIT broken");
+        QCOMPARE(client.query("CAL:KIT?"), QStringLiteral("sma"));
+        client.send("CAL:KIT ideal");
+        QCOMPARE(client.query("CAL:KIT?"), QStringLiteral("Ideal"));
+        client.send("CAL:AVER 16");
+        QCOMPARE(client.query("CAL:AVER?"), QStringLiteral("16"));
+        QCOMPARE(ZData::CalibrationManager::averageSweeps(), 16);
+        client.send("SENS:AVER 8");
+        QCOMPARE(client.query("SENS:AVER?"), QStringLiteral("8"));
+        client.send("SENS:AVER 1");
+        QCOMPARE(client.query("SENSE:AVERAGE?"), QStringLiteral("0"));
+        QCOMPARE(client.drainErrors(), QList<int>{-200});
+        client.send("CAL:AVER 1");
     }
 
     // Every bad command queues its error, changes nothing and leaves the connection open.
@@ -168,6 +210,15 @@ private slots:
         QTest::newRow("calibration standard") << QByteArray("CAL:MEAS THRU") << -100;
         QTest::newRow("continuous value") << QByteArray("INIT:CONT MAYBE") << -100;
         QTest::newRow("connect to a non-analyser") << QByteArray("DEV:CONN /dev/null") << -222;
+        QTest::newRow("kit of no file") << QByteArray("CAL:KIT nosuch") << -222;
+        QTest::newRow("kit as a path") << QByteArray("CAL:KIT ../kits/sma") << -222;
+        QTest::newRow("kit file refused") << QByteArray("CAL:KIT broken") << -200;
+        QTest::newRow("no kit name") << QByteArray("CAL:KIT") << -100;
+        QTest::newRow("0 sweeps per standard") << QByteArray("CAL:AVER 0") << -222;
+        QTest::newRow("65 sweeps per standard") << QByteArray("CAL:AVER 65") << -222;
+        QTest::newRow("fractional sweeps") << QByteArray("CAL:AVER 2.5") << -100;
+        QTest::newRow("live average 65") << QByteArray("SENS:AVER 65") << -222;
+        QTest::newRow("live average -1") << QByteArray("SENS:AVER -1") << -222;
     }
 
     void badCommands()
@@ -232,7 +283,9 @@ private slots:
         QCOMPARE(other.query("*OPC?"), QStringLiteral("1"));
     }
 
-    void hundredClientsAtOnce()
+    // At most four clients at once, each of them served; the others are turned away at once, and
+    // four idle ones are closed after the idle time-out so that a fifth gets in.
+    void fourClientsAtOnceAndIdleOnesClosed()
     {
         QTRY_COMPARE(m_server->clientCount(), 0);
         std::vector<std::unique_ptr<QTcpSocket>> sockets;
@@ -240,17 +293,117 @@ private slots:
             sockets.push_back(std::make_unique<QTcpSocket>());
             sockets.back()->connectToHost(QHostAddress::LocalHost, m_server->port());
         }
-        QTest::qWait(500);
-        QCOMPARE(m_server->clientCount(), RemoteControlServer::MAX_CLIENTS);
+        QTRY_COMPARE(m_server->clientCount(), 4);
+        QTest::qWait(300); // proves that no further client is taken in
+        QCOMPARE(m_server->clientCount(), 4);
         int open = 0;
         for (auto& socket : sockets)
             open += socket->state() == QAbstractSocket::ConnectedState ? 1 : 0;
-        QCOMPARE(open, RemoteControlServer::MAX_CLIENTS);
+        QCOMPARE(open, 4);
         sockets.clear();
         QTRY_COMPARE(m_server->clientCount(), 0);
+
+        m_server->setIdleTimeout(1500);
+        std::vector<std::unique_ptr<RemoteTestClient>> idle;
+        for (int i = 0; i < 4; ++i) {
+            idle.push_back(std::make_unique<RemoteTestClient>());
+            QVERIFY(idle.back()->connectTo(m_server->port()));
+        }
+        // One of the four keeps talking; the three silent ones are closed, it is not.
+        QCOMPARE(idle[0]->query("*OPC?"), QStringLiteral("1"));
+        QTRY_COMPARE(m_server->clientCount(), 4);
+        RemoteTestClient refused;
+        refused.connectTo(m_server->port());
+        QVERIFY(refused.waitForClosed());
+        QElapsedTimer talking;
+        talking.start();
+        while (talking.elapsed() < 3000)
+            QCOMPARE(idle[0]->query("*OPC?"), QStringLiteral("1"));
+        for (int i = 1; i < 4; ++i)
+            QVERIFY(idle[size_t(i)]->waitForClosed());
+        QVERIFY(idle[0]->isConnected());
         RemoteTestClient late;
         QVERIFY(late.connectTo(m_server->port()));
         QCOMPARE(late.query("*OPC?"), QStringLiteral("1"));
+        m_server->setIdleTimeout(RemoteControlServer::DEFAULT_IDLE_TIMEOUT_S * 1000);
+    }
+
+    // A client that shuts down its sending side after its commands gets every answer, the last
+    // line counted even without its line end, and then the connection closes.
+    void halfClosedClientGetsItsAnswers()
+    {
+        RemoteTestClient client;
+        QVERIFY(client.connectTo(m_server->port()));
+        client.sendRaw("*IDN?\nNOPE\nSYST:ERR?\nDISP:VIEW1:TYPE RADAR\nSYST:ERR?\n*OPC?");
+        QVERIFY(client.socket().waitForBytesWritten(5000) || client.socket().bytesToWrite() == 0);
+        QCOMPARE(::shutdown(int(client.socket().socketDescriptor()), SHUT_WR), 0);
+        QVERIFY(client.readLine().startsWith(QLatin1String("Tolvek,TolvekVNA,")));
+        QVERIFY(client.readLine().startsWith(QLatin1String("-113,")));
+        QCOMPARE(client.readLine(), QStringLiteral("-222,\"Data out of range;unknown chart type: RADAR\""));
+        QCOMPARE(client.readLine(), QStringLiteral("1"));
+        QVERIFY(client.waitForClosed());
+    }
+
+    // A command whose work logs a failure answers with that failure as the client's error, never
+    // with a notice or a box; clients that leave while their commands run cost the others nothing.
+    void loggedFailureIsTheClientsError()
+    {
+        const QString dir = ZData::DataScanManager::traceDir();
+        QVERIFY(QDir().mkpath(dir));
+        QFile damaged(QDir(dir).filePath(QStringLiteral("damaged.tbin")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray("\x05\x00\x00\x00garbage", 11));
+        damaged.close();
+        ZCore::NoticeBoard::clear();
+        RemoteTestClient client;
+        QVERIFY(client.connectTo(m_server->port()));
+        client.send("MMEM:LOAD:TRAC damaged.tbin");
+        const QString error = client.query("SYST:ERR?");
+        QVERIFY2(error.startsWith(QLatin1String("-200,\"Execution error;cannot read damaged.tbin: ")) &&
+                     error.contains(QLatin1String("damaged.tbin\"")),
+                 qPrintable(error));
+        for (int i = 0; i < 8; ++i) {
+            RemoteTestClient leaving;
+            QVERIFY(leaving.connectTo(m_server->port()));
+            leaving.sendRaw("MMEM:LOAD:TRAC damaged.tbin\n*OPC?\nMMEM:LOAD:TRAC damaged.tbin\n");
+            leaving.socket().waitForBytesWritten(1000);
+            leaving.socket().abort();
+        }
+        QCOMPARE(client.query("*OPC?"), QStringLiteral("1"));
+        QCOMPARE(client.drainErrors(), QList<int>());
+        QTRY_COMPARE(m_server->clientCount(), 1);
+        QVERIFY(!ZCore::NoticeBoard::hasNotice());
+        QCOMPARE(ZData::DataScanManager::traces().size(), 0);
+    }
+
+    // Port listings are not made afresh for every query: a client pipelining thousands of them
+    // leaves another client's queries answered at once.
+    void pipelinedPortListingsLeaveOthersServed()
+    {
+        RemoteTestClient flood;
+        QVERIFY(flood.connectTo(m_server->port()));
+        QByteArray many;
+        for (int i = 0; i < 3000; ++i)
+            many += "DEV:LIST?\n";
+        QElapsedTimer all;
+        all.start();
+        flood.sendRaw(many);
+        RemoteTestClient other;
+        QVERIFY(other.connectTo(m_server->port()));
+        qint64 slowest = 0;
+        for (int i = 0; i < 5; ++i) {
+            QElapsedTimer answered;
+            answered.start();
+            QVERIFY(other.query("*IDN?", 5000).startsWith(QLatin1String("Tolvek,")));
+            slowest = qMax(slowest, answered.elapsed());
+        }
+        QVERIFY2(slowest < 1000, qPrintable(QString::number(slowest)));
+        int answers = 0;
+        while (answers < 3000 && !flood.readLine(10000).isNull())
+            ++answers;
+        QCOMPARE(answers, 3000);
+        // Listing the ports afresh each time takes tens of milliseconds: minutes for all of them.
+        QVERIFY2(all.elapsed() < 60000, qPrintable(QString::number(all.elapsed())));
     }
 
     // A client that sends and never reads: the server stops taking its commands once its answers pile
