@@ -1046,6 +1046,7 @@ L[nH] / C[pF]</translation>
     <message id="lp_cal_lines_none">
         <source>Cal: none</source>
         <translation>Cal: none</translation>
+    </message>
     <message id="lp_port_err_permission">
         <source>Cannot open %1: permission denied. Your user is not in the group that owns serial devices. Run  sudo usermod -aG dialout $USER  and then log out and in again.</source>
         <translation>Cannot open %1: permission denied. Your user is not in the group that owns serial devices. Run  sudo usermod -aG dialout $USER  and then log out and in again.</translation>

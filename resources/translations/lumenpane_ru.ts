@@ -1046,6 +1046,7 @@ L[нГн] / C[пФ]</translation>
     <message id="lp_cal_lines_none">
         <source>Cal: none</source>
         <translation>Калибр.: нет</translation>
+    </message>
     <message id="lp_port_err_permission">
         <source>Cannot open %1: permission denied. Your user is not in the group that owns serial devices. Run  sudo usermod -aG dialout $USER  and then log out and in again.</source>
         <translation>Не удаётся открыть %1: доступ запрещён. Ваш пользователь не входит в группу, которой принадлежат последовательные порты. Выполните  sudo usermod -aG dialout $USER  и затем выйдите из системы и войдите снова.</translation>
