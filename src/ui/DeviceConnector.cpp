@@ -32,6 +32,9 @@ QLabel* valueLabel(const QString& name, QWidget* parent)
     auto* label = new QLabel(NOT_AVAILABLE, parent);
     label->setObjectName(name);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A selectable label would otherwise give way down to its longest word and cut the rest off;
+    // the user reads these whole, so the dialog widens for them.
+    label->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     return label;
 }
 } // namespace
@@ -91,7 +94,9 @@ DeviceConnector::DeviceConnector(QWidget* parent) : QDialog(parent)
     m_hint->hide();
     inner->addWidget(m_hint);
     retranslate();
-    setMinimumWidth(360);
+    // On the port list, not the dialog or the box: a minimum width set on a widget with a layout
+    // replaces the layout's own, which then no longer widens it for a longer manufacturer.
+    m_list->setMinimumWidth(MIN_LIST_WIDTH);
 
     ZCore::SettingsManager::registerRestorable(restorable());
     connect(&ZCore::SettingsManager::instance(), &ZCore::SettingsManager::signalGotSettings, this,

@@ -27,6 +27,7 @@ public:
     using PortSource = std::function<QList<ZData::TPortListing>()>;
 
     static constexpr int REFRESH_INTERVAL_MS = 1000;
+    static constexpr int MIN_LIST_WIDTH = 316;
 
     explicit DeviceConnector(QWidget* parent = nullptr);
     ~DeviceConnector() override;

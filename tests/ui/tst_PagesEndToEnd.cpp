@@ -5,6 +5,10 @@
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleOptionComboBox>
+#include <QAbstractItemView>
+#include <QDialog>
+#include <QLayout>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -17,16 +21,21 @@
 #include "charts/ZChartView.h"
 #include "charts/ZMarksTable.h"
 #include "core/LocalizationManager.h"
+#include "core/NoticeBoard.h"
 #include "core/SettingsManager.h"
 #include "devicelink/ConnectionManager.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
+#include "ui/DeviceConnector.h"
+#include "ui/KitEditorDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/components/NoticeBar.h"
 #include "ui/components/ClampedLineEdit.h"
 #include "ui/components/LoadedTraceListEntry.h"
 #include "ui/components/MarkListEntry.h"
 #include "ui/components/ZFreqLineEdit.h"
 #include "ui/pages/ChartImageSaver.h"
+#include "ui/pages/PgCalib.h"
 #include "ui/pages/PgCharts.h"
 #include "ui/pages/PgFreq.h"
 #include "ui/pages/PgMarkers.h"
@@ -407,8 +416,77 @@ void tst_PagesEndToEnd::everyTextFitsAtTheSmallestWindow_data()
     QTest::newRow("Russian") << ":/translation/lumenpane_ru.qm";
 }
 
-// At the smallest size the window allows, no label, button or list entry of any menu page is
-// narrower than its text, in either language.
+namespace {
+// Texts of `root` and its children that do not fit: a label, button or combo box narrower than its
+// text (a combo box than its widest entry, its drop-down list than its widest entry), or a widget
+// pushed out of sight by its neighbours.
+void collectCutTexts(QWidget* root, const QString& where, QStringList* cut)
+{
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root);
+    for (QWidget* w : widgets) {
+        if (!w->isVisibleTo(root->window()) || w->width() <= 0 || qobject_cast<ZChartView*>(w))
+            continue;
+        const QFontMetrics fm(w->font());
+        int need = 0, room = w->width();
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (label->wordWrap() || label->textFormat() == Qt::RichText || !label->pixmap(Qt::ReturnByValue).isNull())
+                continue;
+            text = label->text();
+            for (const QString& line : text.split('\n'))
+                need = std::max(need, fm.horizontalAdvance(line));
+            room = label->contentsRect().width() - 2 * label->margin();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            text = button->text();
+            if (text.isEmpty())
+                continue;
+            need = qobject_cast<QPushButton*>(w) ? button->sizeHint().width() - 2 * 4 : button->sizeHint().width();
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            if (combo->count() == 0)
+                continue;
+            // Every entry must read whole once chosen, in the box's own text field.
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            option.editable = combo->isEditable();
+            option.frame = combo->hasFrame();
+            room = combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo).width() - 2;
+            for (int i = 0; i < combo->count(); ++i) {
+                const int width = fm.horizontalAdvance(combo->itemText(i)) +
+                                  (combo->itemIcon(i).isNull() ? 0 : combo->iconSize().width() + 4);
+                if (width > need) {
+                    need = width;
+                    text = combo->itemText(i);
+                }
+            }
+            // The open list, measured as shown: the style may widen it or not.
+            combo->showPopup();
+            QAbstractItemView* list = combo->view();
+            const int listNeed = list->sizeHintForColumn(0), listRoom = list->viewport()->width();
+            combo->hidePopup();
+            if (listNeed > listRoom)
+                *cut << QStringLiteral("%1 %2 list: %3 > %4").arg(where, combo->objectName()).arg(listNeed).arg(listRoom);
+        } else {
+            continue;
+        }
+        // Wide enough but pushed out of sight by its neighbours counts as cut too; one below
+        // the fold of a page (reached by scrolling) is not.
+        const QRect seen = w->visibleRegion().boundingRect();
+        if (!text.isEmpty() && !seen.isEmpty() && seen.width() < w->width() - 1)
+            room = std::min(room, seen.width());
+        if (!text.isEmpty() && need > room)
+            *cut << QStringLiteral("%1 %2 \"%3\": %4 > %5")
+                        .arg(where,
+                             w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName(),
+                             text)
+                        .arg(need)
+                        .arg(room);
+    }
+}
+} // namespace
+
+// At the smallest size the window allows, no label, button, combo box or list entry of any menu
+// page or dialog is narrower than its text, in either language.
 void tst_PagesEndToEnd::everyTextFitsAtTheSmallestWindow()
 {
     QFETCH(QString, language);
@@ -417,52 +495,51 @@ void tst_PagesEndToEnd::everyTextFitsAtTheSmallestWindow()
     const QSize before = m_window->size();
     // The window's smallest size; a test screen smaller than that lowers the window's minimum.
     m_window->resize(m_window->minimumSize().expandedTo(QSize(1000, 550)));
+    // The longest readout names are those of the Smith chart's markers; a notice takes room too.
+    view()->setChartType(EChartType::SMITH);
+    view()->marksTable()->removeAll();
+    addMarker(1500, EMarkType::IMPED);
+    addMarker(2000, EMarkType::ADMIT);
+    ZCore::NoticeBoard::post(QtCriticalMsg, QStringLiteral("Port"), QStringLiteral("The analyser stopped answering."));
+    QVERIFY(waitFor([this] { return m_window->noticeBar()->isVisible(); }));
     QStringList cut;
+    const QString shots = qEnvironmentVariable("TOLVEK_PAGE_SHOTS");
+    const QString lang = QFileInfo(language).baseName();
     for (int page = 1; page <= 8; ++page) {
         m_window->handleMenuButton(page);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        if (!qEnvironmentVariableIsEmpty("TOLVEK_PAGE_SHOTS"))
-            m_window->grab().save(QStringLiteral("%1/smallest_%2_%3.png")
-                                      .arg(qEnvironmentVariable("TOLVEK_PAGE_SHOTS"), QFileInfo(language).baseName())
-                                      .arg(page));
-        for (QWidget* w : m_window->findChildren<QWidget*>()) {
-            if (!w->isVisibleTo(m_window.get()) || w->width() <= 0 || qobject_cast<ZChartView*>(w))
-                continue;
-            const QFontMetrics fm(w->font());
-            int need = 0, room = w->width();
-            QString text;
-            if (auto* label = qobject_cast<QLabel*>(w)) {
-                if (label->wordWrap() || label->textFormat() == Qt::RichText || !label->pixmap(Qt::ReturnByValue).isNull())
-                    continue;
-                text = label->text();
-                const QStringList lines = text.split('\n');
-                for (const QString& line : lines)
-                    need = std::max(need, fm.horizontalAdvance(line));
-                room = label->contentsRect().width() - 2 * label->margin() - label->indent() * 0;
-            } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-                text = button->text();
-                if (text.isEmpty())
-                    continue;
-                need = qobject_cast<QPushButton*>(w) ? button->sizeHint().width() - 2 * 4 : button->sizeHint().width();
-            } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-                text = combo->currentText();
-                need = fm.horizontalAdvance(text) + combo->iconSize().width() * 0 + 20;
-            } else {
-                continue;
-            }
-            // Wide enough but pushed out of sight by its neighbours counts as cut too; one below
-            // the fold of a page (reached by scrolling) is not.
-            const QRect seen = w->visibleRegion().boundingRect();
-            if (!text.isEmpty() && !seen.isEmpty() && seen.width() < w->width() - 1)
-                room = std::min(room, seen.width());
-            if (!text.isEmpty() && need > room)
-                cut << QStringLiteral("page %1 %2 \"%3\": %4 > %5")
-                           .arg(page)
-                           .arg(w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName(), text)
-                           .arg(need)
-                           .arg(room);
-        }
+        if (!shots.isEmpty())
+            m_window->grab().save(QStringLiteral("%1/smallest_%2_%3.png").arg(shots, lang).arg(page));
+        collectCutTexts(m_window.get(), QStringLiteral("page %1").arg(page), &cut);
     }
+
+    // The dialogs, at the size they open with; the port dialog with a listing as long as a real one.
+    ZData::TPortListing port;
+    port.portName = QStringLiteral("ttyACM0");
+    port.manufacturer = QStringLiteral("STMicroelectronics (virtual analyser)");
+    port.description = QStringLiteral("STM32 Virtual ComPort in FS Mode");
+    port.serialNumber = QStringLiteral("2083-1719-77");
+    port.systemLocation = QStringLiteral("/dev/ttyACM0");
+    DeviceConnector* connector = m_window->deviceConnector();
+    connector->setPortSource([port] { return QList<ZData::TPortListing>{port}; });
+    m_window->findChild<QPushButton*>(QStringLiteral("b_about_qt"))->click();
+    auto* calib = qobject_cast<MW_Pages::PgCalib*>(m_window->page(ZCommon::ENavBarMenuPages::CALIBRATION));
+    const QList<QDialog*> dialogs = {connector, calib->kitEditor(),
+                                     m_window->findChild<QDialog*>(QStringLiteral("box_about_qt"))};
+    for (QDialog* dialog : dialogs) {
+        QVERIFY(dialog);
+        dialog->show();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        // Texts filled in as it shows raise its minimum; the window system applies the new size.
+        QTRY_COMPARE(dialog->size().expandedTo(dialog->layout()->totalMinimumSize()), dialog->size());
+        if (!shots.isEmpty())
+            dialog->grab().save(QStringLiteral("%1/dialog_%2_%3.png").arg(shots, lang, dialog->objectName()));
+        collectCutTexts(dialog, dialog->objectName(), &cut);
+        dialog->close();
+    }
+    connector->setPortSource(nullptr);
+    ZCore::NoticeBoard::clear();
+    view()->marksTable()->removeAll();
     m_window->handleMenuButton(0);
     m_window->resize(before);
     QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));

@@ -1,16 +1,29 @@
 #include "core/utility/UI.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollBar>
 #include <QWidget>
 #include <QtDebug>
 
 namespace ZCore {
 namespace UtilityModules {
+
+void UI::fitListToEntries(QComboBox* box)
+{
+    if (!box)
+        return;
+    QAbstractItemView* list = box->view();
+    // Room for the scroll bar too: a long list shows one and it must not cover the entries.
+    const int frame = 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + frame);
+}
 
 void UI::setWidgetAtScreenCenter(QWidget* widget, QScreen* screen)
 {

@@ -8,6 +8,7 @@
 class QWidget;
 class QScreen;
 class QButtonGroup;
+class QComboBox;
 
 namespace ZCore {
 namespace UtilityModules {
@@ -31,6 +32,10 @@ public:
     // A remembered geometry made to fit: no larger than the available area and moved fully onto
     // it; one that does not meet the area at all is centred in it.
     static QRect fittedGeometry(const QRect& wanted, const QRect& available);
+
+    // Widens the combo box's drop-down list to its widest entry, which the list is not by itself
+    // when the box is narrower; call it again when the entries change.
+    static void fitListToEntries(QComboBox* box);
 
     static void setTextColor(QWidget* widget, const QColor& color);
     static void setPaletteColor(QWidget* widget, QPalette::ColorRole role, const QColor& color);

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "core/utility/UI.h"
+
 namespace Ui {
 namespace Components {
 
@@ -28,13 +30,17 @@ MarkListEntry::MarkListEntry(int index, QWidget* parent)
     m_reference->setText(QStringLiteral("R"));
     m_delta->setText(QStringLiteral("Δ"));
 
+    // The readout names are long (two-part units, in Russian longer still): the box gets the
+    // entry's whole width, the switches and the remove button go on the line below it.
+    m_type->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_type, 0, 0);
-    layout->addWidget(m_reference, 0, 1);
-    layout->addWidget(m_delta, 0, 2);
-    layout->addWidget(m_remove, 0, 3);
-    layout->addWidget(m_readout, 1, 0, 1, 4);
+    layout->addWidget(m_type, 0, 0, 1, 4);
+    layout->addWidget(m_reference, 1, 0);
+    layout->addWidget(m_delta, 1, 1);
+    layout->setColumnStretch(2, 1);
+    layout->addWidget(m_remove, 1, 3);
+    layout->addWidget(m_readout, 2, 0, 1, 4);
 
     connect(m_type, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this](int) { emit signalTypeChanged(m_index, currentType()); });
@@ -51,6 +57,7 @@ void MarkListEntry::setTypes(const QVector<QPair<QString, int>>& types, int curr
     for (const auto& entry : types)
         m_type->addItem(entry.first, entry.second);
     m_type->setCurrentIndex(m_type->findData(current));
+    ZCore::UtilityModules::UI::fitListToEntries(m_type);
 }
 
 int MarkListEntry::currentType() const

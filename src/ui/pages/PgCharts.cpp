@@ -13,6 +13,7 @@
 #include "core/LocalizationManager.h"
 #include "core/SettingsManager.h"
 #include "core/TaggedLog.h"
+#include "core/utility/UI.h"
 #include "measurement/DataScanManager.h"
 #include "ui/ChartLayoutModel.h"
 #include "ui/MainWindow.h"
@@ -51,6 +52,8 @@ void PgCharts::initUi()
     m_typeLabel = label("label_23");
     m_typeBox = new QComboBox(inner);
     m_typeBox->setObjectName(QStringLiteral("comb_plots_type"));
+    // The names change length with the language, the box with them.
+    m_typeBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_arrangementLabel = label("label_22");
     m_arrangementBox = new QComboBox(inner);
     m_arrangementBox->setObjectName(QStringLiteral("comb_plots_arrangement"));
@@ -81,6 +84,7 @@ void PgCharts::initUi()
     grid->addWidget(m_imageSaver->button(), 6, 0);
     grid->addWidget(m_imageSaver->sizeBox(), 6, 1);
     grid->setRowStretch(7, 1);
+    grid->setColumnStretch(1, 1);
 
     for (int i = 0; i < TRACE_ENTRIES; ++i) {
         auto* entry = new ChartTraceListEntry(i, m_window);
@@ -95,6 +99,7 @@ void PgCharts::initUi()
             m_arrangementBox->addItem(m_arrangements.at(i).icon(), QString(), i);
         m_arrangementBox->setCurrentIndex(-1);
     }
+    ZCore::UtilityModules::UI::fitListToEntries(m_arrangementBox);
     fillTypeBox();
 
     using namespace Ui::PgCharts_Page;
@@ -132,6 +137,7 @@ void PgCharts::fillTypeBox()
         m_typeBox->setCurrentIndex(current);
     }
     m_typeBox->adjustSize();
+    ZCore::UtilityModules::UI::fitListToEntries(m_typeBox);
 }
 
 void PgCharts::initUiActions()
