@@ -832,7 +832,7 @@ L[нГн] / C[пФ]</translation>
     <message id="lp_mark_type_admit">
         <source>Adm. G[mS], B[mS]
 L[nH] / C[pF]</source>
-        <translation>Пров. G[мСм], B[мСм]
+        <translation>Пров. G, B[мСм]
 L[нГн] / C[пФ]</translation>
     </message>
     <message id="lp_mark_type_loss">

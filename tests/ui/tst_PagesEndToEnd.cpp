@@ -431,11 +431,14 @@ void collectCutTexts(QWidget* root, const QString& where, QStringList* cut)
         int need = 0, room = w->width();
         QString text;
         if (auto* label = qobject_cast<QLabel*>(w)) {
-            if (label->wordWrap() || label->textFormat() == Qt::RichText || !label->pixmap(Qt::ReturnByValue).isNull())
+            if (label->textFormat() == Qt::RichText || !label->pixmap(Qt::ReturnByValue).isNull())
                 continue;
             text = label->text();
-            for (const QString& line : text.split('\n'))
-                need = std::max(need, fm.horizontalAdvance(line));
+            // A wrapping label breaks between words only: its longest word must fit.
+            const QStringList pieces = label->wordWrap() ? text.split(QRegularExpression(QStringLiteral("[\\s\\x{200B}]+")))
+                                                         : text.split('\n');
+            for (const QString& piece : pieces)
+                need = std::max(need, fm.horizontalAdvance(piece));
             room = label->contentsRect().width() - 2 * label->margin();
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
             text = button->text();

@@ -82,27 +82,34 @@ void PgCalib::initUi()
     m_removeGroup = new QButtonGroup(this);
     const char* const titles[3] = {"label_18", "label_19", "label_20"};
     for (int row = 0; row < 3; ++row) {
-        grid->addWidget(label(titles[row]), row, 0);
+        // The standard's name and its state wrap rather than run under the page's scroll bar,
+        // which a notice above the views brings up on a short window; the rows below span the
+        // state column too, so they do not widen the columns beside it.
+        QLabel* title = label(titles[row]);
+        title->setWordWrap(true);
+        grid->addWidget(title, row, 0);
         QPushButton* doButton = push(kStandards[row].doName);
         QPushButton* removeButton = push(kStandards[row].removeName, ":/ui/remove");
         grid->addWidget(doButton, row, 1);
         grid->addWidget(removeButton, row, 2);
         m_doGroup->addButton(doButton, kStandards[row].bit);
         m_removeGroup->addButton(removeButton, kStandards[row].bit);
-        grid->addWidget(label(kStandards[row].stateName), row, 3);
+        QLabel* state = label(kStandards[row].stateName);
+        state->setWordWrap(true);
+        grid->addWidget(state, row, 3);
     }
-    grid->addWidget(push("b_calib_remove_all", ":/ui/remove_all"), 3, 1, 1, 2);
-    grid->addWidget(label("label_32"), 4, 0, 1, 3);
+    grid->addWidget(push("b_calib_remove_all", ":/ui/remove_all"), 3, 1, 1, 3);
+    grid->addWidget(label("label_32"), 4, 0, 1, 4);
     grid->addWidget(label("label_21"), 5, 0);
     m_slot = new QComboBox(inner);
     m_slot->setObjectName(QStringLiteral("comb_calib_slot"));
     m_slot->addItem(QString(), 0);
     m_slot->setCurrentIndex(0);
-    grid->addWidget(m_slot, 5, 1, 1, 2);
-    grid->addWidget(push("b_calib_download", ":/ui/download"), 6, 0, 1, 3);
-    grid->addWidget(push("b_calib_upload", ":/ui/upload"), 7, 0, 1, 3);
-    grid->addWidget(push("b_calib_save_file", ":/ui/save"), 8, 0, 1, 3);
-    grid->addWidget(push("b_calib_open_file", ":/ui/open_file"), 9, 0, 1, 3);
+    grid->addWidget(m_slot, 5, 1, 1, 3);
+    grid->addWidget(push("b_calib_download", ":/ui/download"), 6, 0, 1, 4);
+    grid->addWidget(push("b_calib_upload", ":/ui/upload"), 7, 0, 1, 4);
+    grid->addWidget(push("b_calib_save_file", ":/ui/save"), 8, 0, 1, 4);
+    grid->addWidget(push("b_calib_open_file", ":/ui/open_file"), 9, 0, 1, 4);
     initKitUi(grid, 10);
     QLabel* active = label("l_calib_active");
     active->setWordWrap(true);
@@ -210,7 +217,7 @@ void PgCalib::initKitUi(QGridLayout* grid, int row)
     m_kitStatus->setWordWrap(true);
     layout->addWidget(m_kitStatus, 4, 0, 1, 3);
     layout->setColumnStretch(1, 1);
-    grid->addWidget(box, row, 0, 1, 3);
+    grid->addWidget(box, row, 0, 1, 4);
     m_kitEditor = new Ui::KitEditorDialog(m_window);
     fillKitCombo();
 }
@@ -366,8 +373,13 @@ void PgCalib::refreshStates()
     }
     if (auto* active = m_inner->findChild<QLabel*>(QStringLiteral("l_calib_active"))) {
         QString text = qtTrId("lp_pcalib_active").arg(CalibrationManager::sourceDescription());
-        if (CalibrationManager::source() == CalibrationManager::ESource::FILE)
-            text += QLatin1Char('\n') + qtTrId("lp_pcalib_active_file").arg(CalibrationManager::sourceFile());
+        if (CalibrationManager::source() == CalibrationManager::ESource::FILE) {
+            // A path is one long word: a zero-width space after each separator lets it wrap there
+            // instead of running off the panel.
+            QString path = CalibrationManager::sourceFile();
+            path.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
+            text += QLatin1Char('\n') + qtTrId("lp_pcalib_active_file").arg(path);
+        }
         active->setText(text);
     }
 }

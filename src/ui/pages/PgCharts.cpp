@@ -81,8 +81,12 @@ void PgCharts::initUi()
     grid->addLayout(traceButtons, 4, 0, 1, 2);
     grid->addLayout(m_tracesLayout, 5, 0, 1, 2);
     m_imageSaver = new ChartImageSaver(m_window, inner);
-    grid->addWidget(m_imageSaver->button(), 6, 0);
-    grid->addWidget(m_imageSaver->sizeBox(), 6, 1);
+    // A line of its own: the long button would otherwise widen the label column and squeeze the
+    // chart type box.
+    auto* imageRow = new QHBoxLayout();
+    imageRow->addWidget(m_imageSaver->button(), 1);
+    imageRow->addWidget(m_imageSaver->sizeBox());
+    grid->addLayout(imageRow, 6, 0, 1, 2);
     grid->setRowStretch(7, 1);
     grid->setColumnStretch(1, 1);
 
