@@ -939,5 +939,189 @@ L[nH] / C[pF]</translation>
         <source>failed to write the chart image to: </source>
         <translation>failed to write the chart image to: </translation>
     </message>
+    <message id="lp_report_default_title">
+        <source>Measurement report</source>
+        <translation>Measurement report</translation>
+    </message>
+    <message id="lp_report_date">
+        <source>Date</source>
+        <translation>Date</translation>
+    </message>
+    <message id="lp_report_program">
+        <source>Program</source>
+        <translation>Program</translation>
+    </message>
+    <message id="lp_report_analyser">
+        <source>Analyser</source>
+        <translation>Analyser</translation>
+    </message>
+    <message id="lp_report_firmware">
+        <source>Firmware</source>
+        <translation>Firmware</translation>
+    </message>
+    <message id="lp_report_no_analyser">
+        <source>no analyser connected</source>
+        <translation>no analyser connected</translation>
+    </message>
+    <message id="lp_report_sweep">
+        <source>Sweep</source>
+        <translation>Sweep</translation>
+    </message>
+    <message id="lp_report_start">
+        <source>Start</source>
+        <translation>Start</translation>
+    </message>
+    <message id="lp_report_stop">
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message id="lp_report_points">
+        <source>Points</source>
+        <translation>Points</translation>
+    </message>
+    <message id="lp_report_bandwidth">
+        <source>Bandwidth</source>
+        <translation>Bandwidth</translation>
+    </message>
+    <message id="lp_report_no_sweep">
+        <source>nothing measured</source>
+        <translation>nothing measured</translation>
+    </message>
+    <message id="lp_report_calibration">
+        <source>Calibration</source>
+        <translation>Calibration</translation>
+    </message>
+    <message id="lp_report_calibration_none">
+        <source>none (raw data)</source>
+        <translation>none (raw data)</translation>
+    </message>
+    <message id="lp_report_calibration_factory">
+        <source>factory calibration</source>
+        <translation>factory calibration</translation>
+    </message>
+    <message id="lp_report_calibration_user">
+        <source>user calibration %1 of %2</source>
+        <translation>user calibration %1 of %2</translation>
+    </message>
+    <message id="lp_report_calibration_grid">
+        <source>%1 to %2, %3 points</source>
+        <translation>%1 to %2, %3 points</translation>
+    </message>
+    <message id="lp_report_el_delay">
+        <source>Electrical delay</source>
+        <translation>Electrical delay</translation>
+    </message>
+    <message id="lp_report_views">
+        <source>Charts</source>
+        <translation>Charts</translation>
+    </message>
+    <message id="lp_report_no_views">
+        <source>No chart is shown.</source>
+        <translation>No chart is shown.</translation>
+    </message>
+    <message id="lp_report_view_caption">
+        <source>View %1: %2</source>
+        <translation>View %1: %2</translation>
+    </message>
+    <message id="lp_report_markers">
+        <source>Markers</source>
+        <translation>Markers</translation>
+    </message>
+    <message id="lp_report_no_markers">
+        <source>No markers are set.</source>
+        <translation>No markers are set.</translation>
+    </message>
+    <message id="lp_report_col_view">
+        <source>View</source>
+        <translation>View</translation>
+    </message>
+    <message id="lp_report_col_marker">
+        <source>Marker</source>
+        <translation>Marker</translation>
+    </message>
+    <message id="lp_report_col_position">
+        <source>Frequency / position</source>
+        <translation>Frequency / position</translation>
+    </message>
+    <message id="lp_report_col_readout">
+        <source>Readout</source>
+        <translation>Readout</translation>
+    </message>
+    <message id="lp_report_note">
+        <source>Note</source>
+        <translation>Note</translation>
+    </message>
+    <message id="lp_report_page">
+        <source>Page %1 of %2</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+    <message id="lp_report_dialog_title">
+        <source>Measurement report</source>
+        <translation>Measurement report</translation>
+    </message>
+    <message id="lp_report_dialog_heading">
+        <source>Title (optional):</source>
+        <translation>Title (optional):</translation>
+    </message>
+    <message id="lp_report_dialog_note">
+        <source>Note (optional):</source>
+        <translation>Note (optional):</translation>
+    </message>
+    <message id="lp_report_dialog_next">
+        <source>Choose file…</source>
+        <translation>Choose file…</translation>
+    </message>
+    <message id="lp_report_dialog_cancel">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="lp_report_btn">
+        <source> Report</source>
+        <translation> Report</translation>
+    </message>
+    <message id="lp_report_save_title">
+        <source>Save the report</source>
+        <translation>Save the report</translation>
+    </message>
+    <message id="lp_report_filters">
+        <source>PDF report (*.pdf)</source>
+        <translation>PDF report (*.pdf)</translation>
+    </message>
+    <message id="lp_report_cant_write">
+        <source>failed to write the report: </source>
+        <translation>failed to write the report: </translation>
+    </message>
+    <message id="lp_pgtrace_touchstone_options">
+        <source>Touchstone:</source>
+        <translation>Touchstone:</translation>
+    </message>
+    <message id="lp_pgtrace_touchstone_tooltip">
+        <source>Data format and frequency unit of saved .s1p files</source>
+        <translation>Data format and frequency unit of saved .s1p files</translation>
+    </message>
+    <message id="lp_pgtrace_save_file_filters">
+        <source>All files (*);;Trace data (*.tbin);;Text file (*.dat);;Touchstone (*.s1p);;CSV table (*.csv)</source>
+        <translation>All files (*);;Trace data (*.tbin);;Text file (*.dat);;Touchstone (*.s1p);;CSV table (*.csv)</translation>
+    </message>
+    <message id="lp_pgtrace_cant_write_csv">
+        <source>failed to write the CSV file: </source>
+        <translation>failed to write the CSV file: </translation>
+    </message>
+    <message id="lp_pmarkers_btn_export_csv">
+        <source> Export CSV</source>
+        <translation> Export CSV</translation>
+    </message>
+    <message id="lp_pmarkers_export_title">
+        <source>Export the markers</source>
+        <translation>Export the markers</translation>
+    </message>
+    <message id="lp_pmarkers_export_filters">
+        <source>CSV table (*.csv)</source>
+        <translation>CSV table (*.csv)</translation>
+    </message>
+    <message id="lp_pmarkers_cant_export">
+        <source>failed to write the marker table: </source>
+        <translation>failed to write the marker table: </translation>
+    </message>
 </context>
 </TS>

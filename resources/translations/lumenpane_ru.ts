@@ -939,5 +939,189 @@ L[нГн] / C[пФ]</translation>
         <source>failed to write the chart image to: </source>
         <translation>не удалось записать изображение графика в: </translation>
     </message>
+    <message id="lp_report_default_title">
+        <source>Measurement report</source>
+        <translation>Отчёт об измерении</translation>
+    </message>
+    <message id="lp_report_date">
+        <source>Date</source>
+        <translation>Дата</translation>
+    </message>
+    <message id="lp_report_program">
+        <source>Program</source>
+        <translation>Программа</translation>
+    </message>
+    <message id="lp_report_analyser">
+        <source>Analyser</source>
+        <translation>Анализатор</translation>
+    </message>
+    <message id="lp_report_firmware">
+        <source>Firmware</source>
+        <translation>Прошивка</translation>
+    </message>
+    <message id="lp_report_no_analyser">
+        <source>no analyser connected</source>
+        <translation>анализатор не подключён</translation>
+    </message>
+    <message id="lp_report_sweep">
+        <source>Sweep</source>
+        <translation>Развёртка</translation>
+    </message>
+    <message id="lp_report_start">
+        <source>Start</source>
+        <translation>Начало</translation>
+    </message>
+    <message id="lp_report_stop">
+        <source>Stop</source>
+        <translation>Конец</translation>
+    </message>
+    <message id="lp_report_points">
+        <source>Points</source>
+        <translation>Точек</translation>
+    </message>
+    <message id="lp_report_bandwidth">
+        <source>Bandwidth</source>
+        <translation>Полоса</translation>
+    </message>
+    <message id="lp_report_no_sweep">
+        <source>nothing measured</source>
+        <translation>измерений нет</translation>
+    </message>
+    <message id="lp_report_calibration">
+        <source>Calibration</source>
+        <translation>Калибровка</translation>
+    </message>
+    <message id="lp_report_calibration_none">
+        <source>none (raw data)</source>
+        <translation>нет (сырые данные)</translation>
+    </message>
+    <message id="lp_report_calibration_factory">
+        <source>factory calibration</source>
+        <translation>заводская калибровка</translation>
+    </message>
+    <message id="lp_report_calibration_user">
+        <source>user calibration %1 of %2</source>
+        <translation>пользовательская калибровка %1 от %2</translation>
+    </message>
+    <message id="lp_report_calibration_grid">
+        <source>%1 to %2, %3 points</source>
+        <translation>от %1 до %2, %3 точек</translation>
+    </message>
+    <message id="lp_report_el_delay">
+        <source>Electrical delay</source>
+        <translation>Электрическая задержка</translation>
+    </message>
+    <message id="lp_report_views">
+        <source>Charts</source>
+        <translation>Графики</translation>
+    </message>
+    <message id="lp_report_no_views">
+        <source>No chart is shown.</source>
+        <translation>Графики не показаны.</translation>
+    </message>
+    <message id="lp_report_view_caption">
+        <source>View %1: %2</source>
+        <translation>Окно %1: %2</translation>
+    </message>
+    <message id="lp_report_markers">
+        <source>Markers</source>
+        <translation>Маркеры</translation>
+    </message>
+    <message id="lp_report_no_markers">
+        <source>No markers are set.</source>
+        <translation>Маркеры не установлены.</translation>
+    </message>
+    <message id="lp_report_col_view">
+        <source>View</source>
+        <translation>Окно</translation>
+    </message>
+    <message id="lp_report_col_marker">
+        <source>Marker</source>
+        <translation>Маркер</translation>
+    </message>
+    <message id="lp_report_col_position">
+        <source>Frequency / position</source>
+        <translation>Частота / положение</translation>
+    </message>
+    <message id="lp_report_col_readout">
+        <source>Readout</source>
+        <translation>Показания</translation>
+    </message>
+    <message id="lp_report_note">
+        <source>Note</source>
+        <translation>Примечание</translation>
+    </message>
+    <message id="lp_report_page">
+        <source>Page %1 of %2</source>
+        <translation>Страница %1 из %2</translation>
+    </message>
+    <message id="lp_report_dialog_title">
+        <source>Measurement report</source>
+        <translation>Отчёт об измерении</translation>
+    </message>
+    <message id="lp_report_dialog_heading">
+        <source>Title (optional):</source>
+        <translation>Заголовок (необязательно):</translation>
+    </message>
+    <message id="lp_report_dialog_note">
+        <source>Note (optional):</source>
+        <translation>Примечание (необязательно):</translation>
+    </message>
+    <message id="lp_report_dialog_next">
+        <source>Choose file…</source>
+        <translation>Выбрать файл…</translation>
+    </message>
+    <message id="lp_report_dialog_cancel">
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message id="lp_report_btn">
+        <source> Report</source>
+        <translation> Отчёт</translation>
+    </message>
+    <message id="lp_report_save_title">
+        <source>Save the report</source>
+        <translation>Сохранить отчёт</translation>
+    </message>
+    <message id="lp_report_filters">
+        <source>PDF report (*.pdf)</source>
+        <translation>Отчёт PDF (*.pdf)</translation>
+    </message>
+    <message id="lp_report_cant_write">
+        <source>failed to write the report: </source>
+        <translation>не удалось записать отчёт: </translation>
+    </message>
+    <message id="lp_pgtrace_touchstone_options">
+        <source>Touchstone:</source>
+        <translation>Touchstone:</translation>
+    </message>
+    <message id="lp_pgtrace_touchstone_tooltip">
+        <source>Data format and frequency unit of saved .s1p files</source>
+        <translation>Формат данных и единица частоты сохраняемых файлов .s1p</translation>
+    </message>
+    <message id="lp_pgtrace_save_file_filters">
+        <source>All files (*);;Trace data (*.tbin);;Text file (*.dat);;Touchstone (*.s1p);;CSV table (*.csv)</source>
+        <translation>Все файлы (*);;Данные трассы (*.tbin);;Текстовый файл (*.dat);;Touchstone (*.s1p);;Таблица CSV (*.csv)</translation>
+    </message>
+    <message id="lp_pgtrace_cant_write_csv">
+        <source>failed to write the CSV file: </source>
+        <translation>не удалось записать файл CSV: </translation>
+    </message>
+    <message id="lp_pmarkers_btn_export_csv">
+        <source> Export CSV</source>
+        <translation> Экспорт в CSV</translation>
+    </message>
+    <message id="lp_pmarkers_export_title">
+        <source>Export the markers</source>
+        <translation>Экспорт маркеров</translation>
+    </message>
+    <message id="lp_pmarkers_export_filters">
+        <source>CSV table (*.csv)</source>
+        <translation>Таблица CSV (*.csv)</translation>
+    </message>
+    <message id="lp_pmarkers_cant_export">
+        <source>failed to write the marker table: </source>
+        <translation>не удалось записать таблицу маркеров: </translation>
+    </message>
 </context>
 </TS>

@@ -531,13 +531,20 @@ bool DataScanManager::saveTextTrace(const QString& path)
     return true;
 }
 
-bool DataScanManager::saveTouchstoneTrace(const QString& path)
+DS::TTraceData DataScanManager::snapshotTrace()
+{
+    DS::TTraceData trace;
+    collectTrace(trace);
+    return trace;
+}
+
+bool DataScanManager::saveTouchstoneTrace(const QString& path, const TouchstoneFile::TWriteOptions& options)
 {
     DS::TTraceData trace;
     collectTrace(trace);
     kLog.info(QStringLiteral(">> saving trace data as touchstone to: ") + path);
     QString error;
-    if (!TouchstoneFile::write(path, trace.points, &error)) {
+    if (!TouchstoneFile::write(path, trace.points, &error, options)) {
         kLog.warn(QStringLiteral(">> ") + error);
         kLog.critical("lp_err_trace_cant_create_text_file", path);
         return false;

@@ -11,6 +11,7 @@
 #include "measurement/RangeSliced.h"
 #include "measurement/TScanPoint.h"
 #include "measurement/TTraceData.h"
+#include "measurement/TouchstoneFile.h"
 
 namespace ZData {
 
@@ -77,7 +78,10 @@ public:
     static bool loadBinaryTrace(const QString& path, int settingsSlot);
     static bool loadTextTrace(const QString& path, int settingsSlot);
     // One-port Touchstone (.s1p), for exchanging sweeps with other RF tools.
-    static bool saveTouchstoneTrace(const QString& path);
+    static bool saveTouchstoneTrace(const QString& path,
+                                    const TouchstoneFile::TWriteOptions& options = TouchstoneFile::TWriteOptions());
+    // The sweep as a saved trace holds it (electrical delay applied when on, never interpolated).
+    static DS::TTraceData snapshotTrace();
     static bool loadTouchstoneTrace(const QString& path, int settingsSlot);
     static void removeTrace(int index);
     static void clearTraces();

@@ -2,7 +2,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <QtGlobal>
+
+#include "measurement/TouchstoneFile.h"
 
 // What one run of the measurement command is asked to do, read from its command line.
 struct MeasureOptions
@@ -18,7 +21,8 @@ struct MeasureOptions
         NONE,
         BINARY,
         TEXT,
-        TOUCHSTONE
+        TOUCHSTONE,
+        CSV
     };
 
     static constexpr quint32 MIN_POINTS = 2;
@@ -40,8 +44,11 @@ struct MeasureOptions
     int timeoutSeconds = 30;
     QString outPath;
     EOutput output = EOutput::NONE;
+    ZData::TouchstoneFile::TWriteOptions touchstone;
     QString dataDir;
     bool quiet = false;
+    // The --chart types in the order given (EChartType values); the picture shows the first.
+    QVector<int> chartTypes;
     // A picture of the last sweep: the chart type's value (EChartType), the PNG or SVG path, the size.
     int chartType = -1;
     QString imagePath;
@@ -49,10 +56,16 @@ struct MeasureOptions
     int imageHeight = 600;
 
     static constexpr int MAX_IMAGE_SIDE = 16384;
+    static constexpr int MAX_REPORT_VIEWS = 4;
+    // The PDF report of the last sweep, its views (--chart types, or log magnitude, SWR and Smith).
+    QString reportPath;
+    QString reportTitle;
+    QVector<int> reportCharts;
+
     // The --chart names in chart type order.
     static QStringList chartNames();
-    // True when the arguments ask for a picture, which needs the widget toolkit; read before the
-    // application object exists.
+    // True when the arguments ask for a picture or a report, which need the widget toolkit; read
+    // before the application object exists.
     static bool wantsImage(int argc, char** argv);
 
     // Fills the options from the arguments (program name first). On failure returns false with a

@@ -1,5 +1,6 @@
 #include "ui/pages/PgTraces.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -16,6 +17,7 @@
 #include "core/TaggedLog.h"
 #include "core/utility/Path.h"
 #include "measurement/DataScanManager.h"
+#include "report/CsvExport.h"
 #include "ui/MainWindow.h"
 #include "ui/PageFileDialogs.h"
 #include "ui/components/LoadedTraceListEntry.h"
@@ -42,6 +44,8 @@ PgTraces::ETraceFormat PgTraces::formatOf(const QString& path, QString* suffix)
         return ETraceFormat::TEXT;
     if (ext.compare(QLatin1String("s1p"), Qt::CaseInsensitive) == 0)
         return ETraceFormat::TOUCHSTONE;
+    if (ext.compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0)
+        return ETraceFormat::CSV;
     return ETraceFormat::UNSUPPORTED;
 }
 
@@ -71,13 +75,30 @@ void PgTraces::initUi()
     m_save = button("b_trace_save_file", ":/ui/save");
     m_load = button("b_trace_load_file", ":/ui/open_file");
     m_removeAll = button("b_remove_traces", ":/ui/remove_all");
+    m_touchstoneLabel = new QLabel(inner);
+    m_touchstoneLabel->setObjectName(QStringLiteral("l_touchstone_options"));
+    m_touchstoneFormat = new QComboBox(inner);
+    m_touchstoneFormat->setObjectName(QStringLiteral("comb_touchstone_format"));
+    using ZData::TouchstoneFile;
+    for (auto format : {TouchstoneFile::EFormat::RI, TouchstoneFile::EFormat::MA, TouchstoneFile::EFormat::DB})
+        m_touchstoneFormat->addItem(TouchstoneFile::formatName(format), int(format));
+    m_touchstoneUnit = new QComboBox(inner);
+    m_touchstoneUnit->setObjectName(QStringLiteral("comb_touchstone_unit"));
+    for (auto unit : {TouchstoneFile::EUnit::HZ, TouchstoneFile::EUnit::KHZ, TouchstoneFile::EUnit::MHZ,
+                      TouchstoneFile::EUnit::GHZ})
+        m_touchstoneUnit->addItem(TouchstoneFile::unitName(unit), int(unit));
+    auto* touchstone = new QHBoxLayout();
+    touchstone->addWidget(m_touchstoneLabel);
+    touchstone->addWidget(m_touchstoneFormat, 1);
+    touchstone->addWidget(m_touchstoneUnit, 1);
     m_list = new QVBoxLayout();
     m_list->setObjectName(QStringLiteral("vl_loaded_traces_list"));
     grid->addWidget(m_save, 0, 0);
     grid->addWidget(m_load, 0, 1);
-    grid->addWidget(m_removeAll, 1, 0, 1, 2);
-    grid->addLayout(m_list, 2, 0, 1, 2);
-    grid->setRowStretch(3, 1);
+    grid->addLayout(touchstone, 1, 0, 1, 2);
+    grid->addWidget(m_removeAll, 2, 0, 1, 2);
+    grid->addLayout(m_list, 3, 0, 1, 2);
+    grid->setRowStretch(4, 1);
 
     for (int i = 0; i < LIST_SIZE; ++i) {
         auto* row = new QWidget(m_window);
@@ -144,9 +165,10 @@ void PgTraces::retranslateUi()
     m_removeAll->setText(qtTrId("lp_ptraces_btn_rm_traces"));
     m_saveDialog->setWindowTitle(qtTrId("lp_pgtrace_save_dialog_title"));
     m_loadDialog->setWindowTitle(qtTrId("lp_pgtrace_load_dialog_title"));
-    const QStringList filters = qtTrId("lp_pgtrace_trace_file_filters").split(QStringLiteral(";;"));
-    m_saveDialog->setNameFilters(filters);
-    m_loadDialog->setNameFilters(filters);
+    m_touchstoneLabel->setText(qtTrId("lp_pgtrace_touchstone_options"));
+    m_touchstoneLabel->setToolTip(qtTrId("lp_pgtrace_touchstone_tooltip"));
+    m_saveDialog->setNameFilters(qtTrId("lp_pgtrace_save_file_filters").split(QStringLiteral(";;")));
+    m_loadDialog->setNameFilters(qtTrId("lp_pgtrace_trace_file_filters").split(QStringLiteral(";;")));
 }
 
 void PgTraces::slotLoadedLang()
@@ -246,8 +268,16 @@ void PgTraces::slotProcessTraceSaveFile(int result)
         saved = DataScanManager::saveTextTrace(path);
         break;
     case ETraceFormat::TOUCHSTONE:
-        saved = DataScanManager::saveTouchstoneTrace(path);
+        saved = DataScanManager::saveTouchstoneTrace(path, touchstoneOptions());
         break;
+    case ETraceFormat::CSV: {
+        QString error;
+        saved = ZReport::CsvExport::write(
+            path, ZReport::CsvExport::sweep(DataScanManager::snapshotTrace().points), &error);
+        if (!saved)
+            log.critical("lp_pgtrace_cant_write_csv", path + QStringLiteral("\n") + error);
+        break;
+    }
     case ETraceFormat::UNSUPPORTED:
         log.critical("lp_pgtrace_save_unsupported_file_format", suffix);
         return;
@@ -277,12 +307,23 @@ void PgTraces::slotProcessTraceLoadFile(int result)
     case ETraceFormat::TOUCHSTONE:
         loaded = DataScanManager::loadTouchstoneTrace(path, index);
         break;
+    case ETraceFormat::CSV:
     case ETraceFormat::UNSUPPORTED:
         log.critical("lp_pgtrace_load_unsupported_file_format", suffix);
         return;
     }
     if (loaded)
         rememberDir(path);
+}
+
+ZData::TouchstoneFile::TWriteOptions PgTraces::touchstoneOptions() const
+{
+    ZData::TouchstoneFile::TWriteOptions options;
+    if (m_touchstoneFormat && m_touchstoneFormat->currentIndex() >= 0)
+        options.format = ZData::TouchstoneFile::EFormat(m_touchstoneFormat->currentData().toInt());
+    if (m_touchstoneUnit && m_touchstoneUnit->currentIndex() >= 0)
+        options.unit = ZData::TouchstoneFile::EUnit(m_touchstoneUnit->currentData().toInt());
+    return options;
 }
 
 void PgTraces::rememberDir(const QString& path)
@@ -302,6 +343,8 @@ void PgTraces::saveSettings()
     settings->beginGroup(ZCore::SettingsManager::subGroupName(ZCore::ESettingsGroups::TRACES,
                                                               QString::fromLatin1(SETTINGS_SUBGROUP)));
     settings->setValue(QString::fromLatin1(KEY_LAST_DIR), m_lastDir);
+    settings->setValue(QString::fromLatin1(KEY_TOUCHSTONE_FORMAT), m_touchstoneFormat->currentText());
+    settings->setValue(QString::fromLatin1(KEY_TOUCHSTONE_UNIT), m_touchstoneUnit->currentText());
     settings->endGroup();
 }
 
@@ -315,6 +358,15 @@ void PgTraces::restoreSettings()
     settings->beginGroup(ZCore::SettingsManager::subGroupName(ZCore::ESettingsGroups::TRACES,
                                                               QString::fromLatin1(SETTINGS_SUBGROUP)));
     const QString dir = settings->value(QString::fromLatin1(KEY_LAST_DIR)).toString();
+    // By name, so a profile stays readable; an unknown name keeps the plain RI in Hz.
+    ZData::TouchstoneFile::EFormat format = ZData::TouchstoneFile::EFormat::RI;
+    ZData::TouchstoneFile::EUnit unit = ZData::TouchstoneFile::EUnit::HZ;
+    ZData::TouchstoneFile::formatFromName(settings->value(QString::fromLatin1(KEY_TOUCHSTONE_FORMAT)).toString(),
+                                          format);
+    ZData::TouchstoneFile::unitFromName(settings->value(QString::fromLatin1(KEY_TOUCHSTONE_UNIT)).toString(),
+                                        unit);
+    m_touchstoneFormat->setCurrentIndex(m_touchstoneFormat->findData(int(format)));
+    m_touchstoneUnit->setCurrentIndex(m_touchstoneUnit->findData(int(unit)));
     settings->endGroup();
     // A folder removed since keeps the dialogs in the trace directory.
     m_lastDir =

@@ -1,0 +1,134 @@
+#include "report/ReportCollector.h"
+
+#include <QFileInfo>
+#include <QLocale>
+
+#include "calibration/CalibrationManager.h"
+#include "charts/ChartEnumPrinter.h"
+#include "charts/ZChartView.h"
+#include "charts/ZMark.h"
+#include "charts/ZMarksTable.h"
+#include "core/AppVersion.h"
+#include "devicelink/DeviceManager.h"
+#include "devicelink/SerialPort.h"
+#include "measurement/DataScanManager.h"
+#include "ui/ChartArrangement.h"
+
+namespace ZReport {
+
+using ZData::CalibrationManager;
+using ZData::DataScanManager;
+using ZData::DeviceManager;
+
+QList<ZChart::ZChartView*> ReportCollector::shownViews(int arrangement,
+                                                      const std::function<ZChart::ZChartView*(int)>& view)
+{
+    QList<ZChart::ZChartView*> views;
+    const auto& table = Ui::ChartArrangement::table();
+    if (arrangement < 0 || arrangement >= table.size())
+        return views;
+    for (int i = 0; i < int(table[arrangement].placement.size()); ++i) {
+        ZChart::ZChartView* shown = table[arrangement].placement[size_t(i)].isShown() ? view(i) : nullptr;
+        if (shown)
+            views.append(shown);
+    }
+    return views;
+}
+
+QString ReportCollector::frequencyText(quint64 hz)
+{
+    return QStringLiteral("%1 MHz").arg(double(hz) / 1e6, 0, 'f', 6);
+}
+
+QString ReportCollector::viewCaption(int index, const ZChart::ZChartView* view)
+{
+    const QString type = view && ZChart::isValidChartType(view->chartType())
+                             ? ZChart::ChartEnumPrinter::displayName(view->chartType())
+                             : QStringLiteral("-");
+    return qtTrId("lp_report_view_caption").arg(index + 1).arg(type);
+}
+
+QVector<TReportMarker> ReportCollector::markers(const QString& caption, const ZChart::ZChartView* view)
+{
+    QVector<TReportMarker> rows;
+    const ZChart::ZMarksTable* table = view ? view->marksTable() : nullptr;
+    if (!table || !view->hasData())
+        return rows;
+    for (int i = 0; i < table->count(); ++i) {
+        const ZChart::ZMark* mark = table->mark(i);
+        TReportMarker row;
+        row.view = caption;
+        row.number = i + 1;
+        if (mark->isDTFType())
+            row.position = QStringLiteral("%1 %2")
+                               .arg(mark->chartPoint().x(), 0, 'f', 3)
+                               .arg(ZChart::ChartEnumPrinter::unitName(view->targetUnit()));
+        else
+            row.position = frequencyText(mark->scanPoint().frequency);
+        for (QString line : mark->readout().split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            while (line.endsWith(QLatin1Char(' ')) || line.endsWith(QLatin1Char('\r')))
+                line.chop(1);
+            row.readout.append(line);
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+QString ReportCollector::calibrationText()
+{
+    const auto& calibration = CalibrationManager::calibration();
+    if (!DataScanManager::isCalibrationApplied() || calibration.points() == 0)
+        return qtTrId("lp_report_calibration_none");
+    const QString grid = qtTrId("lp_report_calibration_grid")
+                             .arg(frequencyText(calibration.start()), frequencyText(calibration.stop()))
+                             .arg(calibration.points());
+    const QString id = DeviceManager::deviceInfo().identifier;
+    const QString file = id.isEmpty() ? QString() : CalibrationManager::tableEntry(id);
+    if (!file.isEmpty() && QFileInfo(file).isFile()) {
+        const QFileInfo info(file);
+        return qtTrId("lp_report_calibration_user")
+                   .arg(info.fileName(), info.lastModified().toString(QStringLiteral("yyyy-MM-dd hh:mm"))) +
+               QStringLiteral(", ") + grid;
+    }
+    return qtTrId("lp_report_calibration_factory") + QStringLiteral(", ") + grid;
+}
+
+TReportContent ReportCollector::collect(const QList<ZChart::ZChartView*>& views, const QString& title,
+                                        const QString& note)
+{
+    TReportContent content;
+    content.title = title.trimmed().isEmpty() ? qtTrId("lp_report_default_title") : title.trimmed();
+    content.note = note.trimmed();
+    content.created = QDateTime::currentDateTime();
+    content.programVersion = ZCore::AppVersion::text();
+    const ZData::TDeviceInfo& info = DeviceManager::deviceInfo();
+    content.analyserConnected = ZData::DM::SerialPort::isOpen() && !info.identifier.isEmpty();
+    if (content.analyserConnected) {
+        content.analyserId = info.identifier;
+        content.firmware = info.firmwareVersion.toString();
+    }
+    const auto& sweep = DataScanManager::sweep();
+    content.hasSweep = DataScanManager::isFirstDataReceived() || content.analyserConnected;
+    content.startHz = quint64(sweep.start());
+    content.stopHz = quint64(sweep.stop());
+    content.points = sweep.points();
+    const int band = CalibrationManager::bandwidthIndex();
+    if (band < info.bandwidths.size())
+        content.bandwidth = QStringLiteral("%1 kHz").arg(info.bandwidths.at(band));
+    content.calibration = content.hasSweep ? calibrationText() : qtTrId("lp_report_calibration_none");
+    content.elDelayEnabled = DataScanManager::isElDelayEnabled();
+    content.elDelayPs = DataScanManager::elDelayValue();
+    for (int i = 0; i < views.size(); ++i) {
+        ZChart::ZChartView* view = views[i];
+        if (!view)
+            continue;
+        const int index = view->corner() == ZChart::EChartArrangeCorners::NONE ? i : int(view->corner());
+        TReportView entry{viewCaption(index, view), view};
+        content.views.append(entry);
+        content.markers += markers(entry.caption, view);
+    }
+    return content;
+}
+
+} // namespace ZReport
