@@ -20,6 +20,9 @@
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 #include "remote/IRemoteTarget.h"
+#include "report/CsvExport.h"
+#include "report/MeasurementReport.h"
+#include "report/ReportCollector.h"
 #include "remote/RemoteCommandParser.h"
 #include "remote/RemoteErrorQueue.h"
 #include "remote/RemoteOperation.h"
@@ -748,6 +751,33 @@ void RemoteCommands::addMemory()
 {
     add(QStringLiteral("MMEMory:STORe:TRACe"), [this](const TCall& call) { return storeTrace(call); });
     add(QStringLiteral("MMEMory:LOAD:TRACe"), [this](const TCall& call) { return loadTrace(call); });
+    add(QStringLiteral("MMEMory:STORe:REPort"), [this](const TCall& call) { return storeReport(call); });
+}
+
+TRemoteResult RemoteCommands::storeReport(const TCall& call)
+{
+    TRemoteResult error;
+    if (!oneArgument(call, error))
+        return error;
+    const QString name = call.args().first();
+    if (!isPlainFileName(name))
+        return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("not a plain file name: ") + name);
+    if (QFileInfo(name).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
+        return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("reports are .pdf"));
+    const QString dir = ZReport::MeasurementReport::reportDir();
+    if (!ZCore::UtilityModules::Path::createDir(dir, QStringLiteral("REPORT_DIR")))
+        return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot create ") + dir);
+    // Without an analyser the report says so and still shows what the views hold.
+    QList<ZChart::ZChartView*> views;
+    if (m_target)
+        for (int i = 0; i < IRemoteTarget::VIEWS; ++i)
+            views.append(m_target->chartView(i));
+    const ZReport::TReportContent content =
+        ZReport::ReportCollector::collect(ZReport::ReportCollector::shownViews(views), QString(), QString());
+    QString why;
+    if (!ZReport::MeasurementReport::write(QDir(dir).filePath(name), content, &why))
+        return TRemoteResult::fail(E::EXECUTION_ERROR, why);
+    return TRemoteResult::done();
 }
 
 namespace {
@@ -757,7 +787,8 @@ enum class ETraceFile
     NONE,
     BINARY,
     TEXT,
-    TOUCHSTONE
+    TOUCHSTONE,
+    CSV
 };
 
 ETraceFile traceFormat(const QString& name)
@@ -769,18 +800,23 @@ ETraceFile traceFormat(const QString& name)
         return ETraceFile::TEXT;
     if (suffix == QLatin1String("s1p"))
         return ETraceFile::TOUCHSTONE;
+    if (suffix == QLatin1String("csv"))
+        return ETraceFile::CSV;
     return ETraceFile::NONE;
 }
 
-bool checkTraceName(const QString& name, ETraceFile& format, TRemoteResult& error)
+bool checkTraceName(const QString& name, ETraceFile& format, TRemoteResult& error, bool store)
 {
     if (!RemoteCommands::isPlainFileName(name)) {
         error = TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("not a plain file name: ") + name);
         return false;
     }
     format = traceFormat(name);
-    if (format == ETraceFile::NONE) {
-        error = TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("traces are .tbin, .dat or .s1p"));
+    // A CSV table is written for others to read; the program does not load it back.
+    if (format == ETraceFile::NONE || (format == ETraceFile::CSV && !store)) {
+        error = TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
+                                    store ? QStringLiteral("traces are stored as .tbin, .dat, .s1p or .csv")
+                                          : QStringLiteral("traces are loaded from .tbin, .dat or .s1p"));
         return false;
     }
     return true;
@@ -794,7 +830,7 @@ TRemoteResult RemoteCommands::storeTrace(const TCall& call)
     if (!oneArgument(call, error))
         return error;
     ETraceFile format = ETraceFile::NONE;
-    if (!checkTraceName(call.args().first(), format, error))
+    if (!checkTraceName(call.args().first(), format, error, true))
         return error;
     if (!isAnalyserReady())
         return noAnalyser();
@@ -815,6 +851,14 @@ TRemoteResult RemoteCommands::storeTrace(const TCall& call)
     case ETraceFile::TOUCHSTONE:
         ok = DataScanManager::saveTouchstoneTrace(path);
         break;
+    case ETraceFile::CSV: {
+        QString why;
+        if (!ZReport::CsvExport::write(path, ZReport::CsvExport::sweep(DataScanManager::snapshotTrace().points),
+                                       &why))
+            return TRemoteResult::fail(E::EXECUTION_ERROR, why);
+        ok = true;
+        break;
+    }
     case ETraceFile::NONE:
         break;
     }
@@ -828,7 +872,7 @@ TRemoteResult RemoteCommands::loadTrace(const TCall& call)
     if (!oneArgument(call, error))
         return error;
     ETraceFile format = ETraceFile::NONE;
-    if (!checkTraceName(call.args().first(), format, error))
+    if (!checkTraceName(call.args().first(), format, error, false))
         return error;
     const QString path = QDir(DataScanManager::traceDir()).filePath(call.args().first());
     // Checked here: the store would announce a missing file to the window, which offers to forget it.
@@ -850,6 +894,7 @@ TRemoteResult RemoteCommands::loadTrace(const TCall& call)
     case ETraceFile::TOUCHSTONE:
         ok = DataScanManager::loadTouchstoneTrace(path, index);
         break;
+    case ETraceFile::CSV:
     case ETraceFile::NONE:
         break;
     }

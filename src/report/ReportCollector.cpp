@@ -12,7 +12,6 @@
 #include "devicelink/DeviceManager.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
-#include "ui/ChartArrangement.h"
 
 namespace ZReport {
 
@@ -20,19 +19,13 @@ using ZData::CalibrationManager;
 using ZData::DataScanManager;
 using ZData::DeviceManager;
 
-QList<ZChart::ZChartView*> ReportCollector::shownViews(int arrangement,
-                                                      const std::function<ZChart::ZChartView*(int)>& view)
+QList<ZChart::ZChartView*> ReportCollector::shownViews(const QList<ZChart::ZChartView*>& views)
 {
-    QList<ZChart::ZChartView*> views;
-    const auto& table = Ui::ChartArrangement::table();
-    if (arrangement < 0 || arrangement >= table.size())
-        return views;
-    for (int i = 0; i < int(table[arrangement].placement.size()); ++i) {
-        ZChart::ZChartView* shown = table[arrangement].placement[size_t(i)].isShown() ? view(i) : nullptr;
-        if (shown)
-            views.append(shown);
-    }
-    return views;
+    QList<ZChart::ZChartView*> shown;
+    for (ZChart::ZChartView* view : views)
+        if (view && view->isActive())
+            shown.append(view);
+    return shown;
 }
 
 QString ReportCollector::frequencyText(quint64 hz)
@@ -72,6 +65,22 @@ QVector<TReportMarker> ReportCollector::markers(const QString& caption, const ZC
         }
         rows.append(row);
     }
+    return rows;
+}
+
+namespace {
+int placeOf(const ZChart::ZChartView* view, int listIndex)
+{
+    return view->corner() == ZChart::EChartArrangeCorners::NONE ? listIndex : int(view->corner());
+}
+} // namespace
+
+QVector<TReportMarker> ReportCollector::markers(const QList<ZChart::ZChartView*>& views)
+{
+    QVector<TReportMarker> rows;
+    for (int i = 0; i < views.size(); ++i)
+        if (views[i])
+            rows += markers(viewCaption(placeOf(views[i], i), views[i]), views[i]);
     return rows;
 }
 
@@ -123,8 +132,7 @@ TReportContent ReportCollector::collect(const QList<ZChart::ZChartView*>& views,
         ZChart::ZChartView* view = views[i];
         if (!view)
             continue;
-        const int index = view->corner() == ZChart::EChartArrangeCorners::NONE ? i : int(view->corner());
-        TReportView entry{viewCaption(index, view), view};
+        TReportView entry{viewCaption(placeOf(view, i), view), view};
         content.views.append(entry);
         content.markers += markers(entry.caption, view);
     }

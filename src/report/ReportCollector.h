@@ -3,8 +3,6 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
-
 #include "report/TReportContent.h"
 
 namespace ZReport {
@@ -14,14 +12,15 @@ namespace ZReport {
 class ReportCollector
 {
 public:
-    // The views an arrangement (0..11) shows, in the order UL, UR, BL, BR; `view` gives view i.
-    static QList<ZChart::ZChartView*> shownViews(int arrangement,
-                                                 const std::function<ZChart::ZChartView*(int)>& view);
+    // The views the arrangement shows, in the order given (UL, UR, BL, BR); nulls are dropped.
+    static QList<ZChart::ZChartView*> shownViews(const QList<ZChart::ZChartView*>& views);
     static TReportContent collect(const QList<ZChart::ZChartView*>& views, const QString& title,
                                   const QString& note);
     // "View 2: SWR" for the view at that index (0..3) of the window.
     static QString viewCaption(int index, const ZChart::ZChartView* view);
     static QVector<TReportMarker> markers(const QString& caption, const ZChart::ZChartView* view);
+    // Every marker of the views, captioned by each view's place in the window (or its list index).
+    static QVector<TReportMarker> markers(const QList<ZChart::ZChartView*>& views);
     // The calibration the correction runs on, in words.
     static QString calibrationText();
     // "900.000000 MHz" style, from whole hertz.

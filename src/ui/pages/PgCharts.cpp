@@ -17,6 +17,7 @@
 #include "ui/MainWindow.h"
 #include "ui/components/ChartTraceListEntry.h"
 #include "ui/pages/ChartImageSaver.h"
+#include "ui/pages/ReportSaver.h"
 #include "ui/pages/charts/AbstractPage.h"
 #include "ui/pages/charts/DTFPage.h"
 #include "ui/pages/charts/GridBasePage.h"
@@ -77,7 +78,11 @@ void PgCharts::initUi()
     grid->addLayout(traceButtons, 4, 0, 1, 2);
     grid->addLayout(m_tracesLayout, 5, 0, 1, 2);
     m_imageSaver = new ChartImageSaver(m_window, inner);
-    grid->addWidget(m_imageSaver->button(), 6, 0, 1, 2);
+    m_reportSaver = new ReportSaver(m_window, inner);
+    auto* fileButtons = new QHBoxLayout();
+    fileButtons->addWidget(m_imageSaver->button());
+    fileButtons->addWidget(m_reportSaver->button());
+    grid->addLayout(fileButtons, 6, 0, 1, 2);
     grid->setRowStretch(7, 1);
 
     for (int i = 0; i < TRACE_ENTRIES; ++i) {

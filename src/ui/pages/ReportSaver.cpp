@@ -15,7 +15,6 @@
 #include "ui/MainWindow.h"
 #include "ui/PageFileDialogs.h"
 #include "ui/ReportDialog.h"
-#include "ui/pages/PgCharts.h"
 
 namespace MW_Pages {
 
@@ -80,9 +79,7 @@ void ReportSaver::slotProcessSaveReport(int result)
     const QString path = Ui::PageFileDialogs::firstSelected(m_dialog);
     if (path.isEmpty())
         return;
-    const PgCharts* charts = m_window->pgCharts();
-    const QList<ZChart::ZChartView*> views = ZReport::ReportCollector::shownViews(
-        charts ? charts->arrangementIndex() : -1, [this](int i) { return m_window->chartView(i); });
+    const QList<ZChart::ZChartView*> views = ZReport::ReportCollector::shownViews(m_window->chartViews());
     const ZReport::TReportContent content =
         ZReport::ReportCollector::collect(views, m_details->title(), m_details->note());
     QString error;
