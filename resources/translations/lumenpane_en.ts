@@ -1123,5 +1123,13 @@ L[nH] / C[pF]</translation>
         <source>failed to write the marker table: </source>
         <translation>failed to write the marker table: </translation>
     </message>
+    <message id="lp_report_data">
+        <source>Data</source>
+        <translation>Data</translation>
+    </message>
+    <message id="lp_units_hz">
+        <source>Hz</source>
+        <translation>Hz</translation>
+    </message>
 </context>
 </TS>

@@ -1123,5 +1123,13 @@ L[нГн] / C[пФ]</translation>
         <source>failed to write the marker table: </source>
         <translation>не удалось записать таблицу маркеров: </translation>
     </message>
+    <message id="lp_report_data">
+        <source>Data</source>
+        <translation>Данные</translation>
+    </message>
+    <message id="lp_units_hz">
+        <source>Hz</source>
+        <translation>Гц</translation>
+    </message>
 </context>
 </TS>

@@ -162,15 +162,14 @@ private:
     {
         heading(qtTrId("lp_report_sweep"));
         QVector<QPair<QString, QString>> rows;
-        if (m_content.hasSweep) {
-            rows.append({qtTrId("lp_report_start"), QStringLiteral("%1 Hz").arg(m_content.startHz)});
-            rows.append({qtTrId("lp_report_stop"), QStringLiteral("%1 Hz").arg(m_content.stopHz)});
-            rows.append({qtTrId("lp_report_points"), QString::number(m_content.points)});
-            rows.append({qtTrId("lp_report_bandwidth"),
-                         m_content.bandwidth.isEmpty() ? QStringLiteral("-") : m_content.bandwidth});
-        } else {
-            rows.append({qtTrId("lp_report_start"), qtTrId("lp_report_no_sweep")});
-        }
+        const QString hz = qtTrId("lp_units_hz");
+        rows.append({qtTrId("lp_report_start"), QStringLiteral("%1 %2").arg(m_content.startHz).arg(hz)});
+        rows.append({qtTrId("lp_report_stop"), QStringLiteral("%1 %2").arg(m_content.stopHz).arg(hz)});
+        rows.append({qtTrId("lp_report_points"), QString::number(m_content.points)});
+        rows.append({qtTrId("lp_report_bandwidth"),
+                     m_content.bandwidth.isEmpty() ? QStringLiteral("-") : m_content.bandwidth});
+        if (!m_content.measured)
+            rows.append({qtTrId("lp_report_data"), qtTrId("lp_report_no_sweep")});
         rows.append({qtTrId("lp_report_calibration"), m_content.calibration});
         if (m_content.elDelayEnabled)
             rows.append({qtTrId("lp_report_el_delay"), QStringLiteral("%1 ps").arg(m_content.elDelayPs)});

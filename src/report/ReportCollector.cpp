@@ -30,7 +30,7 @@ QList<ZChart::ZChartView*> ReportCollector::shownViews(const QList<ZChart::ZChar
 
 QString ReportCollector::frequencyText(quint64 hz)
 {
-    return QStringLiteral("%1 MHz").arg(double(hz) / 1e6, 0, 'f', 6);
+    return QStringLiteral("%1 %2").arg(double(hz) / 1e6, 0, 'f', 6).arg(qtTrId("lp_units_mhz"));
 }
 
 QString ReportCollector::viewCaption(int index, const ZChart::ZChartView* view)
@@ -118,14 +118,14 @@ TReportContent ReportCollector::collect(const QList<ZChart::ZChartView*>& views,
         content.firmware = info.firmwareVersion.toString();
     }
     const auto& sweep = DataScanManager::sweep();
-    content.hasSweep = DataScanManager::isFirstDataReceived() || content.analyserConnected;
+    content.measured = DataScanManager::isFirstDataReceived();
     content.startHz = quint64(sweep.start());
     content.stopHz = quint64(sweep.stop());
     content.points = sweep.points();
     const int band = CalibrationManager::bandwidthIndex();
     if (band < info.bandwidths.size())
         content.bandwidth = QStringLiteral("%1 kHz").arg(info.bandwidths.at(band));
-    content.calibration = content.hasSweep ? calibrationText() : qtTrId("lp_report_calibration_none");
+    content.calibration = calibrationText();
     content.elDelayEnabled = DataScanManager::isElDelayEnabled();
     content.elDelayPs = DataScanManager::elDelayValue();
     for (int i = 0; i < views.size(); ++i) {

@@ -38,7 +38,7 @@ struct TReportContent
     bool analyserConnected = false;
     QString analyserId;
     QString firmware;
-    bool hasSweep = false;
+    bool measured = false; // a sweep has come in since start-up
     quint64 startHz = 0;
     quint64 stopHz = 0;
     quint32 points = 0;
