@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -77,6 +78,7 @@ private slots:
     void unsupportedSuffixIsReported();
     void saveFilterGivesTheSuffix_data();
     void saveFilterGivesTheSuffix();
+    void savesTheChosenTouchstoneFormatAndCsv();
     void dialogsRememberTheLastFolder();
 
 private:
@@ -122,7 +124,8 @@ void tst_PgTraces::formatBySuffix_data()
     QTest::newRow("touchstone") << "/tmp/dut.S1P" << int(F::TOUCHSTONE) << "S1P";
     QTest::newRow("no dot") << "/tmp/trace" << int(F::UNSUPPORTED) << "";
     QTest::newRow("dot only in directory") << "/tmp/x.tbin/trace" << int(F::UNSUPPORTED) << "";
-    QTest::newRow("other") << "/tmp/a.csv" << int(F::UNSUPPORTED) << "csv";
+    QTest::newRow("csv") << "/tmp/a.Csv" << int(F::CSV) << "Csv";
+    QTest::newRow("other") << "/tmp/a.xlsx" << int(F::UNSUPPORTED) << "xlsx";
 }
 
 void tst_PgTraces::formatBySuffix()
@@ -259,6 +262,7 @@ void tst_PgTraces::saveFilterGivesTheSuffix_data()
     QTest::newRow("all files") << 0 << "tbin";
     QTest::newRow("text") << 2 << "dat";
     QTest::newRow("touchstone") << 3 << "s1p";
+    QTest::newRow("csv") << 4 << "csv";
 }
 
 void tst_PgTraces::saveFilterGivesTheSuffix()
@@ -271,6 +275,27 @@ void tst_PgTraces::saveFilterGivesTheSuffix()
     emit dialog->filterSelected(name);
     dialog->selectFile(m_dir->path() + QStringLiteral("/bare"));
     QCOMPARE(Ui::PageFileDialogs::firstSelected(dialog), m_dir->path() + QStringLiteral("/bare.") + suffix);
+}
+
+void tst_PgTraces::savesTheChosenTouchstoneFormatAndCsv()
+{
+    m_page->touchstoneFormatBox()->setCurrentText(QStringLiteral("MA"));
+    m_page->touchstoneUnitBox()->setCurrentText(QStringLiteral("GHZ"));
+    const QString s1p = m_dir->path() + QStringLiteral("/sweep.s1p");
+    const QString csv = m_dir->path() + QStringLiteral("/sweep.csv");
+    for (const QString& path : {s1p, csv}) {
+        TestSupport::DialogAnswer answer(path);
+        m_page->slotTraceSaveFile();
+    }
+    QFile touchstone(s1p);
+    QVERIFY(touchstone.open(QIODevice::ReadOnly));
+    QCOMPARE(touchstone.readAll().split('\n').value(1), QByteArray("# GHz S MA R 50"));
+    QFile table(csv);
+    QVERIFY(table.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = table.readAll().trimmed().split('\n');
+    QCOMPARE(rows.size(), 1 + int(DataScanManager::sweep().points()));
+    QVERIFY(rows[0].startsWith("Frequency (Hz),"));
+    QVERIFY2(m_messages->texts().isEmpty(), qPrintable(m_messages->texts().join('|')));
 }
 
 void tst_PgTraces::dialogsRememberTheLastFolder()
@@ -293,6 +318,9 @@ void tst_PgTraces::dialogsRememberTheLastFolder()
     TestSupport::DialogAnswer cancel{QString()};
     m_page->slotTraceLoadFile();
     QCOMPARE(cancel.directory(), folder);
+    // And the Touchstone choice made before.
+    QCOMPARE(m_page->touchstoneFormatBox()->currentText(), QStringLiteral("MA"));
+    QCOMPARE(m_page->touchstoneUnitBox()->currentText(), QStringLiteral("GHZ"));
 }
 
 QTEST_MAIN(tst_PgTraces)
