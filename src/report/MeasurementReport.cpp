@@ -184,22 +184,40 @@ private:
             return;
         }
         const QFont caption = makeFont(10.5, true);
-        for (const TReportView& entry : m_content.views) {
-            const double captionHeight = measure(caption, m_width, entry.caption, Qt::AlignLeft).height();
-            const double aspect = ReportChartRenderer::aspectRatio(entry.view);
-            double width = m_width;
-            double height = width / aspect;
-            if (height > m_bottom * CHART_SHARE) {
-                height = m_bottom * CHART_SHARE;
-                width = height * aspect;
+        // Views that would stand taller than their share of the page at full width go two a row.
+        const bool tall = m_width / ReportChartRenderer::aspectRatio(m_content.views.first().view) >
+                          m_bottom * CHART_SHARE;
+        const int columns = m_content.views.size() > 1 && tall ? 2 : 1;
+        const double cellWidth = (m_width - gap() * (columns - 1)) / columns;
+        for (int first = 0; first < m_content.views.size(); first += columns) {
+            const int count = qMin(columns, m_content.views.size() - first);
+            double captionHeight = 0;
+            double chartHeight = 0;
+            QVector<QSizeF> sizes;
+            for (int k = 0; k < count; ++k) {
+                const TReportView& entry = m_content.views[first + k];
+                captionHeight =
+                    qMax(captionHeight, measure(caption, cellWidth, entry.caption, Qt::AlignLeft).height());
+                const double aspect = ReportChartRenderer::aspectRatio(entry.view);
+                QSizeF size(cellWidth, cellWidth / aspect);
+                if (size.height() > m_bottom * CHART_SHARE)
+                    size = QSizeF(m_bottom * CHART_SHARE * aspect, m_bottom * CHART_SHARE);
+                sizes.append(size);
+                chartHeight = qMax(chartHeight, size.height());
             }
-            need(captionHeight + gap() / 2 + height + gap());
-            text(caption, 0, m_y, m_width, entry.caption);
-            m_y += captionHeight + gap() / 2;
-            if (m_painter && entry.view)
-                ReportChartRenderer::render(*m_painter, QRectF((m_width - width) / 2, m_y, width, height),
-                                            entry.view);
-            m_y += height + gap();
+            need(captionHeight + gap() / 2 + chartHeight + gap());
+            for (int k = 0; k < count; ++k) {
+                const TReportView& entry = m_content.views[first + k];
+                const double left = k * (cellWidth + gap());
+                text(caption, left, m_y, cellWidth, entry.caption);
+                if (m_painter && entry.view)
+                    ReportChartRenderer::render(
+                        *m_painter,
+                        QRectF(left + (cellWidth - sizes[k].width()) / 2, m_y + captionHeight + gap() / 2,
+                               sizes[k].width(), sizes[k].height()),
+                        entry.view);
+            }
+            m_y += captionHeight + gap() / 2 + chartHeight + gap();
         }
     }
 

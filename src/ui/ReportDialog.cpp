@@ -26,8 +26,13 @@ ReportDialog::ReportDialog(QWidget* parent) : QDialog(parent)
     m_note = new QPlainTextEdit(this);
     m_note->setObjectName(QStringLiteral("te_report_note"));
     m_note->setTabChangesFocus(true);
-    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_buttons = new QDialogButtonBox(this);
     m_buttons->setObjectName(QStringLiteral("bb_report"));
+    m_next = m_buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
+    m_next->setObjectName(QStringLiteral("b_report_next"));
+    m_next->setDefault(true);
+    m_cancel = m_buttons->addButton(QString(), QDialogButtonBox::RejectRole);
+    m_cancel->setObjectName(QStringLiteral("b_report_cancel"));
     layout->addWidget(m_titleLabel);
     layout->addWidget(m_title);
     layout->addWidget(m_noteLabel);
@@ -58,8 +63,8 @@ void ReportDialog::slotLoadedLang()
     m_titleLabel->setText(qtTrId("lp_report_dialog_heading"));
     m_title->setPlaceholderText(qtTrId("lp_report_default_title"));
     m_noteLabel->setText(qtTrId("lp_report_dialog_note"));
-    m_buttons->button(QDialogButtonBox::Ok)->setText(qtTrId("lp_report_dialog_next"));
-    m_buttons->button(QDialogButtonBox::Cancel)->setText(qtTrId("lp_report_dialog_cancel"));
+    m_next->setText(qtTrId("lp_report_dialog_next"));
+    m_cancel->setText(qtTrId("lp_report_dialog_cancel"));
 }
 
 } // namespace Ui

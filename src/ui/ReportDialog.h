@@ -6,6 +6,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QDialogButtonBox;
+class QPushButton;
 
 namespace Ui {
 
@@ -35,6 +36,9 @@ private:
     QLabel* m_noteLabel = nullptr;
     QPlainTextEdit* m_note = nullptr;
     QDialogButtonBox* m_buttons = nullptr;
+    // Own buttons: the box would put the toolkit's texts back on standard ones at a language change.
+    QPushButton* m_next = nullptr;
+    QPushButton* m_cancel = nullptr;
 };
 
 } // namespace Ui

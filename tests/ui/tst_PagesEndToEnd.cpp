@@ -460,6 +460,17 @@ void tst_PagesEndToEnd::pageScreenshots()
         QScreen* screen = m_window->screen();
         QVERIFY(screen->grabWindow(0).save(QStringLiteral("%1/page_%2.png").arg(dir).arg(page)));
     }
+    // The report's questions, and the report of this window.
+    m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::CHARTS));
+    MW_Pages::ReportSaver* saver =
+        qobject_cast<MW_Pages::PgCharts*>(m_window->page(ZCommon::ENavBarMenuPages::CHARTS))->reportSaver();
+    QTest::mouseClick(saver->button(), Qt::LeftButton);
+    QVERIFY(waitFor([&] { return saver->detailsDialog()->isVisible(); }));
+    saver->detailsDialog()->titleEdit()->setText(QStringLiteral("Open end, factory calibration"));
+    QTest::qWait(300);
+    QVERIFY(m_window->screen()->grabWindow(0).save(dir + QStringLiteral("/report_dialog.png")));
+    TestSupport::DialogAnswer answer(dir + QStringLiteral("/report.pdf"));
+    saver->detailsDialog()->accept();
 }
 
 void tst_PagesEndToEnd::calibrationButtonsThroughADisconnect()

@@ -280,7 +280,7 @@ void tst_PgTraces::saveFilterGivesTheSuffix()
 void tst_PgTraces::savesTheChosenTouchstoneFormatAndCsv()
 {
     m_page->touchstoneFormatBox()->setCurrentText(QStringLiteral("MA"));
-    m_page->touchstoneUnitBox()->setCurrentText(QStringLiteral("GHZ"));
+    m_page->touchstoneUnitBox()->setCurrentText(QStringLiteral("GHz"));
     const QString s1p = m_dir->path() + QStringLiteral("/sweep.s1p");
     const QString csv = m_dir->path() + QStringLiteral("/sweep.csv");
     for (const QString& path : {s1p, csv}) {
@@ -320,7 +320,7 @@ void tst_PgTraces::dialogsRememberTheLastFolder()
     QCOMPARE(cancel.directory(), folder);
     // And the Touchstone choice made before.
     QCOMPARE(m_page->touchstoneFormatBox()->currentText(), QStringLiteral("MA"));
-    QCOMPARE(m_page->touchstoneUnitBox()->currentText(), QStringLiteral("GHZ"));
+    QCOMPARE(m_page->touchstoneUnitBox()->currentText(), QStringLiteral("GHz"));
 }
 
 QTEST_MAIN(tst_PgTraces)

@@ -291,9 +291,10 @@ bool MeasureSession::writeReport(QString& error)
 {
     using namespace ZChart;
     ensureLanguage();
-    // Print proportions; the report scales each view to the page width.
-    constexpr int width = 1000;
-    constexpr int height = 680;
+    // Sized for half the page width, where the report puts them two a row, so the texts keep a
+    // readable size on paper.
+    constexpr int width = 600;
+    constexpr int height = 450;
     std::vector<std::unique_ptr<ZChartView>> views;
     QList<ZChartView*> shown;
     for (int type : qAsConst(m_options.reportCharts)) {

@@ -84,9 +84,10 @@ void PgTraces::initUi()
         m_touchstoneFormat->addItem(TouchstoneFile::formatName(format), int(format));
     m_touchstoneUnit = new QComboBox(inner);
     m_touchstoneUnit->setObjectName(QStringLiteral("comb_touchstone_unit"));
+    const char* const unitWords[] = {"Hz", "kHz", "MHz", "GHz"};
     for (auto unit : {TouchstoneFile::EUnit::HZ, TouchstoneFile::EUnit::KHZ, TouchstoneFile::EUnit::MHZ,
                       TouchstoneFile::EUnit::GHZ})
-        m_touchstoneUnit->addItem(TouchstoneFile::unitName(unit), int(unit));
+        m_touchstoneUnit->addItem(QString::fromLatin1(unitWords[int(unit)]), int(unit));
     auto* touchstone = new QHBoxLayout();
     touchstone->addWidget(m_touchstoneLabel);
     touchstone->addWidget(m_touchstoneFormat, 1);
@@ -343,8 +344,9 @@ void PgTraces::saveSettings()
     settings->beginGroup(ZCore::SettingsManager::subGroupName(ZCore::ESettingsGroups::TRACES,
                                                               QString::fromLatin1(SETTINGS_SUBGROUP)));
     settings->setValue(QString::fromLatin1(KEY_LAST_DIR), m_lastDir);
-    settings->setValue(QString::fromLatin1(KEY_TOUCHSTONE_FORMAT), m_touchstoneFormat->currentText());
-    settings->setValue(QString::fromLatin1(KEY_TOUCHSTONE_UNIT), m_touchstoneUnit->currentText());
+    const ZData::TouchstoneFile::TWriteOptions options = touchstoneOptions();
+    settings->setValue(QString::fromLatin1(KEY_TOUCHSTONE_FORMAT), ZData::TouchstoneFile::formatName(options.format));
+    settings->setValue(QString::fromLatin1(KEY_TOUCHSTONE_UNIT), ZData::TouchstoneFile::unitName(options.unit));
     settings->endGroup();
 }
 
