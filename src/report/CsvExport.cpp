@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <complex>
+#include <limits>
 
 namespace ZReport {
 
