@@ -1103,10 +1103,6 @@ L[nH] / C[pF]</translation>
         <source>All files (*);;Trace data (*.tbin);;Text file (*.dat);;Touchstone (*.s1p);;CSV table (*.csv)</source>
         <translation>All files (*);;Trace data (*.tbin);;Text file (*.dat);;Touchstone (*.s1p);;CSV table (*.csv)</translation>
     </message>
-    <message id="lp_pgtrace_cant_write_csv">
-        <source>failed to write the CSV file: </source>
-        <translation>failed to write the CSV file: </translation>
-    </message>
     <message id="lp_pmarkers_btn_export_csv">
         <source> Export CSV</source>
         <translation> Export CSV</translation>

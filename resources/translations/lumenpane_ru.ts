@@ -1103,10 +1103,6 @@ L[нГн] / C[пФ]</translation>
         <source>All files (*);;Trace data (*.tbin);;Text file (*.dat);;Touchstone (*.s1p);;CSV table (*.csv)</source>
         <translation>Все файлы (*);;Данные трассы (*.tbin);;Текстовый файл (*.dat);;Touchstone (*.s1p);;Таблица CSV (*.csv)</translation>
     </message>
-    <message id="lp_pgtrace_cant_write_csv">
-        <source>failed to write the CSV file: </source>
-        <translation>не удалось записать файл CSV: </translation>
-    </message>
     <message id="lp_pmarkers_btn_export_csv">
         <source> Export CSV</source>
         <translation> Экспорт в CSV</translation>

@@ -6,6 +6,8 @@
 #include <QTextStream>
 
 #include <cmath>
+#include <complex>
+#include <limits>
 
 namespace ZData {
 namespace DS {
@@ -118,14 +120,48 @@ bool TraceFiles::fromText(const QByteArray& bytes, TTraceData& trace)
     return true;
 }
 
-bool TraceFiles::isBinaryPath(const QString& path)
+TraceFiles::EFormat TraceFiles::formatOf(const QString& path)
 {
-    return QFileInfo(path).suffix().compare(QLatin1String("tbin"), Qt::CaseInsensitive) == 0;
+    const QString suffix = QFileInfo(path).suffix();
+    const auto is = [&suffix](const char* name) {
+        return suffix.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+    };
+    if (is("tbin"))
+        return EFormat::BINARY;
+    if (is("dat"))
+        return EFormat::TEXT;
+    if (is("s1p"))
+        return EFormat::TOUCHSTONE;
+    if (is("csv"))
+        return EFormat::CSV;
+    return EFormat::NONE;
 }
 
-bool TraceFiles::isTextPath(const QString& path)
+QByteArray TraceFiles::toCsv(const TScanPoints& points)
 {
-    return QFileInfo(path).suffix().compare(QLatin1String("dat"), Qt::CaseInsensitive) == 0;
+    QByteArray out;
+    out.reserve(80 + points.size() * 110);
+    out += "Frequency (Hz),Re,Im,|Gamma| (dB),Phase (deg),SWR,R (Ohm),X (Ohm)\n";
+    const std::complex<double> one(1.0, 0.0);
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const TScanPoint& point : points) {
+        const std::complex<double> gamma(point.re, point.im);
+        const double magnitude = std::abs(gamma);
+        const double db = magnitude > 0.0 ? 20.0 * std::log10(magnitude) : -inf;
+        const double phase = std::arg(gamma) * 180.0 / M_PI;
+        const double swr = magnitude < 1.0 ? (1.0 + magnitude) / (1.0 - magnitude) : inf;
+        const std::complex<double> denominator = one - gamma;
+        std::complex<double> z(inf, 0.0);
+        if (std::abs(denominator) > 0.0)
+            z = Z0 * (one + gamma) / denominator;
+        out += QByteArray::number(qulonglong(point.frequency));
+        for (double value : {double(point.re), double(point.im), db, phase, swr, z.real(), z.imag()}) {
+            out += ',';
+            out += QByteArray::number(value, 'g', 9);
+        }
+        out += '\n';
+    }
+    return out;
 }
 
 } // namespace DS

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "measurement/RangeSliced.h"
 #include "measurement/TTraceData.h"
 
 namespace ZData {
@@ -13,8 +14,8 @@ namespace DS {
 class TraceFiles
 {
 public:
-    // A trace never holds more points than the scan buffer; anything longer is not a trace of ours.
-    static constexpr qint32 MAX_POINTS = 2048;
+    // A trace never holds more points than a sweep; anything longer is not a trace of ours.
+    static constexpr qint32 MAX_POINTS = qint32(RangeSliced::MAX_POINTS);
     static constexpr int BINARY_HEADER_SIZE = 20;
     static constexpr int BINARY_POINT_SIZE = 16;
 
@@ -26,8 +27,24 @@ public:
     // False (trace untouched) for unreadable header values, a bad count or missing or garbled records.
     static bool fromText(const QByteArray& bytes, TTraceData& trace);
 
-    static bool isBinaryPath(const QString& path);
-    static bool isTextPath(const QString& path);
+    enum class EFormat
+    {
+        NONE,
+        BINARY,     // .tbin
+        TEXT,       // .dat
+        TOUCHSTONE, // .s1p
+        CSV,        // .csv: a table for other programs, written only
+    };
+    static bool isLoadable(EFormat format) { return format != EFormat::NONE && format != EFormat::CSV; }
+
+    static constexpr double Z0 = 50.0;
+    // Header row, then per point: frequency (Hz), re, im, |Γ| (dB), phase (degrees), SWR, R and X
+    // (ohm). A dot decimal whatever the locale; values with no finite number (an open's SWR) read
+    // "inf" or "-inf".
+    static QByteArray toCsv(const TScanPoints& points);
+    // The format a path names by the suffix of its file name, case ignored; a dot in a directory
+    // name never counts. Every place that reads or writes a trace file by name chooses through it.
+    static EFormat formatOf(const QString& path);
 };
 
 } // namespace DS

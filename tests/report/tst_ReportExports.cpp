@@ -16,12 +16,14 @@
 #include "core/LocalizationManager.h"
 #include "core/Resources.h"
 #include "measurement/DataScanManager.h"
+#include "measurement/TraceFiles.h"
 #include "report/CsvExport.h"
 #include "report/MeasurementReport.h"
 #include "report/ReportCollector.h"
 
 using namespace ZChart;
 using ZData::TScanPoints;
+using ZData::DS::TraceFiles;
 using ZReport::CsvExport;
 using ZReport::MeasurementReport;
 
@@ -91,7 +93,7 @@ private slots:
         QFETCH(float, im);
         QFETCH(QVector<double>, expected);
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        const QList<QByteArray> lines = CsvExport::sweep({{100000000, re, im}}).split('\n');
+        const QList<QByteArray> lines = TraceFiles::toCsv({{100000000, re, im}}).split('\n');
         QCOMPARE(lines.size(), 3); // header, the point, the empty rest after the last line end
         QCOMPARE(lines[0], QByteArray("Frequency (Hz),Re,Im,|Gamma| (dB),Phase (deg),SWR,R (Ohm),X (Ohm)"));
         const QList<QByteArray> fields = lines[1].split(',');
@@ -200,7 +202,7 @@ private slots:
         QString error;
         QVERIFY(!MeasurementReport::write(path, ZReport::ReportCollector::collect({}, "t", "n"), &error));
         QVERIFY2(error.contains(path), qPrintable(error));
-        QVERIFY(!CsvExport::write(dir.filePath("missing/sweep.csv"), CsvExport::sweep(sweep()), &error));
+        QVERIFY(!CsvExport::write(dir.filePath("missing/sweep.csv"), TraceFiles::toCsv(sweep()), &error));
         QVERIFY2(error.contains(dir.filePath("missing/sweep.csv")), qPrintable(error));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{"taken.pdf"});

@@ -5,7 +5,9 @@
 #include <QVector>
 #include <QtGlobal>
 
+#include "measurement/RangeSliced.h"
 #include "measurement/TouchstoneFile.h"
+#include "measurement/TraceFiles.h"
 
 // What one run of the measurement command is asked to do, read from its command line.
 struct MeasureOptions
@@ -16,17 +18,10 @@ struct MeasureOptions
         NONE,
         FILE
     };
-    enum class EOutput
-    {
-        NONE,
-        BINARY,
-        TEXT,
-        TOUCHSTONE,
-        CSV
-    };
+    using EOutput = ZData::DS::TraceFiles::EFormat;
 
-    static constexpr quint32 MIN_POINTS = 2;
-    static constexpr quint32 MAX_POINTS = 2048;
+    static constexpr quint32 MIN_POINTS = ZData::DS::RangeSliced::MIN_POINTS;
+    static constexpr quint32 MAX_POINTS = ZData::DS::RangeSliced::MAX_POINTS;
     static constexpr int MAX_BANDWIDTH_INDEX = 3;
 
     QString port;

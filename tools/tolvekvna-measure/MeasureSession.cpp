@@ -25,6 +25,7 @@
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 #include "measurement/TouchstoneFile.h"
+#include "measurement/TraceFiles.h"
 #include "report/CsvExport.h"
 #include "report/MeasurementReport.h"
 #include "report/ReportCollector.h"
@@ -37,12 +38,6 @@ void toStderr(const QString& line)
 {
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
-}
-
-// The same managers in the same order as the desktop program, only without a window.
-QVector<ZCore::TStartupStep> startupSteps()
-{
-    return ZCore::StartupSequence::managers();
 }
 
 } // namespace
@@ -85,7 +80,8 @@ void MeasureSession::startManagers()
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     ZCore::Logger::setPresenter(
         [this](QtMsgType, const QString&, const QString& text) { progress(QStringLiteral("log: ") + text); });
-    const QStringList failed = ZCore::StartupSequence::initManagers(startupSteps());
+    // The desktop program's managers in its order, only without a window.
+    const QStringList failed = ZCore::StartupSequence::startManagers();
     for (const QString& tag : failed)
         progress(QStringLiteral("start-up of %1 failed, going on").arg(tag));
 }
@@ -349,7 +345,7 @@ bool MeasureSession::writeOutput(QString& error)
     case MeasureOptions::EOutput::TOUCHSTONE:
         return TouchstoneFile::write(m_options.outPath, m_lastSweep, &error, m_options.touchstone);
     case MeasureOptions::EOutput::CSV:
-        return ZReport::CsvExport::write(m_options.outPath, ZReport::CsvExport::sweep(m_lastSweep), &error);
+        return ZReport::CsvExport::write(m_options.outPath, TraceFiles::toCsv(m_lastSweep), &error);
     case MeasureOptions::EOutput::BINARY:
         if (DataScanManager::saveBinaryTrace(m_options.outPath))
             return true;

@@ -17,7 +17,7 @@
 #include "core/TaggedLog.h"
 #include "core/utility/Path.h"
 #include "measurement/DataScanManager.h"
-#include "report/CsvExport.h"
+#include "measurement/TraceFiles.h"
 #include "ui/MainWindow.h"
 #include "ui/PageFileDialogs.h"
 #include "ui/components/LoadedTraceListEntry.h"
@@ -31,23 +31,6 @@ namespace MW_Pages {
 PgTraces::PgTraces(QObject* parent) : MWAbstractPage(parent) {}
 
 PgTraces::~PgTraces() = default;
-
-PgTraces::ETraceFormat PgTraces::formatOf(const QString& path, QString* suffix)
-{
-    // The file name's own suffix: a dot in a directory name never counts.
-    const QString ext = QFileInfo(path).suffix();
-    if (suffix)
-        *suffix = ext;
-    if (ext.compare(QLatin1String("tbin"), Qt::CaseInsensitive) == 0)
-        return ETraceFormat::BINARY;
-    if (ext.compare(QLatin1String("dat"), Qt::CaseInsensitive) == 0)
-        return ETraceFormat::TEXT;
-    if (ext.compare(QLatin1String("s1p"), Qt::CaseInsensitive) == 0)
-        return ETraceFormat::TOUCHSTONE;
-    if (ext.compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0)
-        return ETraceFormat::CSV;
-    return ETraceFormat::UNSUPPORTED;
-}
 
 LoadedTraceListEntry* PgTraces::entry(int index) const
 {
@@ -259,30 +242,11 @@ void PgTraces::slotProcessTraceSaveFile(int result)
         return;
     }
     const QString path = PageFileDialogs::firstSelected(m_saveDialog);
-    QString suffix;
-    bool saved = false;
-    switch (formatOf(path, &suffix)) {
-    case ETraceFormat::BINARY:
-        saved = DataScanManager::saveBinaryTrace(path);
-        break;
-    case ETraceFormat::TEXT:
-        saved = DataScanManager::saveTextTrace(path);
-        break;
-    case ETraceFormat::TOUCHSTONE:
-        saved = DataScanManager::saveTouchstoneTrace(path, touchstoneOptions());
-        break;
-    case ETraceFormat::CSV: {
-        QString error;
-        saved = ZReport::CsvExport::write(
-            path, ZReport::CsvExport::sweep(DataScanManager::snapshotTrace().points), &error);
-        if (!saved)
-            log.critical("lp_pgtrace_cant_write_csv", path + QStringLiteral("\n") + error);
-        break;
-    }
-    case ETraceFormat::UNSUPPORTED:
-        log.critical("lp_pgtrace_save_unsupported_file_format", suffix);
+    if (ZData::DS::TraceFiles::formatOf(path) == ZData::DS::TraceFiles::EFormat::NONE) {
+        log.critical("lp_pgtrace_save_unsupported_file_format", QFileInfo(path).suffix());
         return;
     }
+    const bool saved = DataScanManager::saveTrace(path, touchstoneOptions());
     if (saved)
         rememberDir(path);
 }
@@ -295,24 +259,11 @@ void PgTraces::slotProcessTraceLoadFile(int result)
         return;
     }
     const QString path = PageFileDialogs::firstSelected(m_loadDialog);
-    const int index = DataScanManager::traces().size();
-    QString suffix;
-    bool loaded = false;
-    switch (formatOf(path, &suffix)) {
-    case ETraceFormat::BINARY:
-        loaded = DataScanManager::loadBinaryTrace(path, index);
-        break;
-    case ETraceFormat::TEXT:
-        loaded = DataScanManager::loadTextTrace(path, index);
-        break;
-    case ETraceFormat::TOUCHSTONE:
-        loaded = DataScanManager::loadTouchstoneTrace(path, index);
-        break;
-    case ETraceFormat::CSV:
-    case ETraceFormat::UNSUPPORTED:
-        log.critical("lp_pgtrace_load_unsupported_file_format", suffix);
+    if (!ZData::DS::TraceFiles::isLoadable(ZData::DS::TraceFiles::formatOf(path))) {
+        log.critical("lp_pgtrace_load_unsupported_file_format", QFileInfo(path).suffix());
         return;
     }
+    const bool loaded = DataScanManager::loadTrace(path, DataScanManager::traces().size());
     if (loaded)
         rememberDir(path);
 }

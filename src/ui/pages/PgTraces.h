@@ -36,22 +36,10 @@ public:
     static constexpr const char* KEY_TOUCHSTONE_FORMAT = "touchstone_format";
     static constexpr const char* KEY_TOUCHSTONE_UNIT = "touchstone_unit";
 
-    enum class ETraceFormat
-    {
-        UNSUPPORTED,
-        BINARY,
-        TEXT,
-        TOUCHSTONE,
-        CSV,
-    };
-
     explicit PgTraces(QObject* parent = nullptr);
     ~PgTraces() override;
 
     static QString staticTag() { return QStringLiteral("MW_Pages::PgTraces"); }
-    // The format a path names by the suffix of its file name (case ignored); the suffix goes to
-    // `suffix` so the refusal can name it.
-    static ETraceFormat formatOf(const QString& path, QString* suffix = nullptr);
 
     QFileDialog* saveDialog() const { return m_saveDialog; }
     QFileDialog* loadDialog() const { return m_loadDialog; }
