@@ -345,7 +345,7 @@ bool MeasureSession::writeOutput(QString& error)
     case MeasureOptions::EOutput::TOUCHSTONE:
         return TouchstoneFile::write(m_options.outPath, m_lastSweep, &error, m_options.touchstone);
     case MeasureOptions::EOutput::CSV:
-        return ZReport::CsvExport::write(m_options.outPath, TraceFiles::toCsv(m_lastSweep), &error);
+        return ZReport::CsvExport::write(m_options.outPath, DS::TraceFiles::toCsv(m_lastSweep), &error);
     case MeasureOptions::EOutput::BINARY:
         if (DataScanManager::saveBinaryTrace(m_options.outPath))
             return true;
