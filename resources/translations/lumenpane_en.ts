@@ -1307,5 +1307,17 @@ L[nH] / C[pF]</translation>
         <source>kit not recorded</source>
         <translation>kit not recorded</translation>
     </message>
+    <message id="lp_report_calibration_kit">
+        <source>kit %1</source>
+        <translation>kit %1</translation>
+    </message>
+    <message id="lp_report_average">
+        <source>Averaging</source>
+        <translation>Averaging</translation>
+    </message>
+    <message id="lp_report_average_sweeps">
+        <source>running average of %1 sweeps</source>
+        <translation>running average of %1 sweeps</translation>
+    </message>
 </context>
 </TS>

@@ -1307,5 +1307,17 @@ L[нГн] / C[пФ]</translation>
         <source>kit not recorded</source>
         <translation>набор не записан</translation>
     </message>
+    <message id="lp_report_calibration_kit">
+        <source>kit %1</source>
+        <translation>набор %1</translation>
+    </message>
+    <message id="lp_report_average">
+        <source>Averaging</source>
+        <translation>Усреднение</translation>
+    </message>
+    <message id="lp_report_average_sweeps">
+        <source>running average of %1 sweeps</source>
+        <translation>скользящее среднее по %1 развёрткам</translation>
+    </message>
 </context>
 </TS>

@@ -171,6 +171,8 @@ private:
         if (!m_content.measured)
             rows.append({qtTrId("lp_report_data"), qtTrId("lp_report_no_sweep")});
         rows.append({qtTrId("lp_report_calibration"), m_content.calibration});
+        if (m_content.liveAverage >= 2)
+            rows.append({qtTrId("lp_report_average"), qtTrId("lp_report_average_sweeps").arg(m_content.liveAverage)});
         if (m_content.elDelayEnabled)
             rows.append({qtTrId("lp_report_el_delay"), QStringLiteral("%1 ps").arg(m_content.elDelayPs)});
         pairs(rows);

@@ -89,9 +89,11 @@ QString ReportCollector::calibrationText()
     const auto& calibration = CalibrationManager::calibration();
     if (!DataScanManager::isCalibrationApplied() || calibration.points() == 0)
         return qtTrId("lp_report_calibration_none");
-    const QString grid = qtTrId("lp_report_calibration_grid")
-                             .arg(frequencyText(calibration.start()), frequencyText(calibration.stop()))
-                             .arg(calibration.points());
+    QString grid = qtTrId("lp_report_calibration_grid")
+                       .arg(frequencyText(calibration.start()), frequencyText(calibration.stop()))
+                       .arg(calibration.points());
+    if (CalibrationManager::kitRecord() == CalibrationManager::EKitRecord::KIT)
+        grid += QStringLiteral(", ") + qtTrId("lp_report_calibration_kit").arg(CalibrationManager::calibrationKit().name);
     const QString id = DeviceManager::deviceInfo().identifier;
     const QString file = id.isEmpty() ? QString() : CalibrationManager::tableEntry(id);
     if (!file.isEmpty() && QFileInfo(file).isFile()) {
@@ -126,6 +128,7 @@ TReportContent ReportCollector::collect(const QList<ZChart::ZChartView*>& views,
     if (band < info.bandwidths.size())
         content.bandwidth = QStringLiteral("%1 kHz").arg(info.bandwidths.at(band));
     content.calibration = calibrationText();
+    content.liveAverage = DataScanManager::liveAverage();
     content.elDelayEnabled = DataScanManager::isElDelayEnabled();
     content.elDelayPs = DataScanManager::elDelayValue();
     for (int i = 0; i < views.size(); ++i) {

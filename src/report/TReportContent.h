@@ -44,6 +44,7 @@ struct TReportContent
     quint32 points = 0;
     QString bandwidth; // with its unit; empty when the analyser has not told its list
     QString calibration;
+    int liveAverage = 0; // sweeps in the running average of the live trace; below 2 none
     bool elDelayEnabled = false;
     qint32 elDelayPs = 0;
     QList<TReportView> views;
