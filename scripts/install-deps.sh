@@ -14,6 +14,7 @@ packages=(
     libbenchmark-dev libfftw3-dev
     zlib1g-dev
     fonts-dejavu-core poppler-utils
+    python3-pyvisa-py
 )
 packages+=("$@")
 
