@@ -14,6 +14,7 @@ packages=(
     libbenchmark-dev libfftw3-dev
     zlib1g-dev
     fonts-dejavu-core poppler-utils
+    desktop-file-utils appstream
     python3-pyvisa-py
 )
 packages+=("$@")

@@ -1127,6 +1127,38 @@ L[nH] / C[pF]</translation>
         <source>Hz</source>
         <translation>Hz</translation>
     </message>
+    <message id="lp_port_err_permission">
+        <source>Cannot open %1: permission denied. Your user is not in the group that owns serial devices. Run  sudo usermod -aG dialout $USER  and then log out and in again.</source>
+        <translation>Cannot open %1: permission denied. Your user is not in the group that owns serial devices. Run  sudo usermod -aG dialout $USER  and then log out and in again.</translation>
+    </message>
+    <message id="lp_port_err_busy">
+        <source>Cannot open %1: the port is busy. Another program has it open, or the modem manager is probing the freshly plugged analyser: wait a few seconds and try again. The udev rule 60-tolvekvna.rules keeps the modem manager away (the package installs it; from a source checkout copy packaging/60-tolvekvna.rules to /etc/udev/rules.d/).</source>
+        <translation>Cannot open %1: the port is busy. Another program has it open, or the modem manager is probing the freshly plugged analyser: wait a few seconds and try again. The udev rule 60-tolvekvna.rules keeps the modem manager away (the package installs it; from a source checkout copy packaging/60-tolvekvna.rules to /etc/udev/rules.d/).</translation>
+    </message>
+    <message id="lp_port_err_missing">
+        <source>Cannot open %1: the port is gone. Check the cable, wait until the analyser is listed again and pick it.</source>
+        <translation>Cannot open %1: the port is gone. Check the cable, wait until the analyser is listed again and pick it.</translation>
+    </message>
+    <message id="lp_port_err_other">
+        <source>Cannot open %1: %2</source>
+        <translation>Cannot open %1: %2</translation>
+    </message>
+    <message id="lp_devcon_no_analyser">
+        <source>No analyser listed. Plug it in and wait a few seconds until its port appears; only ports whose manufacturer names the analyser's USB interface are listed. Without an analyser, start the emulator (vna-emulator).</source>
+        <translation>No analyser listed. Plug it in and wait a few seconds until its port appears; only ports whose manufacturer names the analyser's USB interface are listed. Without an analyser, start the emulator (vna-emulator).</translation>
+    </message>
+    <message id="lp_err_data_dir_unusable">
+        <source>The data folder %1 cannot be used. Logs, settings, calibrations and traces of this session are not kept. Choose another folder with --data-dir or TOLVEKVNA_DATA_DIR.</source>
+        <translation>The data folder %1 cannot be used. Logs, settings, calibrations and traces of this session are not kept. Choose another folder with --data-dir or TOLVEKVNA_DATA_DIR.</translation>
+    </message>
+    <message id="lp_err_settings_cant_write">
+        <source>settings could not be written, the previous file is kept: </source>
+        <translation>settings could not be written, the previous file is kept: </translation>
+    </message>
+    <message id="lp_pabout_data_dir_title">
+        <source>Data folder: </source>
+        <translation>Data folder: </translation>
+    </message>
     <message id="lp_notice_repeated">
         <source>%1 (%2 times)</source>
         <translation>%1 (%2 times)</translation>
@@ -1154,6 +1186,30 @@ L[nH] / C[pF]</translation>
     <message id="lp_pabout_qt_text">
         <source>&lt;h3&gt;About Qt&lt;/h3&gt;&lt;p&gt;This program uses Qt version %1.&lt;/p&gt;&lt;p&gt;Qt is a C++ toolkit for cross-platform application development, available under the GNU Lesser General Public License version 3 and the GNU General Public License version 3.&lt;/p&gt;</source>
         <translation>&lt;h3&gt;About Qt&lt;/h3&gt;&lt;p&gt;This program uses Qt version %1.&lt;/p&gt;&lt;p&gt;Qt is a C++ toolkit for cross-platform application development, available under the GNU Lesser General Public License version 3 and the GNU General Public License version 3.&lt;/p&gt;</translation>
+    </message>
+    <message id="lp_image_calib_none">
+        <source>no calibration</source>
+        <translation>no calibration</translation>
+    </message>
+    <message id="lp_image_calib_file">
+        <source>calibration: %1</source>
+        <translation>calibration: %1</translation>
+    </message>
+    <message id="lp_image_calib_device">
+        <source>calibration: the analyser's own</source>
+        <translation>calibration: the analyser's own</translation>
+    </message>
+    <message id="lp_image_sweep">
+        <source>%1 to %2, %3 points</source>
+        <translation>%1 to %2, %3 points</translation>
+    </message>
+    <message id="lp_image_no_device">
+        <source>no analyser</source>
+        <translation>no analyser</translation>
+    </message>
+    <message id="lp_err_chart_image_size">
+        <source>the image size must be %1 to %2 pixels a side</source>
+        <translation>the image size must be %1 to %2 pixels a side</translation>
     </message>
     <message id="lp_chart_info_average">
         <source>avg %1</source>

@@ -145,11 +145,11 @@
     </message>
     <message id="lp_ptraces_btn_save_file">
         <source> Save to file</source>
-        <translation> Сохранить в файл</translation>
+        <translation> Сохранить</translation>
     </message>
     <message id="lp_ptraces_btn_load_file">
         <source> Load from file</source>
-        <translation> Загрузить из файла</translation>
+        <translation> Загрузить</translation>
     </message>
     <message id="lp_ptraces_btn_rm_traces">
         <source>Remove traces</source>
@@ -189,7 +189,7 @@
     </message>
     <message id="lp_pmark_btn_rm_marks">
         <source>Remove markers</source>
-        <translation>Удалить маркеры</translation>
+        <translation>Удалить все</translation>
     </message>
     <message id="lp_err_enter_bad_freq">
         <source>entered bad freq</source>
@@ -725,7 +725,7 @@ Please, check the USB connection and connect the device again: the update will t
     </message>
     <message id="lp_chart_type_dtf">
         <source>DTF</source>
-        <translation>DTF</translation>
+        <translation>Расст. до повр.</translation>
     </message>
     <message id="lp_chart_type_loss">
         <source>Loss</source>
@@ -841,11 +841,11 @@ L[нГн] / C[пФ]</translation>
     </message>
     <message id="lp_mark_type_dtf_point">
         <source>DTF Point</source>
-        <translation>Точка DTF</translation>
+        <translation>Точка (расст.)</translation>
     </message>
     <message id="lp_mark_type_dtf_peak">
         <source>DTF Peak</source>
-        <translation>Пик DTF</translation>
+        <translation>Пик (расст.)</translation>
     </message>
     <message id="lp_mark_type_trace">
         <source>Auto</source>
@@ -1127,6 +1127,38 @@ L[нГн] / C[пФ]</translation>
         <source>Hz</source>
         <translation>Гц</translation>
     </message>
+    <message id="lp_port_err_permission">
+        <source>Cannot open %1: permission denied. Your user is not in the group that owns serial devices. Run  sudo usermod -aG dialout $USER  and then log out and in again.</source>
+        <translation>Не удаётся открыть %1: доступ запрещён. Ваш пользователь не входит в группу, которой принадлежат последовательные порты. Выполните  sudo usermod -aG dialout $USER  и затем выйдите из системы и войдите снова.</translation>
+    </message>
+    <message id="lp_port_err_busy">
+        <source>Cannot open %1: the port is busy. Another program has it open, or the modem manager is probing the freshly plugged analyser: wait a few seconds and try again. The udev rule 60-tolvekvna.rules keeps the modem manager away (the package installs it; from a source checkout copy packaging/60-tolvekvna.rules to /etc/udev/rules.d/).</source>
+        <translation>Не удаётся открыть %1: порт занят. Его держит другая программа или менеджер модемов проверяет только что подключённый анализатор: подождите несколько секунд и повторите. Правило udev 60-tolvekvna.rules не подпускает менеджер модемов к анализатору (пакет устанавливает его сам; при сборке из исходников скопируйте packaging/60-tolvekvna.rules в /etc/udev/rules.d/).</translation>
+    </message>
+    <message id="lp_port_err_missing">
+        <source>Cannot open %1: the port is gone. Check the cable, wait until the analyser is listed again and pick it.</source>
+        <translation>Не удаётся открыть %1: порт исчез. Проверьте кабель, дождитесь, пока анализатор снова появится в списке, и выберите его.</translation>
+    </message>
+    <message id="lp_port_err_other">
+        <source>Cannot open %1: %2</source>
+        <translation>Не удаётся открыть %1: %2</translation>
+    </message>
+    <message id="lp_devcon_no_analyser">
+        <source>No analyser listed. Plug it in and wait a few seconds until its port appears; only ports whose manufacturer names the analyser's USB interface are listed. Without an analyser, start the emulator (vna-emulator).</source>
+        <translation>Анализатор не найден. Подключите его и подождите несколько секунд, пока появится его порт; в списке только порты, производитель которых указывает на USB-интерфейс анализатора. Без анализатора запустите эмулятор (vna-emulator).</translation>
+    </message>
+    <message id="lp_err_data_dir_unusable">
+        <source>The data folder %1 cannot be used. Logs, settings, calibrations and traces of this session are not kept. Choose another folder with --data-dir or TOLVEKVNA_DATA_DIR.</source>
+        <translation>Папку данных %1 использовать нельзя. Журналы, настройки, калибровки и трассы этого сеанса не сохраняются. Выберите другую папку параметром --data-dir или переменной TOLVEKVNA_DATA_DIR.</translation>
+    </message>
+    <message id="lp_err_settings_cant_write">
+        <source>settings could not be written, the previous file is kept: </source>
+        <translation>не удалось записать настройки, прежний файл сохранён: </translation>
+    </message>
+    <message id="lp_pabout_data_dir_title">
+        <source>Data folder: </source>
+        <translation>Папка данных: </translation>
+    </message>
     <message id="lp_notice_repeated">
         <source>%1 (%2 times)</source>
         <translation>%1 (повторов: %2)</translation>
@@ -1154,6 +1186,30 @@ L[нГн] / C[пФ]</translation>
     <message id="lp_pabout_qt_text">
         <source>&lt;h3&gt;About Qt&lt;/h3&gt;&lt;p&gt;This program uses Qt version %1.&lt;/p&gt;&lt;p&gt;Qt is a C++ toolkit for cross-platform application development, available under the GNU Lesser General Public License version 3 and the GNU General Public License version 3.&lt;/p&gt;</source>
         <translation>&lt;h3&gt;О Qt&lt;/h3&gt;&lt;p&gt;Эта программа использует Qt версии %1.&lt;/p&gt;&lt;p&gt;Qt — набор инструментов C++ для разработки кроссплатформенных приложений, распространяемый по лицензиям GNU LGPL версии 3 и GNU GPL версии 3.&lt;/p&gt;</translation>
+    </message>
+    <message id="lp_image_calib_none">
+        <source>no calibration</source>
+        <translation>без калибровки</translation>
+    </message>
+    <message id="lp_image_calib_file">
+        <source>calibration: %1</source>
+        <translation>калибровка: %1</translation>
+    </message>
+    <message id="lp_image_calib_device">
+        <source>calibration: the analyser's own</source>
+        <translation>калибровка: из анализатора</translation>
+    </message>
+    <message id="lp_image_sweep">
+        <source>%1 to %2, %3 points</source>
+        <translation>от %1 до %2, точек: %3</translation>
+    </message>
+    <message id="lp_image_no_device">
+        <source>no analyser</source>
+        <translation>анализатор не подключён</translation>
+    </message>
+    <message id="lp_err_chart_image_size">
+        <source>the image size must be %1 to %2 pixels a side</source>
+        <translation>размер изображения — от %1 до %2 пикселей по каждой стороне</translation>
     </message>
     <message id="lp_chart_info_average">
         <source>avg %1</source>

@@ -171,5 +171,3 @@ private:
 };
 
 } // namespace ZData
-
-Q_DECLARE_METATYPE(ZData::EDeviceOptions)

@@ -9,6 +9,7 @@
 
 #include "calibration/CalibrationData.h"
 #include "calibration/CalibrationManager.h"
+#include "charts/ChartImageRenderer.h"
 #include "charts/ChartEnumPrinter.h"
 #include "charts/ChartScanFeed.h"
 #include "charts/ZChartConfig.h"
@@ -183,7 +184,7 @@ bool RemoteCommands::takeParameter(EParam param, TCall& call, TRemoteResult& err
         error = TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("parameter not allowed"));
         return false;
     }
-    if (args.size() != 1) {
+    if (args.size() != 1 && !(param == EParam::TEXTS && args.size() > 1)) {
         error = TRemoteResult::fail(E::COMMAND_ERROR, args.isEmpty() ? QStringLiteral("missing parameter")
                                                                      : QStringLiteral("too many parameters"));
         return false;
@@ -192,6 +193,7 @@ bool RemoteCommands::takeParameter(EParam param, TCall& call, TRemoteResult& err
     switch (param) {
     case EParam::NONE:
     case EParam::TEXT:
+    case EParam::TEXTS:
         return true;
     case EParam::NUMBER:
         if (RemoteCommandParser::parseNumber(call.text, call.number))
@@ -618,13 +620,23 @@ void RemoteCommands::addDisplay()
         return TRemoteResult::reply(ZChart::isValidChartType(type) ? ZChart::ChartEnumPrinter::toString(type)
                                                                    : QStringLiteral("NONE"));
     });
-    add(QStringLiteral("DISPlay:VIEW#:IMAGe"), EParam::TEXT,
+    add(QStringLiteral("DISPlay:VIEW#:IMAGe"), EParam::TEXTS,
         [this](const TCall& call) { return saveImage(call); });
 }
 
 TRemoteResult RemoteCommands::saveImage(const TCall& call)
 {
+    const QStringList& args = call.command.arguments;
+    if (args.size() > 2)
+        return TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("too many parameters"));
     const QString name = call.text;
+    QSize size = ZChart::ChartImageRenderer::defaultSize();
+    if (args.size() == 2 && !ZChart::ChartImageRenderer::parseSize(args[1], size))
+        return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
+                                   QStringLiteral("image size must be WxH, each %1 to %2: %3")
+                                       .arg(ZChart::ChartImageRenderer::MIN_SIDE)
+                                       .arg(ZChart::ChartImageRenderer::MAX_SIDE)
+                                       .arg(args[1]));
     if (!isPlainFileName(name))
         return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("not a plain file name: ") + name);
     if (!ZChart::ZChartView::isSupportedImagePath(name))
@@ -637,7 +649,12 @@ TRemoteResult RemoteCommands::saveImage(const TCall& call)
     if (!ZCore::UtilityModules::Path::createDir(dir, QStringLiteral("IMAGE_DIR")))
         return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot create ") + dir);
     QString why;
-    if (!view->saveImage(QDir(dir).filePath(name), &why))
+    const QString target = QDir(dir).filePath(name);
+    // A link planted in the folder would make the picture land outside it.
+    if (!ZCore::UtilityModules::Path::isPlainWriteTarget(target, &why))
+        return TRemoteResult::fail(E::EXECUTION_ERROR,
+                                   QStringLiteral("not writing %1: it %2").arg(name, why));
+    if (!view->saveImage(target, size, &why))
         return TRemoteResult::fail(E::EXECUTION_ERROR, why);
     return TRemoteResult::done();
 }
@@ -794,6 +811,11 @@ TRemoteResult RemoteCommands::storeTrace(const TCall& call)
     if (!ZCore::UtilityModules::Path::createDir(dir, QStringLiteral("TRACE_DIR")))
         return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot create ") + dir);
     const QString path = QDir(dir).filePath(call.text);
+    QString why;
+    // A link planted in the folder would make the trace land outside it.
+    if (!ZCore::UtilityModules::Path::isPlainWriteTarget(path, &why))
+        return TRemoteResult::fail(E::EXECUTION_ERROR,
+                                   QStringLiteral("not writing %1: it %2").arg(call.text, why));
     const bool ok = DataScanManager::saveTrace(path);
     return ok ? TRemoteResult::done()
               : TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot write ") + path);

@@ -47,10 +47,9 @@ struct MeasureOptions
     // A picture of the last sweep: the chart type's value (EChartType), the PNG or SVG path, the size.
     int chartType = -1;
     QString imagePath;
-    int imageWidth = 800;
-    int imageHeight = 600;
+    int imageWidth = 1600;
+    int imageHeight = 1200;
 
-    static constexpr int MAX_IMAGE_SIDE = 16384;
     static constexpr int MAX_REPORT_VIEWS = 4;
     // The PDF report of the last sweep, its views (--chart types, or log magnitude, SWR and Smith).
     QString reportPath;

@@ -79,12 +79,11 @@ void PgCharts::initUi()
     grid->addLayout(traceButtons, 4, 0, 1, 2);
     grid->addLayout(m_tracesLayout, 5, 0, 1, 2);
     m_imageSaver = new ChartImageSaver(m_window, inner);
+    grid->addWidget(m_imageSaver->button(), 6, 0);
+    grid->addWidget(m_imageSaver->sizeBox(), 6, 1);
     m_reportSaver = new ReportSaver(m_window, inner);
-    auto* fileButtons = new QHBoxLayout();
-    fileButtons->addWidget(m_imageSaver->button());
-    fileButtons->addWidget(m_reportSaver->button());
-    grid->addLayout(fileButtons, 6, 0, 1, 2);
-    grid->setRowStretch(7, 1);
+    grid->addWidget(m_reportSaver->button(), 7, 0, 1, 2);
+    grid->setRowStretch(8, 1);
 
     for (int i = 0; i < TRACE_ENTRIES; ++i) {
         auto* entry = new ChartTraceListEntry(i, m_window);
