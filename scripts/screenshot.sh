@@ -19,8 +19,8 @@ cleanup() {
 trap cleanup EXIT
 
 link="$work/ttyVNA"
-# A series resonance near 1 GHz gives every chart type something to show.
-coproc EMULATOR { exec "$build/vna-emulator" --link "$link" --dut rlc=50,25e-9,1e-12 --delay-us 0 --quit-on-eof 2>&1; }
+# A series resonance near 2 GHz, inside the default sweep, gives every chart type something to show.
+coproc EMULATOR { exec "$build/vna-emulator" --link "$link" --dut rlc=50,25e-9,0.25e-12 --delay-us 0 --quit-on-eof 2>&1; }
 emulator_pid=$EMULATOR_PID
 read -r -t 10 _ <&"${EMULATOR[0]}" || true
 

@@ -1127,6 +1127,114 @@ L[nH] / C[pF]</translation>
         <source>Hz</source>
         <translation>Hz</translation>
     </message>
+    <message id="lp_cal_source_grid">
+        <source>%1–%2 MHz, %3 pts</source>
+        <translation>%1–%2 MHz, %3 pts</translation>
+    </message>
+    <message id="lp_cal_source_factory">
+        <source>Cal: factory</source>
+        <translation>Cal: factory</translation>
+    </message>
+    <message id="lp_cal_source_slot">
+        <source>Cal: analyser slot %1, %2</source>
+        <translation>Cal: analyser slot %1, %2</translation>
+    </message>
+    <message id="lp_cal_source_user">
+        <source>Cal: user %1, %2</source>
+        <translation>Cal: user %1, %2</translation>
+    </message>
+    <message id="lp_cal_source_none">
+        <source>Cal: none (uncorrected)</source>
+        <translation>Cal: none (uncorrected)</translation>
+    </message>
+    <message id="lp_mark_freq">
+        <source>F:</source>
+        <translation>F:</translation>
+    </message>
+    <message id="lp_mark_out_of_range">
+        <source>out of range</source>
+        <translation>out of range</translation>
+    </message>
+    <message id="lp_mark_delta_offset">
+        <source>Offset:</source>
+        <translation>Offset:</translation>
+    </message>
+    <message id="lp_mark_not_live">
+        <source>(not live: last sweep)</source>
+        <translation>(not live: last sweep)</translation>
+    </message>
+    <message id="lp_view_disconnected">
+        <source>Analyser disconnected: last sweep %1</source>
+        <translation>Analyser disconnected: last sweep %1</translation>
+    </message>
+    <message id="lp_view_not_connected">
+        <source>No analyser connected</source>
+        <translation>No analyser connected</translation>
+    </message>
+    <message id="lp_entry_refused_negative">
+        <source>"%1" refused: a frequency cannot be negative</source>
+        <translation>"%1" refused: a frequency cannot be negative</translation>
+    </message>
+    <message id="lp_entry_clamped">
+        <source>%1 is outside %3 … %4: took %2</source>
+        <translation>%1 is outside %3 … %4: took %2</translation>
+    </message>
+    <message id="lp_pfreq_refused_zero_span">
+        <source>Refused: the sweep would have zero span</source>
+        <translation>Refused: the sweep would have zero span</translation>
+    </message>
+    <message id="lp_pfreq_took">
+        <source>%1 took %2 MHz instead of %3 MHz (analyser range %4–%5 MHz)</source>
+        <translation>%1 took %2 MHz instead of %3 MHz (analyser range %4–%5 MHz)</translation>
+    </message>
+    <message id="lp_pfreq_moved">
+        <source>%1 %2 MHz: %3 moved to %4 MHz to keep the sweep valid</source>
+        <translation>%1 %2 MHz: %3 moved to %4 MHz to keep the sweep valid</translation>
+    </message>
+    <message id="lp_pdtf_took">
+        <source>Took %1 instead of %2: limited by the sweep's distance and time range</source>
+        <translation>Took %1 instead of %2: limited by the sweep's distance and time range</translation>
+    </message>
+    <message id="lp_pcalib_state_measuring">
+        <source>measuring…</source>
+        <translation>measuring…</translation>
+    </message>
+    <message id="lp_pcalib_state_not_measured">
+        <source>not measured</source>
+        <translation>not measured</translation>
+    </message>
+    <message id="lp_pcalib_state_measured_at">
+        <source>measured %1</source>
+        <translation>measured %1</translation>
+    </message>
+    <message id="lp_pcalib_state_measured">
+        <source>measured</source>
+        <translation>measured</translation>
+    </message>
+    <message id="lp_pcalib_active">
+        <source>In use: %1</source>
+        <translation>In use: %1</translation>
+    </message>
+    <message id="lp_pcalib_active_file">
+        <source>File: %1</source>
+        <translation>File: %1</translation>
+    </message>
+    <message id="lp_view_calibration_for">
+        <source>Analyser %1 connected. %2</source>
+        <translation>Analyser %1 connected. %2</translation>
+    </message>
+    <message id="lp_cal_lines_slot">
+        <source>Cal: slot %1</source>
+        <translation>Cal: slot %1</translation>
+    </message>
+    <message id="lp_cal_lines_user">
+        <source>Cal: user %1</source>
+        <translation>Cal: user %1</translation>
+    </message>
+    <message id="lp_cal_lines_none">
+        <source>Cal: none</source>
+        <translation>Cal: none</translation>
+    </message>
     <message id="lp_port_err_permission">
         <source>Cannot open %1: permission denied. Your user is not in the group that owns serial devices. Run  sudo usermod -aG dialout $USER  and then log out and in again.</source>
         <translation>Cannot open %1: permission denied. Your user is not in the group that owns serial devices. Run  sudo usermod -aG dialout $USER  and then log out and in again.</translation>

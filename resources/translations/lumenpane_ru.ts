@@ -1127,6 +1127,114 @@ L[нГн] / C[пФ]</translation>
         <source>Hz</source>
         <translation>Гц</translation>
     </message>
+    <message id="lp_cal_source_grid">
+        <source>%1–%2 MHz, %3 pts</source>
+        <translation>%1–%2 МГц, %3 точ.</translation>
+    </message>
+    <message id="lp_cal_source_factory">
+        <source>Cal: factory</source>
+        <translation>Калибр.: заводская</translation>
+    </message>
+    <message id="lp_cal_source_slot">
+        <source>Cal: analyser slot %1, %2</source>
+        <translation>Калибр.: ячейка анализатора %1, %2</translation>
+    </message>
+    <message id="lp_cal_source_user">
+        <source>Cal: user %1, %2</source>
+        <translation>Калибр.: польз. %1, %2</translation>
+    </message>
+    <message id="lp_cal_source_none">
+        <source>Cal: none (uncorrected)</source>
+        <translation>Калибр.: нет (без коррекции)</translation>
+    </message>
+    <message id="lp_mark_freq">
+        <source>F:</source>
+        <translation>F:</translation>
+    </message>
+    <message id="lp_mark_out_of_range">
+        <source>out of range</source>
+        <translation>вне диапазона</translation>
+    </message>
+    <message id="lp_mark_delta_offset">
+        <source>Offset:</source>
+        <translation>Смещение:</translation>
+    </message>
+    <message id="lp_mark_not_live">
+        <source>(not live: last sweep)</source>
+        <translation>(не в реальном времени: последний проход)</translation>
+    </message>
+    <message id="lp_view_disconnected">
+        <source>Analyser disconnected: last sweep %1</source>
+        <translation>Анализатор отключён: последний проход %1</translation>
+    </message>
+    <message id="lp_view_not_connected">
+        <source>No analyser connected</source>
+        <translation>Анализатор не подключён</translation>
+    </message>
+    <message id="lp_entry_refused_negative">
+        <source>"%1" refused: a frequency cannot be negative</source>
+        <translation>«%1» не принято: частота не может быть отрицательной</translation>
+    </message>
+    <message id="lp_entry_clamped">
+        <source>%1 is outside %3 … %4: took %2</source>
+        <translation>%1 вне диапазона %3 … %4: принято %2</translation>
+    </message>
+    <message id="lp_pfreq_refused_zero_span">
+        <source>Refused: the sweep would have zero span</source>
+        <translation>Не принято: полоса обзора стала бы нулевой</translation>
+    </message>
+    <message id="lp_pfreq_took">
+        <source>%1 took %2 MHz instead of %3 MHz (analyser range %4–%5 MHz)</source>
+        <translation>%1 принято %2 МГц вместо %3 МГц (диапазон анализатора %4–%5 МГц)</translation>
+    </message>
+    <message id="lp_pfreq_moved">
+        <source>%1 %2 MHz: %3 moved to %4 MHz to keep the sweep valid</source>
+        <translation>%1 %2 МГц: %3 перенесено на %4 МГц, чтобы обзор оставался допустимым</translation>
+    </message>
+    <message id="lp_pdtf_took">
+        <source>Took %1 instead of %2: limited by the sweep's distance and time range</source>
+        <translation>Принято %1 вместо %2: ограничено диапазоном расстояния и времени обзора</translation>
+    </message>
+    <message id="lp_pcalib_state_measuring">
+        <source>measuring…</source>
+        <translation>измеряется…</translation>
+    </message>
+    <message id="lp_pcalib_state_not_measured">
+        <source>not measured</source>
+        <translation>не измерено</translation>
+    </message>
+    <message id="lp_pcalib_state_measured_at">
+        <source>measured %1</source>
+        <translation>измерено %1</translation>
+    </message>
+    <message id="lp_pcalib_state_measured">
+        <source>measured</source>
+        <translation>измерено</translation>
+    </message>
+    <message id="lp_pcalib_active">
+        <source>In use: %1</source>
+        <translation>Используется: %1</translation>
+    </message>
+    <message id="lp_pcalib_active_file">
+        <source>File: %1</source>
+        <translation>Файл: %1</translation>
+    </message>
+    <message id="lp_view_calibration_for">
+        <source>Analyser %1 connected. %2</source>
+        <translation>Анализатор %1 подключён. %2</translation>
+    </message>
+    <message id="lp_cal_lines_slot">
+        <source>Cal: slot %1</source>
+        <translation>Калибр.: ячейка %1</translation>
+    </message>
+    <message id="lp_cal_lines_user">
+        <source>Cal: user %1</source>
+        <translation>Калибр.: польз. %1</translation>
+    </message>
+    <message id="lp_cal_lines_none">
+        <source>Cal: none</source>
+        <translation>Калибр.: нет</translation>
+    </message>
     <message id="lp_port_err_permission">
         <source>Cannot open %1: permission denied. Your user is not in the group that owns serial devices. Run  sudo usermod -aG dialout $USER  and then log out and in again.</source>
         <translation>Не удаётся открыть %1: доступ запрещён. Ваш пользователь не входит в группу, которой принадлежат последовательные порты. Выполните  sudo usermod -aG dialout $USER  и затем выйдите из системы и войдите снова.</translation>

@@ -62,6 +62,9 @@ CalibrationManager::CalibrationManager() = default;
 void CalibrationManager::resetState()
 {
     s_calibration->resetAll();
+    for (QDateTime& t : s_measuredAt)
+        t = QDateTime();
+    setSource(ESource::NONE);
     s_slot = 0;
     s_typeMeasured = 0;
     s_vcoAcks = 0;
@@ -186,6 +189,14 @@ void CalibrationManager::correct(TScanPoint* buffer, int index, int count)
     s_calibration->correct(buffer, index, count, grid);
 }
 
+bool CalibrationManager::sweepFitsDevice()
+{
+    const DS::RangeSliced& sweep = DataScanManager::sweep();
+    const auto limits = sweep.deviceRange();
+    return sweep.points() >= 2 && sweep.start() >= limits.first && sweep.stop() <= limits.second &&
+           sweep.stop() > sweep.start();
+}
+
 void CalibrationManager::applyRangeToSweep()
 {
     DS::RangeSliced& sweep = DataScanManager::sweep();
@@ -213,8 +224,11 @@ void CalibrationManager::slotPostDeviceStartup()
             kLog.critical("lp_err_calib_cant_create_device_dir", s_deviceDir);
     }
     // A loaded file finishes through its oscillator-table transfer.
-    if (loadCalibFile(tableEntry(id)))
+    if (loadCalibFile(tableEntry(id))) {
+        kLog.info(QStringLiteral(">> calibration in use for %1: %2").arg(id, tableEntry(id)));
         return;
+    }
+    kLog.info(QStringLiteral(">> calibration in use for %1: factory").arg(id));
     if (s_calibration->isComplete())
         emit instance().signalFinishedCalibration();
     else
@@ -258,9 +272,12 @@ bool CalibrationManager::loadCalibFile(const QString& path)
         break;
     }
     *s_calibration = *loaded;
+    for (QDateTime& t : s_measuredAt)
+        t = QDateTime();
     readKitSidecar(path);
     applyRangeToSweep();
     setTableEntry(deviceId(), path);
+    setSource(ESource::FILE, path, QFileInfo(path).lastModified());
     DataScanManager::setScanPause(true, true);
     startSendingVCO();
     return true;
@@ -284,6 +301,9 @@ bool CalibrationManager::saveCalibFile(const QString& path)
         return false;
     }
     setTableEntry(deviceId(), path);
+    if (s_source == ESource::MEASURED || s_source == ESource::FILE || s_source == ESource::SLOT)
+        setSource(ESource::FILE, path,
+                  s_sourceTime.isValid() ? s_sourceTime : QFileInfo(path).lastModified());
     writeKitSidecar(path);
     return true;
 }
@@ -392,6 +412,134 @@ bool CalibrationManager::setAverageSweeps(int sweeps)
     return true;
 }
 
+QString CalibrationManager::autosaveCalibration()
+{
+    if (!s_calibration->isComplete())
+        return QString();
+    if (s_deviceDir.isEmpty()) {
+        kLog.warn(QStringLiteral(">> no analyser identified => the calibration is not autosaved"));
+        return QString();
+    }
+    if (!QDir().mkpath(s_deviceDir)) {
+        kLog.critical("lp_err_calib_cant_create_device_dir", s_deviceDir);
+        return QString();
+    }
+    const QString idPart = QFileInfo(s_deviceDir).fileName().mid(int(qstrlen(DEVICE_DIR_PREFIX)));
+    const QDateTime when = s_sourceTime.isValid() ? s_sourceTime : QDateTime::currentDateTime();
+    const QString base = s_deviceDir + QLatin1Char('/') + QLatin1String(AUTOSAVE_PREFIX) + idPart +
+                         QLatin1Char('_') + when.toString(QStringLiteral("yyyy-MM-dd_HH.mm.ss"));
+    const QString suffix = QLatin1Char('.') + fileExtension();
+    QString path = base + suffix;
+    // Two calibrations within one second must not overwrite each other.
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = base + QStringLiteral("_%1").arg(n, 2, 10, QLatin1Char('0')) + suffix;
+    if (!saveCalibFile(path))
+        return QString();
+    pruneAutosaves(s_deviceDir, idPart);
+    return path;
+}
+
+void CalibrationManager::pruneAutosaves(const QString& dir, const QString& idPart)
+{
+    // The names carry the time in sortable form, so name order is age order.
+    const QStringList names = QDir(dir).entryList(
+        {QLatin1String(AUTOSAVE_PREFIX) + idPart + QStringLiteral("_*.") + fileExtension()}, QDir::Files,
+        QDir::Name);
+    for (int i = 0; i + MAX_AUTOSAVES < names.size(); ++i) {
+        const QString path = dir + QLatin1Char('/') + names[i];
+        if (Path::normalized(path) == Path::normalized(s_sourceFile))
+            continue;
+        if (!QFile::remove(path))
+            kLog.warn(QStringLiteral(">> failed to remove an old autosaved calibration: ") + path);
+    }
+}
+
+void CalibrationManager::setSource(ESource source, const QString& file, const QDateTime& time)
+{
+    s_source = source;
+    s_sourceFile = file;
+    s_sourceTime = time;
+    emit instance().signalSourceChanged();
+}
+
+QDateTime CalibrationManager::measuredAt(quint8 type)
+{
+    switch (type) {
+    case CalibrationData::OPEN:
+        return s_measuredAt[0];
+    case CalibrationData::SHORT:
+        return s_measuredAt[1];
+    case CalibrationData::LOAD:
+        return s_measuredAt[2];
+    default:
+        return QDateTime();
+    }
+}
+
+QString CalibrationManager::sourceCode()
+{
+    switch (s_source) {
+    case ESource::FACTORY:
+        return QStringLiteral("FACTORY");
+    case ESource::SLOT:
+        return QStringLiteral("SLOT %1").arg(s_slot);
+    case ESource::FILE:
+        return QStringLiteral("FILE ") + QFileInfo(s_sourceFile).fileName();
+    case ESource::MEASURED:
+        return QStringLiteral("MEASURED");
+    case ESource::NONE:
+        break;
+    }
+    return QStringLiteral("NONE");
+}
+
+QString CalibrationManager::sourceDescription()
+{
+    const auto mhz = [](quint64 hz) { return QString::number(double(hz) / 1e6, 'f', 2); };
+    const QString grid = qtTrId("lp_cal_source_grid")
+                             .arg(mhz(s_calibration->start()), mhz(s_calibration->stop()))
+                             .arg(s_calibration->points());
+    switch (s_source) {
+    case ESource::FACTORY:
+        return qtTrId("lp_cal_source_factory");
+    case ESource::SLOT:
+        return qtTrId("lp_cal_source_slot").arg(s_slot).arg(grid);
+    case ESource::FILE:
+    case ESource::MEASURED:
+        return qtTrId("lp_cal_source_user")
+            .arg(s_sourceTime.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), grid);
+    case ESource::NONE:
+        break;
+    }
+    return qtTrId("lp_cal_source_none");
+}
+
+QString CalibrationManager::sourceLines()
+{
+    const auto mhz = [](quint64 hz) { return QString::number(double(hz) / 1e6, 'g', 7); };
+    const DS::RangeSliced& sweep = DataScanManager::sweep();
+    const bool onGrid = DS::toHz(sweep.start()) == s_calibration->start() &&
+                        DS::toHz(sweep.stop()) == s_calibration->stop() &&
+                        sweep.points() == quint32(s_calibration->points());
+    const QString grid =
+        onGrid ? QString()
+               : QLatin1Char('\n') + qtTrId("lp_cal_source_grid")
+                                         .arg(mhz(s_calibration->start()), mhz(s_calibration->stop()))
+                                         .arg(s_calibration->points());
+    switch (s_source) {
+    case ESource::FACTORY:
+        return qtTrId("lp_cal_source_factory");
+    case ESource::SLOT:
+        return qtTrId("lp_cal_lines_slot").arg(s_slot) + grid;
+    case ESource::FILE:
+    case ESource::MEASURED:
+        return qtTrId("lp_cal_lines_user").arg(s_sourceTime.toString(QStringLiteral("MM-dd HH:mm"))) + grid;
+    case ESource::NONE:
+        break;
+    }
+    return qtTrId("lp_cal_lines_none");
+}
+
 // ---- the user's measurement ----
 
 bool CalibrationManager::startCalibType(quint8 type)
@@ -409,8 +557,11 @@ bool CalibrationManager::startCalibType(quint8 type)
     s_capturedSweeps.clear();
     // A kit file removed since it was chosen must not be applied unnoticed.
     kitNames();
-    if (s_calibration->isComplete() || s_calibration->isEmpty())
+    if (s_calibration->isComplete() || s_calibration->isEmpty()) {
         s_calibration->clearMeasurements();
+        for (QDateTime& t : s_measuredAt)
+            t = QDateTime();
+    }
     // The reset starts a sweep of its own: only a sweep whose every point arrives from here on, with
     // correction off, becomes the standard.
     scan().slotResetScan();
@@ -443,7 +594,10 @@ void CalibrationManager::captureMeasurement()
     s_capturedSweeps.clear();
     const int n = points.size();
     s_calibration->setMeasurement(s_typeMeasured, points);
-    emit instance().signalFinishedCalibType();
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int bit = 0; bit < 3; ++bit)
+        if (s_typeMeasured == (1 << bit))
+            s_measuredAt[bit] = now;
     s_typeMeasured = 0;
     if (s_calibration->isComplete()) {
         s_calibration->setRange(DS::toHz(sweep.start()), DS::toHz(sweep.stop()), quint16(n),
@@ -458,6 +612,13 @@ void CalibrationManager::captureMeasurement()
                           .arg(singular));
         s_calibrationKit = s_kit;
         s_kitRecord = EKitRecord::KIT;
+        setSource(ESource::MEASURED, QString(), now);
+    }
+    emit instance().signalFinishedCalibType();
+    if (s_calibration->isComplete()) {
+        // Saved, with its kit beside it, before anything else can happen to it: a pulled cable must
+        // not cost the calibration.
+        autosaveCalibration();
         emit instance().signalFinishedCalibration();
     }
 }
@@ -465,6 +626,11 @@ void CalibrationManager::captureMeasurement()
 void CalibrationManager::clearCalibType(quint8 type)
 {
     s_calibration->clearCalibType(type);
+    for (int bit = 0; bit < 3; ++bit)
+        if (type & (1 << bit))
+            s_measuredAt[bit] = QDateTime();
+    if (s_source != ESource::FACTORY && s_source != ESource::NONE && !s_calibration->isComplete())
+        setSource(ESource::NONE);
     if (s_calibration->isEmpty())
         readDeviceCalib(0);
     else if (!s_calibration->isComplete())
@@ -473,6 +639,10 @@ void CalibrationManager::clearCalibType(quint8 type)
 
 void CalibrationManager::resetToFactory()
 {
+    // The user chose the factory calibration: a reconnect must not bring back the one they removed.
+    // Its file stays on disk and can be loaded again.
+    if (!deviceId().isEmpty() && !tableEntry(deviceId()).isEmpty())
+        setTableEntry(deviceId(), QString());
     DataScanManager::setScanPause(true, true);
     scan().slotResetScan();
     readDeviceCalib(0);
@@ -500,6 +670,7 @@ void CalibrationManager::abortTransfer(const QString& reason)
     kLog.warn(QStringLiteral(">> calibration transfer refused: ") + reason);
     // Half a calibration must never correct anything: the scan goes on uncorrected.
     s_calibration->resetAll();
+    setSource(ESource::NONE);
     s_kitRecord = EKitRecord::NONE;
     s_transfer = ETransfer::NONE;
     s_vcoAcks = s_dataAcks = 0;
@@ -530,6 +701,7 @@ void CalibrationManager::slotProcessCalibRange(ZData::TDeviceReply& device_reply
             kLog.critical("lp_err_calib_no_factory_calib");
             // Nothing to correct with: the scan goes on with raw data.
             s_calibration->resetAll();
+            setSource(ESource::NONE);
             s_kitRecord = EKitRecord::NONE;
             s_transfer = ETransfer::NONE;
             emit instance().signalFinishedCalibration();
@@ -547,7 +719,12 @@ void CalibrationManager::slotProcessCalibRange(ZData::TDeviceReply& device_reply
                   .arg(points));
     s_calibration->resetAll();
     s_calibration->setRange(quint64(start), quint64(stop), quint16(points), s_bandwidthIndex);
-    applyRangeToSweep();
+    // The factory correction interpolates onto any grid inside the analyser's range, so the user's
+    // sweep stays; a calibration from a slot holds only on its own grid.
+    if (s_slot == 0 && sweepFitsDevice())
+        DataScanManager::sweep().setPoints(DataScanManager::sweep().points(), true);
+    else
+        applyRangeToSweep();
     queueReadVCO();
 }
 
@@ -631,6 +808,9 @@ void CalibrationManager::slotProcessCalibData(ZData::TDeviceReply& device_reply)
 void CalibrationManager::finishDownload()
 {
     s_calibration->setTypesPresent(s_slot != 0 ? CalibrationData::FULL : 0);
+    for (QDateTime& t : s_measuredAt)
+        t = QDateTime();
+    setSource(s_slot != 0 ? ESource::SLOT : ESource::FACTORY);
     s_kitRecord = s_slot != 0 ? EKitRecord::UNRECORDED : EKitRecord::FACTORY;
     startSendingVCO();
 }

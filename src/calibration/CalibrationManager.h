@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QSettings>
 #include <QString>
@@ -35,6 +36,20 @@ public:
     static constexpr quint16 WRITE_VCO_CHUNK = 1019;
     static constexpr quint16 ACTIVE_SLOT = 0xFFFF;
     static constexpr quint8 MAX_BANDWIDTH_INDEX = 3;
+    // Completed user calibrations are kept as "auto_<device id>_<date>_<time>.cbin" in the device's
+    // directory; the oldest beyond this many are removed, files the user saved never.
+    static constexpr const char* AUTOSAVE_PREFIX = "auto_";
+    static constexpr int MAX_AUTOSAVES = 20;
+
+    // Where the calibration used for correction came from.
+    enum class ESource
+    {
+        NONE,     // nothing corrects the data
+        FACTORY,  // the analyser's factory slot
+        SLOT,     // one of the analyser's user slots
+        FILE,     // a calibration file (also an autosaved one)
+        MEASURED, // measured here and not (yet) in a file
+    };
 
     static bool init();
     static QString tag() { return QStringLiteral("CalibrationManager"); }
@@ -49,6 +64,10 @@ public:
     static void readDeviceCalib(quint16 slot);
     static bool writeDeviceCalib(quint16 slot);
     static void setBandwidthIndex(quint8 index);
+    // Writes the completed user calibration into the device's directory under a name a person can
+    // tell apart, records it as the device's last used calibration and prunes the oldest autosaves.
+    // Returns the file written, empty when nothing was written.
+    static QString autosaveCalibration();
 
     static const CAL::CalibrationData& calibration() { return *s_calibration; }
     static quint8 bandwidthIndex() { return s_bandwidthIndex; }
@@ -58,6 +77,21 @@ public:
     static QString deviceDir() { return s_deviceDir; }
     static QString fileExtension() { return QString::fromLatin1(FILE_EXTENSION); }
     static bool isTransferring() { return s_transfer != ETransfer::NONE; }
+    static ESource source() { return s_source; }
+    // The file of a FILE source; the slot of a SLOT source is currentSlot().
+    static QString sourceFile() { return s_sourceFile; }
+    // When the user calibration in use was measured (a file: when it was written); invalid otherwise.
+    static QDateTime sourceTime() { return s_sourceTime; }
+    // When a standard (1, 2, 4) of the active calibration was measured; invalid when it is not, or when
+    // it came measured from a file or a slot.
+    static QDateTime measuredAt(quint8 type);
+    // "FACTORY", "SLOT <n>", "FILE <name>", "MEASURED" or "NONE", for remote control.
+    static QString sourceCode();
+    // One line for the window: "factory", or the user's with its date and grid.
+    static QString sourceDescription();
+    // The same in short lines for the views' range box, which shows the sweep: the grid of a user
+    // calibration is added only when the sweep is another one.
+    static QString sourceLines();
 
     // Calibration table: the file last used for a device. Ids an INI key cannot hold are escaped.
     static QString tableEntry(const QString& deviceId);
@@ -109,6 +143,7 @@ signals:
     void signalFinishedCalibration();
     void signalFinishedCalibType();
     void signalChangedBandwidth();
+    void signalSourceChanged();
     // The current kit changed; reason is empty for a user's choice and says why otherwise.
     void signalKitChanged(const QString& reason);
     // A sweep of the standard being measured is in (done of total).
@@ -151,6 +186,9 @@ private:
     static void finishTransfer();
     static void abortTransfer(const QString& reason);
     static QString deviceId();
+    static void setSource(ESource source, const QString& file = QString(), const QDateTime& time = {});
+    static void pruneAutosaves(const QString& dir, const QString& idPart);
+    static bool sweepFitsDevice();
     static void readKitSidecar(const QString& calibPath);
 
     static inline std::unique_ptr<CAL::CalibrationData> s_calibration =
@@ -165,6 +203,10 @@ private:
     static inline QString s_tablePath;
     static inline QString s_deviceDir;
     static inline std::unique_ptr<QSettings> s_table;
+    static inline ESource s_source = ESource::NONE;
+    static inline QString s_sourceFile;
+    static inline QDateTime s_sourceTime;
+    static inline QDateTime s_measuredAt[3];
     static inline CAL::CalibrationKit s_kit;
     static inline CAL::CalibrationKit s_calibrationKit;
     static inline EKitRecord s_kitRecord = EKitRecord::NONE;

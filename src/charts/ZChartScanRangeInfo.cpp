@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "calibration/CalibrationManager.h"
 #include "charts/DataMarkProcessor.h"
 #include "charts/ZChartView.h"
 #include "measurement/DataScanManager.h"
@@ -19,6 +20,8 @@ ZChartScanRangeInfo::ZChartScanRangeInfo(ZChartView* view) : m_view(view)
     m_font.setStyleHint(QFont::TypeWriter);
     m_font.setPointSize(9);
     setZValue(42);
+    connect(&ZData::CalibrationManager::instance(), &ZData::CalibrationManager::signalSourceChanged, this,
+            &ZChartScanRangeInfo::slotUpdate);
     connect(&ZData::DataScanManager::instance(), &ZData::DataScanManager::signalLiveAverageChanged, this,
             &ZChartScanRangeInfo::slotUpdate);
     slotUpdate();
@@ -40,7 +43,9 @@ QString ZChartScanRangeInfo::buildText(double startMHz, double stopMHz, quint32 
 void ZChartScanRangeInfo::slotUpdate()
 {
     const ZData::DS::RangeSliced range(ZData::DataScanManager::sweep());
-    m_text = buildText(range.start() / 1e6, range.stop() / 1e6, ZData::DataScanManager::pointCount());
+    // The calibration in use goes with the range: a reading means little without it.
+    m_text = buildText(range.start() / 1e6, range.stop() / 1e6, ZData::DataScanManager::pointCount()) +
+             QLatin1Char('\n') + ZData::CalibrationManager::sourceLines();
     // An averaged trace reacts slowly; the box says so.
     if (ZData::DataScanManager::liveAverage() >= 2)
         m_text +=

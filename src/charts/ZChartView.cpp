@@ -21,6 +21,7 @@
 #include "charts/DataScanProcessor.h"
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartScanRangeInfo.h"
+#include "charts/ZChartStaleNotice.h"
 #include "charts/ZComplexPlaneGrid.h"
 #include "charts/ZMark.h"
 #include "charts/ZMarksTable.h"
@@ -110,6 +111,8 @@ ZChartView::ZChartView(QWidget* parent) : QChartView(parent)
     m_marksTable = new ZMarksTable(m_chart, this);
     m_scanRangeInfo = new ZChartScanRangeInfo(this);
     m_scanRangeInfo->setParentItem(m_chart);
+    m_staleNotice = new ZChartStaleNotice(this);
+    m_staleNotice->setParentItem(m_chart);
 
     m_restoreFlagsTimer.setSingleShot(true);
     m_restoreFlagsTimer.setInterval(300);
@@ -210,8 +213,13 @@ void ZChartView::makeConnections()
                 if (m_config->isActive())
                     connectScanData(true);
             });
-    connect(&ZData::DeviceManager::instance(), &ZData::DeviceManager::signalStartupFinished, this,
-            &ZChartView::clearRestoredFlags);
+    // Readouts say whether they are live.
+    connect(&scan, &DataScanManager::signalLiveChanged, this, [this] {
+        if (m_marksTable && !m_marksTable->isEmpty())
+            emit signalRetrievedMarksData();
+    });
+    // Markers and trace visibility come from the profile once per run and per loaded profile, not
+    // per connect: a reconnect keeps what the user has on screen, as a restart does.
     connect(&ZCore::SettingsManager::instance(), &ZCore::SettingsManager::signalGotSettings,
             &m_restoreFlagsTimer, qOverload<>(&QTimer::start));
     connect(&m_restoreFlagsTimer, &QTimer::timeout, this, &ZChartView::clearRestoredFlags);
@@ -344,6 +352,7 @@ void ZChartView::slotPlotAreaChanged(const QRectF&)
     const bool blocked = m_chart->blockSignals(true);
     updateDecorations();
     m_chart->blockSignals(blocked);
+    m_staleNotice->updatePosition();
 }
 
 void ZChartView::slotProcessedScanData(quint32)
@@ -698,6 +707,7 @@ void ZChartView::layoutChart(const QSizeF& size)
     updateDecorations();
     m_marksTable->updateAll();
     m_scanRangeInfo->updatePosition();
+    m_staleNotice->updatePosition();
 }
 
 void ZChartView::saveSettings(QSettings* settings)

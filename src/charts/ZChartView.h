@@ -25,6 +25,7 @@ class ZChartConfig;
 class DataScanProcessor;
 class DataMarkProcessor;
 class ZChartScanRangeInfo;
+class ZChartStaleNotice;
 class ZMarksTable;
 class ZComplexPlaneGrid;
 namespace Temp {
@@ -70,6 +71,7 @@ public:
     Temp::ChartAxesTransformer* axesTransformer() const { return m_axesTransformer; }
     ZMarksTable* marksTable() const { return m_marksTable; }
     ZChartScanRangeInfo* scanRangeInfo() const { return m_scanRangeInfo; }
+    ZChartStaleNotice* staleNotice() const { return m_staleNotice; }
     QtCharts::QValueAxis* axisX() const { return m_axisX; }
     QtCharts::QValueAxis* axisY() const { return m_axisY; }
     QtCharts::QLineSeries* mainSeries() const { return m_mainSeries; }
@@ -179,6 +181,7 @@ private:
     QtCharts::QValueAxis* m_axisX = nullptr;
     QtCharts::QValueAxis* m_axisY = nullptr;
     ZChartScanRangeInfo* m_scanRangeInfo = nullptr;
+    ZChartStaleNotice* m_staleNotice = nullptr;
     ZMarksTable* m_marksTable = nullptr;
     bool m_marksRestored = false;
     QVector<int> m_dtfPeaks;

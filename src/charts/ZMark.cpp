@@ -11,6 +11,9 @@
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartView.h"
 #include "charts/ZMarksTable.h"
+#include "measurement/DataScanManager.h"
+
+#include <cmath>
 
 namespace ZChart {
 
@@ -76,37 +79,68 @@ bool ZMark::isDTFType() const
 
 void ZMark::setFrequencyPosition(double mhz)
 {
-    setIndex(m_table->indexFromFrequency(mhz));
-    // Without data there is no point to take the frequency from; the requested one is kept.
-    if (m_view->scanPoints().isEmpty())
-        m_data.frequency = mhz * 1e6;
+    if (!std::isfinite(mhz))
+        return;
+    m_data.frequency = mhz * 1e6;
+    setIndex(m_table->indexFromFrequency(mhz), false);
 }
 
 void ZMark::setDTFPosition(double position)
 {
-    setDTFIndex(m_table->indexFromDTF(position));
-    if (m_view->livePoints().isEmpty())
-        m_data.dtf_position = position;
+    if (!std::isfinite(position))
+        return;
+    m_data.dtf_position = position;
+    setDTFIndex(m_table->indexFromDTF(position), false);
 }
 
-void ZMark::setIndex(int index)
+void ZMark::setIndex(int index, bool adopt)
 {
     const int last = std::max(0, m_table->pointCount() - 1);
     m_data.index = qBound(0, index, last);
-    // The stored frequency is the one shown, so a restored marker comes back where it was.
     const ZData::TScanPoints& points = m_view->scanPoints();
-    if (m_data.index < points.size())
+    if (adopt && m_data.index < points.size())
         m_data.frequency = double(points[m_data.index].frequency);
     updatePosition();
 }
 
-void ZMark::setDTFIndex(int index)
+void ZMark::setDTFIndex(int index, bool adopt)
 {
     const int last = std::max(0, m_table->dtfCount() - 1);
     m_data.dtf_index = qBound(0, index, last);
-    if (m_view->chartType() == EChartType::DTF && m_data.dtf_index < m_view->livePoints().size())
+    if (adopt && m_view->chartType() == EChartType::DTF && m_data.dtf_index < m_view->livePoints().size())
         m_data.dtf_position = m_view->livePoints()[m_data.dtf_index].x();
     updatePosition();
+}
+
+void ZMark::follow(int searchedIndex, int searchedDTFIndex)
+{
+    switch (m_data.type) {
+    case EMarkType::MIN_VALUE:
+    case EMarkType::MAX_VALUE:
+        setIndex(searchedIndex, true);
+        return;
+    case EMarkType::DTF_PEAK:
+        setDTFIndex(searchedDTFIndex >= 0 ? searchedDTFIndex : m_data.dtf_index, true);
+        return;
+    default:
+        break;
+    }
+    if (isDTFType())
+        setDTFIndex(m_table->indexFromDTF(m_data.dtf_position), false);
+    else
+        setIndex(m_table->indexFromFrequency(m_data.frequency / 1e6), false);
+}
+
+bool ZMark::isOutOfRange() const
+{
+    if (isDTFType() || m_data.type == EMarkType::MIN_VALUE || m_data.type == EMarkType::MAX_VALUE)
+        return false;
+    const ZData::TScanPoints& points = m_view->scanPoints();
+    if (points.isEmpty())
+        return false;
+    // Half a hertz: the frequency held came from a point's whole-hertz frequency or from the user.
+    return m_data.frequency < double(points.first().frequency) - 0.5 ||
+           m_data.frequency > double(points.last().frequency) + 0.5;
 }
 
 void ZMark::step(int delta)
@@ -155,18 +189,77 @@ void ZMark::updatePosition()
     setPos(m_chart->mapToPosition(chartPoint(), m_view->mainSeries()));
 }
 
+QString ZMark::header() const
+{
+    const DataMarkProcessor* processor = m_view->markProcessor();
+    QStringList lines;
+    if (isDTFType()) {
+        // A DTF readout begins with its position; a delta one shows the offset instead, so the
+        // position itself goes first.
+        if (m_data.modifier == EMarkModType::DELTA)
+            lines << processor->text(m_data.type, {}, scanPoint(), chartPoint(), false)
+                         .section(QLatin1Char('\n'), 0, 0);
+    } else {
+        const ZData::TScanPoint point = scanPoint();
+        const bool outside = isOutOfRange();
+        const bool hasPoint = point.frequency != DataMarkProcessor::NO_FREQUENCY;
+        const double hz = outside || !hasPoint ? m_data.frequency : double(point.frequency);
+        QString line = DataMarkProcessor::line(qtTrId("lp_mark_freq"),
+                                               frequencyText(hz) + QLatin1Char(' ') + qtTrId("lp_units_mhz"));
+        if (outside)
+            line += QLatin1Char(' ') + qtTrId("lp_mark_out_of_range");
+        lines << line;
+    }
+    if (m_data.modifier == EMarkModType::DELTA && m_data.reference && m_data.reference != this) {
+        if (isDTFType())
+            lines << DataMarkProcessor::line(qtTrId("lp_mark_delta_offset"),
+                                             DataMarkProcessor::number(m_data.dtf_offset, true));
+        else
+            lines << DataMarkProcessor::line(qtTrId("lp_mark_delta_offset"),
+                                             frequencyText(m_data.frequency_offset * 1e6, true) +
+                                                 QLatin1Char(' ') + qtTrId("lp_units_mhz"));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString ZMark::frequencyText(double hz, bool sign) const
+{
+    // Enough decimals that neighbouring points never read the same.
+    const ZData::TScanPoints& points = m_view->scanPoints();
+    double stepMHz = 0.0;
+    if (points.size() >= 2)
+        stepMHz =
+            double(points.last().frequency - points.first().frequency) / double(points.size() - 1) / 1e6;
+    int decimals = 2;
+    if (stepMHz > 0.0 && std::isfinite(stepMHz))
+        decimals = qBound(2, int(std::ceil(-std::log10(stepMHz) - 1e-9)), 6);
+    return sign ? QString::asprintf("%+.*f", decimals, hz / 1e6) : QString::number(hz / 1e6, 'f', decimals);
+}
+
 QString ZMark::readout() const
 {
     const DataMarkProcessor* processor = m_view->markProcessor();
     const ZMark* ref = m_data.reference;
+    QString values;
     if (m_data.modifier != EMarkModType::DELTA)
-        return processor->text(m_data.type, processor->values(m_data.type, scanPoint()), scanPoint(),
-                               chartPoint(), false);
-    if (!ref || ref == this)
-        return processor->text(m_data.type, {}, scanPoint(), QPointF(DataMarkProcessor::NO_POINT_X, 0.0),
-                               true);
-    return processor->text(m_data.type, processor->deltaValues(m_data.type, scanPoint(), ref->scanPoint()),
-                           scanPoint(), chartPoint() - ref->chartPoint(), true);
+        values = processor->text(m_data.type, processor->values(m_data.type, scanPoint()), scanPoint(),
+                                 chartPoint(), false);
+    else if (!ref || ref == this)
+        values =
+            processor->text(m_data.type, {}, scanPoint(), QPointF(DataMarkProcessor::NO_POINT_X, 0.0), true);
+    else
+        values =
+            processor->text(m_data.type, processor->deltaValues(m_data.type, scanPoint(), ref->scanPoint()),
+                            scanPoint(), chartPoint() - ref->chartPoint(), true);
+    QStringList lines;
+    const QString head = header();
+    if (!head.isEmpty())
+        lines << head;
+    lines << values;
+    // Values of a sweep from an analyser that is gone must not pass for live ones.
+    if (m_view->hasData() && !ZData::DataScanManager::isLive())
+        lines << qtTrId("lp_mark_not_live");
+    return lines.join(QLatin1Char('\n'));
 }
 
 void ZMark::keyPressEvent(QKeyEvent* event)

@@ -44,11 +44,18 @@ public:
     // Markers that live on the distance-to-fault series.
     bool isDTFType() const;
 
-    // Index from a frequency in MHz / a DTF position in display units, then re-positioned.
+    // The marker holds a frequency in MHz / a DTF position in display units; its point is found
+    // from it, again after every change of sweep or data.
     void setFrequencyPosition(double mhz);
     void setDTFPosition(double position);
-    void setIndex(int index);
-    void setDTFIndex(int index);
+    // Puts the marker on a point; with adopt the point's frequency (DTF position) becomes the one
+    // held, as when the user steps or drags it.
+    void setIndex(int index, bool adopt = true);
+    void setDTFIndex(int index, bool adopt = true);
+    // Finds the point again from what the marker holds (searching types: from the search result).
+    void follow(int searchedIndex, int searchedDTFIndex);
+    // The frequency held lies outside the data shown: the marker sits at the nearer end.
+    bool isOutOfRange() const;
     // Steps by one point (-1 or +1) as the arrow keys do.
     void step(int delta);
     // Places the item over its series point and recomputes delta offsets.
@@ -57,7 +64,8 @@ public:
     // The chart point under the marker (x in display units), and the scan point (DTF types: none).
     QPointF chartPoint() const;
     ZData::TScanPoint scanPoint() const;
-    // Readout for the markers page.
+    // Readout for the markers page: the frequency (DTF position) of the marker, a delta marker's
+    // offset, then the values; marked when the data is not live.
     QString readout() const;
 
 protected:
@@ -68,6 +76,9 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    QString header() const;
+    QString frequencyText(double hz, bool sign = false) const;
+
     QtCharts::QChart* m_chart = nullptr;
     ZChartView* m_view = nullptr;
     ZMarksTable* m_table = nullptr;

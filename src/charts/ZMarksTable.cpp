@@ -278,19 +278,10 @@ void ZMarksTable::updateAll()
     QVector<int> peaks = m_view->dtfPeaks();
     const QPair<int, int> minMax = m_view->minMaxIndices();
     for (ZMark* mark : m_marks) {
-        TMarkData& data = mark->data();
-        if (data.type == EMarkType::DTF_PEAK && !peaks.isEmpty())
-            data.dtf_index = peaks.takeFirst();
-        else if (data.type == EMarkType::MIN_VALUE)
-            data.index = minMax.first;
-        else if (data.type == EMarkType::MAX_VALUE)
-            data.index = minMax.second;
-        // Indices are limited to the series shown now: a new chart type or point count may have
-        // shortened it. The frequency and DTF position follow the point the marker lands on.
-        if (mark->isDTFType())
-            mark->setDTFIndex(data.dtf_index);
-        else
-            mark->setIndex(data.index);
+        const EMarkType type = mark->data().type;
+        const int searched = type == EMarkType::MIN_VALUE ? minMax.first : minMax.second;
+        const int peak = type == EMarkType::DTF_PEAK && !peaks.isEmpty() ? peaks.takeFirst() : -1;
+        mark->follow(searched, peak);
     }
 }
 

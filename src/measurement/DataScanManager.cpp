@@ -59,6 +59,8 @@ void DataScanManager::reset()
     s_requestPending = false;
     s_completedSweeps = 0;
     s_nextSweepIndex = -1;
+    s_live = false;
+    s_lastDataTime = QDateTime();
     s_liveAverage = 0;
     restartAverage();
 }
@@ -123,7 +125,11 @@ void DataScanManager::connectManagers()
             s_requestPending = false;
             s_paused = true;
             emit instance().signalScanPause(true);
+            setLive(false);
         },
+        Qt::UniqueConnection);
+    QObject::connect(
+        &DM::SerialPort::instance(), &DM::SerialPort::signalLost, &self, [] { setLive(false); },
         Qt::UniqueConnection);
     // An empty queue holds no request of ours, whoever emptied it.
     QObject::connect(
@@ -480,6 +486,8 @@ void DataScanManager::slotProcessScanData(ZData::TDeviceReply device_reply)
         return;
     }
     s_firstDataReceived = true;
+    s_lastDataTime = QDateTime::currentDateTime();
+    setLive(true);
     if (!s_tracesRestored) {
         s_tracesRestored = true;
         instance().restoreSettings();
@@ -489,6 +497,14 @@ void DataScanManager::slotProcessScanData(ZData::TDeviceReply device_reply)
     emit instance().signalProcessedScanData(quint32(count));
     countCompletedSweep(index, count);
     requestNextSlice();
+}
+
+void DataScanManager::setLive(bool live)
+{
+    if (s_live == live)
+        return;
+    s_live = live;
+    emit instance().signalLiveChanged(live);
 }
 
 void DataScanManager::takeDeviceRange()
@@ -504,7 +520,7 @@ void DataScanManager::slotGotDeviceParams(ZData::EDeviceOptions option)
         kLog.debug(QStringLiteral(">> ignored option: %1").arg(int(option)));
         return;
     }
-    s_tracesRestored = false;
+    // The loaded traces stay through a reconnect; only the first data of a run reads the profile's.
     takeDeviceRange();
 }
 

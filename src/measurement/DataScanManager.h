@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QVector>
@@ -61,6 +62,11 @@ public:
     static bool isInterpolationEnabled() { return s_interpolationEnabled; }
     static qint32 elDelayValue() { return s_elDelayValue; }
     static bool isFirstDataReceived() { return s_firstDataReceived; }
+    // Live: the data shown came from the analyser connected now. It stops being live when the port
+    // closes or the link is lost, and is live again with the first data accepted after that.
+    static bool isLive() { return s_live; }
+    // When data was last accepted; invalid before the first.
+    static QDateTime lastDataTime() { return s_lastDataTime; }
     static DS::RangeSliced& sweep() { return s_sweep; }
     static QString traceDir() { return s_traceDir; }
     static const QVector<DS::TTraceData>& traces() { return s_traces; }
@@ -121,6 +127,7 @@ signals:
     void signalRemovedTrace(int index);
     void signalClearedTraces();
     void signalApplyInterpolationChanged(bool apply_interpolation);
+    void signalLiveChanged(bool live);
     void signalLiveAverageChanged(int sweeps);
 
 public slots:
@@ -172,6 +179,9 @@ private:
     static inline bool s_requestPending = false;
     static inline quint64 s_completedSweeps = 0;
     static inline qint64 s_nextSweepIndex = -1;
+    static inline bool s_live = false;
+    static inline QDateTime s_lastDataTime;
+    static void setLive(bool live);
     static inline int s_liveAverage = 0;
     static inline TScanPoints s_average;
     static inline QVector<quint8> s_averageCount;

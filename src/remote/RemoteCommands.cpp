@@ -514,6 +514,11 @@ void RemoteCommands::addCalibration()
         return TRemoteResult::reply(measured.isEmpty() ? QStringLiteral("NONE")
                                                        : measured.join(QLatin1Char(',')));
     });
+    add(QStringLiteral("CALibration:SOURce?"), [](const TCall&) {
+        if (!isAnalyserReady())
+            return noAnalyser();
+        return TRemoteResult::reply(CalibrationManager::sourceCode());
+    });
 }
 
 TRemoteResult RemoteCommands::measureStandard(const TCall& call)

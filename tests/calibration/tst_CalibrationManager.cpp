@@ -1,6 +1,7 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
@@ -93,6 +94,7 @@ private slots:
     void initTestCase();
     void init();
     void measureSaveAndLoad();
+    void autosaveNamesAndPrunes();
     void captureFromAcceptedDataOnly_data();
     void captureFromAcceptedDataOnly();
     void fileRefused_data();
@@ -163,6 +165,66 @@ void tst_CalibrationManager::measureSaveAndLoad()
     CalibrationManager::clearCalibType(CalibrationData::LOAD);
     QVERIFY(!CalibrationManager::saveCalibFile(path));
     QCOMPARE(QFileInfo(path).size(), size);
+}
+
+void tst_CalibrationManager::autosaveNamesAndPrunes()
+{
+    // The start-up makes the device's directory; its factory download is not answered here.
+    CalibrationManager::instance().slotPostDeviceStartup();
+    DM::CommandQueue::clear();
+    CalibrationManager::reset();
+    const QDir dir(CalibrationManager::deviceDir());
+    QVERIFY(dir.exists());
+    for (const QString& name : dir.entryList(QDir::Files))
+        QVERIFY(QFile::remove(dir.filePath(name)));
+    // 21 older autosaves, a file the user saved under a name of their own, and one of another device.
+    auto touch = [&dir](const QString& name) {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::WriteOnly) && f.write("x") == 1;
+    };
+    for (int i = 0; i < 21; ++i)
+        QVERIFY(touch(
+            QStringLiteral("auto_%1_2020-01-01_00.00.%2.cbin").arg(DEVICE_ID).arg(i, 2, 10, QChar('0'))));
+    QVERIFY(touch(QStringLiteral("mine.cbin")));
+    QVERIFY(touch(QStringLiteral("auto_9-9-9_2020-01-01_00.00.00.cbin")));
+
+    const QRegularExpression name(
+        QStringLiteral("^auto_%1_\\d{4}-\\d\\d-\\d\\d_\\d\\d\\.\\d\\d\\.\\d\\d(_\\d\\d)?\\.cbin$")
+            .arg(QRegularExpression::escape(DEVICE_ID)));
+    const QStringList ours{QStringLiteral("auto_%1_*.cbin").arg(DEVICE_ID)};
+    QStringList written;
+    for (int round = 0; round < 2; ++round) {
+        // The scan of the previous round stops first: measureAll answers slices from a paused scan.
+        DataScanManager::setScanPause(true, false);
+        DM::CommandQueue::clear();
+        measureAll();
+        QVERIFY(CalibrationManager::calibration().isComplete());
+        // In use from the file written the moment the calibration was complete.
+        QCOMPARE(CalibrationManager::source(), CalibrationManager::ESource::FILE);
+        const QString path = CalibrationManager::sourceFile();
+        QVERIFY2(name.match(QFileInfo(path).fileName()).hasMatch(), qPrintable(path));
+        QCOMPARE(CalibrationManager::tableEntry(DEVICE_ID), path);
+        QCOMPARE(CalibrationManager::sourceCode(), "FILE " + QFileInfo(path).fileName());
+        QVERIFY(!written.contains(path)); // two within one second do not overwrite each other
+        written << path;
+        const QStringList autosaves = dir.entryList(ours, QDir::Files, QDir::Name);
+        QCOMPARE(autosaves.size(), CalibrationManager::MAX_AUTOSAVES);
+        QVERIFY(!autosaves.contains(
+            QStringLiteral("auto_%1_2020-01-01_00.00.%2.cbin").arg(DEVICE_ID).arg(round, 2, 10, QChar('0'))));
+        QVERIFY(autosaves.contains(QFileInfo(path).fileName()));
+    }
+    QVERIFY(dir.exists(QStringLiteral("mine.cbin")));
+    QVERIFY(dir.exists(QStringLiteral("auto_9-9-9_2020-01-01_00.00.00.cbin")));
+    // Measured times are known per standard; the file loaded back has none of its own.
+    QVERIFY(CalibrationManager::measuredAt(CalibrationData::SHORT).isValid());
+    QVERIFY(CalibrationManager::loadCalibFile(written.first()));
+    QVERIFY(!CalibrationManager::measuredAt(CalibrationData::SHORT).isValid());
+    QCOMPARE(CalibrationManager::sourceFile(), written.first());
+    // Back to the factory by choice: not brought back by the next connect, yet kept on disk.
+    CalibrationManager::resetToFactory();
+    DM::CommandQueue::clear();
+    QVERIFY(CalibrationManager::tableEntry(DEVICE_ID).isEmpty());
+    QVERIFY(QFileInfo::exists(written.first()));
 }
 
 void tst_CalibrationManager::captureFromAcceptedDataOnly_data()

@@ -178,10 +178,12 @@ private slots:
     {
         ZChartView view;
         const QStringList lines = view.scanRangeInfo()->text().split('\n');
-        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.size(), 4);
         QCOMPARE(lines[0], QString("Start:    100.00 MHz"));
         QCOMPARE(lines[1], QString("Stop:     200.00 MHz"));
         QCOMPARE(lines[2], QString("Points:      201    "));
+        // The calibration in use goes with the range; nothing has been calibrated here.
+        QCOMPARE(lines[3], QString("Cal: none"));
         QCOMPARE(view.scanRangeInfo()->type(), int(QGraphicsItem::UserType + 2));
         setSweep(50e6, 60e6, 11);
         QCOMPARE(view.scanRangeInfo()->text().section('\n', 1, 1), QString("Stop:      60.00 MHz"));

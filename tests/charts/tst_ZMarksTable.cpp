@@ -144,7 +144,11 @@ private slots:
         QVERIFY(table()->setDelta(1, true));
         QCOMPARE(table()->mark(1)->data().reference, table()->mark(0));
         QCOMPARE(table()->mark(1)->data().frequency_offset, 10.0);
-        QVERIFY(table()->readouts()[1].startsWith("Re:") && table()->readouts()[1].contains("+"));
+        // Its own frequency, its offset from the reference, then the differences.
+        const QStringList delta = table()->readouts()[1].split('\n');
+        QVERIFY(delta[0].startsWith("F:") && delta[0].contains("20.00"));
+        QVERIFY(delta[1].startsWith("Offset:") && delta[1].contains("+10.00"));
+        QVERIFY(delta[2].startsWith("Re:") && delta[2].contains("+"));
 
         // A new reference demotes the old one: never two.
         QVERIFY(table()->setReference(2, true));
@@ -159,7 +163,7 @@ private slots:
         QCOMPARE(removedRef.count(), 1);
         QVERIFY(!table()->mark(1)->data().reference);
         QCOMPARE(table()->mark(1)->data().frequency_offset, 0.0);
-        QCOMPARE(table()->readouts()[1], QString("No data."));
+        QCOMPARE(table()->readouts()[1].section('\n', 1, 1), QString("No data."));
         QVERIFY(!table()->setReference(7, true));
     }
 
@@ -170,7 +174,7 @@ private slots:
         QVERIFY(table()->setReference(0, true));
         QVERIFY(table()->setDelta(1, true));
         QVERIFY(table()->setReference(0, false));
-        QCOMPARE(table()->readouts()[1], QString("No data."));
+        QCOMPARE(table()->readouts()[1].section('\n', 1, 1), QString("No data."));
         QCOMPARE(table()->mark(1)->data().frequency_offset, 0.0);
     }
 
@@ -227,8 +231,8 @@ private slots:
         QVERIFY(table()->setDelta(2, true));
         QVERIFY(table()->setMarkType(1, EMarkType::SWR));
         table()->saveSettings(&s);
-        // The frequency saved is the one shown: 20.2 MHz lands on the 20.0 MHz point.
-        QCOMPARE(s.value("marks/2/freq").toDouble(), 20e6);
+        // The frequency saved is the one the marker holds, though it reads the 20.0 MHz point.
+        QCOMPARE(s.value("marks/2/freq").toDouble(), 20.2e6);
 
         ZChartView other;
         other.setChartType(EChartType::LOG_MAG);
@@ -237,7 +241,8 @@ private slots:
         other.marksTable()->restoreSettings(&s);
         QCOMPARE(created.count(), 3);
         QCOMPARE(other.marksTable()->count(), 3);
-        QCOMPARE(other.marksTable()->mark(1)->data().frequency, 20e6);
+        QCOMPARE(other.marksTable()->mark(1)->data().frequency, 20.2e6);
+        QCOMPARE(other.marksTable()->mark(1)->data().index, 38);
         QCOMPARE(other.marksTable()->mark(1)->markType(), EMarkType::SWR);
         QVERIFY(other.marksTable()->mark(0)->isReference());
         QVERIFY(other.marksTable()->mark(2)->isDelta());
@@ -283,6 +288,49 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&empty));
         QTest::mouseDClick(empty.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
         QVERIFY(empty.marksTable()->isEmpty());
+    }
+
+    void markersHoldTheirFrequency()
+    {
+        auto& range = ZData::DataScanManager::sweep();
+        auto feed = [&](double startMHz, double stepMHz) {
+            range.setStart(startMHz * 1e6, false);
+            range.setStop((startMHz + stepMHz * (POINTS - 1)) * 1e6, false);
+            TScanPoints points = sweep();
+            for (int i = 0; i < POINTS; ++i)
+                points[i].frequency = quint64((startMHz + stepMHz * i) * 1e6);
+            m_view->refreshFrom(points);
+        };
+        auto firstLine = [this] { return table()->readouts()[0].section('\n', 0, 0); };
+        QVERIFY(m_view->addMark(30.2));
+        QVERIFY(m_view->addMark(50.0));
+        QVERIFY(table()->setMarkType(1, EMarkType::MAX_VALUE));
+        ZMark* mark = table()->mark(0);
+        QCOMPARE(mark->data().index, 58);
+        // The readout names the point it reads, with digits enough for 0.5 MHz steps.
+        QCOMPARE(firstLine().simplified(), QString("F: 30.00 MHz"));
+
+        // Twice the span: the point is found again from 30.2 MHz, not kept by its number.
+        feed(1.0, 1.0);
+        QCOMPARE(mark->data().frequency, 30.2e6);
+        QCOMPARE(mark->data().index, 29);
+        QVERIFY(!mark->isOutOfRange());
+        QCOMPARE(table()->mark(1)->data().index, POINTS - 1); // the search goes on
+        // 5 kHz steps need three decimals to tell neighbours apart.
+        feed(30.0, 0.005);
+        QCOMPARE(mark->data().index, 40);
+        QVERIFY(firstLine().contains("30.200 MHz"));
+
+        // Outside the sweep: at the nearer end, and said so with the frequency held.
+        feed(50.0, 0.5);
+        QCOMPARE(mark->data().index, 0);
+        QVERIFY(mark->isOutOfRange());
+        QVERIFY(firstLine().contains("30.20") && firstLine().contains("out of range"));
+        feed(1.0, 0.5);
+        QCOMPARE(mark->data().index, 58);
+        QVERIFY(!mark->isOutOfRange());
+        // Never from a live analyser in this test: every readout says so.
+        QVERIFY(table()->readouts()[0].endsWith(qtTrId("lp_mark_not_live")));
     }
 
     void zeroSpanGivesIndexZero()

@@ -25,7 +25,10 @@ vna.write("CALC:VIEW1:MARK1:TYPE SWR")
 vna.write("INIT:IMM")
 assert vna.query("*OPC?") == "1"
 swr_text = vna.query("CALC:VIEW1:MARK1:TEXT?")
-swr = float(swr_text.split(":")[1])
+# A readout is "label: value" lines joined by " | ", the marker's frequency first.
+lines = dict(part.split(":", 1) for part in swr_text.split(" | "))
+assert lines["F"].strip().endswith("MHz"), swr_text
+swr = float(lines["SWR"])
 expected_swr = max(ohms / 50.0, 50.0 / ohms)
 assert abs(swr - expected_swr) < 0.05 * expected_swr, swr_text
 
@@ -33,7 +36,7 @@ vna.write("CALC:VIEW1:MARK1:TYPE LMAG")
 lmag_text = vna.query("CALC:VIEW1:MARK1:TEXT?")
 assert "deg" in lmag_text, lmag_text
 gamma = abs((ohms - 50.0) / (ohms + 50.0))
-lmag = float(lmag_text.split("|")[0].split(":")[1].split()[0])
+lmag = float(dict(part.split(":", 1) for part in lmag_text.split(" | "))["LMg"].split()[0])
 assert abs(lmag - 20 * math.log10(gamma)) < 0.5, lmag_text
 
 values = vna.query_ascii_values("TRAC:DATA?")

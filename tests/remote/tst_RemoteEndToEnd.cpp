@@ -220,6 +220,7 @@ void tst_RemoteEndToEnd::singleSweepWhilePaused()
 void tst_RemoteEndToEnd::calibrateThroughStandards()
 {
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("NONE")); // the factory calibration counts as none
+    QCOMPARE(query("CAL:SOUR?"), QStringLiteral("FACTORY"));
     // More points than a calibration holds: refused at once, and nothing waits for it.
     run("SENS:SWE:POIN 2048");
     QElapsedTimer refused;
@@ -236,7 +237,8 @@ void tst_RemoteEndToEnd::calibrateThroughStandards()
     run("CALC:VIEW3:MARK:ADD 450");
     run("CALC:VIEW3:MARK1:TYPE IMPED");
     const QString open = query("CALC:VIEW3:MARK1:TEXT?");
-    QVERIFY2(open.startsWith(QStringLiteral("R:              Inf. | X:")), qPrintable(open));
+    QVERIFY2(open.section(QStringLiteral(" | "), 1).startsWith(QStringLiteral("R:              Inf. | X:")),
+             qPrintable(open));
     run("CALC:VIEW3:MARK:CLE");
     run("CAL:MEAS OPEN");
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("OPEN"));
@@ -247,6 +249,10 @@ void tst_RemoteEndToEnd::calibrateThroughStandards()
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("OPEN,SHORT,LOAD"));
     QVERIFY(CalibrationManager::calibration().isComplete());
     QCOMPARE(int(CalibrationManager::calibration().points()), 201);
+    // Saved the moment it was complete: in use from its autosaved file.
+    const QString source = query("CALibration:SOURce?");
+    QVERIFY2(source.startsWith(QStringLiteral("FILE auto_")) && source.endsWith(QStringLiteral(".cbin")),
+             qPrintable(source));
 
     QCOMPARE(m_emulator->control(QStringLiteral("dut r=100")).left(2), QStringLiteral("ok"));
     run("INIT:IMM");
@@ -287,9 +293,10 @@ void tst_RemoteEndToEnd::windowStateAndMarkers()
     for (const int ohms : {200, 100}) {
         QCOMPARE(m_emulator->control(QStringLiteral("dut r=%1").arg(ohms)).left(2), QStringLiteral("ok"));
         run("INIT:IMM");
+        // The frequency of the point it reads first, then its values.
         const QString text = query("CALC:VIEW3:MARK1:TEXT?");
         const QRegularExpressionMatch r =
-            QRegularExpression(QStringLiteral("^R: +([0-9.]+) Ohm \\| X: ")).match(text);
+            QRegularExpression(QStringLiteral("^F: +[0-9.]+ MHz \\| R: +([0-9.]+) Ohm \\| X: ")).match(text);
         QVERIFY2(r.hasMatch() && std::abs(r.captured(1).toDouble() - ohms) < 0.02 * ohms, qPrintable(text));
     }
     run("INIT:CONT ON");

@@ -98,6 +98,8 @@ private slots:
     void loadedProfileRefreshesPages();
     void configPagesFollowSelection();
     void dtfSpanIsCut();
+    void frequencyEntryRules_data();
+    void frequencyEntryRules();
     void traceEntriesFollowTheStore();
 };
 
@@ -364,17 +366,18 @@ void tst_MainWindow::restoredValuesBounded_data()
 {
     QTest::addColumn<qint64>("stored");
     QTest::addColumn<quint32>("points");
-    QTest::newRow("too many") << qint64(5000) << 1000u;
-    QTest::newRow("too few") << qint64(37) << 100u;
-    QTest::newRow("between") << qint64(260) << 300u;
-    QTest::newRow("negative") << qint64(-5) << 100u;
+    // A count the list does not offer comes back as it was and is shown.
+    QTest::newRow("too many") << qint64(5000) << 2048u;
+    QTest::newRow("not offered") << qint64(37) << 37u;
+    QTest::newRow("between") << qint64(260) << 260u;
+    QTest::newRow("negative") << qint64(-5) << 2u;
 }
 
 void tst_MainWindow::restoredValuesBounded()
 {
     QFETCH(qint64, stored);
     QFETCH(quint32, points);
-    QCOMPARE(MW_Pages::PgFreq::offeredPoints(stored), points);
+    QCOMPARE(MW_Pages::PgFreq::restoredPoints(stored), points);
     QSettings* settings = ZCore::SettingsManager::settings();
     settings->setValue(QStringLiteral("Frequency/points_amount"), stored);
     settings->setValue(QStringLiteral("Frequency/bandwidth_idx"), -1);
@@ -473,6 +476,7 @@ void tst_MainWindow::dtfSpanIsCut()
     QVERIFY(maxNs > 0);
     dtf->spanEdit()->setText(QStringLiteral("999999"));
     QTest::keyClick(dtf->spanEdit(), Qt::Key_Return);
+    QVERIFY(!dtf->spanEdit()->notice().isEmpty()); // cut, and said so
     const ZChart::TDTFConfig& record = config->dtfConfig();
     QVERIFY2(record.span <= maxNs + 0.01, qPrintable(QString::number(record.span)));
     QVERIFY(record.stop <= maxNs + 0.01);
@@ -481,6 +485,58 @@ void tst_MainWindow::dtfSpanIsCut()
     dtf->vfEdit()->setText(QStringLiteral("0.05"));
     QTest::keyClick(dtf->vfEdit(), Qt::Key_Return);
     QCOMPARE(config->dtfConfig().velocity_factor, 0.1);
+}
+
+void tst_MainWindow::frequencyEntryRules_data()
+{
+    QTest::addColumn<int>("field"); // start, stop, center, span
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("start");
+    QTest::addColumn<double>("stop");
+    QTest::addColumn<bool>("notice");
+    // From a sweep of 100 .. 700 MHz in a range of 1 .. 6200 MHz.
+    QTest::newRow("1.5G is 1500 MHz") << 1 << "1.5G" << 100e6 << 1500e6 << false;
+    QTest::newRow("any case, with Hz") << 1 << "1.5gHz" << 100e6 << 1500e6 << false;
+    QTest::newRow("m is MHz") << 1 << "800m" << 100e6 << 800e6 << false;
+    QTest::newRow("750 KHz") << 0 << "750 KHz" << 1e6 << 700e6 << true;
+    QTest::newRow("750k") << 0 << "750k" << 1e6 << 700e6 << true; // below the range: 1 MHz
+    QTest::newRow("huge stop") << 1 << "99999" << 100e6 << 6200e6 << true;
+    QTest::newRow("start above stop moves stop") << 0 << "900" << 900e6 << 1500e6 << true;
+    QTest::newRow("stop at the bottom: zero span refused") << 1 << "1" << 100e6 << 700e6 << true;
+    QTest::newRow("start at the top: zero span refused") << 0 << "6200" << 100e6 << 700e6 << true;
+    QTest::newRow("zero span refused") << 3 << "0" << 100e6 << 700e6 << true;
+    QTest::newRow("negative refused") << 0 << "-50" << 100e6 << 700e6 << true;
+    QTest::newRow("center") << 2 << "500M" << 200e6 << 800e6 << false;
+    QTest::newRow("center near the top cuts the span") << 2 << "6100" << 6000e6 << 6200e6 << true;
+    QTest::newRow("span pushes the center") << 3 << "1000" << 1e6 << 1001e6 << true;
+}
+
+void tst_MainWindow::frequencyEntryRules()
+{
+    QFETCH(int, field);
+    QFETCH(QString, typed);
+    QFETCH(double, start);
+    QFETCH(double, stop);
+    QFETCH(bool, notice);
+    DS::RangeSliced& sweep = DataScanManager::sweep();
+    sweep.setDeviceRange(1e6, 6200e6);
+    sweep.setStart(100e6, false);
+    sweep.setStop(700e6, true);
+    MW_Pages::PgFreq* freq = m_window->pgFreq();
+    Ui::Components::ZFreqLineEdit* edits[4] = {freq->startEdit(), freq->stopEdit(), freq->centerEdit(),
+                                               freq->spanEdit()};
+    Ui::Components::ZFreqLineEdit* edit = edits[field];
+    QSignalSpy noticed(edit, &Ui::Components::ClampedLineEdit::signalNotice);
+    edit->selectAll();
+    QTest::keyClicks(edit, typed);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(sweep.start(), start);
+    QCOMPARE(sweep.stop(), stop);
+    QCOMPARE(noticed.count() > 0, notice);
+    QCOMPARE(edit->notice().isEmpty(), !notice);
+    // Every field shows the sweep that runs, at once or right after a refusal.
+    QTRY_COMPARE(freq->startEdit()->text(), QString::number(start / 1e6, 'f', 2));
+    QCOMPARE(freq->stopEdit()->text(), QString::number(stop / 1e6, 'f', 2));
 }
 
 void tst_MainWindow::traceEntriesFollowTheStore()

@@ -1,20 +1,27 @@
 // The real window against the emulator through the real serial stack: connect through the port
 // dialog, follow the sweep, change arrangement and frequency, survive an unplug, switch language,
-// and come back from the profile.
+// and come back from the profile; at the bench, a user calibration, the sweep, markers and a trace
+// survive a pulled cable and a restart, and the views say when they are not live.
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QtTest>
 
 #include <memory>
 
 #include "EmulatorProcess.h"
+#include "PageTestSupport.h"
 #include "TestSupport.h"
 #include "calibration/CalibrationManager.h"
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartScanRangeInfo.h"
+#include "charts/ZChartStaleNotice.h"
 #include "charts/ZChartView.h"
+#include "charts/ZMark.h"
+#include "charts/ZMarksTable.h"
 #include "core/LocalizationManager.h"
 #include "core/Resources.h"
 #include "core/SettingsManager.h"
@@ -31,6 +38,8 @@
 #include "ui/components/ZFreqLineEdit.h"
 #include "ui/pages/PgCharts.h"
 #include "ui/pages/PgFreq.h"
+
+#include <complex>
 
 using namespace ZData;
 using ZChart::EChartType;
@@ -53,6 +62,39 @@ bool waitForSweeps(quint64 count, int timeoutMs = 20000)
     return DataScanManager::completedSweeps() >= target;
 }
 
+// Largest distance of the corrected sweep from the reflection of 100 ohm, 1/3.
+float worstErrorFrom100Ohm()
+{
+    float worst = 0;
+    for (quint32 i = 0; i < DataScanManager::sweep().points(); ++i) {
+        const TScanPoint& p = DataScanManager::measuredBuffer()[int(i)];
+        worst = qMax(worst, std::abs(std::complex<float>(p.re, p.im) - std::complex<float>(1.0f / 3, 0)));
+    }
+    return worst;
+}
+
+void typeInto(QLineEdit* edit, const QString& text)
+{
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+bool openPort(const QString& path)
+{
+    TSerialPortConfig cfg;
+    cfg.portName = path;
+    DM::SerialPort::setConfig(cfg);
+    return DM::SerialPort::open(true);
+}
+
+// A sweep was completed after the calibration in use was in place, twice.
+bool waitForCorrectedSweeps()
+{
+    return TestSupport::waitFor([] { return DataScanManager::isCalibrationApplied(); }, 30000) &&
+           waitForSweeps(2);
+}
+
 } // namespace
 
 class tst_MainWindowEndToEnd : public QObject
@@ -63,6 +105,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void connectFollowRestore();
+    void benchSurvivesUnplugAndRestart();
 
 private:
     std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
@@ -126,13 +169,17 @@ void tst_MainWindowEndToEnd::connectFollowRestore()
     QVERIFY(window->chartView(1)->isHidden());
     QCOMPARE(window->chartView(0)->styleSheet(), QStringLiteral("border: 2px solid red;"));
 
-    // Unplug and plug: reconnecting (yellow), then connected and scanning again. The start-up
-    // after the reconnect puts the sweep on the calibration's grid, so the frequency edit follows.
+    // Unplug and plug: reconnecting (yellow), then connected and scanning again on the same sweep,
+    // which the factory calibration interpolates onto.
+    const DS::RangeSliced sweepBefore(DataScanManager::sweep());
     QCOMPARE(m_emulator->control("unplug").left(2), QStringLiteral("ok"));
     QTRY_COMPARE_WITH_TIMEOUT(buttonColor(ui->b_connect_device), QColor(Qt::yellow), 5000);
     QCOMPARE(m_emulator->control("plug").left(2), QStringLiteral("ok"));
     QTRY_COMPARE_WITH_TIMEOUT(buttonColor(ui->b_connect_device), QColor(Qt::green), 15000);
     QVERIFY(waitForSweeps(2));
+    QCOMPARE(DataScanManager::sweep().start(), sweepBefore.start());
+    QCOMPARE(DataScanManager::sweep().stop(), sweepBefore.stop());
+    QCOMPARE(DataScanManager::sweep().points(), sweepBefore.points());
 
     // A typed start frequency, Return: the sweep, the axes and the info box follow.
     QTest::mouseClick(ui->menuButtons[0], Qt::LeftButton);
@@ -195,6 +242,144 @@ void tst_MainWindowEndToEnd::connectFollowRestore()
     QCOMPARE(window->pgFreq()->startEdit()->text(), QStringLiteral("150.00"));
     QVERIFY(!window->isMenuVisible());
     QCOMPARE(window->getUi()->nav_bar_menu->currentIndex(), 0);
+}
+
+void tst_MainWindowEndToEnd::benchSurvivesUnplugAndRestart()
+{
+    // An analyser whose error box has drifted since its factory calibration, another id than the
+    // one of the first test.
+    TestSupport::EmulatorProcess drifted;
+    QVERIFY(drifted.start({"--dut", "r=100", "--drift", "10", "--id", "11-22-33"}));
+    DM::SerialPort::close(true);
+    DataScanManager::clearTraces();
+    auto window = std::make_unique<MainWindow>();
+    window->setWarningPresenter([](const QString&, const QString&) {});
+    window->show();
+    ZChartView* view = window->chartView(0);
+    view->marksTable()->removeAll();
+    // Nothing live yet: every view says so.
+    for (ZChartView* v : window->chartViews())
+        QVERIFY(v->staleNotice()->isVisible() && v->staleNotice()->isStale());
+
+    QVERIFY(openPort(drifted.portPath()));
+    QVERIFY(waitForCorrectedSweeps());
+    QTRY_VERIFY_WITH_TIMEOUT(!view->staleNotice()->isStale(), 5000);
+    QCOMPARE(CalibrationManager::source(), CalibrationManager::ESource::FACTORY);
+    QVERIFY(view->scanRangeInfo()->text().contains(qtTrId("lp_cal_source_factory")));
+
+    // A sweep with 450 MHz on its grid before and after the stop moves, typed with suffixes; a
+    // point count the list does not offer shows as it is.
+    typeInto(window->pgFreq()->startEdit(), QStringLiteral("100m"));
+    typeInto(window->pgFreq()->stopEdit(), QStringLiteral("800M"));
+    DataScanManager::sweep().setPoints(35, true);
+    QCOMPARE(DataScanManager::sweep().start(), 100e6);
+    QCOMPARE(DataScanManager::sweep().stop(), 800e6);
+    QCOMPARE(window->pgFreq()->pointsBox()->currentText(), QStringLiteral("35"));
+    QVERIFY(waitForSweeps(2));
+    // The factory correction no longer fits this analyser.
+    QVERIFY2(worstErrorFrom100Ohm() > 0.01f, qPrintable(QString::number(worstErrorFrom100Ohm())));
+
+    QTRY_VERIFY_WITH_TIMEOUT(view->scanPoints().size() == 35, 5000);
+    QVERIFY(view->addMark(450.0));
+    ZChart::ZMark* mark = view->marksTable()->mark(0);
+    QVERIFY(mark->readout().section('\n', 0, 0).contains(QStringLiteral("450.00")));
+    typeInto(window->pgFreq()->stopEdit(), QStringLiteral("1.8G"));
+    QCOMPARE(DataScanManager::sweep().stop(), 1800e6);
+    QVERIFY(waitForSweeps(2));
+    QTRY_VERIFY_WITH_TIMEOUT(view->scanPoints().last().frequency == quint64(1800e6), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(view->scanPoints().value(mark->data().index).frequency, quint64(450e6), 5000);
+    QVERIFY(mark->readout().section('\n', 0, 0).contains(QStringLiteral("450.00")));
+    typeInto(window->pgFreq()->stopEdit(), QStringLiteral("800"));
+    QVERIFY(waitForSweeps(2));
+
+    // Calibrate through the page, standard after standard, each said in words.
+    QSignalSpy typeDone(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibType);
+    const QVector<QPair<QString, QString>> steps{
+        {"dut open", "open"}, {"dut short", "short"}, {"dut load", "load"}};
+    for (int i = 0; i < steps.size(); ++i) {
+        auto* state = window->findChild<QLabel*>("l_calib_state_" + steps[i].second);
+        QCOMPARE(state->text(), qtTrId("lp_pcalib_state_not_measured"));
+        QVERIFY(drifted.control(steps[i].first).startsWith("ok"));
+        auto* doButton = window->findChild<QPushButton*>("b_calib_do_" + steps[i].second);
+        QTRY_VERIFY_WITH_TIMEOUT(doButton->isEnabled(), 10000);
+        QTest::mouseClick(doButton, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(typeDone.count(), i + 1, 30000);
+        QVERIFY(state->text().startsWith(qtTrId("lp_pcalib_state_measured_at").arg(QString())));
+    }
+    QVERIFY(drifted.control("dut r=100").startsWith("ok"));
+    QVERIFY(waitForCorrectedSweeps());
+    // Saved the moment it was complete, and in use from that file.
+    QCOMPARE(CalibrationManager::source(), CalibrationManager::ESource::FILE);
+    const QString autosaved = CalibrationManager::sourceFile();
+    QVERIFY(QFileInfo(autosaved).fileName().startsWith(QStringLiteral("auto_11-22-33_")));
+    QVERIFY(QFileInfo::exists(autosaved));
+    QVERIFY(window->findChild<QLabel*>("l_calib_active")->text().contains(autosaved));
+    QVERIFY(
+        view->scanRangeInfo()->text().contains(qtTrId("lp_cal_lines_user").section(QLatin1Char('%'), 0, 0)));
+    QVERIFY(waitForSweeps(1));
+    QVERIFY2(worstErrorFrom100Ohm() < 2e-3f, qPrintable(QString::number(worstErrorFrom100Ohm())));
+
+    const QString tracePath = QDir(DataScanManager::traceDir()).filePath(QStringLiteral("bench.tbin"));
+    QVERIFY(DataScanManager::saveBinaryTrace(tracePath));
+    QVERIFY(DataScanManager::loadBinaryTrace(tracePath, 0));
+    QTRY_COMPARE(view->traceSeries().size(), 1);
+
+    auto everythingBack = [&](const char* when) {
+        QVERIFY2(waitForCorrectedSweeps(), when);
+        QCOMPARE(CalibrationManager::source(), CalibrationManager::ESource::FILE);
+        QCOMPARE(CalibrationManager::sourceFile(), autosaved);
+        QCOMPARE(DataScanManager::sweep().start(), 100e6);
+        QCOMPARE(DataScanManager::sweep().stop(), 800e6);
+        QCOMPARE(DataScanManager::sweep().points(), 35u);
+        QCOMPARE(window->pgFreq()->pointsBox()->currentText(), QStringLiteral("35"));
+        QVERIFY(waitForSweeps(1));
+        QVERIFY2(worstErrorFrom100Ohm() < 2e-3f, qPrintable(QString::number(worstErrorFrom100Ohm())));
+        QTRY_VERIFY_WITH_TIMEOUT(!view->staleNotice()->isStale(), 5000);
+        // Told which analyser is back and with which calibration.
+        QVERIFY(view->staleNotice()->lastAnnouncement().contains(QStringLiteral("11-22-33")));
+        QVERIFY(view->staleNotice()->lastAnnouncement().contains(QStringLiteral("100.00–800.00")));
+        QTRY_COMPARE_WITH_TIMEOUT(view->marksTable()->count(), 1, 5000);
+        QCOMPARE(view->marksTable()->mark(0)->data().frequency, 450e6);
+        QVERIFY(!view->marksTable()->mark(0)->readout().contains(qtTrId("lp_mark_not_live")));
+        QCOMPARE(DataScanManager::traces().size(), 1);
+        QTRY_COMPARE(view->traceSeries().size(), 1);
+    };
+
+    // The cable pulled for longer than two reconnect tries: stale, said on every view.
+    QSignalSpy reconnecting(&ConnectionManager::instance(), &ConnectionManager::signalReconnecting);
+    QVERIFY(drifted.control("unplug").startsWith("ok"));
+    for (ZChartView* v : window->chartViews())
+        QTRY_VERIFY_WITH_TIMEOUT(v->staleNotice()->isVisible() && v->staleNotice()->isStale(), 5000);
+    QVERIFY(view->staleNotice()->text().startsWith(qtTrId("lp_view_disconnected").arg(QString())));
+    QVERIFY(mark->readout().contains(qtTrId("lp_mark_not_live")));
+    QTRY_VERIFY_WITH_TIMEOUT(reconnecting.count() >= 3, 20000);
+    QVERIFY(drifted.control("plug").startsWith("ok"));
+    everythingBack("after the reconnect");
+
+    // Closed and started again: the same from the profile and the calibration table.
+    window->close();
+    window.reset();
+    DM::SerialPort::close(true);
+    DataScanManager::reset();
+    CalibrationManager::reset();
+    window = std::make_unique<MainWindow>();
+    window->setWarningPresenter([](const QString&, const QString&) {});
+    window->show();
+    view = window->chartView(0);
+    QVERIFY(openPort(drifted.portPath()));
+    everythingBack("after a restart");
+
+    // Another analyser gets its own calibration, here the factory one, and says so.
+    window->close();
+    DM::SerialPort::close(true);
+    QVERIFY(openPort(m_emulator->portPath()));
+    QVERIFY(waitForCorrectedSweeps());
+    QCOMPARE(CalibrationManager::source(), CalibrationManager::ESource::FACTORY);
+    QVERIFY(window->chartView(0)->scanRangeInfo()->text().contains(qtTrId("lp_cal_source_factory")));
+    // The factory correction interpolates, so the user's sweep stays.
+    QCOMPARE(DataScanManager::sweep().stop(), 800e6);
+    QCOMPARE(DataScanManager::sweep().points(), 35u);
+    DM::SerialPort::close(true);
 }
 
 QTEST_MAIN(tst_MainWindowEndToEnd)

@@ -31,8 +31,10 @@
 #include "ui/components/LoadedTraceListEntry.h"
 #include "ui/components/MarkListEntry.h"
 #include "ui/ReportDialog.h"
+#include "ui/components/ZFreqLineEdit.h"
 #include "ui/pages/ChartImageSaver.h"
 #include "ui/pages/PgCharts.h"
+#include "ui/pages/PgFreq.h"
 #include "ui/pages/PgMarkers.h"
 #include "ui/pages/PgSettings.h"
 #include "ui/pages/PgTraces.h"
@@ -537,6 +539,21 @@ void tst_PagesEndToEnd::pageScreenshots()
         QScreen* screen = m_window->screen();
         QVERIFY(screen->grabWindow(0).save(QStringLiteral("%1/page_%2.png").arg(dir).arg(page)));
     }
+    // A refused entry says why beside the field.
+    m_window->handleMenuButton(1);
+    auto* stop = m_window->pgFreq()->stopEdit();
+    stop->selectAll();
+    QTest::keyClicks(stop, QStringLiteral("99999"));
+    QTest::keyClick(stop, Qt::Key_Return);
+    QTest::qWait(300);
+    QVERIFY(m_window->screen()->grabWindow(0).save(dir + QStringLiteral("/freq_notice.png")));
+    // The link lost: every view says its data is old.
+    QVERIFY(m_emulator->control(QStringLiteral("unplug")).startsWith(QLatin1String("ok")));
+    QVERIFY(waitFor([] { return !DataScanManager::isLive(); }));
+    QTest::qWait(300);
+    QVERIFY(m_window->screen()->grabWindow(0).save(dir + QStringLiteral("/unplugged.png")));
+    QVERIFY(m_emulator->control(QStringLiteral("plug")).startsWith(QLatin1String("ok")));
+    QVERIFY(waitFor([] { return DataScanManager::isLive(); }, 30000));
     // The report's questions, and the report of this window.
     m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::CHARTS));
     MW_Pages::ReportSaver* saver =

@@ -41,7 +41,7 @@ QDataStream& protocolStream(QDataStream& s)
 
 AnalyserEmulator::AnalyserEmulator(const EmulatorConfig& config, QObject* parent)
     : QObject(parent), m_config(config),
-      m_box(config.typicalErrorBox ? ErrorBox::Kind::Typical : ErrorBox::Kind::Ideal),
+      m_box(config.typicalErrorBox ? ErrorBox::Kind::Typical : ErrorBox::Kind::Ideal, config.driftPercent),
       m_slots(config.presets, config.minHz, config.maxHz), m_rng(config.seed)
 {
     m_dut = DutModel::parse(config.dutSpec.isEmpty() ? DutModel::defaultSpec() : config.dutSpec);
@@ -49,7 +49,8 @@ AnalyserEmulator::AnalyserEmulator(const EmulatorConfig& config, QObject* parent
         m_dut = DutModel::parse(DutModel::defaultSpec());
     for (int i = 0; i < 3; ++i)
         m_version[i] = config.firmware[i];
-    m_slots.buildFactory(m_box, config.id[0] ^ config.id[1] ^ config.id[2]);
+    // The factory measured the box as it was then, before any drift.
+    m_slots.buildFactory(ErrorBox(m_box.kind()), config.id[0] ^ config.id[1] ^ config.id[2]);
     if (!config.statePath.isEmpty()) {
         QString why;
         if (!m_slots.load(config.statePath, &why))

@@ -11,6 +11,7 @@ struct EmulatorConfig
     QString linkPath;
     QString dutSpec;
     bool typicalErrorBox = true;
+    double driftPercent = 0.0;
     bool hasNoise = false;
     double noiseDb = -200.0;
     quint32 seed = 1;

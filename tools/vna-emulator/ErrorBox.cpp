@@ -11,8 +11,22 @@ constexpr double F_MAX = 6.2e9;
 ErrorBox::TTerms ErrorBox::terms(double f) const
 {
     using C = std::complex<double>;
-    if (m_kind == Kind::Ideal)
+    if (m_kind == Kind::Ideal && m_drift == 0.0)
         return {C(0, 0), C(0, 0), C(1, 0)};
+    TTerms t{C(0, 0), C(0, 0), C(1, 0)};
+    if (m_kind == Kind::Typical)
+        t = typicalTerms(f);
+    if (m_drift != 0.0) {
+        const C turn = std::polar(1.0 + m_drift, m_drift);
+        t.e00 = t.e00 * turn + C(0.2 * m_drift, 0.1 * m_drift);
+        t.e11 *= turn;
+        t.e10e01 *= turn;
+    }
+    return t;
+}
+
+ErrorBox::TTerms ErrorBox::typicalTerms(double f)
+{
     const double x = std::min(std::max(f / F_MAX, 0.0), 1.5);
     const double w = 2.0 * PI * f;
     TTerms t;

@@ -112,6 +112,12 @@ int main(int argc, char* argv[])
     const QCommandLineOption boxOpt(QStringLiteral("error-box"),
                                     QStringLiteral("Raw error terms: ideal or typical (default)."),
                                     QStringLiteral("KIND"), QStringLiteral("typical"));
+    const QCommandLineOption driftOpt(
+        QStringLiteral("drift"),
+        QStringLiteral(
+            "Let the error box drift by PERCENT from the one the factory calibration was taken "
+            "with (default 0): factory-corrected readings go wrong, a user calibration fixes them."),
+        QStringLiteral("PERCENT"), QStringLiteral("0"));
     const QCommandLineOption noiseOpt(QStringLiteral("noise"),
                                       QStringLiteral("Complex Gaussian noise in dB relative to full scale, "
                                                      "at the widest bandwidth (default: none)."),
@@ -152,8 +158,8 @@ int main(int argc, char* argv[])
         QStringLiteral("Quit when standard input closes (for scripts and tests)."));
     const QCommandLineOption noAnnounceOpt(QStringLiteral("no-announce"),
                                            QStringLiteral("Do not announce the port to port listings."));
-    parser.addOptions({linkOpt, dutOpt, boxOpt, noiseOpt, seedOpt, delayOpt, idOpt, fwOpt, nextFwOpt,
-                       presetsOpt, optionsOpt, stateOpt, kitOpt, eofOpt, noAnnounceOpt});
+    parser.addOptions({linkOpt, dutOpt, boxOpt, driftOpt, noiseOpt, seedOpt, delayOpt, idOpt, fwOpt,
+                       nextFwOpt, presetsOpt, optionsOpt, stateOpt, kitOpt, eofOpt, noAnnounceOpt});
     parser.process(app);
 
     EmulatorConfig config;
@@ -169,6 +175,9 @@ int main(int argc, char* argv[])
         return fail(QStringLiteral("--error-box must be ideal or typical"));
     config.typicalErrorBox = box == QLatin1String("typical");
     bool ok = true;
+    config.driftPercent = parser.value(driftOpt).toDouble(&ok);
+    if (!ok || !(config.driftPercent >= -50.0 && config.driftPercent <= 50.0))
+        return fail(QStringLiteral("--drift takes a percentage from -50 to 50"));
     if (parser.isSet(noiseOpt)) {
         config.noiseDb = parser.value(noiseOpt).toDouble(&ok);
         if (!ok || config.noiseDb > 0 || config.noiseDb < -300)

@@ -2,14 +2,35 @@
 
 #include <QIntValidator>
 #include <QKeyEvent>
+#include <QToolTip>
 
 #include "core/TaggedLog.h"
 #include "ui/components/ZDoubleValidator.h"
 
+#include <cmath>
+
 namespace Ui {
 namespace Components {
 
-ClampedLineEdit::ClampedLineEdit(QWidget* parent) : QLineEdit(parent) {}
+ClampedLineEdit::ClampedLineEdit(QWidget* parent) : QLineEdit(parent)
+{
+    m_noticeTimer.setSingleShot(true);
+    m_noticeTimer.setInterval(NOTICE_MS);
+    connect(&m_noticeTimer, &QTimer::timeout, this, [this] {
+        m_notice.clear();
+        setToolTip(QString());
+    });
+}
+
+void ClampedLineEdit::showNotice(const QString& text)
+{
+    m_notice = text;
+    setToolTip(text);
+    if (isVisible())
+        QToolTip::showText(mapToGlobal(QPoint(0, height())), text, this, QRect(), NOTICE_MS);
+    m_noticeTimer.start();
+    emit signalNotice(text);
+}
 
 void ClampedLineEdit::enableClamping()
 {
@@ -34,15 +55,26 @@ void ClampedLineEdit::clamp()
     }
     if (auto* dv = qobject_cast<const ZDoubleValidator*>(current)) {
         bool ok = false;
-        const double value = ZDoubleValidator::toDouble(text(), &ok);
+        const double value = dv->value(text(), &ok);
         if (!ok) {
             log.warn(
                 QStringLiteral(">> ZDoubleValidator was used but value cannot be casted to double type: ") +
                 text());
             return;
         }
+        // Taking the size of a negative frequency would read something the user did not type.
+        if (value < 0.0 && dv->bottom() >= 0.0 && dv->hasFrequencySuffixes()) {
+            showNotice(qtTrId("lp_entry_refused_negative").arg(text()));
+            return;
+        }
         const double v = ZDoubleValidator::clampToGrid(value, dv->bottom(), dv->top(), dv->decimals());
-        setText(ZDoubleValidator::format(v, 2));
+        const QString taken = ZDoubleValidator::format(v, 2);
+        // Half a grid step: only a value moved to a bound is news, not one rounded onto the grid.
+        if (std::fabs(v - value) > 0.5 * std::pow(10.0, -dv->decimals()))
+            showNotice(qtTrId("lp_entry_clamped")
+                           .arg(text(), taken, ZDoubleValidator::format(dv->bottom(), 2),
+                                ZDoubleValidator::format(dv->top(), 2)));
+        setText(taken);
         return;
     }
     if (auto* iv = qobject_cast<const QIntValidator*>(current)) {
@@ -66,7 +98,7 @@ void ClampedLineEdit::step(bool up)
     const QValidator* current = currentValidator();
     if (qobject_cast<const ZDoubleValidator*>(current)) {
         bool ok = false;
-        const double value = ZDoubleValidator::toDouble(text(), &ok);
+        const double value = qobject_cast<const ZDoubleValidator*>(current)->value(text(), &ok);
         if (!ok) {
             log.warn(QStringLiteral(">> change value can't parse given text as double: ") + text());
             return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QTimer>
 
 #include "core/ITaggable.h"
 
@@ -33,6 +34,16 @@ public:
     void fitLengthToValidator(int minimum);
     bool hasFocusFlag() const { return m_hasFocus; }
 
+    // Says, for a few seconds and without blocking, why the field does not hold what was typed: as
+    // a tool tip at the field and as the field's tool tip until it expires.
+    void showNotice(const QString& text);
+    // The notice shown now; empty once it has expired.
+    QString notice() const { return m_notice; }
+    static constexpr int NOTICE_MS = 5000;
+
+signals:
+    void signalNotice(const QString& text);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -41,6 +52,8 @@ protected:
 private:
     bool m_hasFocus = false;
     bool m_clampingEnabled = false;
+    QString m_notice;
+    QTimer m_noticeTimer;
 };
 
 } // namespace Components

@@ -40,12 +40,49 @@ double ZDoubleValidator::toDouble(const QString& text, bool* ok)
     return QLocale::c().toDouble(normal, ok);
 }
 
+double ZDoubleValidator::toMHz(const QString& text, bool* ok, bool* hadSuffix)
+{
+    static const QRegularExpression withUnit(QStringLiteral("^(.*?)([kmg])(hz)?$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    const QString normal = normalized(text);
+    const QRegularExpressionMatch match = withUnit.match(normal);
+    if (hadSuffix)
+        *hadSuffix = match.hasMatch();
+    if (!match.hasMatch())
+        return toDouble(normal, ok);
+    const double number = toDouble(match.captured(1), ok);
+    const QChar unit = match.captured(2).at(0).toLower();
+    const double scale = unit == QLatin1Char('k') ? 1e-3 : (unit == QLatin1Char('g') ? 1e3 : 1.0);
+    return number * scale;
+}
+
+double ZDoubleValidator::value(const QString& text, bool* ok) const
+{
+    return m_suffixes ? toMHz(text, ok) : toDouble(text, ok);
+}
+
 QValidator::State ZDoubleValidator::validate(QString& input, int& pos) const
 {
     Q_UNUSED(pos)
     const QString normal = normalized(input);
     if (normal.isEmpty())
         return Intermediate;
+    if (m_suffixes) {
+        static const QRegularExpression partial(QStringLiteral("^[+-]?(\\d*\\.?\\d*)([kmg](h|hz)?)?$"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        if (!partial.match(normal).hasMatch())
+            return Invalid;
+        bool ok = false;
+        bool hadSuffix = false;
+        const double v = toMHz(normal, &ok, &hadSuffix);
+        if (!ok || normal.startsWith(QLatin1Char('-')) || v < m_bottom || v > m_top)
+            return Intermediate;
+        const int dot = normal.indexOf(QLatin1Char('.'));
+        // A suffixed value is brought onto the grid by the clamp on Return.
+        if (!hadSuffix && dot >= 0 && normal.size() - dot - 1 > m_decimals)
+            return Invalid;
+        return hadSuffix ? Intermediate : Acceptable;
+    }
     if (normal == QLatin1String("-") || normal == QLatin1String("+"))
         return (m_bottom < 0 || normal == QLatin1String("+")) ? Intermediate : Invalid;
     if (normal.startsWith(QLatin1Char('-')) && m_bottom >= 0)
@@ -65,8 +102,9 @@ QValidator::State ZDoubleValidator::validate(QString& input, int& pos) const
 void ZDoubleValidator::fixup(QString& input) const
 {
     bool ok = false;
-    const double value = toDouble(input, &ok);
-    if (ok)
+    const double value = this->value(input, &ok);
+    // A negative frequency is refused in words by the field, never turned into the lower bound.
+    if (ok && !(m_suffixes && value < 0.0 && m_bottom >= 0.0))
         input = format(clampToGrid(value, m_bottom, m_top, m_decimals), m_decimals);
 }
 

@@ -20,6 +20,15 @@ public:
     void fixup(QString& input) const override;
 
     void setRange(double bottom, double top, int decimals);
+    // Frequency fields in MHz also take "k", "M" and "G" (any case, an optional "Hz" after them):
+    // "1.5G" is 1500, "750k" is 0.75. A minus sign is then let through to the clamp, which refuses
+    // it in words instead of dropping the key unseen.
+    void setFrequencySuffixes(bool on) { m_suffixes = on; }
+    bool hasFrequencySuffixes() const { return m_suffixes; }
+    // The text read as this validator reads it (suffixes included when switched on).
+    double value(const QString& text, bool* ok) const;
+    // Reads a number with an optional k/M/G (Hz) suffix as MHz; hadSuffix tells whether one was there.
+    static double toMHz(const QString& text, bool* ok, bool* hadSuffix = nullptr);
     double bottom() const { return m_bottom; }
     double top() const { return m_top; }
     int decimals() const { return m_decimals; }
@@ -38,6 +47,7 @@ private:
     double m_bottom;
     double m_top;
     int m_decimals;
+    bool m_suffixes = false;
 };
 
 } // namespace Components

@@ -11,6 +11,7 @@ ZFreqLineEdit::ZFreqLineEdit(QWidget* parent)
     : ClampedLineEdit(parent), m_validator(new ZDoubleValidator(0.0, 0.0, DECIMALS, this))
 {
     setMaxLength(MAX_LENGTH);
+    m_validator->setFrequencySuffixes(true);
     setValidator(m_validator);
     connect(&ZData::DataScanManager::instance(), &ZData::DataScanManager::signalProcessedScanRange, this,
             &ZFreqLineEdit::slotProcessedScanRange);
@@ -33,7 +34,7 @@ void ZFreqLineEdit::rebuildValidator(const ZData::DS::RangeSliced& sweep)
 
 double ZFreqLineEdit::valueHz(bool* ok) const
 {
-    return ZDoubleValidator::toDouble(text(), ok) * 1e6;
+    return m_validator->value(text(), ok) * 1e6;
 }
 
 void ZFreqLineEdit::slotProcessedScanRange()

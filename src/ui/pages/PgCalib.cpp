@@ -38,11 +38,12 @@ struct TStandard
     int bit;
     const char* doName;
     const char* removeName;
+    const char* stateName;
 };
 constexpr TStandard kStandards[3] = {
-    {PgCalib::OPEN, "b_calib_do_open", "b_calib_remove_open"},
-    {PgCalib::SHORT, "b_calib_do_short", "b_calib_remove_short"},
-    {PgCalib::LOAD, "b_calib_do_load", "b_calib_remove_load"},
+    {PgCalib::OPEN, "b_calib_do_open", "b_calib_remove_open", "l_calib_state_open"},
+    {PgCalib::SHORT, "b_calib_do_short", "b_calib_remove_short", "l_calib_state_short"},
+    {PgCalib::LOAD, "b_calib_do_load", "b_calib_remove_load", "l_calib_state_load"},
 };
 } // namespace
 
@@ -88,6 +89,7 @@ void PgCalib::initUi()
         grid->addWidget(removeButton, row, 2);
         m_doGroup->addButton(doButton, kStandards[row].bit);
         m_removeGroup->addButton(removeButton, kStandards[row].bit);
+        grid->addWidget(label(kStandards[row].stateName), row, 3);
     }
     grid->addWidget(push("b_calib_remove_all", ":/ui/remove_all"), 3, 1, 1, 2);
     grid->addWidget(label("label_32"), 4, 0, 1, 3);
@@ -102,7 +104,11 @@ void PgCalib::initUi()
     grid->addWidget(push("b_calib_save_file", ":/ui/save"), 8, 0, 1, 3);
     grid->addWidget(push("b_calib_open_file", ":/ui/open_file"), 9, 0, 1, 3);
     initKitUi(grid, 10);
-    grid->setRowStretch(11, 1);
+    QLabel* active = label("l_calib_active");
+    active->setWordWrap(true);
+    active->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(active, 11, 0, 1, 4);
+    grid->setRowStretch(12, 1);
 
     m_normal = button("b_calib_do_open")->palette().color(QPalette::Button);
     const QString suffix = CalibrationManager::fileExtension();
@@ -131,6 +137,7 @@ void PgCalib::initUiActions()
     connect(&calib, &CalibrationManager::signalSentCalibration, this, &PgCalib::slotSentCalibration);
     connect(&calib, &CalibrationManager::signalFinishedCalibType, this, &PgCalib::slotFinishedCalibType);
     connect(&calib, &CalibrationManager::signalFinishedCalibration, this, &PgCalib::slotFinishedCalibration);
+    connect(&calib, &CalibrationManager::signalSourceChanged, this, &PgCalib::refreshStates);
     connect(button("b_calib_download"), &QPushButton::released, this, &PgCalib::slotDownloadCalib);
     connect(button("b_calib_upload"), &QPushButton::released, this, &PgCalib::slotUploadCalib);
     connect(button("b_calib_save_file"), &QPushButton::released, this, &PgCalib::slotCalibSaveFile);
@@ -334,6 +341,35 @@ void PgCalib::retranslateUi()
     m_kitEditor->retranslateUi();
     fillKitCombo();
     refreshKitInUse();
+    refreshStates();
+}
+
+void PgCalib::refreshStates()
+{
+    if (!m_inner)
+        return;
+    const ZData::CAL::CalibrationData& calibration = CalibrationManager::calibration();
+    for (const TStandard& s : kStandards) {
+        auto* state = m_inner->findChild<QLabel*>(QString::fromLatin1(s.stateName));
+        if (!state)
+            continue;
+        const QDateTime at = CalibrationManager::measuredAt(quint8(s.bit));
+        if (m_measuring == s.bit)
+            state->setText(qtTrId("lp_pcalib_state_measuring"));
+        else if (!calibration.hasType(quint8(s.bit)))
+            state->setText(qtTrId("lp_pcalib_state_not_measured"));
+        else if (at.isValid())
+            state->setText(
+                qtTrId("lp_pcalib_state_measured_at").arg(at.toString(QStringLiteral("HH:mm:ss"))));
+        else
+            state->setText(qtTrId("lp_pcalib_state_measured"));
+    }
+    if (auto* active = m_inner->findChild<QLabel*>(QStringLiteral("l_calib_active"))) {
+        QString text = qtTrId("lp_pcalib_active").arg(CalibrationManager::sourceDescription());
+        if (CalibrationManager::source() == CalibrationManager::ESource::FILE)
+            text += QLatin1Char('\n') + qtTrId("lp_pcalib_active_file").arg(CalibrationManager::sourceFile());
+        active->setText(text);
+    }
 }
 
 void PgCalib::slotLoadedLang()
@@ -381,6 +417,7 @@ void PgCalib::refresh()
     button("b_calib_open_file")->setEnabled(device);
     button("b_calib_download")->setEnabled(device);
     applyUploadRule();
+    refreshStates();
     button("b_calib_kit_edit")->setEnabled(true);
     refreshKitInUse();
 }
@@ -395,6 +432,7 @@ void PgCalib::applyUploadRule()
 void PgCalib::slotStartedCalibration()
 {
     setAllButtonsEnabled(false);
+    refreshStates();
 }
 
 void PgCalib::slotSentCalibration()
@@ -409,6 +447,7 @@ void PgCalib::slotFinishedCalibration()
 
 void PgCalib::slotFinishedCalibType()
 {
+    m_measuring = 0;
     refresh();
 }
 
@@ -429,6 +468,7 @@ void PgCalib::slotDeviceStartup()
 void PgCalib::slotDoCalib(int calib_type)
 {
     setColor(qobject_cast<QPushButton*>(m_doGroup->button(calib_type)), QColor(Qt::yellow));
+    m_measuring = calib_type;
     CalibrationManager::startCalibType(quint8(calib_type));
 }
 

@@ -82,6 +82,8 @@ protected:
 
 private:
     void refresh();
+    // Each standard's state and the calibration in use, in words.
+    void refreshStates();
     void applyUploadRule();
     void setAllButtonsEnabled(bool enabled);
     void setColor(QPushButton* button, const QColor& color);
@@ -106,6 +108,8 @@ private:
     QLabel* m_kitStatus = nullptr;
     Ui::KitEditorDialog* m_kitEditor = nullptr;
     bool m_deviceReady = false;
+    // The standard being measured (its bit), 0 when none.
+    int m_measuring = 0;
 };
 
 } // namespace MW_Pages

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include "calibration/CalibrationManager.h"
 #include "core/SettingsManager.h"
@@ -35,10 +36,10 @@ enum ELabel
 
 PgFreq::PgFreq(QObject* parent) : MWAbstractPage(parent) {}
 
-quint32 PgFreq::offeredPoints(qint64 points)
+quint32 PgFreq::restoredPoints(qint64 points)
 {
-    const qint64 steps = qRound64(double(points) / POINTS_STEP);
-    return quint32(qBound<qint64>(MIN_POINTS / POINTS_STEP, steps, MAX_POINTS / POINTS_STEP) * POINTS_STEP);
+    using ZData::DS::RangeSliced;
+    return quint32(qBound<qint64>(RangeSliced::MIN_POINTS, points, RangeSliced::MAX_POINTS));
 }
 
 quint8 PgFreq::boundedBandwidthIndex(qint64 index, int listSize)
@@ -90,8 +91,9 @@ void PgFreq::initUi()
     m_grid->addWidget(label(units[4]), BAND, 2);
     m_grid->setRowStretch(BAND + 1, 1);
 
-    for (ZFreqLineEdit* e : edits)
+    for (ZFreqLineEdit* e : edits) {
         e->enableClamping();
+    }
     rebuildValidators();
     {
         const QSignalBlocker blocker(m_points);
@@ -129,19 +131,24 @@ void PgFreq::initUiActions()
             &PgFreq::slotGotDeviceParams);
     connect(&DataScanManager::sweep(), &RangeSliced::signalUpdated, this, &PgFreq::slotRangeUpdated);
 
-    auto onReturn = [this](ZFreqLineEdit* edit, void (RangeSliced::*setter)(double, bool)) {
-        connect(edit, &ZFreqLineEdit::returnPressed, this, [this, edit, setter] {
+    auto onReturn = [this](ZFreqLineEdit* edit, void (RangeSliced::*setter)(double, bool), ELabel field) {
+        connect(edit, &ZFreqLineEdit::returnPressed, this, [this, edit, setter, field] {
             bool ok = false;
             const double hz = edit->valueHz(&ok);
             if (ok)
-                (DataScanManager::sweep().*setter)(hz, true);
+                applyEntry(edit, field, hz, setter);
             refresh();
         });
+        // A refused entry leaves the sweep as it was, and the field shows it again.
+        connect(edit, &ZFreqLineEdit::signalNotice, this, [this] {
+            if (!m_refreshing)
+                QTimer::singleShot(0, this, &PgFreq::refresh);
+        });
     };
-    onReturn(m_start, &RangeSliced::setStart);
-    onReturn(m_stop, &RangeSliced::setStop);
-    onReturn(m_center, &RangeSliced::setCenter);
-    onReturn(m_span, &RangeSliced::setSpan);
+    onReturn(m_start, &RangeSliced::setStart, START);
+    onReturn(m_stop, &RangeSliced::setStop, STOP);
+    onReturn(m_center, &RangeSliced::setCenter, CENTER);
+    onReturn(m_span, &RangeSliced::setSpan, SPAN);
     connect(m_points, &QComboBox::currentTextChanged, this, [this](const QString& text) {
         if (m_refreshing)
             return;
@@ -158,6 +165,40 @@ void PgFreq::initUiActions()
         CalibrationManager::setBandwidthIndex(quint8(index));
     });
     MWAbstractPage::initUiActions();
+}
+
+void PgFreq::applyEntry(ZFreqLineEdit* edit, int field, double hz,
+                        void (ZData::DS::RangeSliced::*setter)(double, bool))
+{
+    using ZData::DS::RangeSliced;
+    RangeSliced& sweep = DataScanManager::sweep();
+    RangeSliced trial(sweep);
+    (trial.*setter)(hz, false);
+    if (!(trial.span() > 0.0)) {
+        edit->showNotice(qtTrId("lp_pfreq_refused_zero_span"));
+        return;
+    }
+    const RangeSliced before(sweep);
+    (sweep.*setter)(hz, true);
+    auto mhz = [](double v) { return QString::number(v / 1e6, 'f', 2); };
+    const double taken[4] = {sweep.start(), sweep.stop(), sweep.center(), sweep.span()};
+    const QString title = m_labels[field]->text();
+    // Compared as the fields show them: a rounding to the grid is no adjustment.
+    if (mhz(taken[field]) != mhz(hz)) {
+        edit->showNotice(qtTrId("lp_pfreq_took")
+                             .arg(title, mhz(taken[field]), mhz(hz), mhz(sweep.deviceRange().first),
+                                  mhz(sweep.deviceRange().second)));
+        return;
+    }
+    // Each field has a partner the sweep's rules may move to honour it: start and stop pull each
+    // other along when one crosses the other, a center near an end cuts the span, a span pushes the
+    // center away from an end. The user must see that.
+    const int partner[4] = {STOP, START, SPAN, CENTER};
+    const double previous[4] = {before.start(), before.stop(), before.center(), before.span()};
+    const int other = partner[field];
+    if (mhz(taken[other]) != mhz(previous[other]))
+        edit->showNotice(
+            qtTrId("lp_pfreq_moved").arg(title, mhz(hz), m_labels[other]->text(), mhz(taken[other])));
 }
 
 void PgFreq::rebuildValidators()
@@ -177,7 +218,15 @@ void PgFreq::refresh()
     m_stop->setText(mhz(sweep.stop()));
     m_center->setText(mhz(sweep.center()));
     m_span->setText(mhz(sweep.span()));
-    m_points->setCurrentText(QString::number(sweep.points()));
+    // A count the list does not offer (a loaded calibration's, a remote client's) is shown as it is.
+    const QString points = QString::number(sweep.points());
+    if (m_points->findText(points) < 0) {
+        int row = 0;
+        while (row < m_points->count() && m_points->itemData(row).toUInt() < sweep.points())
+            ++row;
+        m_points->insertItem(row, points, sweep.points());
+    }
+    m_points->setCurrentText(points);
     if (m_band->count() > 0)
         m_band->setCurrentIndex(qMin(int(CalibrationManager::bandwidthIndex()), m_band->count() - 1));
     m_refreshing = false;
@@ -248,7 +297,7 @@ void PgFreq::restoreSettings()
         sweep.setStop(stop, false);
     const qint64 points = settings->value(QStringLiteral("points_amount")).toLongLong(&ok);
     if (ok)
-        sweep.setPoints(offeredPoints(points), false);
+        sweep.setPoints(restoredPoints(points), false);
     const qint64 band = settings->value(QStringLiteral("bandwidth_idx")).toLongLong(&ok);
     settings->endGroup();
     if (ok) {

@@ -3,6 +3,7 @@
 #include "calibration/CalibrationData.h"
 #include "core/ISConfigurable.h"
 #include "devicelink/DeviceTypes.h"
+#include "measurement/RangeSliced.h"
 #include "ui/pages/MWAbstractPage.h"
 
 class QComboBox;
@@ -33,8 +34,9 @@ public:
     explicit PgFreq(QObject* parent = nullptr);
 
     static QString staticTag() { return QStringLiteral("MW_Pages::PgFreq"); }
-    // A stored point count as one of the counts the page offers.
-    static quint32 offeredPoints(qint64 points);
+    // A stored point count limited to what a sweep holds; a count the list does not offer is kept
+    // (and shown), as the user's sweep must come back as it was.
+    static quint32 restoredPoints(qint64 points);
     // A stored bandwidth index limited to the device's list (to the calibration limit while no
     // list is known).
     static quint8 boundedBandwidthIndex(qint64 index, int listSize);
@@ -52,6 +54,10 @@ public:
 
     // Writes the sweep into the fields.
     void refresh();
+    // Sets one field's value on the sweep and says in the field when the sweep took another value,
+    // moved the other end, or refused a zero span.
+    void applyEntry(Ui::Components::ZFreqLineEdit* edit, int field, double hz,
+                    void (ZData::DS::RangeSliced::*setter)(double, bool));
 
 public slots:
     void slotGotDeviceParams(ZData::EDeviceOptions option);

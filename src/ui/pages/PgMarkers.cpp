@@ -238,7 +238,9 @@ void PgMarkers::applyInputLabels()
 void PgMarkers::setInputRange(double lower, double upper)
 {
     const QValidator* old = m_position->validator();
-    m_position->setValidator(new ZDoubleValidator(lower, upper, DECIMALS, m_position));
+    auto* validator = new ZDoubleValidator(lower, upper, DECIMALS, m_position);
+    validator->setFrequencySuffixes(m_view && m_view->chartType() != ZChart::EChartType::DTF);
+    m_position->setValidator(validator);
     if (old)
         const_cast<QValidator*>(old)->deleteLater();
     m_position->setText(ZDoubleValidator::format(lower, DECIMALS));
@@ -304,12 +306,19 @@ void PgMarkers::slotAddNewMark()
     refreshEnabling();
     if (!m_view)
         return;
+    // The button takes the field as Return does: suffix read, value pulled into range with a word.
+    m_position->clamp();
     bool ok = false;
-    const double position = ZDoubleValidator::toDouble(ZDoubleValidator::normalized(m_position->text()), &ok);
+    const auto* validator = qobject_cast<const ZDoubleValidator*>(m_position->validator());
+    const double position = validator ? validator->value(m_position->text(), &ok)
+                                      : ZDoubleValidator::toDouble(m_position->text(), &ok);
     if (!ok) {
         ZCore::TaggedLog(m_tag).critical("lp_err_enter_bad_freq");
         return;
     }
+    // Still outside after the clamp: a refused entry, which the field has already explained.
+    if (validator && (position < validator->bottom() || position > validator->top()))
+        return;
     m_view->addMark(position);
 }
 

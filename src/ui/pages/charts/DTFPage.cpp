@@ -73,8 +73,14 @@ void DTFPage::makeConnections()
         connect(field, &ClampedLineEdit::returnPressed, this, [this, field, slot] {
             bool ok = false;
             const double value = ZDoubleValidator::toDouble(field->text(), &ok);
-            if (ok)
-                (this->*slot)(value);
+            if (!ok)
+                return;
+            const QString typed = ZDoubleValidator::format(value, 2);
+            (this->*slot)(value);
+            // The window rules may take another value than the one typed; the field shows it and
+            // says so.
+            if (field->text() != typed)
+                field->showNotice(qtTrId("lp_pdtf_took").arg(field->text(), typed));
         });
     }
     connect(m_vf, &ClampedLineEdit::returnPressed, this, [this] {
