@@ -21,6 +21,7 @@
 #include "devicelink/ConnectionManager.h"
 #include "devicelink/DeviceManager.h"
 #include "devicelink/DeviceMessageManager.h"
+#include "devicelink/FirmwareUpdater.h"
 #include "devicelink/FrameCodec.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
@@ -44,6 +45,8 @@ struct TSeenBox
     PgUpdate::TBox box;
     bool progressVisible = false;
     QString actualVersion;
+    FirmwareUpdater::EState updaterState = FirmwareUpdater::EState::IDLE;
+    QString deviceVersion;
 };
 
 // One step of the progress bar and the page around it.
@@ -162,7 +165,8 @@ bool tst_PgUpdateEndToEnd::startAll(const QByteArray& image, const QStringList& 
     m_window->show();
     m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::UPDATE)); // where the user would be
     page()->setBoxPresenter([this](const PgUpdate::TBox& box) {
-        m_boxes.append({box, page()->progressDialog()->isVisible(), page()->actualVersionLabel()->text()});
+        m_boxes.append({box, page()->progressDialog()->isVisible(), page()->actualVersionLabel()->text(),
+                        FirmwareUpdater::state(), DeviceManager::deviceInfo().firmwareVersion.toString()});
         const QMessageBox::StandardButton standard =
             box.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
         return m_answers.value(box.kind, standard);
@@ -224,8 +228,15 @@ void tst_PgUpdateEndToEnd::clickCheckAndAcceptUpdate()
     QTest::mouseClick(page()->checkButton(), Qt::LeftButton);
     QVERIFY(waitForBox(EBox::NEW_UPDATE, 10000));
     QCOMPARE(m_boxes.first().actualVersion, QStringLiteral("2.0.1"));
-    // the answer Yes pressed "Update firmware", which asked the device to reboot
+    // the question names the running and the new firmware
+    QVERIFY2(m_boxes.first().box.text.contains(QStringLiteral("2.0.1")) &&
+                 m_boxes.first().box.text.contains(QStringLiteral("2.0.0")),
+             qPrintable(m_boxes.first().box.text));
+    // the answer Yes pressed "Update firmware", which asks before the device is asked to reboot
     QCOMPARE(kinds(), (QList<EBox>{EBox::NEW_UPDATE, EBox::REBOOT_UPDATE}));
+    QCOMPARE(m_boxes.at(1).updaterState, FirmwareUpdater::EState::IDLE);
+    QVERIFY(m_boxes.at(1).box.buttons.testFlag(QMessageBox::Cancel));
+    QVERIFY(m_boxes.at(1).box.text.contains(QStringLiteral("2.0.1")));
     QVERIFY(!page()->checkButton()->isEnabled());
     QVERIFY(!page()->updateButton()->isEnabled());
 }
@@ -272,7 +283,7 @@ void tst_PgUpdateEndToEnd::versionAnswers()
     QCOMPARE(page()->actualVersionLabel()->textFormat(), Qt::PlainText);
     QCOMPARE(page()->updateButton()->isEnabled(), offered);
     QVERIFY(page()->checkButton()->isEnabled());
-    QVERIFY(!DeviceManager::isUpdateUnderway());
+    QVERIFY(!FirmwareUpdater::isUpdateUnderway());
 }
 
 void tst_PgUpdateEndToEnd::noServerConfigured()
@@ -297,7 +308,7 @@ void tst_PgUpdateEndToEnd::noServerConfigured()
     m_boxes.clear();
     QTest::mouseClick(page()->updateButton(), Qt::LeftButton);
     QCOMPARE(kinds(), QList<EBox>{EBox::NO_SERVER});
-    QVERIFY(!DeviceManager::isUpdateUnderway());
+    QVERIFY(!FirmwareUpdater::isUpdateUnderway());
     QTest::qWait(500);
     QVERIFY(DM::SerialPort::isOpen());
     QVERIFY(m_emulator->control("status").contains("state=app"));
@@ -327,6 +338,9 @@ void tst_PgUpdateEndToEnd::updateEndToEnd()
     QVERIFY(waitForBox(EBox::FINISHED, 90000));
     QCOMPARE(kinds(), (QList<EBox>{EBox::NEW_UPDATE, EBox::REBOOT_UPDATE, EBox::FINISHED}));
     QVERIFY(!m_boxes.last().progressVisible); // the dialog closed before the announcement
+    // the announcement comes when the device runs the new firmware, and names it
+    QCOMPARE(m_boxes.last().deviceVersion, QStringLiteral("2.0.1"));
+    QCOMPARE(m_boxes.last().box.text, QStringLiteral("Updated to 2.0.1."));
 
     // One step per change of the bar: every chunk for small images, every percent for large ones.
     QCOMPARE(m_progress.size(), qMin((size + 1023) / 1024, 101));
@@ -433,7 +447,7 @@ void tst_PgUpdateEndToEnd::interrupted()
     // acknowledged before the fault is in place.
     QString injected;
     QObject injector;
-    connect(&DeviceManager::instance(), &DeviceManager::signalUpdateProgress, &injector,
+    connect(&FirmwareUpdater::instance(), &FirmwareUpdater::signalUpdateProgress, &injector,
             [this, &fault, &injected](int progress) {
                 if (injected.isEmpty() && progress >= 20)
                     injected = m_emulator->control(fault);
