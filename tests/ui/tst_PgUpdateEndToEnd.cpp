@@ -1,11 +1,14 @@
 // The device page in the real window against the emulator through the real serial stack, with the
 // local update server on loopback reached through TOLVEKVNA_UPDATE_URL: version answers, a whole
 // firmware update, and the failures the user has to be told about.
+#include <QAbstractButton>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -77,6 +80,8 @@ private slots:
     void versionAnswers_data();
     void versionAnswers();
     void noServerConfigured();
+    void rebootDeclined();
+    void realBoxesInOrder();
     void updateEndToEnd_data();
     void updateEndToEnd();
     void checkFails_data();
@@ -314,6 +319,68 @@ void tst_PgUpdateEndToEnd::noServerConfigured()
     QVERIFY(m_emulator->control("status").contains("state=app"));
     QCOMPARE(m_server->requests().size(), requests);
     QVERIFY(page()->checkButton()->isEnabled());
+}
+
+// Cancel on the reboot question leaves the device as it is: nothing was sent before the answer.
+void tst_PgUpdateEndToEnd::rebootDeclined()
+{
+    QVERIFY(startAll(UpdateServerProcess::makeImage(2049)));
+    QVERIFY(connectWindow());
+    m_answers[EBox::REBOOT_UPDATE] = QMessageBox::Cancel;
+    QTest::mouseClick(page()->checkButton(), Qt::LeftButton);
+    QVERIFY(waitForBox(EBox::REBOOT_UPDATE, 10000));
+    QCOMPARE(kinds(), (QList<EBox>{EBox::NEW_UPDATE, EBox::REBOOT_UPDATE}));
+    QCOMPARE(FirmwareUpdater::state(), FirmwareUpdater::EState::IDLE);
+    QVERIFY(!DeviceManager::deviceInfo().updatePending);
+    QVERIFY(page()->updateButton()->isEnabled());
+    QVERIFY(page()->checkButton()->isEnabled());
+    QTest::qWait(600); // past the moment a reboot would have dropped the line
+    QVERIFY(DM::SerialPort::isOpen());
+    QVERIFY(m_emulator->control("status").contains("state=app"));
+}
+
+// The page's own boxes: window modal, shown without an event loop of their own, answered here as a
+// person would (Yes, else OK) while the update goes on behind them only where it should.
+void tst_PgUpdateEndToEnd::realBoxesInOrder()
+{
+    QVERIFY(startAll(UpdateServerProcess::makeImage(2049)));
+    QVERIFY(connectWindow());
+    page()->setBoxPresenter({});
+    QStringList seen;
+    QList<FirmwareUpdater::EState> statesSeen;
+    // Set only to photograph every box (on a real display).
+    const QString shots = qEnvironmentVariable("TOLVEK_UPDATE_BOX_SHOTS");
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, this, [&] {
+        for (QMessageBox* box : m_window->findChildren<QMessageBox*>()) {
+            // A person reads the box first: it is answered on the timer's third look, once painted.
+            const int looks = box->property("looks").toInt() + 1;
+            box->setProperty("looks", looks);
+            if (!box->isVisible() || looks != 3)
+                continue;
+            QCOMPARE(box->windowModality(), Qt::WindowModal);
+            seen << box->windowTitle();
+            statesSeen << FirmwareUpdater::state();
+            if (!shots.isEmpty()) {
+                const QRect frame = m_window->frameGeometry();
+                m_window->screen()
+                    ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+                    .save(QStringLiteral("%1/box-%2.png").arg(shots).arg(seen.size()));
+            }
+            QAbstractButton* yes = box->button(QMessageBox::Yes);
+            (yes ? yes : box->button(QMessageBox::Ok))->click();
+        }
+    });
+    answerer.start(50);
+    QTest::mouseClick(page()->checkButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(seen.contains(QStringLiteral("Firmware updated")), 60000);
+    QCOMPARE(seen,
+             (QStringList{qtTrId("lp_pupdate_new_update_title"), qtTrId("lp_pupdate_reboot_update_title"),
+                          QStringLiteral("Firmware updated")}));
+    // the reboot was asked for only after the answer, and the end announced once the device was back
+    QCOMPARE(statesSeen.at(1), FirmwareUpdater::EState::IDLE);
+    QCOMPARE(statesSeen.at(2), FirmwareUpdater::EState::IDLE);
+    QCOMPARE(DeviceManager::deviceInfo().firmwareVersion.toString(), QStringLiteral("2.0.1"));
 }
 
 void tst_PgUpdateEndToEnd::updateEndToEnd_data()
