@@ -262,11 +262,18 @@ void MainWindow::slotGotOldDevice()
         device->click();
     const QString title = qtTrId("lp_err_got_old_device_title");
     const QString text = qtTrId("lp_err_got_old_device_text");
-    if (m_presenter)
+    if (m_presenter) {
         m_presenter(title, text);
-    else
-        QMessageBox::warning(nullptr, title, text, QMessageBox::Ok);
-    emit signalUpdateIsRequired();
+        emit signalUpdateIsRequired();
+        return;
+    }
+    // No loop of its own: the update check follows once the warning is read, so the offer never
+    // comes up under it.
+    auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    connect(box, &QMessageBox::finished, this, &MainWindow::signalUpdateIsRequired);
+    box->open();
 }
 
 void MainWindow::slotChartArrangementChanged(int config_index)
