@@ -53,7 +53,7 @@ void startManagers()
         return;
     started = true;
     ZCore::AppPaths::setBaseDir(appDir().path());
-    ZCore::StartupSequence::initManagers(ZCore::StartupSequence::managers());
+    ZCore::StartupSequence::startManagers();
     ZCore::Logger::setPresenter([](QtMsgType, const QString&, const QString&) {});
 }
 

@@ -46,8 +46,7 @@ public:
     Rig()
     {
         ZCore::AppPaths::setBaseDir(QDir(m_dir.path()).filePath(QStringLiteral("app")));
-        using ZCore::StartupSequence;
-        StartupSequence::initManagers(StartupSequence::managers());
+        ZCore::StartupSequence::startManagers();
         ZCore::Logger::setPresenter([](QtMsgType, const QString&, const QString&) {});
         QObject::connect(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration,
                          [this] { m_calibrated = true; });

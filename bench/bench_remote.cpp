@@ -59,19 +59,7 @@ public:
             return QStringLiteral("emulator did not create its port");
 
         ZCore::AppPaths::setBaseDir(QDir(m_dir.path()).filePath(QStringLiteral("app")));
-        using ZCore::StartupSequence;
-        ZCore::StartupSequence::initManagers({
-            StartupSequence::step<ZCore::Logger>(),
-            StartupSequence::step<ZCore::SettingsManager>(),
-            StartupSequence::step<DeviceMessageManager>(),
-            StartupSequence::step<DM::SerialPort>(),
-            StartupSequence::step<DM::CommandQueue>(),
-            StartupSequence::step<ConnectionManager>(),
-            StartupSequence::step<DeviceManager>(),
-            StartupSequence::step<CalibrationManager>(),
-            StartupSequence::step<DataScanManager>(),
-            StartupSequence::step<ZCore::LocalizationManager>(),
-        });
+        ZCore::StartupSequence::startManagers();
         ZCore::Logger::setPresenter([](QtMsgType, const QString&, const QString&) {});
 
         m_server = new ZRemote::RemoteControlServer();

@@ -5,7 +5,7 @@
 
 #include "FuzzSupport.h"
 #include "calibration/CalibrationManager.h"
-#include "core/SettingsManager.h"
+#include "core/StartupSequence.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/ConnectionManager.h"
 #include "devicelink/DeviceManager.h"
@@ -33,13 +33,7 @@ constexpr int REPLY_KINDS = int(sizeof(REPLIES) / sizeof(REPLIES[0]));
 
 void startManagers()
 {
-    ZCore::SettingsManager::init();
-    DeviceMessageManager::init();
-    DM::SerialPort::init();
-    ConnectionManager::init();
-    DeviceManager::init();
-    CalibrationManager::init();
-    DataScanManager::init();
+    ZCore::StartupSequence::startManagers(ZCore::StartupSequence::ELogger::LEAVE_OUT);
 }
 
 void connectedDevice()

@@ -17,7 +17,7 @@ int main(int argc, char* argv[])
     splash.show();
     app.processEvents();
 
-    StartupSequence::initManagers(StartupSequence::managers());
+    StartupSequence::startManagers();
 
     std::unique_ptr<QMainWindow> window = StartupSequence::loadMainWindow();
     window->show();

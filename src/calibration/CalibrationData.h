@@ -19,6 +19,8 @@ using TComplex = std::complex<float>;
 class CalibrationData
 {
 public:
+    // What a calibration file and the analyser's calibration slots hold; sweeps may be longer
+    // (RangeSliced::MAX_POINTS) but are then not corrected.
     static constexpr int MAX_POINTS = 1000;
     static constexpr int VCO_SIZE = 3257;
     // The analyser numbers the oscillator tables the other way round: part 0 is table 2.

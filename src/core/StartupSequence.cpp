@@ -74,6 +74,15 @@ QStringList StartupSequence::initManagers(const QVector<TStartupStep>& steps)
     return failed;
 }
 
+QStringList StartupSequence::startManagers(ELogger logger)
+{
+    QVector<TStartupStep> steps;
+    for (const TStartupStep& step : managers())
+        if (logger == ELogger::START || step.tag != Logger::tag())
+            steps.append(step);
+    return initManagers(steps);
+}
+
 std::unique_ptr<QMainWindow> StartupSequence::loadMainWindow()
 {
     qInfo().noquote().nospace() << tag() << " >> loading MainWindow..";

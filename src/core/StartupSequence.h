@@ -51,6 +51,17 @@ public:
     // Runs every step, whatever the earlier ones returned; returns the tags of those that failed.
     static QStringList initManagers(const QVector<TStartupStep>& steps);
 
+    // Whether startManagers() starts the logger: a test watching the log itself leaves it out,
+    // since the logger's critical lines would raise message boxes.
+    enum class ELogger
+    {
+        START,
+        LEAVE_OUT,
+    };
+    // The one way the program, its tools, the tests and the benchmarks start the managers: those
+    // of managers(), in that order. Returns the tags of those whose init() failed.
+    static QStringList startManagers(ELogger logger = ELogger::START);
+
     // Logs the hand-over and builds the main window.
     static std::unique_ptr<QMainWindow> loadMainWindow();
 };

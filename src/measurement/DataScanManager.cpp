@@ -545,13 +545,13 @@ bool DataScanManager::saveTouchstoneTrace(const QString& path)
     return true;
 }
 
-bool DataScanManager::appendTrace(const QString& path, int settingsSlot, ETraceFormat format)
+bool DataScanManager::appendTrace(const QString& path, int settingsSlot, DS::TraceFiles::EFormat format)
 {
     if (s_traces.size() >= MAX_TRACES) {
         kLog.warn(QStringLiteral(">> traces list is full"));
         return false;
     }
-    const bool binary = format == ETraceFormat::BINARY;
+    const bool binary = format == DS::TraceFiles::EFormat::BINARY;
     if (!QFileInfo::exists(path)) {
         kLog.warn((binary ? QStringLiteral(">> was trying to load unexisting trace file at: ")
                           : QStringLiteral(">> was trying to load unexisting trace text file at: ")) +
@@ -572,13 +572,15 @@ bool DataScanManager::appendTrace(const QString& path, int settingsSlot, ETraceF
     DS::TTraceData trace;
     bool ok = false;
     switch (format) {
-    case ETraceFormat::BINARY:
+    case DS::TraceFiles::EFormat::BINARY:
         ok = DS::TraceFiles::fromBinary(bytes, trace);
         break;
-    case ETraceFormat::TEXT:
+    case DS::TraceFiles::EFormat::TEXT:
         ok = DS::TraceFiles::fromText(bytes, trace);
         break;
-    case ETraceFormat::TOUCHSTONE: {
+    case DS::TraceFiles::EFormat::NONE:
+        break;
+    case DS::TraceFiles::EFormat::TOUCHSTONE: {
         QString error;
         ok = TouchstoneFile::parse(bytes, trace.points, &error) && !trace.points.isEmpty() &&
              int(trace.points.size()) <= int(BUFFER_POINTS);
@@ -604,17 +606,38 @@ bool DataScanManager::appendTrace(const QString& path, int settingsSlot, ETraceF
 
 bool DataScanManager::loadBinaryTrace(const QString& path, int settingsSlot)
 {
-    return appendTrace(path, settingsSlot, ETraceFormat::BINARY);
+    return appendTrace(path, settingsSlot, DS::TraceFiles::EFormat::BINARY);
 }
 
 bool DataScanManager::loadTextTrace(const QString& path, int settingsSlot)
 {
-    return appendTrace(path, settingsSlot, ETraceFormat::TEXT);
+    return appendTrace(path, settingsSlot, DS::TraceFiles::EFormat::TEXT);
 }
 
 bool DataScanManager::loadTouchstoneTrace(const QString& path, int settingsSlot)
 {
-    return appendTrace(path, settingsSlot, ETraceFormat::TOUCHSTONE);
+    return appendTrace(path, settingsSlot, DS::TraceFiles::EFormat::TOUCHSTONE);
+}
+
+bool DataScanManager::saveTrace(const QString& path)
+{
+    switch (DS::TraceFiles::formatOf(path)) {
+    case DS::TraceFiles::EFormat::BINARY:
+        return saveBinaryTrace(path);
+    case DS::TraceFiles::EFormat::TEXT:
+        return saveTextTrace(path);
+    case DS::TraceFiles::EFormat::TOUCHSTONE:
+        return saveTouchstoneTrace(path);
+    case DS::TraceFiles::EFormat::NONE:
+        break;
+    }
+    return false;
+}
+
+bool DataScanManager::loadTrace(const QString& path, int settingsSlot)
+{
+    const DS::TraceFiles::EFormat format = DS::TraceFiles::formatOf(path);
+    return format != DS::TraceFiles::EFormat::NONE && appendTrace(path, settingsSlot, format);
 }
 
 void DataScanManager::removeTrace(int index)
@@ -670,12 +693,8 @@ void DataScanManager::restoreSettings()
     settings->endArray();
     settings->endGroup();
     for (int i = 0; i < paths.size(); ++i) {
-        if (DS::TraceFiles::isBinaryPath(paths[i]))
-            loadBinaryTrace(paths[i], i);
-        else if (DS::TraceFiles::isTextPath(paths[i]))
-            loadTextTrace(paths[i], i);
-        else if (paths[i].endsWith(QStringLiteral(".s1p"), Qt::CaseInsensitive))
-            loadTouchstoneTrace(paths[i], i);
+        if (DS::TraceFiles::formatOf(paths[i]) != DS::TraceFiles::EFormat::NONE)
+            loadTrace(paths[i], i);
         else
             emit instance().signalMissingTraceFile(i);
     }

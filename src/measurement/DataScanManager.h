@@ -11,6 +11,7 @@
 #include "measurement/RangeSliced.h"
 #include "measurement/TScanPoint.h"
 #include "measurement/TTraceData.h"
+#include "measurement/TraceFiles.h"
 
 namespace ZData {
 
@@ -26,7 +27,7 @@ class DataScanManager : public QObject,
     friend class ZCore::TSingleton<DataScanManager>;
 
 public:
-    static constexpr int BUFFER_POINTS = 2048;
+    static constexpr int BUFFER_POINTS = int(DS::RangeSliced::MAX_POINTS);
     static constexpr int INTERPOLATED_POINTS = 1000;
     static constexpr int MAX_TRACES = 6;
     static constexpr qint32 MAX_EL_DELAY_PS = 9999;
@@ -79,6 +80,9 @@ public:
     // One-port Touchstone (.s1p), for exchanging sweeps with other RF tools.
     static bool saveTouchstoneTrace(const QString& path);
     static bool loadTouchstoneTrace(const QString& path, int settingsSlot);
+    // In the format the file name's suffix names (TraceFiles::formatOf); false for any other name.
+    static bool saveTrace(const QString& path);
+    static bool loadTrace(const QString& path, int settingsSlot);
     static void removeTrace(int index);
     static void clearTraces();
 
@@ -131,13 +135,7 @@ private:
     static void rebuildInterpolationGrid();
     static void takeDeviceRange();
     static void collectTrace(DS::TTraceData& trace);
-    enum class ETraceFormat
-    {
-        BINARY,
-        TEXT,
-        TOUCHSTONE,
-    };
-    static bool appendTrace(const QString& path, int settingsSlot, ETraceFormat format);
+    static bool appendTrace(const QString& path, int settingsSlot, DS::TraceFiles::EFormat format);
 
     static inline DS::RangeSliced s_sweep;
     static inline TScanPoints s_measured;

@@ -103,7 +103,7 @@ void RangeSliced::setSpan(double s, bool notify)
 
 void RangeSliced::setPoints(quint32 n, bool notify)
 {
-    m_points = qMax<quint32>(n, 2);
+    m_points = qMax<quint32>(n, MIN_POINTS);
     updateStep(notify);
 }
 

@@ -60,6 +60,12 @@ public:
     static constexpr double DEFAULT_DEVICE_MIN = 1.0 * 1000000;
     static constexpr double DEFAULT_DEVICE_MAX = 6200000000.0;
     static constexpr double MIN_STEP = 0.001;
+    // Points of a sweep: two make the shortest one; the scan buffer and the trace files hold no more
+    // than MAX_POINTS. A calibration holds fewer (CalibrationData::MAX_POINTS), which is why the
+    // frequency page offers only counts up to that; scripts and the headless command may go further
+    // and then measure uncorrected.
+    static constexpr quint32 MIN_POINTS = 2;
+    static constexpr quint32 MAX_POINTS = 2048;
 
     RangeSliced();
     RangeSliced(double start, double stop, quint32 points);

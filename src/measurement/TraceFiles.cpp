@@ -118,14 +118,19 @@ bool TraceFiles::fromText(const QByteArray& bytes, TTraceData& trace)
     return true;
 }
 
-bool TraceFiles::isBinaryPath(const QString& path)
+TraceFiles::EFormat TraceFiles::formatOf(const QString& path)
 {
-    return QFileInfo(path).suffix().compare(QLatin1String("tbin"), Qt::CaseInsensitive) == 0;
-}
-
-bool TraceFiles::isTextPath(const QString& path)
-{
-    return QFileInfo(path).suffix().compare(QLatin1String("dat"), Qt::CaseInsensitive) == 0;
+    const QString suffix = QFileInfo(path).suffix();
+    const auto is = [&suffix](const char* name) {
+        return suffix.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+    };
+    if (is("tbin"))
+        return EFormat::BINARY;
+    if (is("dat"))
+        return EFormat::TEXT;
+    if (is("s1p"))
+        return EFormat::TOUCHSTONE;
+    return EFormat::NONE;
 }
 
 } // namespace DS

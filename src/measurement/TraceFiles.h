@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "measurement/RangeSliced.h"
 #include "measurement/TTraceData.h"
 
 namespace ZData {
@@ -13,8 +14,8 @@ namespace DS {
 class TraceFiles
 {
 public:
-    // A trace never holds more points than the scan buffer; anything longer is not a trace of ours.
-    static constexpr qint32 MAX_POINTS = 2048;
+    // A trace never holds more points than a sweep; anything longer is not a trace of ours.
+    static constexpr qint32 MAX_POINTS = qint32(RangeSliced::MAX_POINTS);
     static constexpr int BINARY_HEADER_SIZE = 20;
     static constexpr int BINARY_POINT_SIZE = 16;
 
@@ -26,8 +27,16 @@ public:
     // False (trace untouched) for unreadable header values, a bad count or missing or garbled records.
     static bool fromText(const QByteArray& bytes, TTraceData& trace);
 
-    static bool isBinaryPath(const QString& path);
-    static bool isTextPath(const QString& path);
+    enum class EFormat
+    {
+        NONE,
+        BINARY,     // .tbin
+        TEXT,       // .dat
+        TOUCHSTONE, // .s1p
+    };
+    // The format a path names by the suffix of its file name, case ignored; a dot in a directory
+    // name never counts. Every place that reads or writes a trace file by name chooses through it.
+    static EFormat formatOf(const QString& path);
 };
 
 } // namespace DS

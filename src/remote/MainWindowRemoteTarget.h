@@ -6,11 +6,14 @@
 #include "remote/IRemoteTarget.h"
 
 class MainWindow;
+namespace Ui {
+class ChartLayoutModel;
+}
 
 namespace ZRemote {
 
-// The window as the remote commands see it: arrangement and chart types go through the charts
-// page's own choosers, so the page, the window and the views stay as a click would leave them.
+// The window as the remote commands see it: arrangement and chart types go through the window's
+// chart layout, which the page, the window and the views follow as they do a click.
 class MainWindowRemoteTarget : public QObject, public IRemoteTarget
 {
     Q_OBJECT
@@ -24,6 +27,8 @@ public:
     bool setChartType(int index, ZChart::EChartType type) override;
 
 private:
+    Ui::ChartLayoutModel* layout() const;
+
     QPointer<MainWindow> m_window;
 };
 

@@ -115,9 +115,10 @@ RemoteCommands::RemoteCommands(QObject* parent) : QObject(parent)
 
 RemoteCommands::~RemoteCommands() = default;
 
-void RemoteCommands::add(const QString& header, THandler handler)
+void RemoteCommands::add(const QString& header, EParam param, THandler handler)
 {
     TEntry entry;
+    entry.param = param;
     QString h = header;
     if (h.endsWith(QLatin1Char('?'))) {
         entry.query = true;
@@ -159,28 +160,51 @@ TRemoteResult RemoteCommands::execute(const TRemoteCommand& command, RemoteError
     QVector<int> suffixes;
     for (const TEntry& entry : qAsConst(m_entries)) {
         if (match(entry, command, suffixes)) {
-            const TCall call{command, suffixes, errors};
+            TCall call{command, suffixes, errors, QString(), 0, 0, false};
+            TRemoteResult error;
+            if (!takeParameter(entry.param, call, error))
+                return error;
             return entry.handler(call);
         }
     }
     return TRemoteResult::fail(E::UNDEFINED_HEADER, command.text.section(QLatin1Char(' '), 0, 0));
 }
 
-bool RemoteCommands::oneArgument(const TCall& call, TRemoteResult& error)
+bool RemoteCommands::takeParameter(EParam param, TCall& call, TRemoteResult& error)
 {
-    if (call.args().size() == 1)
+    const QStringList& args = call.command.arguments;
+    if (param == EParam::NONE) {
+        if (args.isEmpty())
+            return true;
+        error = TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("parameter not allowed"));
+        return false;
+    }
+    if (args.size() != 1) {
+        error = TRemoteResult::fail(E::COMMAND_ERROR, args.isEmpty() ? QStringLiteral("missing parameter")
+                                                                     : QStringLiteral("too many parameters"));
+        return false;
+    }
+    call.text = args.first();
+    switch (param) {
+    case EParam::NONE:
+    case EParam::TEXT:
         return true;
-    error =
-        TRemoteResult::fail(E::COMMAND_ERROR, call.args().isEmpty() ? QStringLiteral("missing parameter")
-                                                                    : QStringLiteral("too many parameters"));
-    return false;
-}
-
-bool RemoteCommands::noArgument(const TCall& call, TRemoteResult& error)
-{
-    if (call.args().isEmpty())
-        return true;
-    error = TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("parameter not allowed"));
+    case EParam::NUMBER:
+        if (RemoteCommandParser::parseNumber(call.text, call.number))
+            return true;
+        error = TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("not a number: ") + call.text);
+        return false;
+    case EParam::INTEGER:
+        if (RemoteCommandParser::parseInteger(call.text, call.integer))
+            return true;
+        error = TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("not an integer: ") + call.text);
+        return false;
+    case EParam::SWITCH:
+        if (parseSwitch(call.text, call.on))
+            return true;
+        error = TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("expected ON or OFF"));
+        return false;
+    }
     return false;
 }
 
@@ -226,70 +250,43 @@ bool RemoteCommands::isPlainFileName(const QString& name)
 
 void RemoteCommands::addCommon()
 {
-    add(QStringLiteral("*IDN?"), [](const TCall& call) {
-        TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
+    add(QStringLiteral("*IDN?"), [](const TCall&) {
         const QString id = isAnalyserReady() ? DeviceManager::deviceInfo().identifier : QStringLiteral("0");
         return TRemoteResult::reply(
             QStringLiteral("Tolvek,TolvekVNA,%1,%2").arg(id, ZCore::AppVersion::text()));
     });
     // Commands run one after the other per client, each waiting for its operation: by the time this
     // one runs, everything before it has finished.
-    add(QStringLiteral("*OPC?"), [](const TCall& call) {
-        TRemoteResult error;
-        return noArgument(call, error) ? TRemoteResult::reply(QByteArrayLiteral("1")) : error;
-    });
-    add(QStringLiteral("*OPC"), [](const TCall& call) {
-        TRemoteResult error;
-        return noArgument(call, error) ? TRemoteResult::done() : error;
-    });
+    add(QStringLiteral("*OPC?"), [](const TCall&) { return TRemoteResult::reply(QByteArrayLiteral("1")); });
+    add(QStringLiteral("*OPC"), [](const TCall&) { return TRemoteResult::done(); });
     add(QStringLiteral("*CLS"), [](const TCall& call) {
-        TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
         call.errors.clear();
         return TRemoteResult::done();
     });
-    add(QStringLiteral("SYSTem:ERRor?"), [](const TCall& call) {
-        TRemoteResult error;
-        return noArgument(call, error) ? TRemoteResult::reply(call.errors.pop().answer()) : error;
-    });
+    add(QStringLiteral("SYSTem:ERRor?"),
+        [](const TCall& call) { return TRemoteResult::reply(call.errors.pop().answer()); });
 }
 
 // ---- device ----
 
 void RemoteCommands::addDevice()
 {
-    add(QStringLiteral("DEVice:LIST?"), [](const TCall& call) {
-        TRemoteResult error;
-        return noArgument(call, error) ? TRemoteResult::reply(analyserPorts().join(QLatin1Char(','))) : error;
-    });
-    add(QStringLiteral("DEVice:CONNect"), [this](const TCall& call) { return connectDevice(call); });
-    add(QStringLiteral("DEVice:CONNect?"), [](const TCall& call) {
-        TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
+    add(QStringLiteral("DEVice:LIST?"),
+        [](const TCall&) { return TRemoteResult::reply(analyserPorts().join(QLatin1Char(','))); });
+    add(QStringLiteral("DEVice:CONNect"), EParam::TEXT,
+        [this](const TCall& call) { return connectDevice(call); });
+    add(QStringLiteral("DEVice:CONNect?"), [](const TCall&) {
         return TRemoteResult::reply(isAnalyserReady() ? QByteArrayLiteral("1") : QByteArrayLiteral("0"));
     });
-    add(QStringLiteral("DEVice:DISConnect"), [](const TCall& call) {
-        TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
+    add(QStringLiteral("DEVice:DISConnect"), [](const TCall&) {
         DM::SerialPort::close(true);
         return TRemoteResult::done();
     });
-    add(QStringLiteral("DEVice:ID?"), [](const TCall& call) {
-        TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
+    add(QStringLiteral("DEVice:ID?"), [](const TCall&) {
         return isAnalyserReady() ? TRemoteResult::reply(DeviceManager::deviceInfo().identifier)
                                  : noAnalyser();
     });
-    add(QStringLiteral("DEVice:FIRMware?"), [](const TCall& call) {
-        TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
+    add(QStringLiteral("DEVice:FIRMware?"), [](const TCall&) {
         return isAnalyserReady()
                    ? TRemoteResult::reply(DeviceManager::deviceInfo().firmwareVersion.toString())
                    : noAnalyser();
@@ -298,10 +295,7 @@ void RemoteCommands::addDevice()
 
 TRemoteResult RemoteCommands::connectDevice(const TCall& call)
 {
-    TRemoteResult error;
-    if (!oneArgument(call, error))
-        return error;
-    const QString name = call.args().first();
+    const QString name = call.text;
     // Only what the connector dialog would offer: a script must not open any other terminal.
     if (!analyserPorts().contains(name))
         return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("not an analyser port: ") + name);
@@ -332,12 +326,7 @@ TRemoteResult RemoteCommands::connectDevice(const TCall& call)
 
 TRemoteResult RemoteCommands::setFrequency(const TCall& call, bool start)
 {
-    TRemoteResult error;
-    if (!oneArgument(call, error))
-        return error;
-    double value = 0;
-    if (!RemoteCommandParser::parseNumber(call.args().first(), value))
-        return TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("not a number: ") + call.args().first());
+    const double value = call.number;
     auto& sweep = DataScanManager::sweep();
     const auto limits = sweep.deviceRange();
     if (value < limits.first || value > limits.second)
@@ -353,47 +342,28 @@ TRemoteResult RemoteCommands::setFrequency(const TCall& call, bool start)
 
 void RemoteCommands::addSense()
 {
-    add(QStringLiteral("SENSe:FREQuency:STARt"),
+    add(QStringLiteral("SENSe:FREQuency:STARt"), EParam::NUMBER,
         [this](const TCall& call) { return setFrequency(call, true); });
-    add(QStringLiteral("SENSe:FREQuency:STOP"),
+    add(QStringLiteral("SENSe:FREQuency:STOP"), EParam::NUMBER,
         [this](const TCall& call) { return setFrequency(call, false); });
-    add(QStringLiteral("SENSe:FREQuency:STARt?"), [](const TCall& call) {
-        TRemoteResult error;
-        return noArgument(call, error) ? TRemoteResult::reply(hz(DataScanManager::sweep().start())) : error;
-    });
-    add(QStringLiteral("SENSe:FREQuency:STOP?"), [](const TCall& call) {
-        TRemoteResult error;
-        return noArgument(call, error) ? TRemoteResult::reply(hz(DataScanManager::sweep().stop())) : error;
-    });
-    add(QStringLiteral("SENSe:SWEep:POINts"), [](const TCall& call) {
-        TRemoteResult error;
-        if (!oneArgument(call, error))
-            return error;
-        qint64 n = 0;
-        if (!RemoteCommandParser::parseInteger(call.args().first(), n))
-            return TRemoteResult::fail(E::COMMAND_ERROR,
-                                       QStringLiteral("not an integer: ") + call.args().first());
-        if (n < MIN_POINTS || n > MAX_POINTS)
-            return TRemoteResult::fail(
-                E::DATA_OUT_OF_RANGE,
-                QStringLiteral("points must be %1 to %2").arg(MIN_POINTS).arg(MAX_POINTS));
+    add(QStringLiteral("SENSe:FREQuency:STARt?"),
+        [](const TCall&) { return TRemoteResult::reply(hz(DataScanManager::sweep().start())); });
+    add(QStringLiteral("SENSe:FREQuency:STOP?"),
+        [](const TCall&) { return TRemoteResult::reply(hz(DataScanManager::sweep().stop())); });
+    add(QStringLiteral("SENSe:SWEep:POINts"), EParam::INTEGER, [](const TCall& call) {
+        const qint64 n = call.integer;
+        if (n < DS::RangeSliced::MIN_POINTS || n > DS::RangeSliced::MAX_POINTS)
+            return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("points must be %1 to %2")
+                                                                 .arg(DS::RangeSliced::MIN_POINTS)
+                                                                 .arg(DS::RangeSliced::MAX_POINTS));
         DataScanManager::sweep().setPoints(quint32(n), true);
         return TRemoteResult::done();
     });
-    add(QStringLiteral("SENSe:SWEep:POINts?"), [](const TCall& call) {
-        TRemoteResult error;
-        return noArgument(call, error)
-                   ? TRemoteResult::reply(QString::number(DataScanManager::sweep().points()))
-                   : error;
+    add(QStringLiteral("SENSe:SWEep:POINts?"), [](const TCall&) {
+        return TRemoteResult::reply(QString::number(DataScanManager::sweep().points()));
     });
-    add(QStringLiteral("SENSe:BANDwidth"), [](const TCall& call) {
-        TRemoteResult error;
-        if (!oneArgument(call, error))
-            return error;
-        qint64 index = 0;
-        if (!RemoteCommandParser::parseInteger(call.args().first(), index))
-            return TRemoteResult::fail(E::COMMAND_ERROR,
-                                       QStringLiteral("not an integer: ") + call.args().first());
+    add(QStringLiteral("SENSe:BANDwidth"), EParam::INTEGER, [](const TCall& call) {
+        const qint64 index = call.integer;
         // The bandwidths the analyser reported; before it did, the manager's own bound.
         const int count = DeviceManager::deviceInfo().bandwidths.size();
         const int last = count > 0 ? qMin(count - 1, int(CalibrationManager::MAX_BANDWIDTH_INDEX))
@@ -404,11 +374,8 @@ void RemoteCommands::addSense()
         CalibrationManager::setBandwidthIndex(quint8(index));
         return TRemoteResult::done();
     });
-    add(QStringLiteral("SENSe:BANDwidth?"), [](const TCall& call) {
-        TRemoteResult error;
-        return noArgument(call, error)
-                   ? TRemoteResult::reply(QString::number(CalibrationManager::bandwidthIndex()))
-                   : error;
+    add(QStringLiteral("SENSe:BANDwidth?"), [](const TCall&) {
+        return TRemoteResult::reply(QString::number(CalibrationManager::bandwidthIndex()));
     });
 }
 
@@ -416,13 +383,8 @@ void RemoteCommands::addSense()
 
 void RemoteCommands::addTrigger()
 {
-    add(QStringLiteral("INITiate:CONTinuous"), [](const TCall& call) {
-        TRemoteResult error;
-        if (!oneArgument(call, error))
-            return error;
-        bool on = false;
-        if (!parseSwitch(call.args().first(), on))
-            return TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("expected ON or OFF"));
+    add(QStringLiteral("INITiate:CONTinuous"), EParam::SWITCH, [](const TCall& call) {
+        const bool on = call.on;
         if (!isAnalyserReady())
             return noAnalyser();
         QString why;
@@ -433,21 +395,12 @@ void RemoteCommands::addTrigger()
             DataScanManager::setUserScanPause(!on);
         return TRemoteResult::done();
     });
-    add(QStringLiteral("INITiate:CONTinuous?"), [](const TCall& call) {
-        TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
+    add(QStringLiteral("INITiate:CONTinuous?"), [](const TCall&) {
         return TRemoteResult::reply(DataScanManager::isPaused() ? QByteArrayLiteral("0")
                                                                 : QByteArrayLiteral("1"));
     });
-    add(QStringLiteral("INITiate:IMMediate"), [this](const TCall& call) {
-        TRemoteResult error;
-        return noArgument(call, error) ? sweepOnce() : error;
-    });
-    add(QStringLiteral("TRACe:DATA?"), [this](const TCall& call) {
-        TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
+    add(QStringLiteral("INITiate:IMMediate"), [this](const TCall&) { return sweepOnce(); });
+    add(QStringLiteral("TRACe:DATA?"), [this](const TCall&) {
         if (!isAnalyserReady())
             return noAnalyser();
         if (!m_recorder->hasSweep())
@@ -488,15 +441,10 @@ TRemoteResult RemoteCommands::sweepOnce()
 
 void RemoteCommands::addCalibration()
 {
-    add(QStringLiteral("CALibration:MEASure"), [this](const TCall& call) { return measureStandard(call); });
-    add(QStringLiteral("CALibration:CLEar"), [this](const TCall& call) {
-        TRemoteResult error;
-        return noArgument(call, error) ? clearCalibration() : error;
-    });
-    add(QStringLiteral("CALibration:STATe?"), [](const TCall& call) {
-        TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
+    add(QStringLiteral("CALibration:MEASure"), EParam::TEXT,
+        [this](const TCall& call) { return measureStandard(call); });
+    add(QStringLiteral("CALibration:CLEar"), [this](const TCall&) { return clearCalibration(); });
+    add(QStringLiteral("CALibration:STATe?"), [](const TCall&) {
         if (!isAnalyserReady())
             return noAnalyser();
         const CAL::CalibrationData& cal = CalibrationManager::calibration();
@@ -514,10 +462,7 @@ void RemoteCommands::addCalibration()
 
 TRemoteResult RemoteCommands::measureStandard(const TCall& call)
 {
-    TRemoteResult error;
-    if (!oneArgument(call, error))
-        return error;
-    const quint8 standard = standardFromName(call.args().first());
+    const quint8 standard = standardFromName(call.text);
     if (standard == 0)
         return TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("expected OPEN, SHORT or LOAD"));
     if (!isAnalyserReady())
@@ -570,14 +515,8 @@ ZChart::ZChartView* RemoteCommands::viewOf(const TCall& call, int k, TRemoteResu
 
 void RemoteCommands::addDisplay()
 {
-    add(QStringLiteral("DISPlay:ARRangement"), [this](const TCall& call) {
-        TRemoteResult error;
-        if (!oneArgument(call, error))
-            return error;
-        qint64 index = 0;
-        if (!RemoteCommandParser::parseInteger(call.args().first(), index))
-            return TRemoteResult::fail(E::COMMAND_ERROR,
-                                       QStringLiteral("not an integer: ") + call.args().first());
+    add(QStringLiteral("DISPlay:ARRangement"), EParam::INTEGER, [this](const TCall& call) {
+        const qint64 index = call.integer;
         if (index < 0 || index >= IRemoteTarget::ARRANGEMENTS)
             return TRemoteResult::fail(
                 E::DATA_OUT_OF_RANGE,
@@ -587,22 +526,17 @@ void RemoteCommands::addDisplay()
                                        QStringLiteral("the arrangement cannot be applied"));
         return TRemoteResult::done();
     });
-    add(QStringLiteral("DISPlay:ARRangement?"), [this](const TCall& call) {
-        TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
+    add(QStringLiteral("DISPlay:ARRangement?"), [this](const TCall&) {
         if (!m_target)
             return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("no window"));
         return TRemoteResult::reply(QString::number(m_target->chartArrangement()));
     });
-    add(QStringLiteral("DISPlay:VIEW#:TYPE"), [this](const TCall& call) {
-        TRemoteResult error;
-        if (!oneArgument(call, error))
-            return error;
+    add(QStringLiteral("DISPlay:VIEW#:TYPE"), EParam::TEXT, [this](const TCall& call) {
         EChartType type = EChartType::UNSET;
-        if (!enumFromName(call.args().first(), ZChart::CHART_TYPES_COUNT, type))
+        if (!enumFromName(call.text, ZChart::CHART_TYPES_COUNT, type))
             return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
-                                       QStringLiteral("unknown chart type: ") + call.args().first());
+                                       QStringLiteral("unknown chart type: ") + call.text);
+        TRemoteResult error;
         if (!viewOf(call, 0, error))
             return error;
         if (!m_target->setChartType(call.suffixes.value(0, 1) - 1, type))
@@ -612,8 +546,6 @@ void RemoteCommands::addDisplay()
     });
     add(QStringLiteral("DISPlay:VIEW#:TYPE?"), [this](const TCall& call) {
         TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
         ZChart::ZChartView* view = viewOf(call, 0, error);
         if (!view)
             return error;
@@ -621,19 +553,18 @@ void RemoteCommands::addDisplay()
         return TRemoteResult::reply(ZChart::isValidChartType(type) ? ZChart::ChartEnumPrinter::toString(type)
                                                                    : QStringLiteral("NONE"));
     });
-    add(QStringLiteral("DISPlay:VIEW#:IMAGe"), [this](const TCall& call) { return saveImage(call); });
+    add(QStringLiteral("DISPlay:VIEW#:IMAGe"), EParam::TEXT,
+        [this](const TCall& call) { return saveImage(call); });
 }
 
 TRemoteResult RemoteCommands::saveImage(const TCall& call)
 {
-    TRemoteResult error;
-    if (!oneArgument(call, error))
-        return error;
-    const QString name = call.args().first();
+    const QString name = call.text;
     if (!isPlainFileName(name))
         return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("not a plain file name: ") + name);
     if (!ZChart::ZChartView::isSupportedImagePath(name))
         return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("images are .png or .svg"));
+    TRemoteResult error;
     ZChart::ZChartView* view = viewOf(call, 0, error);
     if (!view)
         return error;
@@ -650,14 +581,9 @@ TRemoteResult RemoteCommands::saveImage(const TCall& call)
 
 void RemoteCommands::addMarkers()
 {
-    add(QStringLiteral("CALCulate:VIEW#:MARKer:ADD"), [this](const TCall& call) {
+    add(QStringLiteral("CALCulate:VIEW#:MARKer:ADD"), EParam::NUMBER, [this](const TCall& call) {
+        const double position = call.number;
         TRemoteResult error;
-        if (!oneArgument(call, error))
-            return error;
-        double position = 0;
-        if (!RemoteCommandParser::parseNumber(call.args().first(), position))
-            return TRemoteResult::fail(E::COMMAND_ERROR,
-                                       QStringLiteral("not a number: ") + call.args().first());
         ZChart::ZChartView* view = viewOf(call, 0, error);
         if (!view)
             return error;
@@ -676,8 +602,6 @@ void RemoteCommands::addMarkers()
     });
     add(QStringLiteral("CALCulate:VIEW#:MARKer:CLEar"), [this](const TCall& call) {
         TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
         ZChart::ZChartView* view = viewOf(call, 0, error);
         if (!view)
             return error;
@@ -703,35 +627,29 @@ void RemoteCommands::addMarkers()
                 TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("the view has no marker %1").arg(m));
         return mark;
     };
-    add(QStringLiteral("CALCulate:VIEW#:MARKer#:TYPE"), [this, markOf](const TCall& call) {
-        TRemoteResult error;
-        if (!oneArgument(call, error))
-            return error;
+    add(QStringLiteral("CALCulate:VIEW#:MARKer#:TYPE"), EParam::TEXT, [this, markOf](const TCall& call) {
         EMarkType type = EMarkType::RE_IM;
-        if (!enumFromName(call.args().first(), ZChart::MARK_TYPES_COUNT, type))
+        if (!enumFromName(call.text, ZChart::MARK_TYPES_COUNT, type))
             return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
-                                       QStringLiteral("unknown marker type: ") + call.args().first());
+                                       QStringLiteral("unknown marker type: ") + call.text);
+        TRemoteResult error;
         if (!markOf(call, error))
             return error;
         ZChart::ZChartView* view = m_target->chartView(call.suffixes.value(0) - 1);
         if (!view->config()->allowedMarkTypes().contains(type))
             return TRemoteResult::fail(
                 E::DATA_OUT_OF_RANGE,
-                QStringLiteral("%1 is not offered on this chart").arg(call.args().first().toUpper()));
+                QStringLiteral("%1 is not offered on this chart").arg(call.text.toUpper()));
         view->marksTable()->setMarkType(call.suffixes.value(1) - 1, type);
         return TRemoteResult::done();
     });
     add(QStringLiteral("CALCulate:VIEW#:MARKer#:TYPE?"), [markOf](const TCall& call) {
         TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
         ZChart::ZMark* mark = markOf(call, error);
         return mark ? TRemoteResult::reply(ZChart::ChartEnumPrinter::toString(mark->data().type)) : error;
     });
     add(QStringLiteral("CALCulate:VIEW#:MARKer#:TEXT?"), [markOf](const TCall& call) {
         TRemoteResult error;
-        if (!noArgument(call, error))
-            return error;
         ZChart::ZMark* mark = markOf(call, error);
         if (!mark)
             return error;
@@ -746,40 +664,21 @@ void RemoteCommands::addMarkers()
 
 void RemoteCommands::addMemory()
 {
-    add(QStringLiteral("MMEMory:STORe:TRACe"), [this](const TCall& call) { return storeTrace(call); });
-    add(QStringLiteral("MMEMory:LOAD:TRACe"), [this](const TCall& call) { return loadTrace(call); });
+    add(QStringLiteral("MMEMory:STORe:TRACe"), EParam::TEXT,
+        [this](const TCall& call) { return storeTrace(call); });
+    add(QStringLiteral("MMEMory:LOAD:TRACe"), EParam::TEXT,
+        [this](const TCall& call) { return loadTrace(call); });
 }
 
 namespace {
 
-enum class ETraceFile
-{
-    NONE,
-    BINARY,
-    TEXT,
-    TOUCHSTONE
-};
-
-ETraceFile traceFormat(const QString& name)
-{
-    const QString suffix = QFileInfo(name).suffix().toLower();
-    if (suffix == QLatin1String("tbin"))
-        return ETraceFile::BINARY;
-    if (suffix == QLatin1String("dat"))
-        return ETraceFile::TEXT;
-    if (suffix == QLatin1String("s1p"))
-        return ETraceFile::TOUCHSTONE;
-    return ETraceFile::NONE;
-}
-
-bool checkTraceName(const QString& name, ETraceFile& format, TRemoteResult& error)
+bool checkTraceName(const QString& name, TRemoteResult& error)
 {
     if (!RemoteCommands::isPlainFileName(name)) {
         error = TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("not a plain file name: ") + name);
         return false;
     }
-    format = traceFormat(name);
-    if (format == ETraceFile::NONE) {
+    if (DS::TraceFiles::formatOf(name) == DS::TraceFiles::EFormat::NONE) {
         error = TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("traces are .tbin, .dat or .s1p"));
         return false;
     }
@@ -791,10 +690,7 @@ bool checkTraceName(const QString& name, ETraceFile& format, TRemoteResult& erro
 TRemoteResult RemoteCommands::storeTrace(const TCall& call)
 {
     TRemoteResult error;
-    if (!oneArgument(call, error))
-        return error;
-    ETraceFile format = ETraceFile::NONE;
-    if (!checkTraceName(call.args().first(), format, error))
+    if (!checkTraceName(call.text, error))
         return error;
     if (!isAnalyserReady())
         return noAnalyser();
@@ -803,21 +699,8 @@ TRemoteResult RemoteCommands::storeTrace(const TCall& call)
     const QString dir = DataScanManager::traceDir();
     if (!ZCore::UtilityModules::Path::createDir(dir, QStringLiteral("TRACE_DIR")))
         return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot create ") + dir);
-    const QString path = QDir(dir).filePath(call.args().first());
-    bool ok = false;
-    switch (format) {
-    case ETraceFile::BINARY:
-        ok = DataScanManager::saveBinaryTrace(path);
-        break;
-    case ETraceFile::TEXT:
-        ok = DataScanManager::saveTextTrace(path);
-        break;
-    case ETraceFile::TOUCHSTONE:
-        ok = DataScanManager::saveTouchstoneTrace(path);
-        break;
-    case ETraceFile::NONE:
-        break;
-    }
+    const QString path = QDir(dir).filePath(call.text);
+    const bool ok = DataScanManager::saveTrace(path);
     return ok ? TRemoteResult::done()
               : TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot write ") + path);
 }
@@ -825,38 +708,20 @@ TRemoteResult RemoteCommands::storeTrace(const TCall& call)
 TRemoteResult RemoteCommands::loadTrace(const TCall& call)
 {
     TRemoteResult error;
-    if (!oneArgument(call, error))
+    if (!checkTraceName(call.text, error))
         return error;
-    ETraceFile format = ETraceFile::NONE;
-    if (!checkTraceName(call.args().first(), format, error))
-        return error;
-    const QString path = QDir(DataScanManager::traceDir()).filePath(call.args().first());
+    const QString path = QDir(DataScanManager::traceDir()).filePath(call.text);
     // Checked here: the store would announce a missing file to the window, which offers to forget it.
     if (!QFileInfo(path).isFile())
-        return TRemoteResult::fail(E::EXECUTION_ERROR,
-                                   QStringLiteral("no such trace file: ") + call.args().first());
+        return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("no such trace file: ") + call.text);
     const int index = DataScanManager::traces().size();
     if (index >= MAX_TRACES)
         return TRemoteResult::fail(E::EXECUTION_ERROR,
                                    QStringLiteral("%1 traces are loaded already").arg(MAX_TRACES));
-    bool ok = false;
-    switch (format) {
-    case ETraceFile::BINARY:
-        ok = DataScanManager::loadBinaryTrace(path, index);
-        break;
-    case ETraceFile::TEXT:
-        ok = DataScanManager::loadTextTrace(path, index);
-        break;
-    case ETraceFile::TOUCHSTONE:
-        ok = DataScanManager::loadTouchstoneTrace(path, index);
-        break;
-    case ETraceFile::NONE:
-        break;
-    }
+    const bool ok = DataScanManager::loadTrace(path, index);
     return ok && DataScanManager::traces().size() > index
                ? TRemoteResult::done()
-               : TRemoteResult::fail(E::EXECUTION_ERROR,
-                                     QStringLiteral("cannot read ") + call.args().first());
+               : TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot read ") + call.text);
 }
 
 } // namespace ZRemote

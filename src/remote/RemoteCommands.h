@@ -28,8 +28,6 @@ class RemoteCommands : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int MIN_POINTS = 2;
-    static constexpr int MAX_POINTS = 2048;
     static constexpr int MARKS = 6;
     static constexpr int MAX_TRACES = 6;
     static constexpr int MAX_FILE_NAME = 128;
@@ -59,22 +57,38 @@ public:
     static bool isAnalyserReady();
 
 private:
+    // What a command takes besides its header. Queries and the commands declared without a
+    // parameter refuse any; the others take exactly one, converted before the handler runs so that
+    // every command words the same mistake the same way.
+    enum class EParam
+    {
+        NONE,
+        TEXT,
+        NUMBER,
+        INTEGER,
+        SWITCH, // ON/OFF or 1/0
+    };
     struct TCall
     {
         const TRemoteCommand& command;
         QVector<int> suffixes;
         RemoteErrorQueue& errors;
-        const QStringList& args() const { return command.arguments; }
+        QString text; // the parameter as typed
+        double number = 0;
+        qint64 integer = 0;
+        bool on = false;
     };
     using THandler = std::function<TRemoteResult(const TCall&)>;
     struct TEntry
     {
         QStringList path; // keyword patterns; a trailing '#' allows a numeric suffix
         bool query = false;
+        EParam param = EParam::NONE;
         THandler handler;
     };
 
-    void add(const QString& header, THandler handler);
+    void add(const QString& header, THandler handler) { add(header, EParam::NONE, std::move(handler)); }
+    void add(const QString& header, EParam param, THandler handler);
     void addCommon();
     void addDevice();
     void addSense();
@@ -85,10 +99,8 @@ private:
     void addMemory();
 
     bool match(const TEntry& entry, const TRemoteCommand& command, QVector<int>& suffixes) const;
-
-    // Argument helpers: on failure they fill `error`.
-    static bool oneArgument(const TCall& call, TRemoteResult& error);
-    static bool noArgument(const TCall& call, TRemoteResult& error);
+    // Fills the call's parameter fields, or `error`.
+    static bool takeParameter(EParam param, TCall& call, TRemoteResult& error);
     // The view of suffix k (1..4), or an error.
     ZChart::ZChartView* viewOf(const TCall& call, int k, TRemoteResult& error) const;
 

@@ -4,16 +4,13 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStackedWidget>
 
-#include "charts/ChartEnumPrinter.h"
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartView.h"
 #include "core/SettingsManager.h"
@@ -27,6 +24,7 @@
 #include "remote/MainWindowRemoteTarget.h"
 #include "remote/RemoteControlServer.h"
 #include "ui/ChartArrangement.h"
+#include "ui/ChartLayoutModel.h"
 #include "ui/DeviceConnector.h"
 #include "ui/MainWindowUi.h"
 #include "ui/pages/PgAbout.h"
@@ -51,39 +49,38 @@ const ZCore::TaggedLog& log()
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<Ui::MainWindowUi>())
 {
-    // 1. the widget tree and its texts
     m_ui->setupUi(this);
     retranslate();
     connect(m_ui->b_toggle_menu, &QPushButton::released, this, &MainWindow::toggleNavBar);
 
-    // 2. the port dialog and the menu button group
     m_connector = new DeviceConnector(this);
     m_connector->setWindowModality(Qt::WindowModal);
     m_menuGroup = new QButtonGroup(this);
 
-    // 3. nothing to pause before a device scans
+    // Nothing to pause before a device scans.
     m_ui->b_toggle_scan_pause->setEnabled(false);
     UI::setPaletteColor(m_ui->b_toggle_scan_pause, QPalette::Button, Qt::gray);
 
-    // 4, 5.
     ZCore::SettingsManager::registerRestorable(restorable());
     setWindowState(windowState() | Qt::WindowActive);
 
-    // 6, 7.
     insertPageHeaders();
     for (int i = 0; i < Ui::MainWindowUi::MENU_BUTTONS; ++i)
         m_menuGroup->addButton(m_ui->menuButtons[i], i + 1);
     connect(m_menuGroup, QOverload<int>::of(&QButtonGroup::idReleased), this, &MainWindow::handleMenuButton);
 
+    // Before the pages, which bind to it; the window binds first, so that the views have taken a
+    // change by the time the pages look at them.
+    m_layout = new Ui::ChartLayoutModel(this);
+    bindChartLayout();
     // Before the pages: the settings page applies the profile's remote-control choice on restore.
     m_remote = new ZRemote::RemoteControlServer(new ZRemote::MainWindowRemoteTarget(this), this);
 
-    // 8, 9, 10.
     createPages();
     setupChartViews();
     makeConnections();
 
-    // 11.
+    // Last: restoring reaches the pages and the views, which must all be connected by now.
     restoreSettings();
     m_remote->applyConfiguration();
 }
@@ -157,7 +154,23 @@ void MainWindow::setupChartViews()
         m_views[i]->setCorner(ZChart::EChartArrangeCorners(i));
         connect(m_views[i], &ZChart::ZChartView::signalWasSelected, this,
                 &MainWindow::handleSelectedChartView);
+        // A view reading its profile group, or changed by its owner, reports its type to the layout.
+        connect(m_views[i], &ZChart::ZChartView::signalChangedChartType, this,
+                [this, i] { m_layout->setChartType(i, m_views.at(i)->chartType()); });
     }
+}
+
+void MainWindow::bindChartLayout()
+{
+    connect(m_layout, &Ui::ChartLayoutModel::signalArrangementChanged, this,
+            &MainWindow::slotChartArrangementChanged);
+    connect(m_layout, &Ui::ChartLayoutModel::signalSelectedViewChanged, this, &MainWindow::announceSelection);
+    connect(m_layout, &Ui::ChartLayoutModel::signalChartTypeChanged, this,
+            [this](int index, ZChart::EChartType type) {
+                ZChart::ZChartView* view = chartView(index);
+                if (view && view->chartType() != type)
+                    view->setChartType(type);
+            });
 }
 
 void MainWindow::makeConnections()
@@ -168,9 +181,6 @@ void MainWindow::makeConnections()
     using ZData::DM::SerialPort;
     QPushButton* connectButton = m_ui->b_connect_device;
 
-    if (MW_Pages::PgCharts* charts = pgCharts())
-        connect(charts->arrangementBox(), QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-                &MainWindow::slotChartArrangementChanged);
     connect(connectButton, &QPushButton::released, m_connector, &QDialog::open);
     connect(&SerialPort::instance(), &SerialPort::signalOpening, this,
             [this] { setConnectState(QStringLiteral(":/ui/refresh"), Qt::yellow); });
@@ -212,7 +222,18 @@ void MainWindow::setConnectState(const QString& icon, const QColor& color)
 
 int MainWindow::selectedChartViewIndex() const
 {
-    return m_selected ? m_views.indexOf(m_selected.data()) : -1;
+    return m_layout->selectedView();
+}
+
+ZChart::ZChartView* MainWindow::selectedChartView() const
+{
+    return chartView(m_layout->selectedView());
+}
+
+ZChart::ZMarksTable* MainWindow::selectedMarksTable() const
+{
+    ZChart::ZChartView* view = selectedChartView();
+    return view ? view->marksTable() : nullptr;
 }
 
 ZChart::ZChartView* MainWindow::chartView(int index) const
@@ -298,8 +319,6 @@ void MainWindow::slotChartArrangementChanged(int config_index)
         }
     }
     ZChart::ZChartView::setRefreshInterval(refreshIntervalFor(shown));
-    if (m_selected && !m_selected->isActive() && !m_views.isEmpty())
-        emit m_views.first()->signalWasSelected();
 }
 
 void MainWindow::slotGotSettings()
@@ -310,30 +329,26 @@ void MainWindow::slotGotSettings()
 void MainWindow::handleSelectedChartView()
 {
     auto* view = qobject_cast<ZChart::ZChartView*>(sender());
-    if (!view || view == m_selected)
-        return;
-    selectView(view);
+    if (view)
+        m_layout->selectView(m_views.indexOf(view));
 }
 
 void MainWindow::selectChartView(int index, bool announceAlways)
 {
-    ZChart::ZChartView* view = chartView(index);
-    if (!view)
-        return;
-    if (view != m_selected)
-        emit view->signalWasSelected();
-    else if (announceAlways)
-        selectView(view);
+    const bool same = index == m_layout->selectedView();
+    if (m_layout->selectView(index) && same && announceAlways)
+        announceSelection();
 }
 
-void MainWindow::selectView(ZChart::ZChartView* view)
+void MainWindow::announceSelection()
 {
-    m_selected = view;
-    m_selectedMarks = view->marksTable();
+    ZChart::ZChartView* selected = selectedChartView();
+    if (!selected)
+        return;
     emit signalSelectedNewChartView();
-    for (ZChart::ZChartView* each : m_views)
+    for (ZChart::ZChartView* each : qAsConst(m_views))
         each->setStyleSheet(QStringLiteral("border: none"));
-    view->setStyleSheet(QStringLiteral("border: 2px solid red;"));
+    selected->setStyleSheet(QStringLiteral("border: 2px solid red;"));
 }
 
 void MainWindow::handlePageBack()
@@ -384,14 +399,8 @@ void MainWindow::retranslate()
 
 void MainWindow::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::LanguageChange) {
+    if (event->type() == QEvent::LanguageChange)
         retranslate();
-        if (QWidget* charts = m_ui->scrollWidgets[int(ENavBarMenuPages::CHARTS)]) {
-            const QList<QRadioButton*> radios = charts->findChildren<QRadioButton*>();
-            for (int i = 0; i < radios.size() && i < ZChart::CHART_TYPES_COUNT; ++i)
-                radios[i]->setText(ZChart::ChartEnumPrinter::displayName(ZChart::EChartType(i)));
-        }
-    }
     QMainWindow::changeEvent(event);
 }
 

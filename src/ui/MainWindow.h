@@ -21,8 +21,9 @@ class QPushButton;
 class DeviceConnector;
 
 namespace Ui {
+class ChartLayoutModel;
 class MainWindowUi;
-}
+} // namespace Ui
 namespace ZRemote {
 class RemoteControlServer;
 }
@@ -57,8 +58,11 @@ public:
     static QString versionedTitle();
 
     Ui::MainWindowUi* getUi() const { return m_ui.get(); }
-    ZChart::ZChartView* selectedChartView() const { return m_selected; }
-    ZChart::ZMarksTable* selectedMarksTable() const { return m_selected ? m_selectedMarks : nullptr; }
+    // Arrangement, selected view and chart types; the views, the pages and the remote commands
+    // follow it.
+    Ui::ChartLayoutModel* chartLayout() const { return m_layout; }
+    ZChart::ZChartView* selectedChartView() const;
+    ZChart::ZMarksTable* selectedMarksTable() const;
     // Index 0..3 (UL, UR, BL, BR) of the selected view; -1 with none.
     int selectedChartViewIndex() const;
     const QList<ZChart::ZChartView*>& chartViews() const { return m_views; }
@@ -112,10 +116,11 @@ private:
     void insertPageHeaders();
     void createPages();
     void setupChartViews();
+    void bindChartLayout();
     void makeConnections();
     void retranslate();
     void setConnectState(const QString& icon, const QColor& color);
-    void selectView(ZChart::ZChartView* view);
+    void announceSelection();
 
     std::unique_ptr<Ui::MainWindowUi> m_ui;
     DeviceConnector* m_connector = nullptr;
@@ -124,8 +129,7 @@ private:
     QVector<QPushButton*> m_backButtons;
     QButtonGroup* m_menuGroup = nullptr;
     QList<ZChart::ZChartView*> m_views;
-    QPointer<ZChart::ZChartView> m_selected;
-    ZChart::ZMarksTable* m_selectedMarks = nullptr;
+    Ui::ChartLayoutModel* m_layout = nullptr;
     bool m_menuVisible = true;
     QVector<MW_Pages::MWAbstractPage*> m_pages;
     WarningPresenter m_presenter;

@@ -15,11 +15,6 @@
 #include "charts/ZMarksTable.h"
 #include "core/LocalizationManager.h"
 #include "core/Resources.h"
-#include "core/SettingsManager.h"
-#include "devicelink/CommandQueue.h"
-#include "devicelink/ConnectionManager.h"
-#include "devicelink/DeviceManager.h"
-#include "devicelink/DeviceMessageManager.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 
@@ -76,16 +71,9 @@ private slots:
     {
         m_dir = std::make_unique<TestSupport::ScopedAppDir>();
         ZCore::initResources();
-        QVERIFY(ZCore::LocalizationManager::init());
+        const QStringList failed = TestSupport::initManagersButLogger();
+        QVERIFY2(failed.isEmpty(), qPrintable(failed.join(',')));
         QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
-        ZCore::SettingsManager::init();
-        QVERIFY(DeviceMessageManager::init());
-        QVERIFY(DM::SerialPort::init());
-        QVERIFY(DM::CommandQueue::init());
-        QVERIFY(ConnectionManager::init());
-        QVERIFY(DeviceManager::init());
-        QVERIFY(CalibrationManager::init());
-        QVERIFY(DataScanManager::init());
 
         m_emulator = std::make_unique<TestSupport::EmulatorProcess>();
         QVERIFY(m_emulator->start({"--dut", "r=100"}));

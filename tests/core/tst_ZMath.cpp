@@ -23,8 +23,8 @@ QVector<std::complex<double>> dft(const TComplexVector& input, int size, bool in
     return out;
 }
 
-// The transform as it was before it was planned: twiddles advanced by the recurrence inside the loop.
-// The planned transform must give the same numbers.
+// The transform without a plan: twiddles advanced by the recurrence inside the loop. The planned
+// transform must give the same numbers.
 void recurrenceTransform(TComplexVector& v, bool inverse)
 {
     ZMath::padToPowerOfTwo(v, TComplex(0.0f, 0.0f));

@@ -1,5 +1,6 @@
 #include <QDataStream>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -16,6 +17,8 @@
 
 using namespace ZData;
 using DS::TraceFiles;
+
+Q_DECLARE_METATYPE(TraceFiles::EFormat)
 using DS::TTraceData;
 
 namespace {
@@ -57,6 +60,8 @@ private slots:
     void binaryTraceRoundTrip();
     void textTraceRoundTrip();
     void textTraceWithoutBandwidth();
+    void formatBySuffix_data();
+    void formatBySuffix();
     void malformedTraceFiles_data();
     void malformedTraceFiles();
 
@@ -246,6 +251,34 @@ void tst_DataScanManager::textTraceWithoutBandwidth()
     QCOMPARE(file.readAll(), QByteArray("previous content"));
 }
 
+void tst_DataScanManager::formatBySuffix_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<TraceFiles::EFormat>("format");
+    using F = TraceFiles::EFormat;
+    QTest::newRow("binary") << "/tmp/a.tbin" << F::BINARY;
+    QTest::newRow("upper case, dotted directory") << "/tmp/my.traces/A.TBIN" << F::BINARY;
+    QTest::newRow("text") << "/tmp/a.dat" << F::TEXT;
+    QTest::newRow("touchstone") << "/tmp/dut.S1P" << F::TOUCHSTONE;
+    QTest::newRow("no dot") << "/tmp/trace" << F::NONE;
+    QTest::newRow("dot only in directory") << "/tmp/x.tbin/trace" << F::NONE;
+    QTest::newRow("suffix inside the name") << "/tmp/a.tbin.csv" << F::NONE;
+    QTest::newRow("other") << "/tmp/a.csv" << F::NONE;
+}
+
+void tst_DataScanManager::formatBySuffix()
+{
+    QFETCH(QString, path);
+    QTEST(TraceFiles::formatOf(path), "format");
+    // A name no format claims is neither written nor read, and nothing is left behind.
+    if (TraceFiles::formatOf(path) == TraceFiles::EFormat::NONE) {
+        const QString file = DataScanManager::traceDir() + "/" + QFileInfo(path).fileName();
+        QVERIFY(!DataScanManager::saveTrace(file));
+        QVERIFY(!QFileInfo::exists(file));
+        QVERIFY(!DataScanManager::loadTrace(file, 0));
+    }
+}
+
 void tst_DataScanManager::malformedTraceFiles_data()
 {
     QTest::addColumn<QString>("name");
@@ -275,8 +308,7 @@ void tst_DataScanManager::malformedTraceFiles()
     const QString path = DataScanManager::traceDir() + "/" + name;
     writeFile(path, content);
     QSignalSpy loaded(&DataScanManager::instance(), &DataScanManager::signalLoadedTrace);
-    const bool ok = TraceFiles::isBinaryPath(path) ? DataScanManager::loadBinaryTrace(path, 1)
-                                                   : DataScanManager::loadTextTrace(path, 1);
+    const bool ok = DataScanManager::loadTrace(path, 1);
     QVERIFY(!ok);
     QCOMPARE(loaded.count(), 0);
     QCOMPARE(DataScanManager::traces().size(), 1);

@@ -136,6 +136,9 @@ private slots:
         QTest::newRow("binary garbage") << QByteArray("\x01\x02\xfe\xff garbage", 12) << -100;
         QTest::newRow("missing parameter") << QByteArray("DISP:ARR") << -100;
         QTest::newRow("parameter on a query") << QByteArray("DISP:ARR? 3") << -100;
+        QTest::newRow("parameter on a command without one") << QByteArray("INIT:IMM 2") << -100;
+        QTest::newRow("two parameters") << QByteArray("SENS:SWE:POIN 201,401") << -100;
+        QTest::newRow("empty number") << QByteArray("SENS:FREQ:STAR \"\"") << -100;
         QTest::newRow("not a number") << QByteArray("SENS:SWE:POIN many") << -100;
         QTest::newRow("fractional points") << QByteArray("SENS:SWE:POIN 20.5") << -100;
         QTest::newRow("too few points") << QByteArray("SENS:SWE:POIN 1") << -222;

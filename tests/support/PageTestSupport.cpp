@@ -4,36 +4,17 @@
 #include <QFileDialog>
 #include <QtTest>
 
-#include "calibration/CalibrationManager.h"
-#include "core/LocalizationManager.h"
 #include "core/Logger.h"
 #include "core/Resources.h"
-#include "core/SettingsManager.h"
-#include "devicelink/CommandQueue.h"
-#include "devicelink/ConnectionManager.h"
-#include "devicelink/DeviceManager.h"
-#include "devicelink/DeviceMessageManager.h"
-#include "devicelink/SerialPort.h"
-#include "measurement/DataScanManager.h"
+#include "core/StartupSequence.h"
 #include "ui/PageFileDialogs.h"
 
 namespace TestSupport {
 
 bool initAllManagers()
 {
-    using namespace ZData;
     ZCore::initResources();
-    bool ok = ZCore::Logger::init();
-    ok = ZCore::SettingsManager::init() && ok;
-    ok = DeviceMessageManager::init() && ok;
-    ok = DM::SerialPort::init() && ok;
-    ok = DM::CommandQueue::init() && ok;
-    ok = ConnectionManager::init() && ok;
-    ok = DeviceManager::init() && ok;
-    ok = CalibrationManager::init() && ok;
-    ok = DataScanManager::init() && ok;
-    ok = ZCore::LocalizationManager::init() && ok;
-    return ok;
+    return ZCore::StartupSequence::startManagers().isEmpty();
 }
 
 bool waitFor(const std::function<bool()>& condition, int timeoutMs)

@@ -66,8 +66,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanupTestCase();
-    void formatBySuffix_data();
-    void formatBySuffix();
     void removalKeepsEntriesOnTheirTraces_data();
     void removalKeepsEntriesOnTheirTraces();
     void loadButtonFollowsTheStore();
@@ -108,31 +106,6 @@ void tst_PgTraces::init()
 void tst_PgTraces::cleanupTestCase()
 {
     m_window.reset();
-}
-
-void tst_PgTraces::formatBySuffix_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("format");
-    QTest::addColumn<QString>("suffix");
-    using F = PgTraces::ETraceFormat;
-    QTest::newRow("binary") << "/tmp/a.tbin" << int(F::BINARY) << "tbin";
-    QTest::newRow("upper case, dotted directory") << "/tmp/my.traces/A.TBIN" << int(F::BINARY) << "TBIN";
-    QTest::newRow("text") << "/tmp/a.dat" << int(F::TEXT) << "dat";
-    QTest::newRow("touchstone") << "/tmp/dut.S1P" << int(F::TOUCHSTONE) << "S1P";
-    QTest::newRow("no dot") << "/tmp/trace" << int(F::UNSUPPORTED) << "";
-    QTest::newRow("dot only in directory") << "/tmp/x.tbin/trace" << int(F::UNSUPPORTED) << "";
-    QTest::newRow("other") << "/tmp/a.csv" << int(F::UNSUPPORTED) << "csv";
-}
-
-void tst_PgTraces::formatBySuffix()
-{
-    QFETCH(QString, path);
-    QFETCH(int, format);
-    QFETCH(QString, suffix);
-    QString got;
-    QCOMPARE(int(PgTraces::formatOf(path, &got)), format);
-    QCOMPARE(got, suffix);
 }
 
 void tst_PgTraces::loadAll(int count)

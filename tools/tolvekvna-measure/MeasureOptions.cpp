@@ -56,8 +56,9 @@ bool MeasureOptions::parse(const QStringList& arguments, QString& error)
                                          QStringLiteral("HZ"));
     const QCommandLineOption stopOption(QStringLiteral("stop"), QStringLiteral("Sweep stop in Hz."),
                                         QStringLiteral("HZ"));
-    const QCommandLineOption pointsOption(QStringLiteral("points"),
-                                          QStringLiteral("Sweep points, 2 to 2048."), QStringLiteral("N"));
+    const QCommandLineOption pointsOption(
+        QStringLiteral("points"), QStringLiteral("Sweep points, %1 to %2.").arg(MIN_POINTS).arg(MAX_POINTS),
+        QStringLiteral("N"));
     const QCommandLineOption bandwidthOption(
         QStringLiteral("bandwidth"), QStringLiteral("Index into the analyser's bandwidth list, 0 to 3."),
         QStringLiteral("INDEX"));
@@ -194,14 +195,8 @@ bool MeasureOptions::parse(const QStringList& arguments, QString& error)
 
     if (parser.isSet(outOption)) {
         outPath = parser.value(outOption);
-        const QString suffix = QFileInfo(outPath).suffix().toLower();
-        if (suffix == QLatin1String("tbin"))
-            output = EOutput::BINARY;
-        else if (suffix == QLatin1String("dat"))
-            output = EOutput::TEXT;
-        else if (suffix == QLatin1String("s1p"))
-            output = EOutput::TOUCHSTONE;
-        else {
+        output = ZData::DS::TraceFiles::formatOf(outPath);
+        if (output == EOutput::NONE) {
             error = QStringLiteral("--out must end in .tbin, .dat or .s1p: %1").arg(outPath);
             return false;
         }

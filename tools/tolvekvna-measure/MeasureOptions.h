@@ -4,6 +4,9 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include "measurement/RangeSliced.h"
+#include "measurement/TraceFiles.h"
+
 // What one run of the measurement command is asked to do, read from its command line.
 struct MeasureOptions
 {
@@ -13,16 +16,10 @@ struct MeasureOptions
         NONE,
         FILE
     };
-    enum class EOutput
-    {
-        NONE,
-        BINARY,
-        TEXT,
-        TOUCHSTONE
-    };
+    using EOutput = ZData::DS::TraceFiles::EFormat;
 
-    static constexpr quint32 MIN_POINTS = 2;
-    static constexpr quint32 MAX_POINTS = 2048;
+    static constexpr quint32 MIN_POINTS = ZData::DS::RangeSliced::MIN_POINTS;
+    static constexpr quint32 MAX_POINTS = ZData::DS::RangeSliced::MAX_POINTS;
     static constexpr int MAX_BANDWIDTH_INDEX = 3;
 
     QString port;

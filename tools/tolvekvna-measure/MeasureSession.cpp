@@ -34,12 +34,6 @@ void toStderr(const QString& line)
     std::fflush(stderr);
 }
 
-// The same managers in the same order as the desktop program, only without a window.
-QVector<ZCore::TStartupStep> startupSteps()
-{
-    return ZCore::StartupSequence::managers();
-}
-
 } // namespace
 
 MeasureSession::MeasureSession(const MeasureOptions& options, QObject* parent)
@@ -80,7 +74,8 @@ void MeasureSession::startManagers()
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     ZCore::Logger::setPresenter(
         [this](QtMsgType, const QString&, const QString& text) { progress(QStringLiteral("log: ") + text); });
-    const QStringList failed = ZCore::StartupSequence::initManagers(startupSteps());
+    // The desktop program's managers in its order, only without a window.
+    const QStringList failed = ZCore::StartupSequence::startManagers();
     for (const QString& tag : failed)
         progress(QStringLiteral("start-up of %1 failed, going on").arg(tag));
 }

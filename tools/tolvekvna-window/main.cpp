@@ -103,7 +103,7 @@ int main(int argc, char* argv[])
     if (parser.isSet(QStringLiteral("data-dir")))
         ZCore::AppPaths::setBaseDir(parser.value(QStringLiteral("data-dir")));
     StartupSequence::setupApplication(app);
-    StartupSequence::initManagers(StartupSequence::managers());
+    StartupSequence::startManagers();
     ZCore::Logger::setPresenter([](QtMsgType, const QString&, const QString& text) {
         std::fprintf(stderr, "tolvekvna-window: message: %s\n", qPrintable(text));
     });

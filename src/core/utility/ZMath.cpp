@@ -19,9 +19,10 @@ quint64 ZMath::nextPowerOfTwo(quint64 n)
 namespace {
 
 // Everything of a transform that depends only on its size and direction: the bit-reversal order and
-// the twiddle factors of every stage. The twiddles come from the same single-precision recurrence the
-// transform has always used (w := w + w * step), so a planned transform gives the very same numbers;
-// it just does not recompute them, and it runs the butterflies on split real and imaginary arrays
+// the twiddle factors of every stage. The twiddles come from the single-precision recurrence
+// w := w + w * step, so a planned transform gives exactly the numbers of one computed stage by stage
+// (the distance-to-fault readouts must not depend on whether a plan was cached); it just does not
+// recompute them, and it runs the butterflies on split real and imaginary arrays
 // that the compiler can process four at a time.
 struct TFftPlan
 {

@@ -98,7 +98,6 @@ void PgCalib::initUi()
     grid->addWidget(push("b_calib_open_file", ":/ui/open_file"), 9, 0, 1, 3);
     grid->setRowStretch(10, 1);
 
-    // 1..4.
     m_normal = button("b_calib_do_open")->palette().color(QPalette::Button);
     const QString suffix = CalibrationManager::fileExtension();
     m_saveDialog = PageFileDialogs::createSaveDialog(m_window, suffix);

@@ -14,6 +14,7 @@
 #include "core/SettingsManager.h"
 #include "core/TaggedLog.h"
 #include "measurement/DataScanManager.h"
+#include "ui/ChartLayoutModel.h"
 #include "ui/MainWindow.h"
 #include "ui/components/ChartTraceListEntry.h"
 #include "ui/pages/ChartImageSaver.h"
@@ -140,6 +141,11 @@ void PgCharts::initUiActions()
     connect(m_arrangementBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &PgCharts::slotArrangementChanged);
     connect(m_typeBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &PgCharts::slotTypeChanged);
+    Ui::ChartLayoutModel* layout = m_window->chartLayout();
+    connect(layout, &Ui::ChartLayoutModel::signalArrangementChanged, this,
+            &PgCharts::slotLayoutArrangementChanged);
+    connect(layout, &Ui::ChartLayoutModel::signalChartTypeChanged, this,
+            &PgCharts::slotLayoutChartTypeChanged);
     connect(m_showTraces, &QPushButton::released, this, [this] { setAllTracesVisible(true); });
     connect(m_hideTraces, &QPushButton::released, this, [this] { setAllTracesVisible(false); });
     connect(m_window, &MainWindow::signalSettingsRestored, this, &PgCharts::restoreSettings);
@@ -189,22 +195,44 @@ void PgCharts::showConfigPage(EChartType type)
                                  ZChart::ChartEnumPrinter::displayName(type));
 }
 
+int PgCharts::arrangementIndex() const
+{
+    return m_window->chartLayout()->arrangement();
+}
+
 void PgCharts::slotArrangementChanged(int index)
 {
-    m_arrangementIndex = index;
+    m_window->chartLayout()->setArrangement(index);
+}
+
+void PgCharts::slotLayoutArrangementChanged(int index)
+{
+    const QSignalBlocker blocker(m_arrangementBox);
+    m_arrangementBox->setCurrentIndex(index);
 }
 
 void PgCharts::slotTypeChanged(int index)
 {
-    ZChart::ZChartView* view = m_window->selectedChartView();
-    if (!view)
+    Ui::ChartLayoutModel* layout = m_window->chartLayout();
+    if (layout->selectedView() < 0)
         return;
     if (index < 0 || index >= ZChart::CHART_TYPES_COUNT) {
         ZCore::TaggedLog(m_tag).warn(QStringLiteral(">> got bad chart type: ") + QString::number(index));
         return;
     }
-    view->setChartType(EChartType(index));
+    layout->setChartType(layout->selectedView(), EChartType(index));
     showConfigPage(EChartType(index));
+}
+
+void PgCharts::slotLayoutChartTypeChanged(int view, EChartType type)
+{
+    if (view != m_window->chartLayout()->selectedView())
+        return;
+    {
+        const QSignalBlocker blocker(m_typeBox);
+        m_typeBox->setCurrentIndex(int(type));
+    }
+    showConfigPage(type);
 }
 
 void PgCharts::slotSelectedNewChartView()
@@ -214,12 +242,12 @@ void PgCharts::slotSelectedNewChartView()
     m_followed = m_window->selectedChartView();
     if (!m_followed)
         return;
+    const EChartType type = m_window->chartLayout()->chartType(m_window->selectedChartViewIndex());
     {
         const QSignalBlocker blocker(m_typeBox);
-        const EChartType type = m_followed->chartType();
         m_typeBox->setCurrentIndex(ZChart::isValidChartType(type) ? int(type) : -1);
     }
-    showConfigPage(m_followed->chartType());
+    showConfigPage(type);
     const int stored = ZData::DataScanManager::traces().size();
     for (ChartTraceListEntry* entry : qAsConst(m_traceEntries)) {
         entry->bind(m_followed);
@@ -300,9 +328,7 @@ void PgCharts::saveSettings()
     }
     const QString group = ZCore::SettingsManager::groupName(ZCore::ESettingsGroups::CHARTS);
     settings->beginGroup(group);
-    settings->setValue(QStringLiteral("chart_arrange"), m_arrangementIndex);
-    settings->setValue(QStringLiteral("selected_chartview"),
-                       uint(qMax(0, m_window->selectedChartViewIndex())));
+    m_window->chartLayout()->save(*settings);
     settings->endGroup();
     for (int i = 0; i < m_window->chartViews().size(); ++i) {
         settings->beginGroup(cornerGroup(i));
@@ -321,15 +347,9 @@ void PgCharts::restoreSettings()
         return;
     }
     const QString group = ZCore::SettingsManager::groupName(ZCore::ESettingsGroups::CHARTS);
+    Ui::ChartLayoutModel* layout = m_window->chartLayout();
     settings->beginGroup(group);
-    bool ok = false;
-    const int arrangement = settings->value(QStringLiteral("chart_arrange")).toInt(&ok);
-    if (ok && arrangement >= 0 && arrangement < m_arrangementBox->count())
-        m_arrangementBox->setCurrentIndex(arrangement);
-    else if (m_arrangementBox->currentIndex() < 0)
-        // Without a usable stored arrangement no view would ever be activated: show all four.
-        m_arrangementBox->setCurrentIndex(m_arrangementBox->count() - 1);
-    const int selected = int(settings->value(QStringLiteral("selected_chartview"), 0).toUInt());
+    const int selected = layout->restore(*settings);
     settings->endGroup();
     for (int i = 0; i < m_window->chartViews().size(); ++i) {
         settings->beginGroup(cornerGroup(i));
@@ -338,7 +358,7 @@ void PgCharts::restoreSettings()
     }
     // The profile may have changed the selected view's type and options while the selection
     // stays: the pages must read the view again either way.
-    if (selected >= 0 && selected < m_window->chartViews().size())
+    if (selected >= 0)
         m_window->selectChartView(selected, true);
 }
 

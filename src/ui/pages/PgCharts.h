@@ -45,7 +45,7 @@ public:
     static QString staticTag() { return QStringLiteral("MW_Pages::PgCharts"); }
 
     const QVector<Ui::ChartArrangement>& arrangements() const { return m_arrangements; }
-    int arrangementIndex() const { return m_arrangementIndex; }
+    int arrangementIndex() const;
     QComboBox* arrangementBox() const { return m_arrangementBox; }
     QComboBox* typeBox() const { return m_typeBox; }
     Ui::PgCharts_Page::AbstractPage* configPage(ZChart::EChartType type) const;
@@ -66,6 +66,8 @@ public slots:
     void slotCreatedTraceSeries(int index);
     void slotRemovedTraceSeries(int index);
     void slotClearedTracesSeries();
+    void slotLayoutArrangementChanged(int index);
+    void slotLayoutChartTypeChanged(int view, ZChart::EChartType type);
 
 protected:
     void initUi() override;
@@ -78,7 +80,6 @@ private:
     void hideTraceEntries();
     static QString cornerGroup(int viewIndex);
 
-    int m_arrangementIndex = -1;
     QVector<Ui::ChartArrangement> m_arrangements;
     QVector<Ui::Components::ChartTraceListEntry*> m_traceEntries;
     QPointer<ZChart::ZChartView> m_followed;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calibration/CalibrationData.h"
 #include "core/ISConfigurable.h"
 #include "devicelink/DeviceTypes.h"
 #include "ui/pages/MWAbstractPage.h"
@@ -23,9 +24,11 @@ class PgFreq : public MWAbstractPage, public ZCore::ISConfigurable
     Q_OBJECT
 
 public:
-    static constexpr quint32 MIN_POINTS = 100;
-    static constexpr quint32 MAX_POINTS = 1000;
+    // The point counts offered: steps of 100 up to what a calibration holds, so that every choice
+    // can be calibrated.
     static constexpr quint32 POINTS_STEP = 100;
+    static constexpr quint32 MIN_POINTS = POINTS_STEP;
+    static constexpr quint32 MAX_POINTS = quint32(ZData::CAL::CalibrationData::MAX_POINTS);
 
     explicit PgFreq(QObject* parent = nullptr);
 

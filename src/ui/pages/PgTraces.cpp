@@ -16,6 +16,7 @@
 #include "core/TaggedLog.h"
 #include "core/utility/Path.h"
 #include "measurement/DataScanManager.h"
+#include "measurement/TraceFiles.h"
 #include "ui/MainWindow.h"
 #include "ui/PageFileDialogs.h"
 #include "ui/components/LoadedTraceListEntry.h"
@@ -29,21 +30,6 @@ namespace MW_Pages {
 PgTraces::PgTraces(QObject* parent) : MWAbstractPage(parent) {}
 
 PgTraces::~PgTraces() = default;
-
-PgTraces::ETraceFormat PgTraces::formatOf(const QString& path, QString* suffix)
-{
-    // The file name's own suffix: a dot in a directory name never counts.
-    const QString ext = QFileInfo(path).suffix();
-    if (suffix)
-        *suffix = ext;
-    if (ext.compare(QLatin1String("tbin"), Qt::CaseInsensitive) == 0)
-        return ETraceFormat::BINARY;
-    if (ext.compare(QLatin1String("dat"), Qt::CaseInsensitive) == 0)
-        return ETraceFormat::TEXT;
-    if (ext.compare(QLatin1String("s1p"), Qt::CaseInsensitive) == 0)
-        return ETraceFormat::TOUCHSTONE;
-    return ETraceFormat::UNSUPPORTED;
-}
 
 LoadedTraceListEntry* PgTraces::entry(int index) const
 {
@@ -236,22 +222,11 @@ void PgTraces::slotProcessTraceSaveFile(int result)
         return;
     }
     const QString path = PageFileDialogs::firstSelected(m_saveDialog);
-    QString suffix;
-    bool saved = false;
-    switch (formatOf(path, &suffix)) {
-    case ETraceFormat::BINARY:
-        saved = DataScanManager::saveBinaryTrace(path);
-        break;
-    case ETraceFormat::TEXT:
-        saved = DataScanManager::saveTextTrace(path);
-        break;
-    case ETraceFormat::TOUCHSTONE:
-        saved = DataScanManager::saveTouchstoneTrace(path);
-        break;
-    case ETraceFormat::UNSUPPORTED:
-        log.critical("lp_pgtrace_save_unsupported_file_format", suffix);
+    if (ZData::DS::TraceFiles::formatOf(path) == ZData::DS::TraceFiles::EFormat::NONE) {
+        log.critical("lp_pgtrace_save_unsupported_file_format", QFileInfo(path).suffix());
         return;
     }
+    const bool saved = DataScanManager::saveTrace(path);
     if (saved)
         rememberDir(path);
 }
@@ -264,23 +239,11 @@ void PgTraces::slotProcessTraceLoadFile(int result)
         return;
     }
     const QString path = PageFileDialogs::firstSelected(m_loadDialog);
-    const int index = DataScanManager::traces().size();
-    QString suffix;
-    bool loaded = false;
-    switch (formatOf(path, &suffix)) {
-    case ETraceFormat::BINARY:
-        loaded = DataScanManager::loadBinaryTrace(path, index);
-        break;
-    case ETraceFormat::TEXT:
-        loaded = DataScanManager::loadTextTrace(path, index);
-        break;
-    case ETraceFormat::TOUCHSTONE:
-        loaded = DataScanManager::loadTouchstoneTrace(path, index);
-        break;
-    case ETraceFormat::UNSUPPORTED:
-        log.critical("lp_pgtrace_load_unsupported_file_format", suffix);
+    if (ZData::DS::TraceFiles::formatOf(path) == ZData::DS::TraceFiles::EFormat::NONE) {
+        log.critical("lp_pgtrace_load_unsupported_file_format", QFileInfo(path).suffix());
         return;
     }
+    const bool loaded = DataScanManager::loadTrace(path, DataScanManager::traces().size());
     if (loaded)
         rememberDir(path);
 }

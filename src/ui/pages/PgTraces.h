@@ -32,21 +32,10 @@ public:
     static constexpr const char* SETTINGS_SUBGROUP = "Page";
     static constexpr const char* KEY_LAST_DIR = "last_dir";
 
-    enum class ETraceFormat
-    {
-        UNSUPPORTED,
-        BINARY,
-        TEXT,
-        TOUCHSTONE,
-    };
-
     explicit PgTraces(QObject* parent = nullptr);
     ~PgTraces() override;
 
     static QString staticTag() { return QStringLiteral("MW_Pages::PgTraces"); }
-    // The format a path names by the suffix of its file name (case ignored); the suffix goes to
-    // `suffix` so the refusal can name it.
-    static ETraceFormat formatOf(const QString& path, QString* suffix = nullptr);
 
     QFileDialog* saveDialog() const { return m_saveDialog; }
     QFileDialog* loadDialog() const { return m_loadDialog; }
