@@ -963,5 +963,185 @@ L[нГн] / C[пФ]</translation>
         <source>failed to write the chart image to: </source>
         <translation>не удалось записать изображение графика в: </translation>
     </message>
+    <message id="lp_chart_info_average">
+        <source>avg %1</source>
+        <translation>сред. %1</translation>
+    </message>
+    <message id="lp_kit_editor_title">
+        <source>Calibration kit</source>
+        <translation>Калибровочный набор</translation>
+    </message>
+    <message id="lp_kit_name">
+        <source>Name:</source>
+        <translation>Имя:</translation>
+    </message>
+    <message id="lp_kit_save">
+        <source>Save</source>
+        <translation>Сохранить</translation>
+    </message>
+    <message id="lp_kit_close">
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message id="lp_kit_bad_name">
+        <source>'%1' cannot be a kit name: use letters, digits, '-', '_' or '.', not 'Ideal'</source>
+        <translation>«%1» не годится как имя набора: допустимы буквы, цифры, «-», «_» и «.», но не «Ideal»</translation>
+    </message>
+    <message id="lp_kit_bad_value">
+        <source>%1 is not a number: %2</source>
+        <translation>%1 — не число: %2</translation>
+    </message>
+    <message id="lp_kit_refused">
+        <source>kit refused: </source>
+        <translation>набор отклонён: </translation>
+    </message>
+    <message id="lp_kit_c0">
+        <source>C0</source>
+        <translation>C0</translation>
+    </message>
+    <message id="lp_kit_c1">
+        <source>C1</source>
+        <translation>C1</translation>
+    </message>
+    <message id="lp_kit_c2">
+        <source>C2</source>
+        <translation>C2</translation>
+    </message>
+    <message id="lp_kit_c3">
+        <source>C3</source>
+        <translation>C3</translation>
+    </message>
+    <message id="lp_kit_l0">
+        <source>L0</source>
+        <translation>L0</translation>
+    </message>
+    <message id="lp_kit_l1">
+        <source>L1</source>
+        <translation>L1</translation>
+    </message>
+    <message id="lp_kit_l2">
+        <source>L2</source>
+        <translation>L2</translation>
+    </message>
+    <message id="lp_kit_l3">
+        <source>L3</source>
+        <translation>L3</translation>
+    </message>
+    <message id="lp_kit_delay">
+        <source>Delay</source>
+        <translation>Задержка</translation>
+    </message>
+    <message id="lp_kit_loss">
+        <source>Loss</source>
+        <translation>Потери</translation>
+    </message>
+    <message id="lp_kit_z0">
+        <source>Z0</source>
+        <translation>Z0</translation>
+    </message>
+    <message id="lp_kit_r">
+        <source>R</source>
+        <translation>R</translation>
+    </message>
+    <message id="lp_kit_l">
+        <source>L</source>
+        <translation>L</translation>
+    </message>
+    <message id="lp_kit_c">
+        <source>C</source>
+        <translation>C</translation>
+    </message>
+    <message id="lp_units_femtofarad">
+        <source>fF</source>
+        <translation>фФ</translation>
+    </message>
+    <message id="lp_units_picohenry">
+        <source>pH</source>
+        <translation>пГн</translation>
+    </message>
+    <message id="lp_units_gohm_per_sec">
+        <source>GOhm/s</source>
+        <translation>ГОм/с</translation>
+    </message>
+    <message id="lp_units_kit_c1">
+        <source>× 1e-27 F/Hz</source>
+        <translation>× 1e-27 Ф/Гц</translation>
+    </message>
+    <message id="lp_units_kit_c2">
+        <source>× 1e-36 F/Hz²</source>
+        <translation>× 1e-36 Ф/Гц²</translation>
+    </message>
+    <message id="lp_units_kit_c3">
+        <source>× 1e-45 F/Hz³</source>
+        <translation>× 1e-45 Ф/Гц³</translation>
+    </message>
+    <message id="lp_units_kit_l1">
+        <source>× 1e-24 H/Hz</source>
+        <translation>× 1e-24 Гн/Гц</translation>
+    </message>
+    <message id="lp_units_kit_l2">
+        <source>× 1e-33 H/Hz²</source>
+        <translation>× 1e-33 Гн/Гц²</translation>
+    </message>
+    <message id="lp_units_kit_l3">
+        <source>× 1e-42 H/Hz³</source>
+        <translation>× 1e-42 Гн/Гц³</translation>
+    </message>
+    <message id="lp_pcalib_kit_title">
+        <source>Calibration kit and averaging</source>
+        <translation>Калибровочный набор и усреднение</translation>
+    </message>
+    <message id="lp_pcalib_kit">
+        <source>Kit:</source>
+        <translation>Набор:</translation>
+    </message>
+    <message id="lp_pcalib_kit_ideal">
+        <source>Ideal</source>
+        <translation>Идеальный</translation>
+    </message>
+    <message id="lp_pcalib_btn_kit_edit">
+        <source>Edit…</source>
+        <translation>Изменить…</translation>
+    </message>
+    <message id="lp_pcalib_average">
+        <source>Sweeps per standard:</source>
+        <translation>Проходов на меру:</translation>
+    </message>
+    <message id="lp_pcalib_live_average">
+        <source>Live trace average:</source>
+        <translation>Усреднение кривой:</translation>
+    </message>
+    <message id="lp_pcalib_live_average_off">
+        <source>Off</source>
+        <translation>Выкл.</translation>
+    </message>
+    <message id="lp_pcalib_kit_refused">
+        <source>kit not taken: </source>
+        <translation>набор не принят: </translation>
+    </message>
+    <message id="lp_pcalib_kit_fallback">
+        <source>back to the ideal kit: </source>
+        <translation>возврат к идеальному набору: </translation>
+    </message>
+    <message id="lp_pcalib_captured_sweeps">
+        <source>sweep %1 of %2 taken</source>
+        <translation>снят проход %1 из %2</translation>
+    </message>
+    <message id="lp_pcalib_kit_in_use">
+        <source>Calibration in use: %1</source>
+        <translation>Текущая калибровка: %1</translation>
+    </message>
+    <message id="lp_pcalib_kit_in_use_none">
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message id="lp_pcalib_kit_in_use_factory">
+        <source>factory</source>
+        <translation>заводская</translation>
+    </message>
+    <message id="lp_pcalib_kit_in_use_unrecorded">
+        <source>kit not recorded</source>
+        <translation>набор не записан</translation>
+    </message>
 </context>
 </TS>

@@ -1,5 +1,7 @@
 #include "calibration/CalibrationManager.h"
 
+#include "calibration/RobustSweepMean.h"
+
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QDebug>
@@ -65,12 +67,17 @@ void CalibrationManager::resetState()
     s_vcoAcks = 0;
     s_dataAcks = 0;
     s_transfer = ETransfer::NONE;
+    s_kitRecord = EKitRecord::NONE;
+    s_capturedSweeps.clear();
 }
 
 void CalibrationManager::reset()
 {
     resetState();
     s_bandwidthIndex = 0;
+    s_kit = CAL::CalibrationKit::ideal();
+    s_calibrationKit = CAL::CalibrationKit::ideal();
+    s_averageSweeps = 1;
 }
 
 bool CalibrationManager::init()
@@ -251,6 +258,7 @@ bool CalibrationManager::loadCalibFile(const QString& path)
         break;
     }
     *s_calibration = *loaded;
+    readKitSidecar(path);
     applyRangeToSweep();
     setTableEntry(deviceId(), path);
     DataScanManager::setScanPause(true, true);
@@ -276,6 +284,111 @@ bool CalibrationManager::saveCalibFile(const QString& path)
         return false;
     }
     setTableEntry(deviceId(), path);
+    writeKitSidecar(path);
+    return true;
+}
+
+// ---- kits ----
+
+QString CalibrationManager::kitSidecarPath(const QString& calibPath)
+{
+    return calibPath + QStringLiteral(".kit");
+}
+
+bool CalibrationManager::writeKitSidecar(const QString& calibPath)
+{
+    const QString sidecar = kitSidecarPath(calibPath);
+    if (s_kitRecord != EKitRecord::KIT) {
+        // A record left from an earlier calibration under this name would now be wrong.
+        if (QFileInfo::exists(sidecar) && !QFile::remove(sidecar)) {
+            kLog.warn(QStringLiteral(">> stale kit record cannot be removed: ") + sidecar);
+            return false;
+        }
+        return true;
+    }
+    QString error;
+    if (!s_calibrationKit.writeFile(sidecar, &error, true)) {
+        kLog.warn(QStringLiteral(">> kit record not written: ") + error);
+        return false;
+    }
+    return true;
+}
+
+void CalibrationManager::readKitSidecar(const QString& calibPath)
+{
+    const QString sidecar = kitSidecarPath(calibPath);
+    s_kitRecord = EKitRecord::UNRECORDED;
+    if (!QFileInfo::exists(sidecar))
+        return;
+    QString error;
+    CAL::CalibrationKit kit;
+    if (!CAL::CalibrationKit::readFile(sidecar, kit, &error)) {
+        kLog.warn(QStringLiteral(">> kit record refused: ") + error);
+        return;
+    }
+    s_calibrationKit = kit;
+    s_kitRecord = EKitRecord::KIT;
+}
+
+bool CalibrationManager::setKit(const QString& name, QString* error)
+{
+    CAL::CalibrationKit kit;
+    if (name == QLatin1String(CAL::CalibrationKit::IDEAL_NAME)) {
+        kit = CAL::CalibrationKit::ideal();
+    } else if (!CAL::CalibrationKit::isValidName(name)) {
+        if (error)
+            *error = QStringLiteral("'%1' is not a kit name").arg(name);
+        return false;
+    } else {
+        QString why;
+        if (!CAL::CalibrationKit::readFile(CAL::CalibrationKit::pathFor(name), kit, &why)) {
+            kLog.warn(QStringLiteral(">> kit refused, keeping %1: %2").arg(s_kit.name, why));
+            if (error)
+                *error = why;
+            return false;
+        }
+    }
+    kit.name = name;
+    s_kit = kit;
+    kLog.info(QStringLiteral(">> calibration kit: ") + name);
+    emit instance().signalKitChanged(QString());
+    return true;
+}
+
+bool CalibrationManager::saveKit(const CAL::CalibrationKit& kit, QString* error)
+{
+    if (!CAL::CalibrationKit::isValidName(kit.name)) {
+        if (error)
+            *error = QStringLiteral("'%1' is not a kit name").arg(kit.name);
+        return false;
+    }
+    if (!kit.writeFile(CAL::CalibrationKit::pathFor(kit.name), error))
+        return false;
+    return setKit(kit.name, error);
+}
+
+QStringList CalibrationManager::kitNames()
+{
+    const QStringList names = CAL::CalibrationKit::available();
+    if (!names.contains(s_kit.name)) {
+        const QString reason = QStringLiteral("kit file %1 is gone; using %2")
+                                   .arg(CAL::CalibrationKit::pathFor(s_kit.name),
+                                        QLatin1String(CAL::CalibrationKit::IDEAL_NAME));
+        kLog.warn(QStringLiteral(">> ") + reason);
+        s_kit = CAL::CalibrationKit::ideal();
+        emit instance().signalKitChanged(reason);
+    }
+    return names;
+}
+
+bool CalibrationManager::setAverageSweeps(int sweeps)
+{
+    if (sweeps < 1 || sweeps > MAX_AVERAGE_SWEEPS)
+        return false;
+    if (sweeps != s_averageSweeps) {
+        s_averageSweeps = sweeps;
+        emit instance().signalAverageSweepsChanged(sweeps);
+    }
     return true;
 }
 
@@ -294,6 +407,9 @@ void CalibrationManager::startCalibType(quint8 type)
     DataScanManager::setScanPause(true, true);
     emit instance().signalStartedCalibration();
     s_typeMeasured = type;
+    s_capturedSweeps.clear();
+    // A kit file removed since it was chosen must not be applied unnoticed.
+    kitNames();
     if (s_calibration->isComplete() || s_calibration->isEmpty())
         s_calibration->clearMeasurements();
     // The reset starts a sweep of its own: only a sweep whose every point arrives from here on, with
@@ -306,6 +422,15 @@ void CalibrationManager::slotSweepCompleted()
 {
     if (s_typeMeasured == 0)
         return;
+    const DS::RangeSliced& sweep = DataScanManager::sweep();
+    TScanPoints points;
+    DataScanManager::copyData(0, int(qMin<quint32>(sweep.points(), quint32(CalibrationData::MAX_POINTS))),
+                              points, false);
+    s_capturedSweeps.append(points);
+    emit instance().signalCapturedSweep(s_capturedSweeps.size(), s_averageSweeps);
+    // The scan runs on between the sweeps of one standard.
+    if (s_capturedSweeps.size() < s_averageSweeps)
+        return;
     DataScanManager::setScanPause(true, true);
     captureMeasurement();
 }
@@ -313,15 +438,26 @@ void CalibrationManager::slotSweepCompleted()
 void CalibrationManager::captureMeasurement()
 {
     const DS::RangeSliced& sweep = DataScanManager::sweep();
-    const int n = int(qMin<quint32>(sweep.points(), quint32(CalibrationData::MAX_POINTS)));
     TScanPoints points;
-    DataScanManager::copyData(0, n, points, false);
+    CAL::RobustSweepMean::combine(s_capturedSweeps, points);
+    s_capturedSweeps.clear();
+    const int n = points.size();
     s_calibration->setMeasurement(s_typeMeasured, points);
     emit instance().signalFinishedCalibType();
     s_typeMeasured = 0;
     if (s_calibration->isComplete()) {
         s_calibration->setRange(DS::toHz(sweep.start()), DS::toHz(sweep.stop()), quint16(n),
                                 s_bandwidthIndex);
+        QVector<double> frequencies(n);
+        for (int k = 0; k < n; ++k)
+            frequencies[k] = double(points[k].frequency);
+        const int singular = s_kit.idealize(*s_calibration, frequencies);
+        if (singular > 0)
+            kLog.warn(QStringLiteral(">> kit %1: standards indistinguishable at %2 points, kept as measured")
+                          .arg(s_kit.name)
+                          .arg(singular));
+        s_calibrationKit = s_kit;
+        s_kitRecord = EKitRecord::KIT;
         emit instance().signalFinishedCalibration();
     }
 }
@@ -364,6 +500,7 @@ void CalibrationManager::abortTransfer(const QString& reason)
     kLog.warn(QStringLiteral(">> calibration transfer refused: ") + reason);
     // Half a calibration must never correct anything: the scan goes on uncorrected.
     s_calibration->resetAll();
+    s_kitRecord = EKitRecord::NONE;
     s_transfer = ETransfer::NONE;
     s_vcoAcks = s_dataAcks = 0;
     emit instance().signalFinishedCalibration();
@@ -393,6 +530,7 @@ void CalibrationManager::slotProcessCalibRange(ZData::TDeviceReply& device_reply
             kLog.critical("lp_err_calib_no_factory_calib");
             // Nothing to correct with: the scan goes on with raw data.
             s_calibration->resetAll();
+            s_kitRecord = EKitRecord::NONE;
             s_transfer = ETransfer::NONE;
             emit instance().signalFinishedCalibration();
         }
@@ -493,6 +631,7 @@ void CalibrationManager::slotProcessCalibData(ZData::TDeviceReply& device_reply)
 void CalibrationManager::finishDownload()
 {
     s_calibration->setTypesPresent(s_slot != 0 ? CalibrationData::FULL : 0);
+    s_kitRecord = s_slot != 0 ? EKitRecord::UNRECORDED : EKitRecord::FACTORY;
     startSendingVCO();
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "calibration/CalibrationData.h"
+#include "calibration/CalibrationKit.h"
 #include "core/ISInitializable.h"
 #include "core/TSingleton.h"
 #include "devicelink/DeviceTypes.h"
@@ -65,6 +66,38 @@ public:
     // calibration on the current sweep.
     static void correct(TScanPoint* buffer, int index, int count);
 
+    // The kit the next completed calibration is solved with; the ideal kit by default.
+    static const CAL::CalibrationKit& kit() { return s_kit; }
+    // Chooses a kit by name (the ideal kit or a file in the kits folder). A kit that cannot be read
+    // is refused with the reason in error ("FILE:LINE: reason") and the current kit stays.
+    static bool setKit(const QString& name, QString* error = nullptr);
+    // Writes a kit into the kits folder under its name and makes it the current kit.
+    static bool saveKit(const CAL::CalibrationKit& kit, QString* error = nullptr);
+    // The kits to choose from. When the current kit's file has gone, the ideal kit takes its place
+    // and signalKitChanged carries the reason.
+    static QStringList kitNames();
+
+    enum class EKitRecord
+    {
+        NONE,       // no calibration
+        FACTORY,    // the analyser's own, exact as it stands
+        UNRECORDED, // a device slot or a file without a kit record
+        KIT,        // taken with calibrationKit()
+    };
+    // What is known of the kit the active calibration was taken with.
+    static EKitRecord kitRecord() { return s_kitRecord; }
+    static const CAL::CalibrationKit& calibrationKit() { return s_calibrationKit; }
+    // The kit record kept beside a calibration file.
+    static QString kitSidecarPath(const QString& calibPath);
+    // Writes (or, with no kit known, removes) the kit record beside a calibration file; every path
+    // that saves a calibration file calls it.
+    static bool writeKitSidecar(const QString& calibPath);
+
+    static constexpr int MAX_AVERAGE_SWEEPS = 64;
+    // Sweeps per standard (1 to 64), combined into one by a robust mean; false for any other count.
+    static bool setAverageSweeps(int sweeps);
+    static int averageSweeps() { return s_averageSweeps; }
+
     // Back to the state after construction (tests).
     static void reset();
 
@@ -74,6 +107,11 @@ signals:
     void signalFinishedCalibration();
     void signalFinishedCalibType();
     void signalChangedBandwidth();
+    // The current kit changed; reason is empty for a user's choice and says why otherwise.
+    void signalKitChanged(const QString& reason);
+    // A sweep of the standard being measured is in (done of total).
+    void signalCapturedSweep(int done, int total);
+    void signalAverageSweepsChanged(int sweeps);
 
 public slots:
     void slotPostDeviceStartup();
@@ -111,6 +149,7 @@ private:
     static void finishTransfer();
     static void abortTransfer(const QString& reason);
     static QString deviceId();
+    static void readKitSidecar(const QString& calibPath);
 
     static inline std::unique_ptr<CAL::CalibrationData> s_calibration =
         std::make_unique<CAL::CalibrationData>();
@@ -124,6 +163,11 @@ private:
     static inline QString s_tablePath;
     static inline QString s_deviceDir;
     static inline std::unique_ptr<QSettings> s_table;
+    static inline CAL::CalibrationKit s_kit;
+    static inline CAL::CalibrationKit s_calibrationKit;
+    static inline EKitRecord s_kitRecord = EKitRecord::NONE;
+    static inline int s_averageSweeps = 1;
+    static inline QVector<TScanPoints> s_capturedSweeps;
 };
 
 } // namespace ZData

@@ -16,6 +16,8 @@ ZChartScanRangeInfo::ZChartScanRangeInfo(ZChartView* view) : m_view(view)
     m_font.setStyleHint(QFont::TypeWriter);
     m_font.setPointSize(9);
     setZValue(42);
+    connect(&ZData::DataScanManager::instance(), &ZData::DataScanManager::signalLiveAverageChanged, this,
+            &ZChartScanRangeInfo::slotUpdate);
     slotUpdate();
 }
 
@@ -36,6 +38,10 @@ void ZChartScanRangeInfo::slotUpdate()
 {
     const ZData::DS::RangeSliced range(ZData::DataScanManager::sweep());
     m_text = buildText(range.start() / 1e6, range.stop() / 1e6, ZData::DataScanManager::pointCount());
+    // An averaged trace reacts slowly; the box says so.
+    if (ZData::DataScanManager::liveAverage() >= 2)
+        m_text +=
+            QLatin1Char('\n') + qtTrId("lp_chart_info_average").arg(ZData::DataScanManager::liveAverage());
     prepareGeometryChange();
     const QFontMetricsF metrics(m_font);
     m_rect = metrics.boundingRect(QRectF(-10, -11, 300, 300), Qt::AlignLeft, m_text).adjusted(-2, 0, 2, 0);

@@ -59,6 +59,8 @@ void DataScanManager::reset()
     s_requestPending = false;
     s_completedSweeps = 0;
     s_nextSweepIndex = -1;
+    s_liveAverage = 0;
+    restartAverage();
 }
 
 bool DataScanManager::init()
@@ -71,6 +73,8 @@ bool DataScanManager::init()
         s_delayed = TScanPoints(BUFFER_POINTS);
         s_interpolated = TScanPoints(INTERPOLATED_POINTS);
         s_work = TScanPoints(BUFFER_POINTS);
+        s_average = TScanPoints(BUFFER_POINTS);
+        s_averageCount = QVector<quint8>(BUFFER_POINTS, 0);
         s_slice.reserve(EProtocolSetup::SLICE_POINTS);
         s_traces.reserve(MAX_TRACES);
     }
@@ -94,11 +98,16 @@ void DataScanManager::connectManagers()
         [] { emit s_sweep.signalUpdated(); }, Qt::UniqueConnection);
     QObject::connect(
         &CalibrationManager::instance(), &CalibrationManager::signalStartedCalibration, &self,
-        [] { s_calibrationApplied = false; }, Qt::UniqueConnection);
+        [] {
+            s_calibrationApplied = false;
+            restartAverage();
+        },
+        Qt::UniqueConnection);
     QObject::connect(
         &CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration, &self,
         [] {
             s_calibrationApplied = true;
+            restartAverage();
             applyPause(false);
             emit instance().signalScanPause(s_paused);
         },
@@ -397,9 +406,53 @@ bool DataScanManager::acceptScanReply(const TDeviceReply& reply)
         point.re = scan.values()[j].re;
         point.im = scan.values()[j].im;
     }
-    if (s_calibrationApplied && scan.count() > 0)
+    if (s_calibrationApplied && scan.count() > 0) {
         CalibrationManager::correct(s_measured.data(), index, scan.count());
+        averageSlice(index, scan.count());
+    }
     return true;
+}
+
+void DataScanManager::restartAverage()
+{
+    s_averageCount.fill(0);
+}
+
+bool DataScanManager::setLiveAverage(int sweeps)
+{
+    if (sweeps < 0 || sweeps > MAX_LIVE_AVERAGE)
+        return false;
+    const int value = sweeps < 2 ? 0 : sweeps;
+    if (value == s_liveAverage)
+        return true;
+    s_liveAverage = value;
+    restartAverage();
+    emit instance().signalLiveAverageChanged(value);
+    return true;
+}
+
+void DataScanManager::averageSlice(int index, int count)
+{
+    if (s_liveAverage < 2 || index + count > s_average.size())
+        return;
+    // The mean of the sweeps so far until N are in, then each new sweep weighs 1/N: a trace that
+    // settles within N sweeps of a change and never holds more than the last few dozen.
+    for (int k = index; k < index + count; ++k) {
+        quint8& n = s_averageCount[k];
+        if (n < s_liveAverage)
+            ++n;
+        TScanPoint& avg = s_average[k];
+        const TScanPoint& now = s_measured[k];
+        if (n == 1) {
+            avg.re = now.re;
+            avg.im = now.im;
+        } else {
+            avg.re += (now.re - avg.re) / float(n);
+            avg.im += (now.im - avg.im) / float(n);
+        }
+        s_measured[k].re = avg.re;
+        s_measured[k].im = avg.im;
+    }
 }
 
 void DataScanManager::countCompletedSweep(int index, int count)
@@ -480,6 +533,7 @@ void DataScanManager::slotResetScan()
     s_sweep.resetSlicing();
     s_slice.clear();
     s_nextSweepIndex = -1;
+    restartAverage();
     rebuildInterpolationGrid();
 }
 

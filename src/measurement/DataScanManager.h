@@ -68,6 +68,12 @@ public:
     // when copyData(0, sweep().points(), out, false) holds exactly that sweep.
     static quint64 completedSweeps() { return s_completedSweeps; }
 
+    // Running average of the corrected live trace over the last N sweeps (2 to 64); 0 and 1 switch
+    // it off. Any other count is refused. A standard being measured is never averaged here.
+    static constexpr int MAX_LIVE_AVERAGE = 64;
+    static bool setLiveAverage(int sweeps);
+    static int liveAverage() { return s_liveAverage; }
+
     // Derived data, refreshed on demand.
     static void refreshDelayed();
     static void refreshInterpolated();
@@ -109,6 +115,7 @@ signals:
     void signalRemovedTrace(int index);
     void signalClearedTraces();
     void signalApplyInterpolationChanged(bool apply_interpolation);
+    void signalLiveAverageChanged(int sweeps);
 
 public slots:
     void slotGotDeviceParams(ZData::EDeviceOptions option);
@@ -131,6 +138,8 @@ private:
     static void applyPause(bool paused);
     static bool acceptScanReply(const TDeviceReply& reply);
     static void countCompletedSweep(int index, int count);
+    static void averageSlice(int index, int count);
+    static void restartAverage();
     static bool prepareNextSlice();
     static void rebuildInterpolationGrid();
     static void takeDeviceRange();
@@ -157,6 +166,9 @@ private:
     static inline bool s_requestPending = false;
     static inline quint64 s_completedSweeps = 0;
     static inline qint64 s_nextSweepIndex = -1;
+    static inline int s_liveAverage = 0;
+    static inline TScanPoints s_average;
+    static inline QVector<quint8> s_averageCount;
 };
 
 } // namespace ZData

@@ -374,6 +374,16 @@ void RemoteCommands::addSense()
         CalibrationManager::setBandwidthIndex(quint8(index));
         return TRemoteResult::done();
     });
+    add(QStringLiteral("SENSe:AVERage"), EParam::INTEGER, [](const TCall& call) {
+        if (call.integer < 0 || call.integer > DataScanManager::MAX_LIVE_AVERAGE ||
+            !DataScanManager::setLiveAverage(int(call.integer)))
+            return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
+                                       QStringLiteral("average must be 0 or 1 (off) or 2 to %1")
+                                           .arg(DataScanManager::MAX_LIVE_AVERAGE));
+        return TRemoteResult::done();
+    });
+    add(QStringLiteral("SENSe:AVERage?"),
+        [](const TCall&) { return TRemoteResult::reply(QString::number(DataScanManager::liveAverage())); });
     add(QStringLiteral("SENSe:BANDwidth?"), [](const TCall&) {
         return TRemoteResult::reply(QString::number(CalibrationManager::bandwidthIndex()));
     });
@@ -444,6 +454,34 @@ void RemoteCommands::addCalibration()
     add(QStringLiteral("CALibration:MEASure"), EParam::TEXT,
         [this](const TCall& call) { return measureStandard(call); });
     add(QStringLiteral("CALibration:CLEar"), [this](const TCall&) { return clearCalibration(); });
+    add(QStringLiteral("CALibration:KIT"), EParam::TEXT, [](const TCall& call) {
+        // Only the names the list offers: a path or a name of no kit file changes nothing.
+        QString name = call.text;
+        if (name.compare(QLatin1String(CAL::CalibrationKit::IDEAL_NAME), Qt::CaseInsensitive) == 0)
+            name = QLatin1String(CAL::CalibrationKit::IDEAL_NAME);
+        if (!CalibrationManager::kitNames().contains(name))
+            return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("no kit named ") + call.text);
+        QString why;
+        if (!CalibrationManager::setKit(name, &why))
+            return TRemoteResult::fail(E::EXECUTION_ERROR, why);
+        return TRemoteResult::done();
+    });
+    add(QStringLiteral("CALibration:KIT?"),
+        [](const TCall&) { return TRemoteResult::reply(CalibrationManager::kit().name); });
+    add(QStringLiteral("CALibration:KIT:LIST?"), [](const TCall&) {
+        return TRemoteResult::reply(CalibrationManager::kitNames().join(QLatin1Char(',')));
+    });
+    add(QStringLiteral("CALibration:AVERage"), EParam::INTEGER, [](const TCall& call) {
+        if (call.integer < 1 || call.integer > CalibrationManager::MAX_AVERAGE_SWEEPS ||
+            !CalibrationManager::setAverageSweeps(int(call.integer)))
+            return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
+                                       QStringLiteral("sweeps per standard must be 1 to %1")
+                                           .arg(CalibrationManager::MAX_AVERAGE_SWEEPS));
+        return TRemoteResult::done();
+    });
+    add(QStringLiteral("CALibration:AVERage?"), [](const TCall&) {
+        return TRemoteResult::reply(QString::number(CalibrationManager::averageSweeps()));
+    });
     add(QStringLiteral("CALibration:STATe?"), [](const TCall&) {
         if (!isAnalyserReady())
             return noAnalyser();
@@ -473,7 +511,9 @@ TRemoteResult RemoteCommands::measureStandard(const TCall& call)
         return TRemoteResult::fail(E::EXECUTION_ERROR,
                                    QStringLiteral("a calibration transfer is in progress"));
 
-    auto* op = new RemoteOperation(QStringLiteral("CALibration:MEASure"), CALIBRATION_TIMEOUT_MS, this);
+    // Each averaged sweep of the standard gets the time one sweep would.
+    auto* op = new RemoteOperation(QStringLiteral("CALibration:MEASure"),
+                                   CALIBRATION_TIMEOUT_MS * CalibrationManager::averageSweeps(), this);
     connect(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibType, op,
             [op] { op->succeed(); });
     op->failOnPortClosed();

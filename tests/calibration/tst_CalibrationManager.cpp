@@ -1,9 +1,11 @@
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <complex>
 #include <memory>
 
 #include "TestSupport.h"
@@ -99,6 +101,9 @@ private slots:
     void tableKeysReadBack();
     void downloadRefusesBadReplies_data();
     void downloadRefusesBadReplies();
+    void kitAveragingAndRecord();
+    void liveAverage_data();
+    void liveAverage();
 
 private:
     std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
@@ -324,6 +329,134 @@ void tst_CalibrationManager::downloadRefusesBadReplies()
     QCOMPARE(finished.count(), 1);
     QVERIFY(!CalibrationManager::isTransferring());
     QVERIFY(!DataScanManager::isPaused());
+}
+
+void tst_CalibrationManager::kitAveragingAndRecord()
+{
+    // An open with 300 fF behind 40 ps: far from +1 at 300 MHz, so taking it as ideal shows.
+    QDir().mkpath(CAL::CalibrationKit::dir());
+    QFile kitFile(CAL::CalibrationKit::pathFor("sma"));
+    QVERIFY(kitFile.open(QIODevice::WriteOnly));
+    kitFile.write("[open]\nc0_ff = 300\ndelay_ps = 40\n[load]\nr_ohm = 52\n");
+    kitFile.close();
+    QVERIFY(CalibrationManager::kitNames().contains("sma"));
+    QVERIFY(CalibrationManager::setKit("sma"));
+    for (const int count : {0, 65})
+        QVERIFY(!CalibrationManager::setAverageSweeps(count));
+    QVERIFY(CalibrationManager::setAverageSweeps(3));
+
+    // Three sweeps per standard; one sweep of each is a glitch at every point, which the robust
+    // mean drops.
+    const QVector<QPair<quint8, QPointF>> standards{{CalibrationData::OPEN, {0.9, 0.1}},
+                                                    {CalibrationData::SHORT, {-0.8, -0.1}},
+                                                    {CalibrationData::LOAD, {0.05, 0.02}}};
+    QSignalSpy typeDone(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibType);
+    for (const auto& standard : standards) {
+        CalibrationManager::startCalibType(standard.first);
+        for (int sweep = 0; sweep < 3; ++sweep) {
+            QCOMPARE(typeDone.count(), standards.indexOf(standard));
+            const float glitch = sweep == 1 ? 0.3f : 0.0f;
+            answerSlice(float(standard.second.x()) + glitch, float(standard.second.y()));
+            answerSlice(float(standard.second.x()) + glitch, float(standard.second.y()));
+        }
+    }
+    QCOMPARE(typeDone.count(), 3);
+    QVERIFY(CalibrationManager::calibration().isComplete());
+    QCOMPARE(CalibrationManager::kitRecord(), CalibrationManager::EKitRecord::KIT);
+    QCOMPARE(CalibrationManager::calibrationKit().name, QString("sma"));
+    // The raw open now reads as the kit's open, the raw load as the kit's load.
+    answerSlice(0.9f, 0.1f); // points 0 to 125
+    const TScanPoint& read = DataScanManager::measuredBuffer()[100];
+    const CAL::CalibrationKit::TGamma open = CalibrationManager::kit().openGamma(double(read.frequency));
+    QVERIFY2(
+        std::abs(std::complex<double>(read.re, read.im) - open) < 1e-4,
+        qPrintable(QString("%1 %2 / %3 %4").arg(read.re).arg(read.im).arg(open.real()).arg(open.imag())));
+    QVERIFY(std::abs(open - 1.0) > 0.1);
+    answerSlice(0.05f, 0.02f); // points 126 to 199
+    QVERIFY(qAbs(DataScanManager::measuredBuffer()[150].re - 2.0f / 102) < 1e-4f);
+    QVERIFY(qAbs(DataScanManager::measuredBuffer()[150].im) < 1e-4f);
+
+    // The kit goes with the saved file and comes back with it; a file without a record says so.
+    const QString path = CalibrationManager::calibDir() + "/kit.cbin";
+    const QString sidecar = CalibrationManager::kitSidecarPath(path);
+    QVERIFY(CalibrationManager::saveCalibFile(path));
+    QVERIFY(QFileInfo::exists(sidecar));
+    CalibrationManager::reset();
+    QVERIFY(CalibrationManager::loadCalibFile(path));
+    QCOMPARE(CalibrationManager::kitRecord(), CalibrationManager::EKitRecord::KIT);
+    QCOMPARE(CalibrationManager::calibrationKit().name, QString("sma"));
+    QCOMPARE(CalibrationManager::calibrationKit().open.c[0], 300.0);
+    QVERIFY(QFile::remove(sidecar));
+    QVERIFY(CalibrationManager::loadCalibFile(path));
+    QCOMPARE(CalibrationManager::kitRecord(), CalibrationManager::EKitRecord::UNRECORDED);
+    // Saved again, it leaves no record that would claim a kit.
+    QFile stale(sidecar);
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.write("[kit]\nname = sma\n");
+    stale.close();
+    QVERIFY(CalibrationManager::saveCalibFile(path));
+    QVERIFY(!QFileInfo::exists(sidecar));
+
+    // The kit in use removed: the ideal kit, and a reason for the user.
+    QVERIFY(CalibrationManager::setKit("sma"));
+    QSignalSpy kitChanged(&CalibrationManager::instance(), &CalibrationManager::signalKitChanged);
+    QVERIFY(QFile::remove(CAL::CalibrationKit::pathFor("sma")));
+    QVERIFY(!CalibrationManager::kitNames().contains("sma"));
+    QCOMPARE(CalibrationManager::kit().name, QString("Ideal"));
+    QCOMPARE(kitChanged.count(), 1);
+    QVERIFY(kitChanged.first().first().toString().contains("sma.ini"));
+}
+
+void tst_CalibrationManager::liveAverage_data()
+{
+    QTest::addColumn<int>("sweeps");
+    QTest::newRow("off") << 0;
+    QTest::newRow("1 is off") << 1;
+    QTest::newRow("2") << 2;
+    QTest::newRow("4") << 4;
+}
+
+void tst_CalibrationManager::liveAverage()
+{
+    QFETCH(int, sweeps);
+    measureAll();
+    const int point = 130; // in the second slice
+    // The corrected value of each raw reading, taken without averaging.
+    const QVector<float> raws{0.1f, 0.3f, 0.2f, 0.6f, 0.5f, 0.4f};
+    QVector<float> corrected;
+    for (const float r : raws) {
+        answerSlice(r, 0.0f);
+        answerSlice(r, 0.0f);
+        corrected << DataScanManager::measuredBuffer()[point].re;
+    }
+    QVERIFY(!DataScanManager::setLiveAverage(-1));
+    QVERIFY(!DataScanManager::setLiveAverage(65));
+    QVERIFY(DataScanManager::setLiveAverage(sweeps));
+    QCOMPARE(DataScanManager::liveAverage(), sweeps < 2 ? 0 : sweeps);
+    double expected = 0;
+    for (int i = 0; i < raws.size(); ++i) {
+        answerSlice(raws[i], 0.0f);
+        answerSlice(raws[i], 0.0f);
+        const int n = sweeps < 2 ? 1 : qMin(i + 1, sweeps);
+        expected += (corrected[i] - expected) / n;
+        QVERIFY2(qAbs(DataScanManager::measuredBuffer()[point].re - float(expected)) < 1e-5f,
+                 qPrintable(QString("sweep %1: %2, want %3")
+                                .arg(i)
+                                .arg(DataScanManager::measuredBuffer()[point].re)
+                                .arg(expected)));
+    }
+    // A changed sweep (here its bandwidth) starts the average afresh.
+    CalibrationManager::setBandwidthIndex(1);
+    DM::CommandQueue::clear();
+    DataScanManager::setScanPause(true, false);
+    DataScanManager::setScanPause(false, false);
+    answerSlice(raws[0], 0.0f);
+    answerSlice(raws[0], 0.0f);
+    QVERIFY2(qAbs(DataScanManager::measuredBuffer()[point].re - corrected[0]) < 1e-3f,
+             qPrintable(QString("%1 want %2 slice %3")
+                            .arg(DataScanManager::measuredBuffer()[point].re)
+                            .arg(corrected[0])
+                            .arg(DataScanManager::sliceStartIndex())));
 }
 
 QTEST_GUILESS_MAIN(tst_CalibrationManager)

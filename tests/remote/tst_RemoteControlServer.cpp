@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFile>
 #include <QNetworkInterface>
 #include <QTcpServer>
 #include <QtTest>
@@ -8,6 +9,7 @@
 
 #include "RemoteTestClient.h"
 #include "TestSupport.h"
+#include "calibration/CalibrationManager.h"
 #include "charts/ZChartView.h"
 #include "core/LocalizationManager.h"
 #include "core/Resources.h"
@@ -72,6 +74,13 @@ private slots:
         QVERIFY(ZCore::LocalizationManager::init());
         ZCore::SettingsManager::init();
         QVERIFY(ZData::DataScanManager::init());
+        QDir().mkpath(ZData::CAL::CalibrationKit::dir());
+        for (const auto& kit : {qMakePair(QString("sma"), QByteArray("[open]\nc0_ff = 50\n")),
+                                qMakePair(QString("broken"), QByteArray("[open]\nc0_ff = x\n"))}) {
+            QFile file(ZData::CAL::CalibrationKit::pathFor(kit.first));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(kit.second);
+        }
         m_target = std::make_unique<FakeTarget>();
         m_server = std::make_unique<RemoteControlServer>(m_target.get());
         QVERIFY(m_server->start(0));
@@ -123,6 +132,30 @@ private slots:
         QCOMPARE(client.drainErrors(), QList<int>());
     }
 
+    void kitsAndAveraging()
+    {
+        RemoteTestClient client;
+        QVERIFY(client.connectTo(m_server->port()));
+        QCOMPARE(client.query("CAL:KIT:LIST?"), QStringLiteral("Ideal,broken,sma"));
+        QCOMPARE(client.query("CAL:KIT?"), QStringLiteral("Ideal"));
+        client.send("cal:kit sma");
+        QCOMPARE(client.query("CALIBRATION:KIT?"), QStringLiteral("sma"));
+        QCOMPARE(ZData::CalibrationManager::kit().open.c[0], 50.0);
+        client.send("CAL:KIT broken");
+        QCOMPARE(client.query("CAL:KIT?"), QStringLiteral("sma"));
+        client.send("CAL:KIT ideal");
+        QCOMPARE(client.query("CAL:KIT?"), QStringLiteral("Ideal"));
+        client.send("CAL:AVER 16");
+        QCOMPARE(client.query("CAL:AVER?"), QStringLiteral("16"));
+        QCOMPARE(ZData::CalibrationManager::averageSweeps(), 16);
+        client.send("SENS:AVER 8");
+        QCOMPARE(client.query("SENS:AVER?"), QStringLiteral("8"));
+        client.send("SENS:AVER 1");
+        QCOMPARE(client.query("SENSE:AVERAGE?"), QStringLiteral("0"));
+        QCOMPARE(client.drainErrors(), QList<int>{-200});
+        client.send("CAL:AVER 1");
+    }
+
     // Every bad command queues its error, changes nothing and leaves the connection open.
     void badCommands_data()
     {
@@ -168,6 +201,15 @@ private slots:
         QTest::newRow("calibration standard") << QByteArray("CAL:MEAS THRU") << -100;
         QTest::newRow("continuous value") << QByteArray("INIT:CONT MAYBE") << -100;
         QTest::newRow("connect to a non-analyser") << QByteArray("DEV:CONN /dev/null") << -222;
+        QTest::newRow("kit of no file") << QByteArray("CAL:KIT nosuch") << -222;
+        QTest::newRow("kit as a path") << QByteArray("CAL:KIT ../kits/sma") << -222;
+        QTest::newRow("kit file refused") << QByteArray("CAL:KIT broken") << -200;
+        QTest::newRow("no kit name") << QByteArray("CAL:KIT") << -100;
+        QTest::newRow("0 sweeps per standard") << QByteArray("CAL:AVER 0") << -222;
+        QTest::newRow("65 sweeps per standard") << QByteArray("CAL:AVER 65") << -222;
+        QTest::newRow("fractional sweeps") << QByteArray("CAL:AVER 2.5") << -100;
+        QTest::newRow("live average 65") << QByteArray("SENS:AVER 65") << -222;
+        QTest::newRow("live average -1") << QByteArray("SENS:AVER -1") << -222;
     }
 
     void badCommands()

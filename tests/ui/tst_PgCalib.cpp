@@ -1,6 +1,11 @@
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QtTest>
 
 #include <memory>
@@ -8,8 +13,11 @@
 #include "PageTestSupport.h"
 #include "TestSupport.h"
 #include "calibration/CalibrationManager.h"
+#include "core/SettingsManager.h"
 #include "devicelink/DeviceManager.h"
 #include "devicelink/SerialPort.h"
+#include "measurement/DataScanManager.h"
+#include "ui/KitEditorDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowUi.h"
 #include "ui/pages/PgCalib.h"
@@ -36,6 +44,7 @@ private slots:
     void presetsRebuildTheSlotList_data();
     void presetsRebuildTheSlotList();
     void uploadNeedsASlotAndACompleteCalibration();
+    void kitBoxAndEditor();
 
 private:
     QPushButton* button(const QString& name) const { return m_window->findChild<QPushButton*>(name); }
@@ -66,9 +75,10 @@ void tst_PgCalib::allButtonsStartDisabled()
     const QList<QPushButton*> buttons = m_window->getUi()
                                             ->scrollWidgets[int(ZCommon::ENavBarMenuPages::CALIBRATION)]
                                             ->findChildren<QPushButton*>();
-    QCOMPARE(buttons.size(), 11);
+    QCOMPARE(buttons.size(), 12);
+    // Only editing a kit works without an analyser.
     for (QPushButton* b : buttons)
-        QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+        QVERIFY2(b->isEnabled() == (b->objectName() == "b_calib_kit_edit"), qPrintable(b->objectName()));
     auto* slot = m_window->findChild<QComboBox*>(QStringLiteral("comb_calib_slot"));
     QCOMPARE(slot->count(), 1);
     QCOMPARE(slot->itemData(0).toInt(), 0);
@@ -155,6 +165,87 @@ void tst_PgCalib::uploadNeedsASlotAndACompleteCalibration()
     slot->setCurrentIndex(2);
     QVERIFY(!CalibrationManager::calibration().isComplete());
     QVERIFY(!button(QStringLiteral("b_calib_upload"))->isEnabled());
+}
+
+void tst_PgCalib::kitBoxAndEditor()
+{
+    QDir().mkpath(ZData::CAL::CalibrationKit::dir());
+    QFile bad(ZData::CAL::CalibrationKit::pathFor("broken"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("[open]\nc0_ff = fifty\n");
+    bad.close();
+    QComboBox* combo = m_page->kitCombo();
+    // Opening the list picks up files put into the folder meanwhile.
+    QTest::mouseClick(combo, Qt::LeftButton);
+    combo->hidePopup();
+    QCOMPARE(combo->itemData(0).toString(), QString("Ideal"));
+    QCOMPARE(combo->itemText(0), qtTrId("lp_pcalib_kit_ideal"));
+    const int broken = combo->findData("broken");
+    QVERIFY(broken > 0);
+    emit combo->activated(broken);
+    QVERIFY2(m_page->kitStatusText().contains("broken.ini:2:"), qPrintable(m_page->kitStatusText()));
+    QCOMPARE(CalibrationManager::kit().name, QString("Ideal"));
+    QCOMPARE(combo->currentData().toString(), QString("Ideal"));
+
+    // The editor: a field that is not a number, then a value no kit has, are named and not saved.
+    QTest::mouseClick(button("b_calib_kit_edit"), Qt::LeftButton);
+    Ui::KitEditorDialog* editor = m_page->kitEditor();
+    QTRY_VERIFY(editor->isVisible());
+    QVERIFY(!editor->isModal());
+    editor->field("le_kit_name")->setText("lab-sma");
+    editor->field("le_kit_open_c0")->setText("4O");
+    editor->slotSave();
+    QVERIFY2(editor->errorText().contains("4O"), qPrintable(editor->errorText()));
+    editor->field("le_kit_open_c0")->setText("45");
+    editor->field("le_kit_short_delay")->setText("-3");
+    editor->slotSave();
+    QVERIFY2(editor->errorText().contains("delay_ps"), qPrintable(editor->errorText()));
+    QVERIFY(!QFileInfo::exists(ZData::CAL::CalibrationKit::pathFor("lab-sma")));
+    editor->field("le_kit_short_delay")->setText("31.5");
+    editor->field("le_kit_load_r")->clear(); // an empty impedance is 50 ohm, as a missing key
+    editor->slotSave();
+    QVERIFY2(editor->errorText().isEmpty(), qPrintable(editor->errorText()));
+    ZData::CAL::CalibrationKit saved;
+    QVERIFY(
+        ZData::CAL::CalibrationKit::readFile(ZData::CAL::CalibrationKit::pathFor("lab-sma"), saved, nullptr));
+    QCOMPARE(saved.open.c[0], 45.0);
+    QCOMPARE(saved.shortStd.line.delayPs, 31.5);
+    QCOMPARE(saved.load.rOhm, 50.0);
+    QCOMPARE(CalibrationManager::kit().name, QString("lab-sma"));
+    QCOMPARE(combo->currentData().toString(), QString("lab-sma"));
+    // TOLVEK_PAGE_SHOTS=DIR keeps pictures of the editor and of a view's scan-range box to look at.
+    const QString shots = qEnvironmentVariable("TOLVEK_PAGE_SHOTS");
+    if (!shots.isEmpty())
+        QVERIFY(editor->grab().save(shots + "/kit_editor.png"));
+    editor->hide();
+
+    // Averaging counts and the kit go into the profile and come back from it.
+    m_page->calibAverage()->setValue(8);
+    QCOMPARE(CalibrationManager::averageSweeps(), 8);
+    m_page->liveAverage()->setValue(1);
+    QCOMPARE(ZData::DataScanManager::liveAverage(), 0);
+    QCOMPARE(m_page->liveAverage()->text(), qtTrId("lp_pcalib_live_average_off"));
+    m_page->liveAverage()->setValue(16);
+    QCOMPARE(ZData::DataScanManager::liveAverage(), 16);
+    if (!shots.isEmpty()) {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(m_window->grab().save(shots + "/live_average.png"));
+    }
+    m_page->saveSettings();
+    QSettings* settings = ZCore::SettingsManager::settings();
+    QCOMPARE(settings->value("Calibration/kit").toString(), QString("lab-sma"));
+    QCOMPARE(settings->value("Calibration/calib_average").toInt(), 8);
+    QCOMPARE(settings->value("Calibration/live_average").toInt(), 16);
+    // A profile naming a kit that has gone: the ideal kit, and the page says why.
+    QVERIFY(QFile::remove(ZData::CAL::CalibrationKit::pathFor("lab-sma")));
+    settings->setValue("Calibration/calib_average", 99);
+    settings->setValue("Calibration/live_average", 0);
+    m_page->restoreSettings();
+    QCOMPARE(CalibrationManager::kit().name, QString("Ideal"));
+    QVERIFY2(m_page->kitStatusText().contains("lab-sma.ini"), qPrintable(m_page->kitStatusText()));
+    QCOMPARE(CalibrationManager::averageSweeps(), 8);
+    QCOMPARE(ZData::DataScanManager::liveAverage(), 0);
 }
 
 QTEST_MAIN(tst_PgCalib)

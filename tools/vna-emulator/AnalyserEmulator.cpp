@@ -403,6 +403,20 @@ AnalyserEmulator::TScanRequest AnalyserEmulator::parseScanRequest(const QByteArr
     return request;
 }
 
+std::complex<double> AnalyserEmulator::portGamma(double f) const
+{
+    switch (m_dut->kind()) {
+    case DutModel::Kind::Open:
+        return m_config.kit.openGamma(f);
+    case DutModel::Kind::Short:
+        return m_config.kit.shortGamma(f);
+    case DutModel::Kind::Load:
+        return m_config.kit.loadGamma(f);
+    default:
+        return m_dut->gamma(f);
+    }
+}
+
 QByteArray AnalyserEmulator::scanReply(const TScanRequest& request)
 {
     const QVector<qint64>& freqs = request.frequencies;
@@ -423,7 +437,7 @@ QByteArray AnalyserEmulator::scanReply(const TScanRequest& request)
     s << float(freqs.size()) << float(0);
     for (const qint64 fi : freqs) {
         const double f = std::fabs(double(fi));
-        std::complex<double> v = m_box.raw(f, m_dut->gamma(f));
+        std::complex<double> v = m_box.raw(f, portGamma(f));
         if (sigma > 0.0)
             v += std::complex<double>(sigma * gauss(m_rng), sigma * gauss(m_rng));
         s << float(v.real()) << float(v.imag());

@@ -56,6 +56,8 @@ private:
         QVector<qint64> frequencies;
     };
     TScanRequest parseScanRequest(const QByteArray& data) const;
+    // What the port sees: the device under test, with the kit's standards in place of ideal ones.
+    std::complex<double> portGamma(double frequencyHz) const;
     QByteArray scanReply(const TScanRequest& request);
     QByteArray calibReply(quint16 command, quint16 options, const QByteArray& data, bool& ok);
     QByteArray updateReply(quint16 command, quint16 options, const QByteArray& data, bool& ok);

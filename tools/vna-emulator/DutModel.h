@@ -30,6 +30,7 @@ public:
 
     std::complex<double> gamma(double frequencyHz) const;
     QString describe() const;
+    Kind kind() const { return m_kind; }
 
 private:
     DutModel() = default;

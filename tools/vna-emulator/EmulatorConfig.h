@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVector>
 
+#include "calibration/CalibrationKit.h"
+
 // Everything the command line decides about one emulated analyser.
 struct EmulatorConfig
 {
@@ -21,6 +23,8 @@ struct EmulatorConfig
     QString statePath;
     bool quitOnEof = false;
     bool announce = true;
+    // The standards "dut open", "dut short" and "dut load" present; ideal unless --kit names a file.
+    ZData::CAL::CalibrationKit kit;
 
     // Taken from the option text so that the factory grid and the slots agree with what is reported.
     qint64 minHz = 1000000;

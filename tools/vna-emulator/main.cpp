@@ -143,13 +143,18 @@ int main(int argc, char* argv[])
     const QCommandLineOption stateOpt(QStringLiteral("state"),
                                       QStringLiteral("Keep the user calibration slots in FILE across runs."),
                                       QStringLiteral("FILE"));
+    const QCommandLineOption kitOpt(
+        QStringLiteral("kit"),
+        QStringLiteral("Calibration kit file: the open, short and load devices under test are these "
+                       "standards instead of ideal ones (default: ideal)."),
+        QStringLiteral("FILE"));
     const QCommandLineOption eofOpt(
         QStringLiteral("quit-on-eof"),
         QStringLiteral("Quit when standard input closes (for scripts and tests)."));
     const QCommandLineOption noAnnounceOpt(QStringLiteral("no-announce"),
                                            QStringLiteral("Do not announce the port to port listings."));
     parser.addOptions({linkOpt, dutOpt, boxOpt, noiseOpt, seedOpt, delayOpt, idOpt, fwOpt, nextFwOpt,
-                       presetsOpt, optionsOpt, stateOpt, eofOpt, noAnnounceOpt});
+                       presetsOpt, optionsOpt, stateOpt, kitOpt, eofOpt, noAnnounceOpt});
     parser.process(app);
 
     EmulatorConfig config;
@@ -195,6 +200,8 @@ int main(int argc, char* argv[])
                              : QStringLiteral("SR=1000000,6200000000;BW=30,10,3,1;PR=%1").arg(config.presets);
     applyOptionText(config);
     config.statePath = parser.value(stateOpt);
+    if (parser.isSet(kitOpt) && !ZData::CAL::CalibrationKit::readFile(parser.value(kitOpt), config.kit, &why))
+        return fail(QStringLiteral("--kit: ") + why);
     config.quitOnEof = parser.isSet(eofOpt);
     config.announce = !parser.isSet(noAnnounceOpt);
 

@@ -2,13 +2,16 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalBlocker>
+#include <QSpinBox>
 
 #include "calibration/CalibrationManager.h"
 #include "core/LocalizationManager.h"
@@ -18,6 +21,8 @@
 #include "devicelink/DeviceEnumPrinter.h"
 #include "devicelink/DeviceManager.h"
 #include "devicelink/SerialPort.h"
+#include "measurement/DataScanManager.h"
+#include "ui/KitEditorDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/PageFileDialogs.h"
 
@@ -96,7 +101,8 @@ void PgCalib::initUi()
     grid->addWidget(push("b_calib_upload", ":/ui/upload"), 7, 0, 1, 3);
     grid->addWidget(push("b_calib_save_file", ":/ui/save"), 8, 0, 1, 3);
     grid->addWidget(push("b_calib_open_file", ":/ui/open_file"), 9, 0, 1, 3);
-    grid->setRowStretch(10, 1);
+    initKitUi(grid, 10);
+    grid->setRowStretch(11, 1);
 
     m_normal = button("b_calib_do_open")->palette().color(QPalette::Button);
     const QString suffix = CalibrationManager::fileExtension();
@@ -137,6 +143,155 @@ void PgCalib::initUiActions()
             &PgCalib::slotPortClosed);
     connect(&DeviceManager::instance(), &DeviceManager::signalStartupFinished, this,
             &PgCalib::slotDeviceStartup);
+    connect(m_kitCombo, QOverload<int>::of(&QComboBox::activated), this, &PgCalib::slotChangedKit);
+    connect(button("b_calib_kit_edit"), &QPushButton::released, this, &PgCalib::slotEditKit);
+    connect(&calib, &CalibrationManager::signalKitChanged, this, &PgCalib::slotKitChanged);
+    connect(&calib, &CalibrationManager::signalCapturedSweep, this, &PgCalib::slotCapturedSweep);
+    connect(&calib, &CalibrationManager::signalFinishedCalibration, this, &PgCalib::refreshKitInUse);
+    connect(m_kitEditor, &Ui::KitEditorDialog::signalSaved, this, [this] { fillKitCombo(); });
+    connect(m_calibAverage, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            [](int n) { CalibrationManager::setAverageSweeps(n); });
+    connect(m_liveAverage, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            [](int n) { ZData::DataScanManager::setLiveAverage(n); });
+    connect(&calib, &CalibrationManager::signalAverageSweepsChanged, this, [this](int n) {
+        const QSignalBlocker block(m_calibAverage);
+        m_calibAverage->setValue(n);
+    });
+    connect(&ZData::DataScanManager::instance(), &ZData::DataScanManager::signalLiveAverageChanged, this,
+            [this](int n) {
+                const QSignalBlocker block(m_liveAverage);
+                m_liveAverage->setValue(qMax(n, 1));
+            });
+}
+
+void PgCalib::initKitUi(QGridLayout* grid, int row)
+{
+    // The kit and averaging controls keep to a box of their own.
+    auto* box = new QGroupBox(m_inner);
+    box->setObjectName(QStringLiteral("gb_calib_kit"));
+    auto* layout = new QGridLayout(box);
+    auto label = [box](const char* name) {
+        auto* l = new QLabel(box);
+        l->setObjectName(QString::fromLatin1(name));
+        return l;
+    };
+    layout->addWidget(label("l_calib_kit"), 0, 0);
+    m_kitCombo = new QComboBox(box);
+    m_kitCombo->setObjectName(QStringLiteral("comb_calib_kit"));
+    m_kitCombo->installEventFilter(this);
+    layout->addWidget(m_kitCombo, 0, 1);
+    auto* edit = new QPushButton(box);
+    edit->setObjectName(QStringLiteral("b_calib_kit_edit"));
+    layout->addWidget(edit, 0, 2);
+    m_kitInUse = label("l_calib_kit_in_use");
+    m_kitInUse->setWordWrap(true);
+    layout->addWidget(m_kitInUse, 1, 0, 1, 3);
+    layout->addWidget(label("l_calib_average"), 2, 0, 1, 2);
+    m_calibAverage = new QSpinBox(box);
+    m_calibAverage->setObjectName(QStringLiteral("sb_calib_average"));
+    m_calibAverage->setRange(1, CalibrationManager::MAX_AVERAGE_SWEEPS);
+    m_calibAverage->setValue(CalibrationManager::averageSweeps());
+    layout->addWidget(m_calibAverage, 2, 2);
+    layout->addWidget(label("l_live_average"), 3, 0, 1, 2);
+    m_liveAverage = new QSpinBox(box);
+    m_liveAverage->setObjectName(QStringLiteral("sb_live_average"));
+    // 1 sweep is no averaging: the lowest value reads as off.
+    m_liveAverage->setRange(1, ZData::DataScanManager::MAX_LIVE_AVERAGE);
+    m_liveAverage->setValue(qMax(ZData::DataScanManager::liveAverage(), 1));
+    layout->addWidget(m_liveAverage, 3, 2);
+    m_kitStatus = label("l_calib_kit_status");
+    m_kitStatus->setWordWrap(true);
+    layout->addWidget(m_kitStatus, 4, 0, 1, 3);
+    layout->setColumnStretch(1, 1);
+    grid->addWidget(box, row, 0, 1, 3);
+    m_kitEditor = new Ui::KitEditorDialog(m_window);
+    fillKitCombo();
+}
+
+void PgCalib::fillKitCombo()
+{
+    const QStringList names = CalibrationManager::kitNames();
+    const QSignalBlocker block(m_kitCombo);
+    m_kitCombo->clear();
+    for (const QString& name : names) {
+        // The built-in kit's name is translated; the item data is what the manager knows it by.
+        m_kitCombo->addItem(name == QLatin1String(ZData::CAL::CalibrationKit::IDEAL_NAME)
+                                ? qtTrId("lp_pcalib_kit_ideal")
+                                : name,
+                            name);
+    }
+    m_kitCombo->setCurrentIndex(qMax(0, m_kitCombo->findData(CalibrationManager::kit().name)));
+}
+
+bool PgCalib::eventFilter(QObject* watched, QEvent* event)
+{
+    // Kit files copied into the folder by hand show up the next time the list is opened.
+    if (watched == m_kitCombo && event->type() == QEvent::MouseButtonPress)
+        fillKitCombo();
+    return MWAbstractPage::eventFilter(watched, event);
+}
+
+void PgCalib::slotChangedKit(int index)
+{
+    QString error;
+    if (!CalibrationManager::setKit(m_kitCombo->itemData(index).toString(), &error)) {
+        m_kitStatus->setText(qtTrId("lp_pcalib_kit_refused") + error);
+        fillKitCombo();
+    }
+}
+
+void PgCalib::slotEditKit()
+{
+    m_kitEditor->setKit(CalibrationManager::kit());
+    m_kitEditor->show();
+    m_kitEditor->raise();
+}
+
+void PgCalib::slotKitChanged(const QString& reason)
+{
+    m_kitStatus->setText(reason.isEmpty() ? QString() : qtTrId("lp_pcalib_kit_fallback") + reason);
+    fillKitCombo();
+}
+
+void PgCalib::slotCapturedSweep(int done, int total)
+{
+    if (total > 1)
+        m_kitStatus->setText(qtTrId("lp_pcalib_captured_sweeps").arg(done).arg(total));
+}
+
+QString PgCalib::kitStatusText() const
+{
+    return m_kitStatus ? m_kitStatus->text() : QString();
+}
+
+QString PgCalib::kitInUseText() const
+{
+    return m_kitInUse ? m_kitInUse->text() : QString();
+}
+
+void PgCalib::refreshKitInUse()
+{
+    if (!m_kitInUse)
+        return;
+    QString kit;
+    switch (CalibrationManager::kitRecord()) {
+    case CalibrationManager::EKitRecord::NONE:
+        kit = qtTrId("lp_pcalib_kit_in_use_none");
+        break;
+    case CalibrationManager::EKitRecord::FACTORY:
+        kit = qtTrId("lp_pcalib_kit_in_use_factory");
+        break;
+    case CalibrationManager::EKitRecord::UNRECORDED:
+        kit = qtTrId("lp_pcalib_kit_in_use_unrecorded");
+        break;
+    case CalibrationManager::EKitRecord::KIT: {
+        const QString name = CalibrationManager::calibrationKit().name;
+        kit = name == QLatin1String(ZData::CAL::CalibrationKit::IDEAL_NAME) ? qtTrId("lp_pcalib_kit_ideal")
+                                                                            : name;
+        break;
+    }
+    }
+    m_kitInUse->setText(qtTrId("lp_pcalib_kit_in_use").arg(kit));
 }
 
 void PgCalib::retranslateUi()
@@ -169,6 +324,16 @@ void PgCalib::retranslateUi()
     const QStringList filters = qtTrId("lp_pgcalib_calib_file_filters").split(QStringLiteral(";;"));
     m_saveDialog->setNameFilters(filters);
     m_loadDialog->setNameFilters(filters);
+    if (auto* box = m_inner->findChild<QGroupBox*>(QStringLiteral("gb_calib_kit")))
+        box->setTitle(qtTrId("lp_pcalib_kit_title"));
+    m_inner->findChild<QLabel*>(QStringLiteral("l_calib_kit"))->setText(qtTrId("lp_pcalib_kit"));
+    button("b_calib_kit_edit")->setText(qtTrId("lp_pcalib_btn_kit_edit"));
+    m_inner->findChild<QLabel*>(QStringLiteral("l_calib_average"))->setText(qtTrId("lp_pcalib_average"));
+    m_inner->findChild<QLabel*>(QStringLiteral("l_live_average"))->setText(qtTrId("lp_pcalib_live_average"));
+    m_liveAverage->setSpecialValueText(qtTrId("lp_pcalib_live_average_off"));
+    m_kitEditor->retranslateUi();
+    fillKitCombo();
+    refreshKitInUse();
 }
 
 void PgCalib::slotLoadedLang()
@@ -190,6 +355,8 @@ void PgCalib::setAllButtonsEnabled(bool enabled)
     const QList<QPushButton*> buttons = m_inner->findChildren<QPushButton*>();
     for (QPushButton* b : buttons)
         b->setEnabled(enabled);
+    // Editing a kit never makes the analyser work.
+    button("b_calib_kit_edit")->setEnabled(true);
 }
 
 void PgCalib::refresh()
@@ -214,6 +381,8 @@ void PgCalib::refresh()
     button("b_calib_open_file")->setEnabled(device);
     button("b_calib_download")->setEnabled(device);
     applyUploadRule();
+    button("b_calib_kit_edit")->setEnabled(true);
+    refreshKitInUse();
 }
 
 void PgCalib::applyUploadRule()
@@ -361,6 +530,9 @@ void PgCalib::saveSettings()
         return;
     }
     settings->beginGroup(ZCore::SettingsManager::groupName(ZCore::ESettingsGroups::CALIBRATION));
+    settings->setValue(QStringLiteral("kit"), CalibrationManager::kit().name);
+    settings->setValue(QStringLiteral("calib_average"), CalibrationManager::averageSweeps());
+    settings->setValue(QStringLiteral("live_average"), ZData::DataScanManager::liveAverage());
     settings->endGroup();
 }
 
@@ -374,7 +546,24 @@ void PgCalib::restoreSettings()
         return;
     }
     settings->beginGroup(ZCore::SettingsManager::groupName(ZCore::ESettingsGroups::CALIBRATION));
+    const QString kit =
+        settings->value(QStringLiteral("kit"), QLatin1String(ZData::CAL::CalibrationKit::IDEAL_NAME))
+            .toString();
+    const int calibAverage = settings->value(QStringLiteral("calib_average"), 1).toInt();
+    const int liveAverage = settings->value(QStringLiteral("live_average"), 0).toInt();
     settings->endGroup();
+    QString error;
+    if (!CalibrationManager::setKit(kit, &error)) {
+        // The profile names a kit that is gone or broken: the ideal kit, and the user is told.
+        CalibrationManager::setKit(QLatin1String(ZData::CAL::CalibrationKit::IDEAL_NAME));
+        m_kitStatus->setText(qtTrId("lp_pcalib_kit_fallback") + error);
+    }
+    // Counts a hand-edited profile puts out of range are left at what they were.
+    if (CalibrationManager::setAverageSweeps(calibAverage))
+        m_calibAverage->setValue(calibAverage);
+    if (ZData::DataScanManager::setLiveAverage(liveAverage))
+        m_liveAverage->setValue(qMax(ZData::DataScanManager::liveAverage(), 1));
+    fillKitCombo();
 }
 
 } // namespace MW_Pages

@@ -10,6 +10,13 @@ class QButtonGroup;
 class QComboBox;
 class QFileDialog;
 class QPushButton;
+class QLabel;
+class QGridLayout;
+class QSpinBox;
+
+namespace Ui {
+class KitEditorDialog;
+}
 
 namespace MW_Pages {
 
@@ -35,6 +42,12 @@ public:
     QFileDialog* loadDialog() const { return m_loadDialog; }
     QColor normalColor() const { return m_normal; }
     bool isDeviceReady() const { return m_deviceReady; }
+    Ui::KitEditorDialog* kitEditor() const { return m_kitEditor; }
+    QComboBox* kitCombo() const { return m_kitCombo; }
+    QSpinBox* calibAverage() const { return m_calibAverage; }
+    QSpinBox* liveAverage() const { return m_liveAverage; }
+    QString kitStatusText() const;
+    QString kitInUseText() const;
 
     void retranslateUi() override;
 
@@ -58,6 +71,10 @@ public slots:
     void slotDeviceStartup();
     void saveSettings();
     void restoreSettings();
+    void slotChangedKit(int index);
+    void slotEditKit();
+    void slotKitChanged(const QString& reason);
+    void slotCapturedSweep(int done, int total);
 
 protected:
     void initUi() override;
@@ -70,6 +87,10 @@ private:
     void setColor(QPushButton* button, const QColor& color);
     QPushButton* button(const char* name) const;
     void openFileDialog(QFileDialog* dialog, const char* missingId);
+    void initKitUi(QGridLayout* grid, int row);
+    void fillKitCombo();
+    void refreshKitInUse();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     QWidget* m_inner = nullptr;
     QButtonGroup* m_doGroup = nullptr;
@@ -78,6 +99,12 @@ private:
     QFileDialog* m_saveDialog = nullptr;
     QFileDialog* m_loadDialog = nullptr;
     QColor m_normal;
+    QComboBox* m_kitCombo = nullptr;
+    QSpinBox* m_calibAverage = nullptr;
+    QSpinBox* m_liveAverage = nullptr;
+    QLabel* m_kitInUse = nullptr;
+    QLabel* m_kitStatus = nullptr;
+    Ui::KitEditorDialog* m_kitEditor = nullptr;
     bool m_deviceReady = false;
 };
 
