@@ -963,6 +963,34 @@ L[nH] / C[pF]</translation>
         <source>failed to write the chart image to: </source>
         <translation>failed to write the chart image to: </translation>
     </message>
+    <message id="lp_notice_repeated">
+        <source>%1 (%2 times)</source>
+        <translation>%1 (%2 times)</translation>
+    </message>
+    <message id="lp_notice_critical_title">
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message id="lp_notice_fatal_title">
+        <source>Fatal error</source>
+        <translation>Fatal error</translation>
+    </message>
+    <message id="lp_notice_waiting">
+        <source>%1 more</source>
+        <translation>%1 more</translation>
+    </message>
+    <message id="lp_notice_dismiss">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="lp_err_calib_too_many_points">
+        <source>a calibration holds at most 1000 points; reduce the number of points to calibrate. The sweep has: </source>
+        <translation>a calibration holds at most 1000 points; reduce the number of points to calibrate. The sweep has: </translation>
+    </message>
+    <message id="lp_pabout_qt_text">
+        <source>&lt;h3&gt;About Qt&lt;/h3&gt;&lt;p&gt;This program uses Qt version %1.&lt;/p&gt;&lt;p&gt;Qt is a C++ toolkit for cross-platform application development, available under the GNU Lesser General Public License version 3 and the GNU General Public License version 3.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;About Qt&lt;/h3&gt;&lt;p&gt;This program uses Qt version %1.&lt;/p&gt;&lt;p&gt;Qt is a C++ toolkit for cross-platform application development, available under the GNU Lesser General Public License version 3 and the GNU General Public License version 3.&lt;/p&gt;</translation>
+    </message>
     <message id="lp_chart_info_average">
         <source>avg %1</source>
         <translation>avg %1</translation>

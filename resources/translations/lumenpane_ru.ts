@@ -963,6 +963,34 @@ L[нГн] / C[пФ]</translation>
         <source>failed to write the chart image to: </source>
         <translation>не удалось записать изображение графика в: </translation>
     </message>
+    <message id="lp_notice_repeated">
+        <source>%1 (%2 times)</source>
+        <translation>%1 (повторов: %2)</translation>
+    </message>
+    <message id="lp_notice_critical_title">
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+    <message id="lp_notice_fatal_title">
+        <source>Fatal error</source>
+        <translation>Неустранимая ошибка</translation>
+    </message>
+    <message id="lp_notice_waiting">
+        <source>%1 more</source>
+        <translation>ещё %1</translation>
+    </message>
+    <message id="lp_notice_dismiss">
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+    <message id="lp_err_calib_too_many_points">
+        <source>a calibration holds at most 1000 points; reduce the number of points to calibrate. The sweep has: </source>
+        <translation>калибровка вмещает не более 1000 точек; уменьшите число точек для калибровки. Точек в развёртке: </translation>
+    </message>
+    <message id="lp_pabout_qt_text">
+        <source>&lt;h3&gt;About Qt&lt;/h3&gt;&lt;p&gt;This program uses Qt version %1.&lt;/p&gt;&lt;p&gt;Qt is a C++ toolkit for cross-platform application development, available under the GNU Lesser General Public License version 3 and the GNU General Public License version 3.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;О Qt&lt;/h3&gt;&lt;p&gt;Эта программа использует Qt версии %1.&lt;/p&gt;&lt;p&gt;Qt — набор инструментов C++ для разработки кроссплатформенных приложений, распространяемый по лицензиям GNU LGPL версии 3 и GNU GPL версии 3.&lt;/p&gt;</translation>
+    </message>
     <message id="lp_chart_info_average">
         <source>avg %1</source>
         <translation>сред. %1</translation>

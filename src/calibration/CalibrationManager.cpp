@@ -394,15 +394,14 @@ bool CalibrationManager::setAverageSweeps(int sweeps)
 
 // ---- the user's measurement ----
 
-void CalibrationManager::startCalibType(quint8 type)
+bool CalibrationManager::startCalibType(quint8 type)
 {
     if (type != CalibrationData::OPEN && type != CalibrationData::SHORT && type != CalibrationData::LOAD)
-        return;
+        return false;
     if (DataScanManager::sweep().points() > quint32(CalibrationData::MAX_POINTS)) {
-        kLog.warn(QStringLiteral(">> a calibration holds at most %1 points, the sweep has %2 => not measured")
-                      .arg(CalibrationData::MAX_POINTS)
-                      .arg(DataScanManager::sweep().points()));
-        return;
+        // Critical, so that the person who pressed the button reads why nothing happens.
+        kLog.critical("lp_err_calib_too_many_points", QString::number(DataScanManager::sweep().points()));
+        return false;
     }
     DataScanManager::setScanPause(true, true);
     emit instance().signalStartedCalibration();
@@ -416,6 +415,7 @@ void CalibrationManager::startCalibType(quint8 type)
     // correction off, becomes the standard.
     scan().slotResetScan();
     DataScanManager::setScanPause(false, false);
+    return true;
 }
 
 void CalibrationManager::slotSweepCompleted()

@@ -39,7 +39,9 @@ public:
     static bool init();
     static QString tag() { return QStringLiteral("CalibrationManager"); }
 
-    static void startCalibType(quint8 type);
+    // Starts measuring a standard; false when it cannot be measured (the sweep has more points than
+    // a calibration holds), which is reported to the user at once.
+    static bool startCalibType(quint8 type);
     static void clearCalibType(quint8 type);
     static void resetToFactory();
     static bool loadCalibFile(const QString& path);

@@ -45,6 +45,15 @@ void ChartScanFeed::cancelRefresh(ZChartView* view)
     instance().m_pending.removeAll(view);
 }
 
+void ChartScanFeed::flush()
+{
+    ChartScanFeed& self = instance();
+    if (self.m_pending.isEmpty())
+        return;
+    self.m_frameTimer.stop();
+    self.onFrame();
+}
+
 void ChartScanFeed::onFrame()
 {
     m_sinceFrame.restart();

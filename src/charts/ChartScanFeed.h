@@ -42,6 +42,8 @@ public:
     // unless the interval is 0.
     static void requestRefresh(ZChartView* view);
     static void cancelRefresh(ZChartView* view);
+    // Refreshes at once every view that waits for the next frame.
+    static void flush();
 
 public slots:
     void slotProcessedScanData(quint32 size);

@@ -14,6 +14,10 @@ namespace {
 constexpr float RAD_TO_DEG = 57.29578f;
 constexpr double L_LIMIT_NH = 332.0;
 constexpr double C_LIMIT_PF = 133.0;
+// Beyond 200 times the reference impedance (or admittance) the reflection is within 1 % of the
+// circle's edge, where a calibration's residual error dominates: the digits would be noise.
+constexpr double RX_LIMIT_OHM = 200.0 * DataMarkProcessor::Z0;
+constexpr double GB_LIMIT_MS = 200.0 * 1000.0 / DataMarkProcessor::Z0;
 constexpr float SWR_INF = 12.0f;
 
 using TValues = DataMarkProcessor::TValues;
@@ -49,6 +53,15 @@ QString valueWithUnit(double v, bool sign, const char* unitId, int precision = 2
 {
     const QString text = DataMarkProcessor::number(v, sign, precision);
     return std::isfinite(v) ? text + unit(unitId) : text;
+}
+
+// As valueWithUnit, but a magnitude beyond the display limit reads "Inf.": both signs meet at the
+// circle's edge, where a calibration's residual error decides which one comes out.
+QString limitedWithUnit(double v, double limit, bool sign, const char* unitId)
+{
+    if (!std::isfinite(v) || std::abs(v) > limit)
+        return inf();
+    return valueWithUnit(v, sign, unitId);
 }
 
 } // namespace
@@ -258,8 +271,8 @@ QString DataMarkProcessor::impedText(const TValues& v, bool sign) const
     const QString third = x > 0.0 ? inductanceLine(double(float(x * 1e9) / float(twoPiF)), sign)
                                   : capacitanceLine(double(1e12f / float(twoPiF * -x)), sign);
     return QStringLiteral("%1\n%2\n%3")
-        .arg(line(QStringLiteral("R:"), valueWithUnit(v[0], sign, "lp_units_ohm")),
-             line(QStringLiteral("X:"), valueWithUnit(x, sign, "lp_units_ohm")), third);
+        .arg(line(QStringLiteral("R:"), limitedWithUnit(v[0], RX_LIMIT_OHM, sign, "lp_units_ohm")),
+             line(QStringLiteral("X:"), limitedWithUnit(x, RX_LIMIT_OHM, sign, "lp_units_ohm")), third);
 }
 
 QString DataMarkProcessor::admitText(const TValues& v, bool sign) const
@@ -272,8 +285,10 @@ QString DataMarkProcessor::admitText(const TValues& v, bool sign) const
     const QString third = b > 0.0 ? capacitanceLine(double(float(b * 1e12) / float(twoPiF)), sign)
                                   : inductanceLine(double(1e9f / float(twoPiF * -b)), sign);
     return QStringLiteral("%1\n%2\n%3")
-        .arg(line(QStringLiteral("G:"), valueWithUnit(double(v[0]) * 1000.0, sign, "lp_units_msiemens")),
-             line(QStringLiteral("B:"), valueWithUnit(b * 1000.0, sign, "lp_units_msiemens")), third);
+        .arg(line(QStringLiteral("G:"),
+                  limitedWithUnit(double(v[0]) * 1000.0, GB_LIMIT_MS, sign, "lp_units_msiemens")),
+             line(QStringLiteral("B:"), limitedWithUnit(b * 1000.0, GB_LIMIT_MS, sign, "lp_units_msiemens")),
+             third);
 }
 
 QString DataMarkProcessor::lossText(const QPointF& c, bool sign) const

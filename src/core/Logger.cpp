@@ -1,9 +1,8 @@
 #include "core/Logger.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QLoggingCategory>
-#include <QMessageBox>
 #include <QMutex>
 #include <QTextStream>
 #include <QThread>
@@ -11,6 +10,7 @@
 
 #include "core/AppPaths.h"
 #include "core/AppVersion.h"
+#include "core/NoticeBoard.h"
 #include "core/utility/Path.h"
 
 namespace ZCore {
@@ -154,6 +154,10 @@ void Logger::messageHandler(QtMsgType type, const QMessageLogContext& context, c
         }
     }
 
+    if (type == QtCriticalMsg && s_capture) {
+        s_capture->m_messages.append(message);
+        return;
+    }
     if (type == QtCriticalMsg || type == QtFatalMsg) {
         const QString title =
             type == QtFatalMsg ? QStringLiteral("Fatal error") : QStringLiteral("Critical error");
@@ -164,13 +168,22 @@ void Logger::messageHandler(QtMsgType type, const QMessageLogContext& context, c
     }
 }
 
-void Logger::defaultPresenter(QtMsgType, const QString& title, const QString& text)
+void Logger::defaultPresenter(QtMsgType type, const QString& title, const QString& text)
 {
-    // A box needs a widget application and its thread; elsewhere the log line is all there is.
-    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (!app || QThread::currentThread() != app->thread())
+    // Without an application there is no event loop to show anything; the log line is all there is.
+    if (!QCoreApplication::instance())
         return;
-    QMessageBox::critical(nullptr, title, text, QMessageBox::Ok);
+    NoticeBoard::post(type, title, text);
+}
+
+Logger::CriticalCapture::CriticalCapture() : m_outer(s_capture)
+{
+    s_capture = this;
+}
+
+Logger::CriticalCapture::~CriticalCapture()
+{
+    s_capture = m_outer;
 }
 
 } // namespace ZCore

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -13,7 +14,8 @@
 namespace ZCore {
 
 // One log file per run beside the executable; every Qt message is stamped with the time since start
-// and its level, appended to the file and passed on. Critical and fatal messages also reach the user.
+// and its level, appended to the file and passed on. Critical and fatal messages also reach the user,
+// through the notice board: the handler runs inside whatever logs, so it never waits for a person.
 class Logger : public QObject, public TSingleton<Logger>, public ISInitializable
 {
     Q_OBJECT
@@ -43,7 +45,26 @@ public:
     static QString filePath() { return s_filePath; }
     static bool isFileOpen() { return s_file.isOpen(); }
 
-    // An empty presenter restores the default, a modal message box.
+    // While one of these lives, critical lines written on its thread are kept in it instead of being
+    // presented: a remote command's failures belong to the client that sent it. Scopes nest; the
+    // innermost takes the lines.
+    class CriticalCapture
+    {
+    public:
+        CriticalCapture();
+        ~CriticalCapture();
+        CriticalCapture(const CriticalCapture&) = delete;
+        CriticalCapture& operator=(const CriticalCapture&) = delete;
+        // The bare messages, oldest first.
+        const QStringList& messages() const { return m_messages; }
+
+    private:
+        friend class Logger;
+        CriticalCapture* m_outer = nullptr;
+        QStringList m_messages;
+    };
+
+    // An empty presenter restores the default, the notice board.
     static void setPresenter(TPresenter presenter);
     static void resetPresenter() { setPresenter(TPresenter()); }
 
@@ -69,6 +90,7 @@ private:
     static inline QtMessageHandler s_previousHandler = nullptr;
     static inline bool s_installed = false;
     static inline TPresenter s_presenter;
+    static inline thread_local CriticalCapture* s_capture = nullptr;
 };
 
 } // namespace ZCore

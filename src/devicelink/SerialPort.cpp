@@ -2,6 +2,8 @@
 
 #include <QMetaEnum>
 
+#include <poll.h>
+
 #include "core/Logger.h"
 #include "core/TaggedLog.h"
 #include "devicelink/DeviceMessageManager.h"
@@ -13,6 +15,20 @@ namespace DM {
 
 namespace {
 const ZCore::TaggedLog kLog(SerialPort::tag());
+
+// The port is set up to return at once from a read with nothing to read, and the toolkit takes such
+// an empty read for a read error. An empty read also follows a stale readiness report: an event loop
+// started inside an event handler (a modal box, say) reads the port, and when it ends the outer loop
+// delivers the readiness it had polled before, for bytes that are gone. The line is really broken
+// only when the system reports a hang-up or an error on it.
+bool isLineBroken(const QSerialPort& port)
+{
+    pollfd line{int(port.handle()), POLLIN, 0};
+    if (line.fd < 0)
+        return true;
+    const int ready = ::poll(&line, 1, 0);
+    return ready < 0 || (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
 } // namespace
 
 SerialPort::SerialPort() = default;
@@ -105,6 +121,11 @@ void SerialPort::slotErrorOccurred(QSerialPort::SerialPortError error)
 {
     if (error == QSerialPort::NoError)
         return;
+    if (error == QSerialPort::ReadError && m_port.isOpen() && !isLineBroken(m_port)) {
+        kLog.info(QStringLiteral(">> read notification without data ignored"));
+        m_port.clearError();
+        return;
+    }
     // A line that hangs up (a pulled USB cable) often surfaces as a plain read error; the port
     // file having vanished is what tells it apart from a transient fault.
     const bool vanished = (error == QSerialPort::ReadError || error == QSerialPort::WriteError) &&

@@ -2,6 +2,7 @@
 #include "core/AppVersion.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <cmath>
@@ -9,6 +10,7 @@
 #include "calibration/CalibrationData.h"
 #include "calibration/CalibrationManager.h"
 #include "charts/ChartEnumPrinter.h"
+#include "charts/ChartScanFeed.h"
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartView.h"
 #include "charts/ZMark.h"
@@ -215,12 +217,20 @@ bool RemoteCommands::isAnalyserReady()
 
 QStringList RemoteCommands::analyserPorts()
 {
+    // Listing the ports asks the system about every serial device, tens of milliseconds on the
+    // window's thread; the port dialog refreshes its list once a second, and so does this one.
+    static QStringList cached;
+    static QElapsedTimer age;
+    if (age.isValid() && age.elapsed() < PORT_LIST_MAX_AGE_MS)
+        return cached;
     QStringList names;
     for (const TPortListing& port : PortEnumerator::availablePorts()) {
         if (port.manufacturer.contains(QLatin1String("STMicro"), Qt::CaseInsensitive) ||
             port.manufacturer.contains(QLatin1String("Dovra"), Qt::CaseInsensitive))
             names.append(port.portName);
     }
+    cached = names;
+    age.start();
     return names;
 }
 
@@ -432,8 +442,12 @@ TRemoteResult RemoteCommands::sweepOnce()
     // With the scan paused by the user this is a single sweep: resume for it, pause again after.
     const bool resume = DataScanManager::isPaused();
     connect(m_recorder, &RemoteSweepRecorder::signalRecorded, op, [op, target](quint64 count) {
-        if (count >= target)
-            op->succeed();
+        if (count < target)
+            return;
+        // The views draw at their next frame; a script asking for a marker's readout right after
+        // *OPC? must read this sweep, so every view takes it now, while the buffer still holds it.
+        ZChart::ChartScanFeed::flush();
+        op->succeed();
     });
     connect(op, &RemoteOperation::signalFinished, this, [resume] {
         if (resume && !DataScanManager::isPaused())
@@ -510,6 +524,12 @@ TRemoteResult RemoteCommands::measureStandard(const TCall& call)
     if (CalibrationManager::isTransferring())
         return TRemoteResult::fail(E::EXECUTION_ERROR,
                                    QStringLiteral("a calibration transfer is in progress"));
+    const quint32 points = DataScanManager::sweep().points();
+    if (points > quint32(CAL::CalibrationData::MAX_POINTS))
+        return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
+                                   QStringLiteral("a calibration holds at most %1 points, the sweep has %2")
+                                       .arg(CAL::CalibrationData::MAX_POINTS)
+                                       .arg(points));
 
     // Each averaged sweep of the standard gets the time one sweep would.
     auto* op = new RemoteOperation(QStringLiteral("CALibration:MEASure"),
@@ -517,7 +537,10 @@ TRemoteResult RemoteCommands::measureStandard(const TCall& call)
     connect(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibType, op,
             [op] { op->succeed(); });
     op->failOnPortClosed();
-    CalibrationManager::startCalibType(standard);
+    if (!CalibrationManager::startCalibType(standard)) {
+        op->fail(E::EXECUTION_ERROR, QString());
+        return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("the standard cannot be measured"));
+    }
     return TRemoteResult::pending(op);
 }
 

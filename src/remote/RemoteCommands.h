@@ -34,6 +34,7 @@ public:
     static constexpr int CONNECT_TIMEOUT_MS = 30000;
     static constexpr int SWEEP_TIMEOUT_MS = 60000;
     static constexpr int CALIBRATION_TIMEOUT_MS = 60000;
+    static constexpr int PORT_LIST_MAX_AGE_MS = 1000;
     static constexpr const char* IMAGE_DIR_NAME = "images";
 
     explicit RemoteCommands(QObject* parent = nullptr);
@@ -53,6 +54,7 @@ public:
     // A bare file name: no directory part, no "..", no hidden file, only harmless characters.
     static bool isPlainFileName(const QString& name);
     // The ports the device connector lists: those whose manufacturer names the analyser's interface.
+    // At most PORT_LIST_MAX_AGE_MS old.
     static QStringList analyserPorts();
     static bool isAnalyserReady();
 

@@ -2,11 +2,11 @@
 
 #include <QHostAddress>
 #include <QSettings>
-#include <QTcpSocket>
 
 #include "core/SettingsManager.h"
 #include "core/TaggedLog.h"
 #include "remote/RemoteCommands.h"
+#include "remote/RemoteConnection.h"
 #include "remote/RemoteOperation.h"
 #include "remote/RemoteSession.h"
 
@@ -33,7 +33,7 @@ RemoteControlServer::RemoteControlServer(IRemoteTarget* target, QObject* parent)
     m_commands = new RemoteCommands(this);
     m_commands->setTarget(target);
     m_server.setMaxPendingConnections(MAX_CLIENTS * 8);
-    connect(&m_server, &QTcpServer::newConnection, this, &RemoteControlServer::onNewConnection);
+    m_server.onIncoming = [this](qintptr descriptor) { onIncoming(descriptor); };
 }
 
 RemoteControlServer::~RemoteControlServer()
@@ -57,6 +57,10 @@ RemoteControlServer::TConfig RemoteControlServer::profileConfiguration()
     quint16 port = DEFAULT_PORT;
     if (parsePort(settings->value(QLatin1String(KEY_PORT), DEFAULT_PORT).toString(), port))
         config.port = port;
+    bool ok = false;
+    const int idle = settings->value(QLatin1String(KEY_IDLE_TIMEOUT), DEFAULT_IDLE_TIMEOUT_S).toInt(&ok);
+    if (ok && idle >= 0)
+        config.idleTimeoutS = idle;
     settings->endGroup();
     return config;
 }
@@ -67,6 +71,7 @@ RemoteControlServer::TConfig RemoteControlServer::configuration()
     if (!env.isEmpty()) {
         TConfig config;
         if (parsePort(QString::fromLatin1(env), config.port)) {
+            config.idleTimeoutS = profileConfiguration().idleTimeoutS;
             config.enabled = true;
             config.fromEnvironment = true;
             return config;
@@ -94,6 +99,7 @@ void RemoteControlServer::saveProfileConfiguration(bool enabled, quint16 port)
 bool RemoteControlServer::applyConfiguration()
 {
     const TConfig config = configuration();
+    setIdleTimeout(config.idleTimeoutS * 1000);
     if (!config.enabled) {
         stop();
         return true;
@@ -135,29 +141,28 @@ qint64 RemoteControlServer::largestQueuedOutput() const
     return largest;
 }
 
-void RemoteControlServer::onNewConnection()
+void RemoteControlServer::onIncoming(qintptr descriptor)
 {
-    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-        // Loopback only; the check also covers an address family mapped onto IPv6.
-        if (m_sessions.size() >= MAX_CLIENTS || !socket->peerAddress().isLoopback()) {
-            socket->abort();
-            socket->deleteLater();
-            ++m_refusedSinceLog;
-            // One line per second at most, however fast clients knock.
-            if (!m_lastRefusalLog.isValid() || m_lastRefusalLog.elapsed() > 1000) {
-                kLog.warn(QStringLiteral(">> refused %1 client(s): at most %2 at once")
-                              .arg(m_refusedSinceLog)
-                              .arg(MAX_CLIENTS));
-                m_refusedSinceLog = 0;
-                m_lastRefusalLog.start();
-            }
-            continue;
+    auto* connection = new RemoteConnection(descriptor);
+    // Loopback only; the check also covers an address family mapped onto IPv6.
+    if (m_sessions.size() >= MAX_CLIENTS || !connection->peerAddress().isLoopback()) {
+        connection->abort();
+        connection->deleteLater();
+        ++m_refusedSinceLog;
+        // One line per second at most, however fast clients knock.
+        if (!m_lastRefusalLog.isValid() || m_lastRefusalLog.elapsed() > 1000) {
+            kLog.warn(QStringLiteral(">> refused %1 client(s): at most %2 at once")
+                          .arg(m_refusedSinceLog)
+                          .arg(MAX_CLIENTS));
+            m_refusedSinceLog = 0;
+            m_lastRefusalLog.start();
         }
-        auto* session = new RemoteSession(socket, this);
-        connect(session, &RemoteSession::signalClosed, this, &RemoteControlServer::onSessionClosed);
-        m_sessions.append(session);
-        emit signalClientsChanged(m_sessions.size());
+        return;
     }
+    auto* session = new RemoteSession(connection, this);
+    connect(session, &RemoteSession::signalClosed, this, &RemoteControlServer::onSessionClosed);
+    m_sessions.append(session);
+    emit signalClientsChanged(m_sessions.size());
 }
 
 void RemoteControlServer::onSessionClosed(RemoteSession* session)

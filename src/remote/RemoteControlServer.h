@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QTcpServer>
 
+#include <functional>
+
 namespace ZRemote {
 
 class IRemoteTarget;
@@ -27,9 +29,12 @@ public:
     static constexpr qint64 READ_BUFFER = 16 * 1024;
     static constexpr qint64 OUTPUT_LIMIT = 256 * 1024;
     static constexpr int LINES_PER_TURN = 32;
+    static constexpr int TURN_BUDGET_MS = 5;
+    static constexpr int DEFAULT_IDLE_TIMEOUT_S = 300;
     static constexpr const char* ENV_PORT = "TOLVEKVNA_REMOTE_PORT";
     static constexpr const char* KEY_ENABLED = "remote_enabled";
     static constexpr const char* KEY_PORT = "remote_port";
+    static constexpr const char* KEY_IDLE_TIMEOUT = "remote_idle_timeout_s";
 
     // Whether to listen and on which port: the environment variable wins over the profile.
     struct TConfig
@@ -37,6 +42,8 @@ public:
         bool enabled = false;
         quint16 port = DEFAULT_PORT;
         bool fromEnvironment = false;
+        // Seconds without a command before a client is closed; 0 keeps idle clients for ever.
+        int idleTimeoutS = DEFAULT_IDLE_TIMEOUT_S;
     };
 
     explicit RemoteControlServer(IRemoteTarget* target = nullptr, QObject* parent = nullptr);
@@ -48,7 +55,7 @@ public:
     // The profile's choice (group "Default"), as the settings page shows and edits it.
     static TConfig profileConfiguration();
     static void saveProfileConfiguration(bool enabled, quint16 port);
-    // Starts or stops listening as configuration() says.
+    // Starts or stops listening, and sets the idle time-out, as configuration() says.
     bool applyConfiguration();
 
     // Port 0 takes any free port (tests). Listening again on another port drops the clients.
@@ -59,6 +66,10 @@ public:
     int clientCount() const { return m_sessions.size(); }
     // Answers written but not yet taken by the slowest client.
     qint64 largestQueuedOutput() const;
+
+    // Milliseconds without a command after which a client is closed; 0 never closes one.
+    int idleTimeout() const { return m_idleTimeoutMs; }
+    void setIdleTimeout(int ms) { m_idleTimeoutMs = qMax(0, ms); }
 
     RemoteCommands* commands() const { return m_commands; }
     void setTarget(IRemoteTarget* target);
@@ -71,16 +82,28 @@ signals:
     void signalClientsChanged(int count);
 
 private:
-    void onNewConnection();
+    // Hands over each accepted socket as it is, so that a session can keep writing to a client that
+    // has shut down its sending side.
+    class Listener : public QTcpServer
+    {
+    public:
+        std::function<void(qintptr)> onIncoming;
+
+    protected:
+        void incomingConnection(qintptr descriptor) override { onIncoming(descriptor); }
+    };
+
+    void onIncoming(qintptr descriptor);
     void onSessionClosed(RemoteSession* session);
     void onOperationFinished();
 
-    QTcpServer m_server;
+    Listener m_server;
     RemoteCommands* m_commands = nullptr;
     QList<RemoteSession*> m_sessions;
     QPointer<RemoteOperation> m_operation;
     QElapsedTimer m_lastRefusalLog;
     int m_refusedSinceLog = 0;
+    int m_idleTimeoutMs = DEFAULT_IDLE_TIMEOUT_S * 1000;
 };
 
 } // namespace ZRemote

@@ -27,6 +27,7 @@
 #include "ui/ChartLayoutModel.h"
 #include "ui/DeviceConnector.h"
 #include "ui/MainWindowUi.h"
+#include "ui/components/NoticeBar.h"
 #include "ui/pages/PgAbout.h"
 #include "ui/pages/PgCalib.h"
 #include "ui/pages/PgCharts.h"
@@ -50,6 +51,8 @@ const ZCore::TaggedLog& log()
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<Ui::MainWindowUi>())
 {
     m_ui->setupUi(this);
+    m_notices = new Ui::Components::NoticeBar(m_ui->centralWidget);
+    m_ui->verticalLayout_12->insertWidget(1, m_notices);
     retranslate();
     connect(m_ui->b_toggle_menu, &QPushButton::released, this, &MainWindow::toggleNavBar);
 
@@ -202,8 +205,7 @@ void MainWindow::makeConnections()
     });
     connect(&ZCore::SettingsManager::instance(), &ZCore::SettingsManager::signalGotSettings, this,
             &MainWindow::slotGotSettings);
-    // The warning box runs its own event loop: it must not start inside the reply handler that
-    // reported the old firmware.
+    // Queued: the warning is shown outside the reply handler that reported the old firmware.
     connect(&DeviceManager::instance(), &DeviceManager::signalGotOldDevice, this,
             &MainWindow::slotGotOldDevice, Qt::QueuedConnection);
     connect(m_ui->b_toggle_scan_pause, &QPushButton::released, this, &MainWindow::handleUserPauseScanToggle);
@@ -277,6 +279,11 @@ void MainWindow::setWarningPresenter(WarningPresenter presenter)
     m_presenter = std::move(presenter);
 }
 
+QMessageBox* MainWindow::oldDeviceBox() const
+{
+    return m_oldDeviceBox;
+}
+
 void MainWindow::slotGotOldDevice()
 {
     if (QAbstractButton* device = m_menuGroup->button(int(ENavBarMenuPages::UPDATE)))
@@ -288,13 +295,16 @@ void MainWindow::slotGotOldDevice()
         emit signalUpdateIsRequired();
         return;
     }
-    // No loop of its own: the update check follows once the warning is read, so the offer never
-    // comes up under it.
-    auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    connect(box, &QMessageBox::finished, this, &MainWindow::signalUpdateIsRequired);
-    box->open();
+    // One warning at a time; a second report while it is shown changes nothing.
+    if (m_oldDeviceBox)
+        return;
+    // Opened, not executed: the scan, the link and the remote clients go on while it is shown, and
+    // the update check starts once it is dismissed.
+    m_oldDeviceBox = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    m_oldDeviceBox->setObjectName(QStringLiteral("box_old_device"));
+    m_oldDeviceBox->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_oldDeviceBox, &QMessageBox::finished, this, &MainWindow::signalUpdateIsRequired);
+    m_oldDeviceBox->open();
 }
 
 void MainWindow::slotChartArrangementChanged(int config_index)

@@ -17,12 +17,16 @@
 class QButtonGroup;
 class QHBoxLayout;
 class QLabel;
+class QMessageBox;
 class QPushButton;
 class DeviceConnector;
 
 namespace Ui {
 class ChartLayoutModel;
 class MainWindowUi;
+namespace Components {
+class NoticeBar;
+}
 } // namespace Ui
 namespace ZRemote {
 class RemoteControlServer;
@@ -41,7 +45,8 @@ class MainWindow : public QMainWindow, public ZCore::ISTaggable, public ZCore::I
     Q_OBJECT
 
 public:
-    // Shows a modal warning (title, text) and returns when it is dismissed. Tests replace it.
+    // Shows a warning (title, text); the update check starts when it returns. Tests replace it; the
+    // window's own is a box opened without an event loop of its own.
     using WarningPresenter = std::function<void(const QString&, const QString&)>;
 
     static constexpr int CHART_VIEWS = 4;
@@ -83,6 +88,10 @@ public:
     ZRemote::RemoteControlServer* remoteControl() const { return m_remote; }
 
     void setWarningPresenter(WarningPresenter presenter);
+    // Critical messages of the whole program, one at a time, under the title bar.
+    Ui::Components::NoticeBar* noticeBar() const { return m_notices; }
+    // The old-firmware warning while it is shown.
+    QMessageBox* oldDeviceBox() const;
     // Selects the view with that index as a click on it does. With announceAlways the pages hear
     // of the selection even when it does not change (a loaded profile has changed the view).
     void selectChartView(int index, bool announceAlways);
@@ -133,5 +142,7 @@ private:
     bool m_menuVisible = true;
     QVector<MW_Pages::MWAbstractPage*> m_pages;
     WarningPresenter m_presenter;
+    Ui::Components::NoticeBar* m_notices = nullptr;
+    QPointer<QMessageBox> m_oldDeviceBox;
     ZRemote::RemoteControlServer* m_remote = nullptr;
 };

@@ -160,6 +160,16 @@ private slots:
         QTest::newRow("0.6j inductance")
             << EChartType::SMITH << EMarkType::IMPED << 0.0f << 0.6f
             << "R:         23.53 Ohm\nX:         44.12 Ohm\nL:          70.22 nH";
+        // Next to the circle's edge the values are beyond what a readout can show meaningfully.
+        QTest::newRow("open beyond the limits")
+            << EChartType::SMITH << EMarkType::IMPED << 0.999f << 0.0f
+            << "R:              Inf.\nX:          0.00 Ohm\nC:              Inf.";
+        QTest::newRow("short beyond the limits")
+            << EChartType::SMITH << EMarkType::ADMIT << -0.999f << 0.0f
+            << "G:              Inf.\nB:           0.00 mS\nL:              Inf.";
+        QTest::newRow("within the limits")
+            << EChartType::SMITH << EMarkType::IMPED << 0.98f << 0.0f
+            << "R:       4950.00 Ohm\nX:          0.00 Ohm\nC:              Inf.";
         QTest::newRow("matched log mag") << EChartType::LOG_MAG << EMarkType::LMAG << 0.0f << 0.0f
                                          << "LMg:           -Inf.\nPh:           0.00 °";
         QTest::newRow("matched swr") << EChartType::SWR << EMarkType::SWR << 0.0f << 0.0f

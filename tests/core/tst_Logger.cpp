@@ -3,10 +3,16 @@
 #include <QLoggingCategory>
 #include <QtTest>
 
+#include <thread>
+
 #include "TestSupport.h"
+#include "core/LocalizationManager.h"
 #include "core/Logger.h"
+#include "core/NoticeBoard.h"
+#include "core/Resources.h"
 
 using ZCore::Logger;
+using ZCore::NoticeBoard;
 
 namespace {
 QStringList g_forwarded;
@@ -29,6 +35,13 @@ class tst_Logger : public QObject
     QStringList m_shown;
 
 private slots:
+    void initTestCase()
+    {
+        ZCore::initResources();
+        QVERIFY(ZCore::LocalizationManager::init());
+        QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
+    }
+
     void init()
     {
         m_shown.clear();
@@ -77,6 +90,52 @@ private slots:
         // The previous handler receives the level part, not the bare message.
         QVERIFY(g_forwarded.contains("[  CRITICAL ]: critical-marker"));
         QCOMPARE(m_shown, QStringList{QString("%1|Critical error|critical-marker").arg(int(QtCriticalMsg))});
+    }
+
+    // Critical lines reach the notice board without waiting for anyone: one notice at a time,
+    // repeats counted, a bounded queue, lines of other threads handed over, and a remote command's
+    // lines kept by its capture. The log file gets every line regardless.
+    void criticalLinesBecomeNotices()
+    {
+        TestSupport::ScopedAppDir dir;
+        QVERIFY(Logger::init());
+        Logger::resetPresenter();
+        NoticeBoard::clear();
+        for (int i = 0; i < 3; ++i)
+            qCritical().noquote() << "disk full";
+        qCritical().noquote() << "port lost";
+        QCOMPARE(NoticeBoard::current().text, QString("disk full"));
+        QCOMPARE(NoticeBoard::displayText(NoticeBoard::current()), QString("disk full (3 times)"));
+        QCOMPARE(NoticeBoard::waiting(), 1);
+        NoticeBoard::dismiss();
+        QCOMPARE(NoticeBoard::displayText(NoticeBoard::current()), QString("port lost"));
+        NoticeBoard::dismiss();
+        QVERIFY(!NoticeBoard::hasNotice());
+
+        {
+            Logger::CriticalCapture outer;
+            {
+                Logger::CriticalCapture inner;
+                qCritical().noquote() << "inner-line";
+                QCOMPARE(inner.messages(), QStringList{"inner-line"});
+            }
+            qCritical().noquote() << "outer-line";
+            QCOMPARE(outer.messages(), QStringList{"outer-line"});
+        }
+        QVERIFY(!NoticeBoard::hasNotice());
+        std::thread([] { qCritical().noquote() << "from a worker"; }).join();
+        QTRY_COMPARE(NoticeBoard::current().text, QString("from a worker"));
+
+        for (int i = 0; i < 3 * NoticeBoard::MAX_WAITING; ++i)
+            qCritical().noquote() << QString("failure %1").arg(i);
+        QCOMPARE(NoticeBoard::waiting(), NoticeBoard::MAX_WAITING);
+        QVERIFY(NoticeBoard::dropped() > 0);
+
+        const QString text = readAll(Logger::filePath());
+        QCOMPARE(text.count("]: disk full\n"), 3);
+        QVERIFY(text.contains("]: inner-line\n") && text.contains("]: outer-line\n"));
+        QVERIFY(text.contains("failure " + QString::number(3 * NoticeBoard::MAX_WAITING - 1)));
+        NoticeBoard::clear();
     }
 
     void secondRunInTheSameSecondKeepsTheFirstLog()

@@ -268,6 +268,40 @@ private slots:
         QVERIFY(!info.bandwidths.isEmpty());
     }
 
+    // A readiness report for bytes another handler has already read (what an event loop nested in a
+    // handler leaves behind) reads nothing: the link stays up, and a real hang-up still ends it.
+    void emptyReadKeepsTheLink()
+    {
+        m_emulator = std::make_unique<TestSupport::EmulatorProcess>();
+        QVERIFY(m_emulator->start());
+        QSignalSpy spyFinished(&DeviceManager::instance(), &DeviceManager::signalStartupFinished);
+        TSerialPortConfig config = SerialPort::config();
+        config.portName = m_emulator->portPath();
+        SerialPort::setConfig(config);
+        QVERIFY(SerialPort::open(true));
+        QTRY_COMPARE_WITH_TIMEOUT(spyFinished.count(), 1, 10000);
+        QSignalSpy closed(&SerialPort::instance(), &SerialPort::signalClosed);
+        QPointer<QSocketNotifier> reader;
+        for (QSocketNotifier* n : SerialPort::port().findChildren<QSocketNotifier*>())
+            if (n->type() == QSocketNotifier::Read)
+                reader = n;
+        QVERIFY(reader);
+        QVERIFY(SerialPort::port().bytesAvailable() == 0);
+        for (int i = 0; i < 3 && reader; ++i) {
+            QEvent stale(QEvent::SockAct);
+            QCoreApplication::sendEvent(reader, &stale);
+        }
+        QCOMPARE(closed.count(), 0);
+        QVERIFY(SerialPort::isOpen());
+        QCOMPARE(SerialPort::port().error(), QSerialPort::NoError);
+        // Still a working link: the start-up exchange runs through it again.
+        DeviceManager::initStartup();
+        QTRY_COMPARE_WITH_TIMEOUT(spyFinished.count(), 2, 10000);
+        QCOMPARE(closed.count(), 0);
+        m_emulator.reset(); // the analyser's side of the line goes away
+        QTRY_VERIFY_WITH_TIMEOUT(!SerialPort::isOpen(), 10000);
+    }
+
     void scanReplyForAnotherSlice_data()
     {
         QTest::addColumn<int>("wrongReplies");

@@ -3,6 +3,7 @@
 #include "remote/RemoteCommandParser.h"
 #include "remote/RemoteCommands.h"
 #include "remote/RemoteErrorQueue.h"
+#include "remote/RemoteText.h"
 
 using namespace ZRemote;
 using P = RemoteCommandParser;
@@ -153,6 +154,28 @@ private slots:
         QCOMPARE(queue.pop().code, 0);
         queue.push(TRemoteError::make(TRemoteError::COMMAND_ERROR, QStringLiteral("say \"x\"")));
         QCOMPARE(queue.pop().answer(), QStringLiteral("-100,\"Command error;say \"\"x\"\"\""));
+    }
+
+    // Answers reach instrument clients as 7-bit ASCII whatever the window's language.
+    void asciiAnswers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("ascii");
+        QTest::newRow("plain") << QStringLiteral("R:  50.00 Ohm") << QByteArray("R:  50.00 Ohm");
+        QTest::newRow("degrees") << QStringLiteral("Ph: -12.50 \u00b0") << QByteArray("Ph: -12.50 deg");
+        QTest::newRow("Russian label")
+            << QStringLiteral("\u0424\u0430\u0437\u0430: 1.00") << QByteArray("Faza: 1.00");
+        QTest::newRow("micro, ohm, minus")
+            << QStringLiteral("\u00b5s \u03a9 \u2212") << QByteArray("us Ohm -");
+        QTest::newRow("control characters") << QStringLiteral("a\rb\u0001c") << QByteArray("a b c");
+        QTest::newRow("anything else") << QStringLiteral("\u4e2d") << QByteArray("?");
+    }
+
+    void asciiAnswers()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, ascii);
+        QCOMPARE(ZRemote::RemoteText::toAscii(text), ascii);
     }
 };
 

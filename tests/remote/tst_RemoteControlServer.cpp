@@ -7,11 +7,15 @@
 #include <memory>
 #include <vector>
 
+#include <sys/socket.h>
+
 #include "RemoteTestClient.h"
 #include "TestSupport.h"
 #include "calibration/CalibrationManager.h"
 #include "charts/ZChartView.h"
 #include "core/LocalizationManager.h"
+#include "core/Logger.h"
+#include "core/NoticeBoard.h"
 #include "core/Resources.h"
 #include "core/SettingsManager.h"
 #include "devicelink/SerialPort.h"
@@ -70,6 +74,10 @@ private slots:
     void initTestCase()
     {
         m_dir = std::make_unique<TestSupport::ScopedAppDir>();
+        // The real logger with its default presentation: a failure a command logs must never wait
+        // for a person.
+        QVERIFY(ZCore::Logger::init());
+        ZCore::Logger::resetPresenter();
         ZCore::initResources();
         QVERIFY(ZCore::LocalizationManager::init());
         ZCore::SettingsManager::init();
@@ -90,6 +98,7 @@ private slots:
     {
         m_server.reset();
         m_target.reset();
+        ZCore::Logger::shutdown();
     }
 
     void queries_data()
@@ -274,7 +283,9 @@ private slots:
         QCOMPARE(other.query("*OPC?"), QStringLiteral("1"));
     }
 
-    void hundredClientsAtOnce()
+    // At most four clients at once, each of them served; the others are turned away at once, and
+    // four idle ones are closed after the idle time-out so that a fifth gets in.
+    void fourClientsAtOnceAndIdleOnesClosed()
     {
         QTRY_COMPARE(m_server->clientCount(), 0);
         std::vector<std::unique_ptr<QTcpSocket>> sockets;
@@ -282,17 +293,117 @@ private slots:
             sockets.push_back(std::make_unique<QTcpSocket>());
             sockets.back()->connectToHost(QHostAddress::LocalHost, m_server->port());
         }
-        QTest::qWait(500);
-        QCOMPARE(m_server->clientCount(), RemoteControlServer::MAX_CLIENTS);
+        QTRY_COMPARE(m_server->clientCount(), 4);
+        QTest::qWait(300); // proves that no further client is taken in
+        QCOMPARE(m_server->clientCount(), 4);
         int open = 0;
         for (auto& socket : sockets)
             open += socket->state() == QAbstractSocket::ConnectedState ? 1 : 0;
-        QCOMPARE(open, RemoteControlServer::MAX_CLIENTS);
+        QCOMPARE(open, 4);
         sockets.clear();
         QTRY_COMPARE(m_server->clientCount(), 0);
+
+        m_server->setIdleTimeout(1500);
+        std::vector<std::unique_ptr<RemoteTestClient>> idle;
+        for (int i = 0; i < 4; ++i) {
+            idle.push_back(std::make_unique<RemoteTestClient>());
+            QVERIFY(idle.back()->connectTo(m_server->port()));
+        }
+        // One of the four keeps talking; the three silent ones are closed, it is not.
+        QCOMPARE(idle[0]->query("*OPC?"), QStringLiteral("1"));
+        QTRY_COMPARE(m_server->clientCount(), 4);
+        RemoteTestClient refused;
+        refused.connectTo(m_server->port());
+        QVERIFY(refused.waitForClosed());
+        QElapsedTimer talking;
+        talking.start();
+        while (talking.elapsed() < 3000)
+            QCOMPARE(idle[0]->query("*OPC?"), QStringLiteral("1"));
+        for (int i = 1; i < 4; ++i)
+            QVERIFY(idle[size_t(i)]->waitForClosed());
+        QVERIFY(idle[0]->isConnected());
         RemoteTestClient late;
         QVERIFY(late.connectTo(m_server->port()));
         QCOMPARE(late.query("*OPC?"), QStringLiteral("1"));
+        m_server->setIdleTimeout(RemoteControlServer::DEFAULT_IDLE_TIMEOUT_S * 1000);
+    }
+
+    // A client that shuts down its sending side after its commands gets every answer, the last
+    // line counted even without its line end, and then the connection closes.
+    void halfClosedClientGetsItsAnswers()
+    {
+        RemoteTestClient client;
+        QVERIFY(client.connectTo(m_server->port()));
+        client.sendRaw("*IDN?\nNOPE\nSYST:ERR?\nDISP:VIEW1:TYPE RADAR\nSYST:ERR?\n*OPC?");
+        QVERIFY(client.socket().waitForBytesWritten(5000) || client.socket().bytesToWrite() == 0);
+        QCOMPARE(::shutdown(int(client.socket().socketDescriptor()), SHUT_WR), 0);
+        QVERIFY(client.readLine().startsWith(QLatin1String("Tolvek,TolvekVNA,")));
+        QVERIFY(client.readLine().startsWith(QLatin1String("-113,")));
+        QCOMPARE(client.readLine(), QStringLiteral("-222,\"Data out of range;unknown chart type: RADAR\""));
+        QCOMPARE(client.readLine(), QStringLiteral("1"));
+        QVERIFY(client.waitForClosed());
+    }
+
+    // A command whose work logs a failure answers with that failure as the client's error, never
+    // with a notice or a box; clients that leave while their commands run cost the others nothing.
+    void loggedFailureIsTheClientsError()
+    {
+        const QString dir = ZData::DataScanManager::traceDir();
+        QVERIFY(QDir().mkpath(dir));
+        QFile damaged(QDir(dir).filePath(QStringLiteral("damaged.tbin")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray("\x05\x00\x00\x00garbage", 11));
+        damaged.close();
+        ZCore::NoticeBoard::clear();
+        RemoteTestClient client;
+        QVERIFY(client.connectTo(m_server->port()));
+        client.send("MMEM:LOAD:TRAC damaged.tbin");
+        const QString error = client.query("SYST:ERR?");
+        QVERIFY2(error.startsWith(QLatin1String("-200,\"Execution error;cannot read damaged.tbin: ")) &&
+                     error.contains(QLatin1String("damaged.tbin\"")),
+                 qPrintable(error));
+        for (int i = 0; i < 8; ++i) {
+            RemoteTestClient leaving;
+            QVERIFY(leaving.connectTo(m_server->port()));
+            leaving.sendRaw("MMEM:LOAD:TRAC damaged.tbin\n*OPC?\nMMEM:LOAD:TRAC damaged.tbin\n");
+            leaving.socket().waitForBytesWritten(1000);
+            leaving.socket().abort();
+        }
+        QCOMPARE(client.query("*OPC?"), QStringLiteral("1"));
+        QCOMPARE(client.drainErrors(), QList<int>());
+        QTRY_COMPARE(m_server->clientCount(), 1);
+        QVERIFY(!ZCore::NoticeBoard::hasNotice());
+        QCOMPARE(ZData::DataScanManager::traces().size(), 0);
+    }
+
+    // Port listings are not made afresh for every query: a client pipelining thousands of them
+    // leaves another client's queries answered at once.
+    void pipelinedPortListingsLeaveOthersServed()
+    {
+        RemoteTestClient flood;
+        QVERIFY(flood.connectTo(m_server->port()));
+        QByteArray many;
+        for (int i = 0; i < 3000; ++i)
+            many += "DEV:LIST?\n";
+        QElapsedTimer all;
+        all.start();
+        flood.sendRaw(many);
+        RemoteTestClient other;
+        QVERIFY(other.connectTo(m_server->port()));
+        qint64 slowest = 0;
+        for (int i = 0; i < 5; ++i) {
+            QElapsedTimer answered;
+            answered.start();
+            QVERIFY(other.query("*IDN?", 5000).startsWith(QLatin1String("Tolvek,")));
+            slowest = qMax(slowest, answered.elapsed());
+        }
+        QVERIFY2(slowest < 1000, qPrintable(QString::number(slowest)));
+        int answers = 0;
+        while (answers < 3000 && !flood.readLine(10000).isNull())
+            ++answers;
+        QCOMPARE(answers, 3000);
+        // Listing the ports afresh each time takes tens of milliseconds: minutes for all of them.
+        QVERIFY2(all.elapsed() < 60000, qPrintable(QString::number(all.elapsed())));
     }
 
     // A client that sends and never reads: the server stops taking its commands once its answers pile

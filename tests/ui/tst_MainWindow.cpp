@@ -4,6 +4,7 @@
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -15,6 +16,7 @@
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartView.h"
 #include "core/LocalizationManager.h"
+#include "core/NoticeBoard.h"
 #include "core/Resources.h"
 #include "core/SettingsManager.h"
 #include "devicelink/ConnectionManager.h"
@@ -25,6 +27,7 @@
 #include "ui/MainWindow.h"
 #include "ui/MainWindowUi.h"
 #include "ui/components/ChartTraceListEntry.h"
+#include "ui/components/NoticeBar.h"
 #include "ui/components/ZFreqLineEdit.h"
 #include "ui/pages/PgCharts.h"
 #include "ui/pages/PgFreq.h"
@@ -86,6 +89,7 @@ private slots:
     void pauseButton();
     void connectButtonStates();
     void oldDeviceWarnsAfterTheReplyHandler();
+    void noticeArea();
     void languageRetitles();
     void pagesRoundTrip();
     void restoredValuesBounded_data();
@@ -251,6 +255,41 @@ void tst_MainWindow::oldDeviceWarnsAfterTheReplyHandler()
     QTRY_COMPARE(pageAtWarning, int(ZCommon::ENavBarMenuPages::UPDATE));
     QCOMPARE(updatesAtWarning, 0);
     QCOMPARE(update.count(), 1);
+
+    // The window's own warning is opened, not run: the call returns with the box shown, a second
+    // report adds no second box, and the update check waits for the dismissal.
+    m_window->setWarningPresenter({});
+    m_window->slotGotOldDevice();
+    m_window->slotGotOldDevice();
+    QPointer<QMessageBox> box = m_window->oldDeviceBox();
+    QVERIFY(box && box->isVisible());
+    QCOMPARE(m_window->findChildren<QMessageBox*>().size(), 1);
+    QCOMPARE(update.count(), 1);
+    box->button(QMessageBox::Ok)->click();
+    QCOMPARE(update.count(), 2);
+    QTRY_VERIFY(box.isNull());
+}
+
+// Critical messages show under the title bar one at a time, repeats counted, until dismissed.
+void tst_MainWindow::noticeArea()
+{
+    Ui::Components::NoticeBar* bar = m_window->noticeBar();
+    m_window->show();
+    ZCore::NoticeBoard::clear();
+    QTRY_VERIFY(bar->isHidden());
+    for (int i = 0; i < 3; ++i)
+        ZCore::NoticeBoard::post(QtCriticalMsg, QString(),
+                                 QStringLiteral("DataScanManager >> cannot write /x/a.tbin"));
+    ZCore::NoticeBoard::post(QtCriticalMsg, QString(), QStringLiteral("port lost"));
+    QTRY_VERIFY(bar->isVisible());
+    QCOMPARE(bar->textLabel()->text(), QStringLiteral("cannot write /x/a.tbin (3 times)"));
+    QCOMPARE(bar->waitingLabel()->text(), QStringLiteral("1 more"));
+    QVERIFY(bar->geometry().bottom() < ui()->chart_view_UL->mapTo(m_window.get(), QPoint(0, 0)).y());
+    QTest::mouseClick(bar->dismissButton(), Qt::LeftButton);
+    QTRY_COMPARE(bar->textLabel()->text(), QStringLiteral("port lost"));
+    QVERIFY(bar->waitingLabel()->isHidden());
+    QTest::mouseClick(bar->dismissButton(), Qt::LeftButton);
+    QTRY_VERIFY(bar->isHidden());
 }
 
 void tst_MainWindow::languageRetitles()

@@ -119,6 +119,18 @@ void tst_PgCalib::startedCalibrationDisablesEverything()
     QVERIFY(button(QStringLiteral("b_calib_do_open"))->isEnabled());
     QCOMPARE(button(QStringLiteral("b_calib_do_open"))->palette().color(QPalette::Button),
              m_page->normalColor());
+
+    // A sweep longer than a calibration holds: refused at once with a notice, nothing started.
+    using ZData::DataScanManager;
+    const quint32 points = DataScanManager::sweep().points();
+    DataScanManager::sweep().setPoints(2048, true);
+    QCOMPARE(DataScanManager::sweep().points(), 2048u);
+    QSignalSpy started(&CalibrationManager::instance(), &CalibrationManager::signalStartedCalibration);
+    QTest::mouseClick(button(QStringLiteral("b_calib_do_short")), Qt::LeftButton);
+    QCOMPARE(started.count(), 0);
+    QVERIFY(m_messages->contains({qtTrId("lp_err_calib_too_many_points"), QStringLiteral("2048")}));
+    QVERIFY(button(QStringLiteral("b_calib_do_short"))->isEnabled());
+    DataScanManager::sweep().setPoints(points, true);
 }
 
 void tst_PgCalib::presetsRebuildTheSlotList_data()

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QMessageBox>
 #include <QtTest>
 
 #include <memory>
@@ -135,6 +136,14 @@ void tst_PgSettings::aboutPageShowsVersionAndToolkitBox()
     MW_Pages::PgAbout::setAboutPresenter({});
     QCOMPARE(parent, m_window.get());
     QCOMPARE(title, qtTrId("lp_pmain_about"));
+    // The page's own box is opened without an event loop of its own, once however often clicked.
+    QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("b_about_qt")), Qt::LeftButton);
+    QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("b_about_qt")), Qt::LeftButton);
+    const QList<QMessageBox*> boxes = m_window->findChildren<QMessageBox*>(QStringLiteral("box_about_qt"));
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first()->isVisible());
+    QVERIFY(boxes.first()->text().contains(QString::fromLatin1(qVersion())));
+    boxes.first()->button(QMessageBox::Ok)->click();
 }
 
 QTEST_MAIN(tst_PgSettings)

@@ -75,7 +75,19 @@ void PgAbout::slotShowAboutQt()
         s_presenter(m_window, title);
         return;
     }
-    QMessageBox::aboutQt(m_window, title);
+    // Opened, not executed: the toolkit's own about box would run an event loop inside this click.
+    if (m_aboutBox) {
+        m_aboutBox->raise();
+        return;
+    }
+    m_aboutBox = new QMessageBox(m_window);
+    m_aboutBox->setObjectName(QStringLiteral("box_about_qt"));
+    m_aboutBox->setAttribute(Qt::WA_DeleteOnClose);
+    m_aboutBox->setWindowTitle(title);
+    m_aboutBox->setIconPixmap(QPixmap(QStringLiteral(":/qt-project.org/qmessagebox/images/qtlogo-64.png")));
+    m_aboutBox->setText(qtTrId("lp_pabout_qt_text").arg(QString::fromLatin1(qVersion())));
+    m_aboutBox->setStandardButtons(QMessageBox::Ok);
+    m_aboutBox->open();
 }
 
 } // namespace MW_Pages

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -18,7 +20,7 @@ class PgAbout : public MWAbstractPage
     Q_OBJECT
 
 public:
-    // Shows the toolkit's about box (parent, title); tests replace it so nothing blocks.
+    // Shows the toolkit's about box (parent, title); tests replace it.
     using TAboutPresenter = std::function<void(QWidget* parent, const QString& title)>;
 
     static constexpr const char* SUPPORT_CONTACT = "support@tolvek.example";
@@ -46,6 +48,7 @@ private:
     QLabel* m_supportTitle = nullptr;
     QLabel* m_support = nullptr;
     static inline TAboutPresenter s_presenter;
+    QPointer<QMessageBox> m_aboutBox;
 };
 
 } // namespace MW_Pages
