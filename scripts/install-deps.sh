@@ -11,6 +11,7 @@ packages=(
     qttools5-dev qttools5-dev-tools
     libbenchmark-dev libfftw3-dev
     zlib1g-dev
+    desktop-file-utils appstream
     python3-pyvisa-py
 )
 packages+=("$@")

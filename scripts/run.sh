@@ -1,9 +1,20 @@
 #!/usr/bin/env bash
-# Builds and starts TolvekVNA. An emulated analyser is started beside it and offered in the port
-# dialog next to any analyser that is attached (TOLVEK_NO_EMULATOR=1 leaves it out).
+# Builds and starts TolvekVNA; arguments go to the program (tolvekvna --help). An emulated analyser
+# is started beside it and offered in the port dialog next to any analyser that is attached
+# (TOLVEK_NO_EMULATOR=1 leaves it out).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${TOLVEK_BUILD_DIR:-$root/build}"
+
+# Without a display the window cannot open: say so before building and starting anything.
+platform="${QT_QPA_PLATFORM:-}"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] &&
+    { [ -z "$platform" ] || [[ "$platform" == xcb* ]] || [[ "$platform" == wayland* ]]; }; then
+    echo "error: no display to open the window on (DISPLAY is not set); run it in a desktop session," \
+        "under a virtual display with \"xvfb-run -a bash scripts/run.sh\", or measure without a window" \
+        "with build/tolvekvna-measure --help" >&2
+    exit 1
+fi
 
 bash "$root/scripts/build.sh"
 
@@ -68,4 +79,4 @@ if [ "${TOLVEKVNA_DEMO_UPDATE:-0}" = "1" ] && [ -x "$build/vna-update-server" ];
     fi
 fi
 
-"$build/tolvekvna"
+"$build/tolvekvna" "$@"

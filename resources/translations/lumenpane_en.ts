@@ -963,6 +963,38 @@ L[nH] / C[pF]</translation>
         <source>failed to write the chart image to: </source>
         <translation>failed to write the chart image to: </translation>
     </message>
+    <message id="lp_port_err_permission">
+        <source>Cannot open %1: permission denied. Your user is not in the group that owns serial devices. Run  sudo usermod -aG dialout $USER  and then log out and in again.</source>
+        <translation>Cannot open %1: permission denied. Your user is not in the group that owns serial devices. Run  sudo usermod -aG dialout $USER  and then log out and in again.</translation>
+    </message>
+    <message id="lp_port_err_busy">
+        <source>Cannot open %1: the port is busy. Another program has it open, or the modem manager is probing the freshly plugged analyser: wait a few seconds and try again. The udev rule 60-tolvekvna.rules keeps the modem manager away (the package installs it; from a source checkout copy packaging/60-tolvekvna.rules to /etc/udev/rules.d/).</source>
+        <translation>Cannot open %1: the port is busy. Another program has it open, or the modem manager is probing the freshly plugged analyser: wait a few seconds and try again. The udev rule 60-tolvekvna.rules keeps the modem manager away (the package installs it; from a source checkout copy packaging/60-tolvekvna.rules to /etc/udev/rules.d/).</translation>
+    </message>
+    <message id="lp_port_err_missing">
+        <source>Cannot open %1: the port is gone. Check the cable, wait until the analyser is listed again and pick it.</source>
+        <translation>Cannot open %1: the port is gone. Check the cable, wait until the analyser is listed again and pick it.</translation>
+    </message>
+    <message id="lp_port_err_other">
+        <source>Cannot open %1: %2</source>
+        <translation>Cannot open %1: %2</translation>
+    </message>
+    <message id="lp_devcon_no_analyser">
+        <source>No analyser listed. Plug it in and wait a few seconds until its port appears; only ports whose manufacturer names the analyser's USB interface are listed. Without an analyser, start the emulator (vna-emulator).</source>
+        <translation>No analyser listed. Plug it in and wait a few seconds until its port appears; only ports whose manufacturer names the analyser's USB interface are listed. Without an analyser, start the emulator (vna-emulator).</translation>
+    </message>
+    <message id="lp_err_data_dir_unusable">
+        <source>The data folder %1 cannot be used. Logs, settings, calibrations and traces of this session are not kept. Choose another folder with --data-dir or TOLVEKVNA_DATA_DIR.</source>
+        <translation>The data folder %1 cannot be used. Logs, settings, calibrations and traces of this session are not kept. Choose another folder with --data-dir or TOLVEKVNA_DATA_DIR.</translation>
+    </message>
+    <message id="lp_err_settings_cant_write">
+        <source>settings could not be written, the previous file is kept: </source>
+        <translation>settings could not be written, the previous file is kept: </translation>
+    </message>
+    <message id="lp_pabout_data_dir_title">
+        <source>Data folder: </source>
+        <translation>Data folder: </translation>
+    </message>
     <message id="lp_notice_repeated">
         <source>%1 (%2 times)</source>
         <translation>%1 (%2 times)</translation>

@@ -963,6 +963,38 @@ L[нГн] / C[пФ]</translation>
         <source>failed to write the chart image to: </source>
         <translation>не удалось записать изображение графика в: </translation>
     </message>
+    <message id="lp_port_err_permission">
+        <source>Cannot open %1: permission denied. Your user is not in the group that owns serial devices. Run  sudo usermod -aG dialout $USER  and then log out and in again.</source>
+        <translation>Не удаётся открыть %1: доступ запрещён. Ваш пользователь не входит в группу, которой принадлежат последовательные порты. Выполните  sudo usermod -aG dialout $USER  и затем выйдите из системы и войдите снова.</translation>
+    </message>
+    <message id="lp_port_err_busy">
+        <source>Cannot open %1: the port is busy. Another program has it open, or the modem manager is probing the freshly plugged analyser: wait a few seconds and try again. The udev rule 60-tolvekvna.rules keeps the modem manager away (the package installs it; from a source checkout copy packaging/60-tolvekvna.rules to /etc/udev/rules.d/).</source>
+        <translation>Не удаётся открыть %1: порт занят. Его держит другая программа или менеджер модемов проверяет только что подключённый анализатор: подождите несколько секунд и повторите. Правило udev 60-tolvekvna.rules не подпускает менеджер модемов к анализатору (пакет устанавливает его сам; при сборке из исходников скопируйте packaging/60-tolvekvna.rules в /etc/udev/rules.d/).</translation>
+    </message>
+    <message id="lp_port_err_missing">
+        <source>Cannot open %1: the port is gone. Check the cable, wait until the analyser is listed again and pick it.</source>
+        <translation>Не удаётся открыть %1: порт исчез. Проверьте кабель, дождитесь, пока анализатор снова появится в списке, и выберите его.</translation>
+    </message>
+    <message id="lp_port_err_other">
+        <source>Cannot open %1: %2</source>
+        <translation>Не удаётся открыть %1: %2</translation>
+    </message>
+    <message id="lp_devcon_no_analyser">
+        <source>No analyser listed. Plug it in and wait a few seconds until its port appears; only ports whose manufacturer names the analyser's USB interface are listed. Without an analyser, start the emulator (vna-emulator).</source>
+        <translation>Анализатор не найден. Подключите его и подождите несколько секунд, пока появится его порт; в списке только порты, производитель которых указывает на USB-интерфейс анализатора. Без анализатора запустите эмулятор (vna-emulator).</translation>
+    </message>
+    <message id="lp_err_data_dir_unusable">
+        <source>The data folder %1 cannot be used. Logs, settings, calibrations and traces of this session are not kept. Choose another folder with --data-dir or TOLVEKVNA_DATA_DIR.</source>
+        <translation>Папку данных %1 использовать нельзя. Журналы, настройки, калибровки и трассы этого сеанса не сохраняются. Выберите другую папку параметром --data-dir или переменной TOLVEKVNA_DATA_DIR.</translation>
+    </message>
+    <message id="lp_err_settings_cant_write">
+        <source>settings could not be written, the previous file is kept: </source>
+        <translation>не удалось записать настройки, прежний файл сохранён: </translation>
+    </message>
+    <message id="lp_pabout_data_dir_title">
+        <source>Data folder: </source>
+        <translation>Папка данных: </translation>
+    </message>
     <message id="lp_notice_repeated">
         <source>%1 (%2 times)</source>
         <translation>%1 (повторов: %2)</translation>

@@ -1,8 +1,13 @@
 #include "core/SettingsManager.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QtDebug>
+
+#include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/AppPaths.h"
 #include "core/TaggedLog.h"
@@ -131,7 +136,7 @@ bool SettingsManager::initFiles()
     }
     kLog.warn(QStringLiteral(">> current settings file wasn't found at: ") + s_currentFile);
     if (Path::fileExists(s_defaultFile)) {
-        s_settings.reset();
+        closeSettings();
         Path::copyFileAtomically(s_defaultFile, s_currentFile);
         openSettings(s_currentFile);
     }
@@ -188,8 +193,7 @@ bool SettingsManager::generateDefault()
     s.setValue("decs", QString("trace_n = path to the trace file"));
     s.endGroup();
 
-    s.sync();
-    return s.status() == QSettings::NoError;
+    return sync();
 }
 
 QSettings* SettingsManager::settings()
@@ -212,12 +216,111 @@ void SettingsManager::unregisterRestorable(ISettingsRestorable* object)
     s_restorables.removeAll(object);
 }
 
-void SettingsManager::saveAll()
+bool SettingsManager::saveAll()
 {
     for (ISettingsRestorable* object : qAsConst(s_restorables))
         object->saveSettings();
-    if (QSettings* s = settings())
-        s->sync();
+    return settings() && sync();
+}
+
+bool SettingsManager::sync()
+{
+    return writeProfile(true);
+}
+
+bool SettingsManager::writeProfile(bool keepUnsaved)
+{
+    QSettings* s = s_settings.get();
+    if (!s)
+        return false;
+    // The toolkit writes through a temporary file but can rename it over the profile even when the
+    // last buffered write failed, leaving a cut or empty file. A second name for the old file (a
+    // hard link, so it needs no space) lets it be put back when the written file is incomplete.
+    const QString file = s->fileName();
+    const QByteArray native = QFile::encodeName(file);
+    const QByteArray previous = QFile::encodeName(file + QStringLiteral(".previous"));
+    struct stat before = {};
+    const bool existed = ::stat(native.constData(), &before) == 0;
+    ::unlink(previous.constData());
+    const bool kept = existed && ::link(native.constData(), previous.constData()) == 0;
+    s->sync();
+    s_holdDeferredWrites = false;
+    // A write replaces the file by a new one; nothing pending leaves the same file in place.
+    struct stat after = {};
+    const bool exists = ::stat(native.constData(), &after) == 0;
+    const bool written = exists != existed || (exists && after.st_ino != before.st_ino);
+    // Once the toolkit has seen a write fail, the object reports the error for good and keeps the
+    // changes pending: only a new, complete file tells that they reached the disk after all.
+    const bool toolkitFailed = s->status() != QSettings::NoError;
+    const bool ok = written ? isCompleteOnDisk(*s) : !toolkitFailed;
+    // A cut file was taken as written: the changes are kept as pending in a fresh object on the
+    // restored file, so the next explicit save tries again.
+    const bool renew = (ok && toolkitFailed) || (!ok && written && keepUnsaved && s->group().isEmpty());
+    QVector<QPair<QString, QVariant>> unsaved;
+    if (renew && !ok) {
+        for (const QString& key : s->allKeys())
+            unsaved.append({key, s->value(key)});
+    }
+    // (renaming a second name onto its own file would leave both names in place)
+    if (kept && !ok && written)
+        ::rename(previous.constData(), native.constData());
+    else if (kept)
+        ::unlink(previous.constData());
+    else if (!ok && written && !existed)
+        QFile::remove(file);
+    if (renew) {
+        const QSettings::Format format = s->format();
+        s_settings.reset();
+        s_settings = std::make_unique<QSettings>(file, format);
+        s_settings->installEventFilter(&instance());
+        for (const auto& entry : qAsConst(unsaved))
+            s_settings->setValue(entry.first, entry.second);
+    }
+    if (!ok) {
+        // Retrying at every turn of the event loop would only repeat the failure.
+        s_holdDeferredWrites = true;
+        kLog.critical("lp_err_settings_cant_write", file);
+    }
+    return ok;
+}
+
+bool SettingsManager::isCompleteOnDisk(const QSettings& live)
+{
+    QFile file(live.fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    if (size == 0)
+        return live.allKeys().isEmpty();
+    // The writer ends every line, so a cut file ends inside one.
+    if (!file.seek(size - 1) || file.read(1) != "\n")
+        return false;
+    file.close();
+    if (!live.group().isEmpty())
+        return true; // a caller is inside a group: its keys are relative and cannot be compared
+    QStringList written = QSettings(live.fileName(), QSettings::IniFormat).allKeys();
+    QStringList expected = live.allKeys();
+    std::sort(written.begin(), written.end());
+    std::sort(expected.begin(), expected.end());
+    return written == expected;
+}
+
+bool SettingsManager::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::UpdateRequest && s_settings && watched == s_settings.get()) {
+        if (!s_holdDeferredWrites)
+            sync();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void SettingsManager::closeSettings()
+{
+    // Nothing may stay pending: the profile's destructor would write it unchecked.
+    if (s_settings)
+        writeProfile(false);
+    s_settings.reset();
 }
 
 bool SettingsManager::saveAs(const QString& path)
@@ -232,7 +335,10 @@ bool SettingsManager::saveAs(const QString& path)
         return false;
     }
     kLog.info(QStringLiteral(">> saving user settings to: ") + path);
-    saveAll();
+    // A preset copied from a working profile that could not be written would not hold what the
+    // window shows.
+    if (!saveAll())
+        return false;
     // The preset is replaced only once the whole copy has been written.
     return Path::copyFileAtomically(s_currentFile, path);
 }
@@ -248,9 +354,7 @@ bool SettingsManager::replaceCurrentWith(const QString& source)
 void SettingsManager::load(const QString& path)
 {
     // Pending changes go into the old working profile before it is replaced, never into the new one.
-    if (s_settings)
-        s_settings->sync();
-    s_settings.reset();
+    closeSettings();
 
     const bool isCurrent = Path::normalized(path) == Path::normalized(s_currentFile);
     const QString damage = isCurrent ? QString() : profileDamage(path);
@@ -274,7 +378,7 @@ void SettingsManager::load(const QString& path)
 
 void SettingsManager::openSettings(const QString& path, QSettings::Format format)
 {
-    s_settings.reset();
+    closeSettings();
     if (path != s_currentFile && path != s_defaultFile) {
         kLog.critical("lp_err_settings_custom_files_not_allowed", path);
         return;
@@ -289,6 +393,7 @@ void SettingsManager::openSettings(const QString& path, QSettings::Format format
             Path::copyFileAtomically(s_defaultFile, s_currentFile);
     }
     s_settings = std::make_unique<QSettings>(path, format);
+    s_settings->installEventFilter(&instance());
 }
 
 void SettingsManager::copyAllTo(QSettings* target)

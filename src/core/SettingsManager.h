@@ -55,7 +55,14 @@ public:
     static void unregisterRestorable(ISettingsRestorable* object);
     static int restorablesCount() { return s_restorables.size(); }
 
-    static void saveAll();
+    // Every registered object saves, then the profile is written; false when the write failed.
+    static bool saveAll();
+    // Writes the open profile's pending changes. A write that fails (full disk, file-size limit)
+    // leaves the previous file as it was and is reported; true when the file holds the changes.
+    static bool sync();
+    // Writes what is pending, then drops the open profile (at exit: nothing is left for the
+    // profile object to write unchecked when it is destroyed).
+    static void closeSettings();
     static bool saveAs(const QString& path);
     static void load(const QString& path);
     static void openSettings(const QString& path, QSettings::Format format = QSettings::IniFormat);
@@ -72,8 +79,16 @@ public:
 signals:
     void signalGotSettings();
 
+protected:
+    // The profile's own deferred write goes through sync() as well.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     SettingsManager() = default;
+
+    // keepUnsaved: after a failed write the changes stay pending for the next explicit save.
+    static bool writeProfile(bool keepUnsaved);
+    static bool isCompleteOnDisk(const QSettings& live);
 
     static void computePaths();
     static bool generateDefault();
@@ -86,6 +101,8 @@ private:
     static inline QString s_defaultFile;
     static inline QString s_currentFile;
     static inline std::unique_ptr<QSettings> s_settings;
+    // After a failed write only an explicit sync() writes again.
+    static inline bool s_holdDeferredWrites = false;
     static inline QVector<ISettingsRestorable*> s_restorables;
 };
 

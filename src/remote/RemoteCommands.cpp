@@ -635,7 +635,12 @@ TRemoteResult RemoteCommands::saveImage(const TCall& call)
     if (!ZCore::UtilityModules::Path::createDir(dir, QStringLiteral("IMAGE_DIR")))
         return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot create ") + dir);
     QString why;
-    if (!view->saveImage(QDir(dir).filePath(name), &why))
+    const QString target = QDir(dir).filePath(name);
+    // A link planted in the folder would make the picture land outside it.
+    if (!ZCore::UtilityModules::Path::isPlainWriteTarget(target, &why))
+        return TRemoteResult::fail(E::EXECUTION_ERROR,
+                                   QStringLiteral("not writing %1: it %2").arg(name, why));
+    if (!view->saveImage(target, &why))
         return TRemoteResult::fail(E::EXECUTION_ERROR, why);
     return TRemoteResult::done();
 }
@@ -763,6 +768,11 @@ TRemoteResult RemoteCommands::storeTrace(const TCall& call)
     if (!ZCore::UtilityModules::Path::createDir(dir, QStringLiteral("TRACE_DIR")))
         return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot create ") + dir);
     const QString path = QDir(dir).filePath(call.text);
+    QString why;
+    // A link planted in the folder would make the trace land outside it.
+    if (!ZCore::UtilityModules::Path::isPlainWriteTarget(path, &why))
+        return TRemoteResult::fail(E::EXECUTION_ERROR,
+                                   QStringLiteral("not writing %1: it %2").arg(call.text, why));
     const bool ok = DataScanManager::saveTrace(path);
     return ok ? TRemoteResult::done()
               : TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot write ") + path);

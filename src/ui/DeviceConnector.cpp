@@ -10,11 +10,13 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <QtDebug>
 
 #include "core/SettingsManager.h"
 #include "core/TaggedLog.h"
 #include "core/utility/UI.h"
 #include "devicelink/ConnectionManager.h"
+#include "devicelink/PortOpenDiagnosis.h"
 #include "devicelink/SerialPort.h"
 
 namespace {
@@ -82,6 +84,12 @@ DeviceConnector::DeviceConnector(QWidget* parent) : QDialog(parent)
     buttons->addWidget(m_refresh);
     buttons->addWidget(m_apply);
     inner->addLayout(buttons);
+    m_hint = new QLabel(m_box);
+    m_hint->setObjectName(QStringLiteral("l_port_hint"));
+    m_hint->setWordWrap(true);
+    m_hint->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_hint->hide();
+    inner->addWidget(m_hint);
     retranslate();
     setMinimumWidth(360);
 
@@ -92,6 +100,15 @@ DeviceConnector::DeviceConnector(QWidget* parent) : QDialog(parent)
             &DeviceConnector::slotShowPortInfo);
     connect(m_refresh, &QPushButton::released, this, &DeviceConnector::slotUpdatePortsInfo);
     connect(m_apply, &QPushButton::released, this, &DeviceConnector::apply);
+    // A busy port is retried by the reconnection: once it opens, the explanation has served.
+    connect(&ZData::DM::SerialPort::instance(), &ZData::DM::SerialPort::signalOpened, this, [this] {
+        if (m_failure.isEmpty())
+            return;
+        m_failure.clear();
+        updateHint();
+        if (isVisible())
+            close();
+    });
     restoreSettings();
     m_timer.setInterval(REFRESH_INTERVAL_MS);
     m_timer.setSingleShot(false);
@@ -123,6 +140,23 @@ void DeviceConnector::retranslate()
     m_descriptionLabel->setText(qtTrId("devcon_sp_description"));
     m_refresh->setText(qtTrId("devcon_sp_btn_refresh"));
     m_apply->setText(qtTrId("devcon_sp_btn_apply"));
+    updateHint();
+}
+
+void DeviceConnector::updateHint()
+{
+    QString text = m_failure;
+    if (text.isEmpty() && m_list->count() == 0)
+        text = ZData::PortOpenDiagnosis::noAnalyserListed();
+    m_hint->setText(text);
+    m_hint->setVisible(!text.isEmpty());
+    // A top-level dialog does not grow by itself for a label that wraps onto more lines.
+    if (isVisible() && layout()) {
+        layout()->activate();
+        const int needed = layout()->totalHeightForWidth(width());
+        if (needed > height())
+            resize(width(), needed);
+    }
 }
 
 void DeviceConnector::setValuesUnknown()
@@ -153,6 +187,7 @@ void DeviceConnector::slotUpdatePortsInfo()
                 m_list->addItem(item.first(), item);
         }
         m_listed = names;
+        m_failure.clear();
         setValuesUnknown();
         const int again = chosen.isEmpty() ? -1 : m_list->findText(chosen);
         m_list->setCurrentIndex(-1);
@@ -164,6 +199,7 @@ void DeviceConnector::slotUpdatePortsInfo()
         slotShowPortInfo(m_list->currentIndex());
     }
     m_apply->setEnabled(m_list->count() > 0);
+    updateHint();
 }
 
 void DeviceConnector::slotShowPortInfo(int index)
@@ -183,16 +219,32 @@ void DeviceConnector::slotGotSettings()
     restoreSettings();
 }
 
+bool DeviceConnector::openPort(const QString& name, QString* failure)
+{
+    ZData::TSerialPortConfig config = ZData::DM::SerialPort::config();
+    config.portName = name;
+    ZData::DM::SerialPort::setConfig(config);
+    ZData::ConnectionManager::setAutoReconnect(true);
+    if (ZData::DM::SerialPort::open(true))
+        return true;
+    const QSerialPort& port = ZData::DM::SerialPort::port();
+    const QString text = ZData::PortOpenDiagnosis::explain(name, port.error(), port.errorString());
+    qCritical().noquote().nospace() << tag() << " >> " << text;
+    if (failure)
+        *failure = text;
+    return false;
+}
+
 void DeviceConnector::apply()
 {
     const QString name = m_list->currentText();
-    if (!name.isEmpty()) {
-        ZData::TSerialPortConfig config = ZData::DM::SerialPort::config();
-        config.portName = name;
-        ZData::DM::SerialPort::setConfig(config);
-        ZData::ConnectionManager::setAutoReconnect(true);
-        ZData::DM::SerialPort::open(true);
+    // A port that would not open keeps the dialog up with the reason and what to do about it.
+    if (!name.isEmpty() && !openPort(name, &m_failure)) {
+        updateHint();
+        return;
     }
+    m_failure.clear();
+    updateHint();
     close();
 }
 

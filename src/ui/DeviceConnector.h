@@ -37,8 +37,12 @@ public:
 
     // Where the ports come from; the system's list plus announced ports by default.
     void setPortSource(PortSource source);
-    // Opens the chosen port, as the Apply button does.
+    // Opens the chosen port, as the Apply button does; the dialog stays open when it fails.
     void apply();
+    // Opens a port by name and, when it will not open, logs why in words (and returns it).
+    static bool openPort(const QString& name, QString* failure = nullptr);
+    // The reason the last port would not open, or what to do when no analyser is listed.
+    QLabel* hintLabel() const { return m_hint; }
     bool isRefreshing() const { return m_timer.isActive(); }
 
     QComboBox* portList() const { return m_list; }
@@ -62,6 +66,7 @@ protected:
 private:
     void retranslate();
     void setValuesUnknown();
+    void updateHint();
     // Stops the refresh and keeps the geometry, once per showing whichever way it ends.
     void finishShowing();
 
@@ -77,6 +82,8 @@ private:
     QLabel* m_descriptionValue;
     QPushButton* m_refresh;
     QPushButton* m_apply;
+    QLabel* m_hint = nullptr;
+    QString m_failure;
     QTimer m_timer;
     PortSource m_source;
     // Port names of the last listing: the list is rebuilt only when this set changes, so a

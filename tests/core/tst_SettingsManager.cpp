@@ -30,14 +30,14 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-// Runs `action` with writes past 4 KiB failing, so that any copy breaks off in the middle.
+// Runs `action` with writes past `limit` bytes failing, so that any copy breaks off in the middle.
 template <typename F>
-void withSmallFileLimit(F action)
+void withSmallFileLimit(rlim_t limit, F action)
 {
     struct rlimit old;
     getrlimit(RLIMIT_FSIZE, &old);
     struct rlimit limited = old;
-    limited.rlim_cur = 4096;
+    limited.rlim_cur = limit;
     auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limited);
     action();
@@ -161,21 +161,52 @@ private slots:
         for (int i = 0; content.size() < 64 * 1024; ++i)
             content += "key_" + QByteArray::number(i) + "=" + QByteArray(40, 'x') + "\n";
         QVERIFY(writeBytes(big, content) && before.size() < 2048);
-        withSmallFileLimit([&] { SettingsManager::load(big); });
+        withSmallFileLimit(4096, [&] { SettingsManager::load(big); });
         QCOMPARE(spy.count(), 3);
         QCOMPARE(fileBytes(SettingsManager::currentFile()), before);
         QCOMPARE(comPort(), QString("mine"));
     }
 
-    void failedPresetWriteKeepsOldPreset()
+    // A write cut short (full disk, file-size limit) must leave the old files as they were, say so,
+    // and keep the change for a later save.
+    void failedWriteKeepsOldFiles_data()
     {
+        QTest::addColumn<bool>("asPreset");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("window close, cut at 4 KiB") << false << 4096;
+        QTest::newRow("window close, nothing written") << false << 0;
+        QTest::newRow("preset, cut at 4 KiB") << true << 4096;
+        QTest::newRow("preset, nothing written") << true << 0;
+    }
+
+    void failedWriteKeepsOldFiles()
+    {
+        QFETCH(bool, asPreset);
+        QFETCH(int, limit);
         const QString target = SettingsManager::userDir() + "/old.ini";
         QVERIFY(writeBytes(target, "[Default]\ncom_port=old\n"));
-        setComPort(QString(8192, 'y'));
+        const QByteArray before = setComPort("old");
+        QVERIFY(before.contains("com_port=old"));
+        const QString big(8192, 'y');
+        SettingsManager::settings()->setValue("Default/com_port", big);
+
         bool saved = true;
-        withSmallFileLimit([&] { saved = SettingsManager::saveAs(target); });
+        withSmallFileLimit(rlim_t(limit), [&] {
+            saved = asPreset ? SettingsManager::saveAs(target) : SettingsManager::saveAll();
+        });
         QVERIFY(!saved);
+        QCOMPARE(fileBytes(SettingsManager::currentFile()), before);
         QCOMPARE(fileBytes(target), QByteArray("[Default]\ncom_port=old\n"));
+        QVERIFY(!QFile::exists(SettingsManager::currentFile() + ".previous"));
+        QCOMPARE(g_critical, QStringList{"SettingsManager >> " + qtTrId("lp_err_settings_cant_write") +
+                                         SettingsManager::currentFile()});
+        g_critical.clear();
+
+        // Once there is room again the change is written after all.
+        QCOMPARE(comPort(), big);
+        QVERIFY(SettingsManager::saveAll());
+        QVERIFY(fileBytes(SettingsManager::currentFile()).contains(big.toLatin1()));
+        QCOMPARE(g_critical, QStringList());
     }
 
     void openSettingsRefusesCustomFiles()

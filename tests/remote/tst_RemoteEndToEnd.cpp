@@ -7,6 +7,8 @@
 #include <QTcpServer>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -331,6 +333,51 @@ void tst_RemoteEndToEnd::traceFiles()
     run("MMEM:LOAD:TRAC dut.dat");
     QCOMPARE(DataScanManager::traces().size(), loaded + 2);
     QCOMPARE(DataScanManager::traces().last().pointCount, 201u);
+
+    // Something planted in the program's folders must not carry a write outside them.
+    QTemporaryDir outside;
+    const QString victim = outside.filePath(QStringLiteral("victim"));
+    QFile file(victim);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep") == 4);
+    file.close();
+    const QString images = m_dir->path() + QStringLiteral("/images");
+    QVERIFY(QDir().mkpath(images));
+    enum EPlanted
+    {
+        LINK,
+        DANGLING,
+        FIFO
+    };
+    const struct
+    {
+        QByteArray command;
+        QString dir;
+        QString name;
+        EPlanted planted;
+    } cases[] = {
+        {"MMEM:STOR:TRAC link.tbin", traces.path(), "link.tbin", LINK},
+        {"MMEM:STOR:TRAC dangling.s1p", traces.path(), "dangling.s1p", DANGLING},
+        {"MMEM:STOR:TRAC fifo.dat", traces.path(), "fifo.dat", FIFO},
+        {"DISP:VIEW1:IMAG link.png", images, "link.png", LINK},
+        {"DISP:VIEW1:IMAG dangling.svg", images, "dangling.svg", DANGLING},
+        {"DISP:VIEW1:IMAG fifo.png", images, "fifo.png", FIFO},
+    };
+    for (const auto& c : cases) {
+        const QString path = QDir(c.dir).filePath(c.name);
+        const QString created = outside.filePath(c.name);
+        if (c.planted == FIFO)
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        else
+            QVERIFY(QFile::link(c.planted == LINK ? victim : created, path));
+        m_client.send(c.command);
+        QCOMPARE(m_client.drainErrors(), QList<int>{-200});
+        QVERIFY2(c.planted == FIFO ? !QFileInfo(path).isFile() && QFileInfo::exists(path)
+                                   : QFileInfo(path).isSymLink(),
+                 c.command.constData());
+        QVERIFY2(!QFileInfo::exists(created), c.command.constData());
+    }
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("keep"));
 }
 
 // Every bad input gives its error and changes nothing, while the scan goes on and the window stays

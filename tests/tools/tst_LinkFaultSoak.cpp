@@ -239,5 +239,16 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_LinkFaultSoak)
+int main(int argc, char* argv[])
+{
+    // The test function lasts as long as the soak asked for; Qt Test's own per-function limit
+    // (5 minutes unless set) would abort a longer soak before its summary. A minute on top covers
+    // the last run and the clean-up.
+    if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number((qint64(soakSeconds()) + 60) * 1000));
+    QCoreApplication app(argc, argv);
+    tst_LinkFaultSoak test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_LinkFaultSoak.moc"

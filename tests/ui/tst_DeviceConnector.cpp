@@ -1,10 +1,21 @@
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QtTest>
 
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "EmulatorProcess.h"
 #include "TestSupport.h"
+#include "core/LocalizationManager.h"
+#include "core/Resources.h"
 #include "core/SettingsManager.h"
+#include "devicelink/PortOpenDiagnosis.h"
+#include "devicelink/SerialPort.h"
 #include "ui/DeviceConnector.h"
 
 using ZData::TPortListing;
@@ -19,6 +30,27 @@ TPortListing port(const QString& name, const QString& manufacturer, const QStrin
     p.description = QStringLiteral("desc ") + name;
     p.systemLocation = QStringLiteral("/dev/") + name;
     return p;
+}
+
+QStringList g_critical;
+void captureCritical(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg)
+        g_critical.append(message);
+}
+
+// "--hold-port PATH": this program started again as the other program that has the port open.
+int holdPort(const QString& path)
+{
+    QSerialPort port(path);
+    if (!port.open(QIODevice::ReadWrite))
+        return 1;
+    std::puts("held");
+    std::fflush(stdout);
+    char c;
+    while (::read(STDIN_FILENO, &c, 1) > 0) {
+    }
+    return 0;
 }
 } // namespace
 
@@ -43,6 +75,8 @@ class tst_DeviceConnector : public QObject
 private slots:
     void initTestCase()
     {
+        ZCore::initResources();
+        QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
         m_dir = std::make_unique<TestSupport::ScopedAppDir>();
         QVERIFY(ZCore::SettingsManager::init());
     }
@@ -87,11 +121,98 @@ private slots:
         dialog->slotUpdatePortsInfo();
         QCOMPARE(dialog->portList()->currentText(), QStringLiteral("ttyACM0"));
 
+        QVERIFY(dialog->hintLabel()->isHidden());
+
         m_ports.clear();
         dialog->slotUpdatePortsInfo();
         QCOMPARE(dialog->portList()->count(), 0);
         QVERIFY(!dialog->applyButton()->isEnabled());
         QCOMPARE(value(*dialog, "description_value"), QStringLiteral("N/A"));
+        QVERIFY(!dialog->hintLabel()->isHidden());
+        QCOMPARE(dialog->hintLabel()->text(), ZData::PortOpenDiagnosis::noAnalyserListed());
+    }
+
+    // Another program has the port: the dialog stays up and says what to do, as does the error.
+    void busyPortIsExplained()
+    {
+        TestSupport::EmulatorProcess emulator;
+        QVERIFY(emulator.start());
+        QProcess holder;
+        holder.start(QCoreApplication::applicationFilePath(), {"--hold-port", emulator.portPath()});
+        QVERIFY(holder.waitForReadyRead(10000));
+        QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
+
+        m_ports = {port(emulator.portPath(), "STMicro")};
+        auto dialog = make();
+        dialog->show();
+        g_critical.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(captureCritical);
+        dialog->applyButton()->click();
+        qInstallMessageHandler(previous);
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished(5000));
+
+        QVERIFY(dialog->isVisible());
+        const QString text = dialog->hintLabel()->text();
+        QCOMPARE(text, ZData::PortOpenDiagnosis::explain(emulator.portPath(),
+                                                         ZData::PortOpenDiagnosis::EPortFailure::BUSY));
+        QVERIFY2(text.contains(emulator.portPath()) && text.contains("busy") && text.contains("udev"),
+                 qPrintable(text));
+        QCOMPARE(g_critical.size(), 1);
+        QVERIFY(g_critical.first().endsWith(text));
+
+        // Free again: the port opens (here as a reconnection would open it) and the dialog goes.
+        QVERIFY(ZData::DM::SerialPort::open(true));
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(dialog->hintLabel()->isHidden());
+        ZData::DM::SerialPort::close(true);
+    }
+
+    // A port the user may not open names the group command. Root opens anything, so the check runs
+    // in a child that has given up root.
+    void permissionDeniedIsExplained()
+    {
+        TestSupport::EmulatorProcess emulator;
+        QVERIFY(emulator.start());
+        const struct passwd* nobody = ::getpwnam("nobody");
+        if (::geteuid() == 0 && !nobody)
+            QSKIP("running as root and there is no user 'nobody' to drop to");
+        // The device node itself: the emulator's link lies in a folder only root may enter.
+        const QString node = QFile::symLinkTarget(emulator.portPath());
+        QFile pty(node);
+        const QFile::Permissions mode = pty.permissions();
+        QVERIFY(pty.setPermissions({})); // unreadable and unwritable for everyone but root
+
+        int fds[2];
+        QVERIFY(::pipe(fds) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(fds[0]);
+            if (::geteuid() == 0 && (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0))
+                ::_exit(3);
+            QString text;
+            const bool opened = DeviceConnector::openPort(node, &text);
+            const QByteArray bytes = text.toUtf8();
+            if (!opened && ::write(fds[1], bytes.constData(), size_t(bytes.size())) != bytes.size())
+                ::_exit(4);
+            ::_exit(opened ? 2 : 0);
+        }
+        ::close(fds[1]);
+        QByteArray answer;
+        char buffer[512];
+        for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+            answer.append(buffer, int(n));
+        ::close(fds[0]);
+        int status = -1;
+        ::waitpid(child, &status, 0);
+        pty.setPermissions(mode);
+
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        const QString text = QString::fromUtf8(answer);
+        QCOMPARE(text,
+                 ZData::PortOpenDiagnosis::explain(node, ZData::PortOpenDiagnosis::EPortFailure::PERMISSION));
+        QVERIFY2(text.contains("sudo usermod -aG dialout $USER"), qPrintable(text));
     }
 
     void refreshesWhileShown()
@@ -139,5 +260,16 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_DeviceConnector)
+int main(int argc, char* argv[])
+{
+    if (argc == 3 && qstrcmp(argv[1], "--hold-port") == 0) {
+        QCoreApplication app(argc, argv);
+        return holdPort(QString::fromLocal8Bit(argv[2]));
+    }
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    tst_DeviceConnector test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_DeviceConnector.moc"

@@ -80,7 +80,7 @@ bool MeasureOptions::parse(const QStringList& arguments, QString& error)
         QStringLiteral("FILE"));
     const QCommandLineOption dataDirOption(
         QStringLiteral("data-dir"),
-        QStringLiteral("Directory for logs, profiles and calibrations (default: beside the program)."),
+        QStringLiteral("Directory for logs, profiles and calibrations (default: the program's data folder)."),
         QStringLiteral("DIR"));
     const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("No progress lines."));
     const QCommandLineOption chartOption(QStringLiteral("chart"),

@@ -6,6 +6,9 @@
 #include <QSaveFile>
 #include <QtDebug>
 
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace ZCore {
 namespace UtilityModules {
 
@@ -70,6 +73,23 @@ bool Path::copyFileAtomically(const QString& source, const QString& target)
         return false;
     in.close();
     return writeFileAtomically(target, content);
+}
+
+bool Path::isPlainWriteTarget(const QString& path, QString* reason)
+{
+    struct stat info = {};
+    QString why;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
+        if (errno != ENOENT)
+            why = QStringLiteral("cannot be examined");
+    } else if (S_ISLNK(info.st_mode)) {
+        why = QStringLiteral("is a symbolic link");
+    } else if (!S_ISREG(info.st_mode)) {
+        why = QStringLiteral("is not a regular file");
+    }
+    if (reason)
+        *reason = why;
+    return why.isEmpty();
 }
 
 QString Path::normalized(const QString& path)

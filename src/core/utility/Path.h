@@ -22,6 +22,11 @@ public:
     static bool writeFileAtomically(const QString& path, const QByteArray& content);
     static bool copyFileAtomically(const QString& source, const QString& target);
 
+    // Whether a file may be created or replaced at this path without reaching anything but a
+    // regular file in that folder: a symbolic link (dangling or not), a FIFO, a device or a folder
+    // at the path is refused, with the reason.
+    static bool isPlainWriteTarget(const QString& path, QString* reason = nullptr);
+
     // Absolute, cleaned form used to compare two paths that may be written differently.
     static QString normalized(const QString& path);
 };

@@ -1,11 +1,13 @@
 #include "ui/pages/PgAbout.h"
 #include "core/AppVersion.h"
 
+#include <QDir>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "core/AppPaths.h"
 #include "core/LocalizationManager.h"
 #include "core/utility/VersionNumber.h"
 #include "ui/MainWindow.h"
@@ -36,16 +38,25 @@ void PgAbout::initUi()
     m_supportTitle = label("label_28");
     m_support = label("label_29");
     m_support->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_dataDirTitle = label("l_about_datadir_title");
+    m_dataDir = label("l_about_datadir_value");
+    m_dataDir->setWordWrap(true);
+    m_dataDir->setTextInteractionFlags(Qt::TextSelectableByMouse);
     grid->addWidget(m_versionTitle, 0, 0);
     grid->addWidget(m_version, 0, 1);
     grid->addWidget(m_aboutQt, 1, 0, 1, 2);
     grid->addWidget(m_credit, 2, 0, 1, 2);
     grid->addWidget(m_supportTitle, 3, 0);
     grid->addWidget(m_support, 3, 1);
-    grid->setRowStretch(4, 1);
+    grid->addWidget(m_dataDirTitle, 4, 0, Qt::AlignTop);
+    grid->addWidget(m_dataDir, 4, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(5, 1);
 
     m_version->setText(ZCore::AppVersion::text());
     m_support->setText(QString::fromLatin1(SUPPORT_CONTACT));
+    // Where the user finds their calibrations, traces and logs.
+    m_dataDir->setText(QDir::toNativeSeparators(ZCore::AppPaths::baseDir()));
     retranslateUi();
     MWAbstractPage::initUi();
 }
@@ -66,6 +77,7 @@ void PgAbout::retranslateUi()
     m_aboutQt->setText(qtTrId("lp_pabout_about_qt"));
     m_credit->setText(qtTrId("lp_pabout_icons_credit"));
     m_supportTitle->setText(qtTrId("lp_pabout_support_title"));
+    m_dataDirTitle->setText(qtTrId("lp_pabout_data_dir_title"));
 }
 
 void PgAbout::slotShowAboutQt()

@@ -14,7 +14,7 @@ class QWidget;
 
 namespace MW_Pages {
 
-// The about page: program version, the toolkit's about box and the support contact.
+// The about page: program version, the toolkit's about box, the support contact and the data folder.
 class PgAbout : public MWAbstractPage
 {
     Q_OBJECT
@@ -47,6 +47,8 @@ private:
     QLabel* m_credit = nullptr;
     QLabel* m_supportTitle = nullptr;
     QLabel* m_support = nullptr;
+    QLabel* m_dataDirTitle = nullptr;
+    QLabel* m_dataDir = nullptr;
     static inline TAboutPresenter s_presenter;
     QPointer<QMessageBox> m_aboutBox;
 };
