@@ -57,10 +57,9 @@ void startManagers()
     ZCore::Logger::setPresenter([](QtMsgType, const QString&, const QString&) {});
 }
 
-// A scan-data reply for the slice at `index` of a sweep of `points`, as the device manager passes it.
-TDeviceReply sliceReply(int index, int points, float phase)
+// A scan-data reply of `count` points for the slice at `index`, as the device manager passes it.
+TDeviceReply sliceReply(int index, int count, float phase)
 {
-    const int count = std::min(kSlice, points - index);
     TDeviceReply reply;
     reply.header.options = quint16(index);
     QDataStream s(&reply.data, QIODevice::WriteOnly);
@@ -80,6 +79,29 @@ void setSweep(quint32 points)
     sweep.setStart(1e6, false);
     sweep.setStop(1e9, false);
     sweep.setPoints(points, true);
+    // The scan asks for slices as it does with an analyser attached; the bench answers them.
+    DataScanManager::setScanPause(false, false);
+}
+
+// Answers the slice the scan manager asks for next, as the analyser would: the real path, where
+// a reply nobody requested is refused. False when no slice is requested.
+bool answerNextSlice(float phase)
+{
+    const TScanRequest request = DataScanManager::scanRequest();
+    if (!request.valid || request.frequencies.isEmpty())
+        return false;
+    DataScanManager::instance().slotProcessScanData(
+        sliceReply(request.startIndex, request.frequencies.size(), phase));
+    return true;
+}
+
+// Points the views drew in their latest refresh; 0 means the benchmark measured nothing.
+int drawnPoints(const std::vector<std::unique_ptr<ZChartView>>& views)
+{
+    int drawn = 0;
+    for (const auto& v : views)
+        drawn += v->mainSeries()->count() > 0 ? v->livePoints().size() : 0;
+    return drawn;
 }
 
 // One window holding panes in a 2 x 2 grid, as the main window does.
@@ -126,24 +148,33 @@ void BM_FourLiveViews(benchmark::State& state)
     const int points = int(state.range(0));
     setSweep(quint32(points));
     auto views = makeViews();
+    // Fill the whole sweep once, so every refresh converts real data.
+    for (int i = 0; i < points; i += kSlice)
+        if (!answerNextSlice(0.3f)) {
+            state.SkipWithError("the scan asked for no slice: nothing would be drawn");
+            return;
+        }
     for (auto& v : views) // two markers each, as a user typically has
         for (double f : {300.0, 600.0})
             v->addMark(f);
-    // Two sweeps in turn, slice by slice, so every refresh draws changed data.
-    std::vector<TDeviceReply> replies;
-    for (int k = 0; k < 2; ++k)
-        for (int index = 0; index < points; index += kSlice)
-            replies.push_back(sliceReply(index, points, 0.3f + 0.5f * k));
-    // Fill the whole sweep once, so every refresh converts real data.
-    for (const TDeviceReply& r : replies)
-        DataScanManager::instance().slotProcessScanData(r);
-    size_t next = 0;
+    const quint64 before = views.front()->refreshCount();
+    float phase = 0.3f;
     for (auto _ : state) {
-        DataScanManager::instance().slotProcessScanData(replies[next]);
-        next = (next + 1) % replies.size();
+        // Each slice answered changes the data, so every refresh draws something new.
+        phase += 0.01f;
+        if (!answerNextSlice(phase)) {
+            state.SkipWithError("the scan stopped asking for slices");
+            return;
+        }
         // The event loop paints what changed, as it does between two announcements.
         QCoreApplication::processEvents();
     }
+    const int drawn = drawnPoints(views);
+    if (drawn != 4 * points || views.front()->refreshCount() - before < quint64(state.iterations())) {
+        state.SkipWithError("the views drew fewer points or refreshes than were fed");
+        return;
+    }
+    state.counters["points_drawn"] = double(drawn);
     state.counters["refreshes_per_s"] =
         benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
@@ -163,9 +194,14 @@ void BM_FourBareToolkitViews(benchmark::State& state)
         auto live = makeViews();
         for (int k = 0; k < 2; ++k) {
             for (int index = 0; index < points; index += kSlice)
-                DataScanManager::instance().slotProcessScanData(sliceReply(index, points, 0.3f + 0.5f * k));
+                answerNextSlice(0.3f + 0.5f * k);
+            // The series as the views draw them (phase wraps broken), so both draw the same lines.
             for (auto& v : live)
-                data[k].push_back(v->livePoints());
+                data[k].push_back(v->mainSeries()->pointsVector());
+        }
+        if (drawnPoints(live) != 4 * points) {
+            state.SkipWithError("the live views drew nothing to copy");
+            return;
         }
         for (auto& v : live)
             ranges.push_back({QPointF(v->axisX()->min(), v->axisX()->max()),

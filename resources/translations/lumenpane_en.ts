@@ -1023,6 +1023,30 @@ L[nH] / C[pF]</translation>
         <source>&lt;h3&gt;About Qt&lt;/h3&gt;&lt;p&gt;This program uses Qt version %1.&lt;/p&gt;&lt;p&gt;Qt is a C++ toolkit for cross-platform application development, available under the GNU Lesser General Public License version 3 and the GNU General Public License version 3.&lt;/p&gt;</source>
         <translation>&lt;h3&gt;About Qt&lt;/h3&gt;&lt;p&gt;This program uses Qt version %1.&lt;/p&gt;&lt;p&gt;Qt is a C++ toolkit for cross-platform application development, available under the GNU Lesser General Public License version 3 and the GNU General Public License version 3.&lt;/p&gt;</translation>
     </message>
+    <message id="lp_image_calib_none">
+        <source>no calibration</source>
+        <translation>no calibration</translation>
+    </message>
+    <message id="lp_image_calib_file">
+        <source>calibration: %1</source>
+        <translation>calibration: %1</translation>
+    </message>
+    <message id="lp_image_calib_device">
+        <source>calibration: the analyser's own</source>
+        <translation>calibration: the analyser's own</translation>
+    </message>
+    <message id="lp_image_sweep">
+        <source>%1 to %2, %3 points</source>
+        <translation>%1 to %2, %3 points</translation>
+    </message>
+    <message id="lp_image_no_device">
+        <source>no analyser</source>
+        <translation>no analyser</translation>
+    </message>
+    <message id="lp_err_chart_image_size">
+        <source>the image size must be %1 to %2 pixels a side</source>
+        <translation>the image size must be %1 to %2 pixels a side</translation>
+    </message>
     <message id="lp_chart_info_average">
         <source>avg %1</source>
         <translation>avg %1</translation>

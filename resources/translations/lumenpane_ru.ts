@@ -145,11 +145,11 @@
     </message>
     <message id="lp_ptraces_btn_save_file">
         <source> Save to file</source>
-        <translation> Сохранить в файл</translation>
+        <translation> Сохранить</translation>
     </message>
     <message id="lp_ptraces_btn_load_file">
         <source> Load from file</source>
-        <translation> Загрузить из файла</translation>
+        <translation> Загрузить</translation>
     </message>
     <message id="lp_ptraces_btn_rm_traces">
         <source>Remove traces</source>
@@ -189,7 +189,7 @@
     </message>
     <message id="lp_pmark_btn_rm_marks">
         <source>Remove markers</source>
-        <translation>Удалить маркеры</translation>
+        <translation>Удалить все</translation>
     </message>
     <message id="lp_err_enter_bad_freq">
         <source>entered bad freq</source>
@@ -749,7 +749,7 @@ Do not unplug it.</source>
     </message>
     <message id="lp_chart_type_dtf">
         <source>DTF</source>
-        <translation>DTF</translation>
+        <translation>Расст. до повр.</translation>
     </message>
     <message id="lp_chart_type_loss">
         <source>Loss</source>
@@ -865,11 +865,11 @@ L[нГн] / C[пФ]</translation>
     </message>
     <message id="lp_mark_type_dtf_point">
         <source>DTF Point</source>
-        <translation>Точка DTF</translation>
+        <translation>Точка (расст.)</translation>
     </message>
     <message id="lp_mark_type_dtf_peak">
         <source>DTF Peak</source>
-        <translation>Пик DTF</translation>
+        <translation>Пик (расст.)</translation>
     </message>
     <message id="lp_mark_type_trace">
         <source>Auto</source>
@@ -1022,6 +1022,30 @@ L[нГн] / C[пФ]</translation>
     <message id="lp_pabout_qt_text">
         <source>&lt;h3&gt;About Qt&lt;/h3&gt;&lt;p&gt;This program uses Qt version %1.&lt;/p&gt;&lt;p&gt;Qt is a C++ toolkit for cross-platform application development, available under the GNU Lesser General Public License version 3 and the GNU General Public License version 3.&lt;/p&gt;</source>
         <translation>&lt;h3&gt;О Qt&lt;/h3&gt;&lt;p&gt;Эта программа использует Qt версии %1.&lt;/p&gt;&lt;p&gt;Qt — набор инструментов C++ для разработки кроссплатформенных приложений, распространяемый по лицензиям GNU LGPL версии 3 и GNU GPL версии 3.&lt;/p&gt;</translation>
+    </message>
+    <message id="lp_image_calib_none">
+        <source>no calibration</source>
+        <translation>без калибровки</translation>
+    </message>
+    <message id="lp_image_calib_file">
+        <source>calibration: %1</source>
+        <translation>калибровка: %1</translation>
+    </message>
+    <message id="lp_image_calib_device">
+        <source>calibration: the analyser's own</source>
+        <translation>калибровка: из анализатора</translation>
+    </message>
+    <message id="lp_image_sweep">
+        <source>%1 to %2, %3 points</source>
+        <translation>от %1 до %2, точек: %3</translation>
+    </message>
+    <message id="lp_image_no_device">
+        <source>no analyser</source>
+        <translation>анализатор не подключён</translation>
+    </message>
+    <message id="lp_err_chart_image_size">
+        <source>the image size must be %1 to %2 pixels a side</source>
+        <translation>размер изображения — от %1 до %2 пикселей по каждой стороне</translation>
     </message>
     <message id="lp_chart_info_average">
         <source>avg %1</source>

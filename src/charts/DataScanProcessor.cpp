@@ -146,6 +146,33 @@ void DataScanProcessor::scaleFrequencies(QVector<QPointF>& out, EChartType type,
         out[i].setX(out[i].x() / 1e6 + (live ? double(i) * 1e-9 : 0.0));
 }
 
+QVector<QPointF> DataScanProcessor::withWrapBreaks(const QVector<QPointF>& points, double period, double xFar,
+                                                   double yFar)
+{
+    QVector<QPointF> out;
+    out.reserve(points.size() + 16);
+    for (int i = 0; i < points.size(); ++i) {
+        if (i > 0) {
+            const QPointF& a = points[i - 1];
+            const QPointF& b = points[i];
+            const double jump = b.y() - a.y();
+            if (std::abs(jump) > period / 2.0) {
+                // Continue each side to where the unwrapped curve would be, then far beyond the
+                // plot's edge, and cross over outside it.
+                const double up = jump < 0 ? 1.0 : -1.0;
+                out.append(QPointF(b.x(), b.y() + up * period));
+                out.append(QPointF(b.x(), up * yFar));
+                out.append(QPointF(xFar, up * yFar));
+                out.append(QPointF(xFar, -up * yFar));
+                out.append(QPointF(a.x(), -up * yFar));
+                out.append(QPointF(a.x(), a.y() - up * period));
+            }
+        }
+        out.append(points[i]);
+    }
+    return out;
+}
+
 QPair<int, int> DataScanProcessor::minMaxIndices(const QVector<QPointF>& points)
 {
     int lo = 0, hi = 0;

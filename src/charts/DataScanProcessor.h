@@ -35,6 +35,12 @@ public:
 
     // Frequency charts only: x in MHz, the live series also strictly increasing by i * 1e-9.
     static void scaleFrequencies(QVector<QPointF>& out, EChartType type, bool live);
+    // The points as a line to draw: where y jumps by more than half of `period` between two
+    // neighbours (a wrap of the angle, not a change of the quantity), the line leaves the plot
+    // above and below the jump and goes round outside it, so nothing joins the two sides of the
+    // wrap inside the plot. `xFar` and `yFar` lie outside the plot; the toolkit clips the detour.
+    static QVector<QPointF> withWrapBreaks(const QVector<QPointF>& points, double period, double xFar,
+                                           double yFar);
     // Index of the first smallest y and of the last largest y; (0, 0) for no points.
     static QPair<int, int> minMaxIndices(const QVector<QPointF>& points);
 

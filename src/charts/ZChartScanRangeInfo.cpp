@@ -2,7 +2,10 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QChart>
 #include <QPainter>
+
+#include <cmath>
 
 #include "charts/DataMarkProcessor.h"
 #include "charts/ZChartView.h"
@@ -43,8 +46,24 @@ void ZChartScanRangeInfo::slotUpdate()
         m_text +=
             QLatin1Char('\n') + qtTrId("lp_chart_info_average").arg(ZData::DataScanManager::liveAverage());
     prepareGeometryChange();
+    // Measured line by line: the box must hold what paint() draws, glyphs taken from a fallback
+    // font (Cyrillic units in a fixed-pitch font without them) included.
     const QFontMetricsF metrics(m_font);
-    m_rect = metrics.boundingRect(QRectF(-10, -11, 300, 300), Qt::AlignLeft, m_text).adjusted(-2, 0, 2, 0);
+    double width = 0.0;
+    const QStringList lines = m_text.split(QLatin1Char('\n'));
+    for (const QString& line : lines)
+        width = std::max(width, metrics.horizontalAdvance(line));
+    m_rect = QRectF(-12.0, -11.0, std::ceil(width) + 6.0, std::ceil(metrics.lineSpacing() * lines.size()) + 2.0);
+    // The box sits in the chart's bottom margin, below the axis title and the tick labels, so the
+    // margin is as tall as the box.
+    if (m_view && m_view->chart()) {
+        QMargins margins = m_view->chart()->margins();
+        const int needed = std::max(MIN_BOTTOM_MARGIN, int(std::ceil(m_rect.height())) + 2);
+        if (margins.bottom() != needed) {
+            margins.setBottom(needed);
+            m_view->chart()->setMargins(margins);
+        }
+    }
     updatePosition();
     update();
 }
@@ -53,7 +72,9 @@ void ZChartScanRangeInfo::updatePosition()
 {
     if (!m_view)
         return;
-    setPos(m_view->width() - m_rect.width(), m_view->height() - m_rect.height());
+    // Flush with the chart's bottom-right corner, whatever size the chart is laid out at.
+    const QSizeF size = m_view->chart() ? m_view->chart()->size() : QSizeF(m_view->size());
+    setPos(size.width() - m_rect.right(), size.height() - m_rect.bottom());
 }
 
 void ZChartScanRangeInfo::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
@@ -61,7 +82,12 @@ void ZChartScanRangeInfo::paint(QPainter* painter, const QStyleOptionGraphicsIte
     painter->fillRect(m_rect, QColor(0, 0, 0, 100));
     painter->setPen(Qt::white);
     painter->setFont(m_font);
-    painter->drawText(m_rect, Qt::AlignLeft, m_text);
+    const QFontMetricsF metrics(m_font, painter->device());
+    double y = m_rect.top() + 1.0 + metrics.ascent();
+    for (const QString& line : m_text.split(QLatin1Char('\n'))) {
+        painter->drawText(QPointF(m_rect.left() + 3.0, y), line);
+        y += metrics.lineSpacing();
+    }
 }
 
 } // namespace ZChart

@@ -23,6 +23,9 @@ public:
         Type = QGraphicsItem::UserType + 2
     };
 
+    // The chart's bottom margin when the box is shorter than this.
+    static constexpr int MIN_BOTTOM_MARGIN = 35;
+
     explicit ZChartScanRangeInfo(ZChartView* view);
 
     int type() const override { return Type; }

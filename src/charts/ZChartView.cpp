@@ -1,21 +1,18 @@
 #include "charts/ZChartView.h"
 
-#include <QBuffer>
 #include <QGraphicsEllipseItem>
 #include <QGraphicsLayout>
 #include <QGraphicsLineItem>
-#include <QImage>
 #include <QLegend>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRegularExpression>
-#include <QSaveFile>
+#include <QScopeGuard>
 #include <QSettings>
-#include <QSvgGenerator>
 
 #include <cmath>
 
 #include "calibration/CalibrationManager.h"
+#include "charts/ChartImageRenderer.h"
 #include "charts/ChartAxesTransformer.h"
 #include "charts/ChartEnumPrinter.h"
 #include "charts/ChartScanFeed.h"
@@ -24,12 +21,12 @@
 #include "charts/DataScanProcessor.h"
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartScanRangeInfo.h"
+#include "charts/ZComplexPlaneGrid.h"
 #include "charts/ZMark.h"
 #include "charts/ZMarksTable.h"
 #include "core/LocalizationManager.h"
 #include "core/SettingsManager.h"
 #include "core/TaggedLog.h"
-#include "core/utility/Image.h"
 #include "devicelink/DeviceManager.h"
 #include "measurement/DataScanManager.h"
 
@@ -77,6 +74,10 @@ const QVector<QColor>& chartPalette()
 
 void setAxisDecorations(QValueAxis* axis, bool visible)
 {
+    // A hidden axis takes no room in the layout. Otherwise the Smith and polar ranges, which
+    // follow the plot area, would change the width of the (unseen) labels and so the plot area
+    // again: at some sizes that never settles and recursed until the stack ran out.
+    axis->setVisible(visible);
     axis->setGridLineVisible(visible);
     axis->setLabelsVisible(visible);
     axis->setLineVisible(visible);
@@ -103,6 +104,8 @@ ZChartView::ZChartView(QWidget* parent) : QChartView(parent)
     m_limitCircle->setPen(limitPen);
     m_limitCircle->setZValue(30);
     m_limitCircle->hide();
+    m_grid = new ZComplexPlaneGrid(m_chart);
+    m_grid->hide();
 
     m_marksTable = new ZMarksTable(m_chart, this);
     m_scanRangeInfo = new ZChartScanRangeInfo(this);
@@ -152,9 +155,9 @@ void ZChartView::setupChart()
     m_chart->setTheme(QChart::ChartThemeDark);
     m_chart->setAnimationOptions(QChart::NoAnimation);
     m_chart->layout()->setContentsMargins(0, 0, 0, 0);
-    QMargins margins = m_chart->margins();
-    margins.setBottom(35);
-    m_chart->setMargins(margins);
+    // Small views need every pixel for the plot: thin margins at the top and the sides, the
+    // bottom one holds the scan range box.
+    m_chart->setMargins(QMargins(8, 4, 16, 35));
     m_chart->setBackgroundRoundness(0);
     QFont titleFont = m_chart->titleFont();
     titleFont.setPixelSize(18);
@@ -178,6 +181,9 @@ void ZChartView::setupChart()
     m_mainSeries->attachAxis(m_axisY);
     m_mainSeries->setColor(paletteColor(0));
     setChart(m_chart);
+    // The chart takes the view's size even where its own layout would like more: a chart wider
+    // than its view would be cut at the right, range box and last tick label included.
+    m_chart->setMinimumSize(MIN_CHART_WIDTH, MIN_CHART_HEIGHT);
     setMouseTracking(true);
 }
 
@@ -285,7 +291,16 @@ void ZChartView::setChartType(EChartType type)
     refreshLive(true);
     emit signalChangedChartType();
     for (int i = 0; i < m_traceCaches.size() && i < m_traceSeries.size(); ++i)
-        m_traceSeries[i]->replace(m_scanProcessor->traceSeries(*m_traceCaches[i], type));
+        m_traceSeries[i]->replace(drawn(m_scanProcessor->traceSeries(*m_traceCaches[i], type)));
+}
+
+QVector<QPointF> ZChartView::drawn(const QVector<QPointF>& points) const
+{
+    if (chartType() != EChartType::PHASE || points.size() < 2)
+        return points;
+    // Far enough outside the axes that the detours round a wrap are never inside the plot.
+    const double span = std::max(1.0, m_axisX->max() - m_axisX->min());
+    return DataScanProcessor::withWrapBreaks(points, 360.0, m_axisX->max() + 10.0 * span, 3600.0);
 }
 
 void ZChartView::onConfigChanged(EChartType)
@@ -391,7 +406,7 @@ void ZChartView::refreshFrom(const ZData::TScanPoints& points, bool updateMarks)
     QVector<QPointF> out(points.size());
     m_scanProcessor->convert(points, out, type);
     DataScanProcessor::scaleFrequencies(out, type, true);
-    m_mainSeries->replace(out);
+    m_mainSeries->replace(drawn(out));
     m_livePoints = out;
     if (type == EChartType::LOSS)
         m_axesTransformer->lossAutoRange();
@@ -410,7 +425,7 @@ void ZChartView::refreshTraces()
     for (TTraceCache* cache : m_traceCaches)
         cache->converted.clear();
     for (int i = 0; i < m_traceCaches.size() && i < m_traceSeries.size(); ++i) {
-        m_traceSeries[i]->replace(m_scanProcessor->traceSeries(*m_traceCaches[i], chartType()));
+        m_traceSeries[i]->replace(drawn(m_scanProcessor->traceSeries(*m_traceCaches[i], chartType())));
         m_traceSeries[i]->setColor(paletteColor(i + 1));
     }
     m_mainSeries->setColor(paletteColor(0));
@@ -506,7 +521,7 @@ void ZChartView::slotLoadedTrace(int index)
     m_traceCaches.append(cache);
     auto* series = new QLineSeries();
     if (isValidChartType(chartType()))
-        series->replace(m_scanProcessor->traceSeries(*cache, chartType()));
+        series->replace(drawn(m_scanProcessor->traceSeries(*cache, chartType())));
     m_chart->addSeries(series);
     series->setColor(paletteColor(m_traceCaches.size()));
     series->attachAxis(m_axisX);
@@ -552,6 +567,12 @@ void ZChartView::slotClearedTraces()
 
 void ZChartView::updateDecorations()
 {
+    // Ranges set here may lay the chart out again, which announces a new plot area; that one is
+    // taken by the outer call when it reads the plot area after the change.
+    if (m_decorating)
+        return;
+    m_decorating = true;
+    const auto done = qScopeGuard([this] { m_decorating = false; });
     const EChartType type = chartType();
     if (isComplexPlane(type)) {
         layoutBackground();
@@ -559,37 +580,27 @@ void ZChartView::updateDecorations()
     }
     if (!isValidChartType(type))
         return;
+    m_grid->hide();
     setAxisDecorations(m_axisX, true);
     setAxisDecorations(m_axisY, true);
-    m_chart->setPlotAreaBackgroundVisible(false);
+    m_axesTransformer->fitLabels();
     updateLimitLine();
 }
 
 void ZChartView::layoutBackground()
 {
     const QRectF plot = m_chart->plotArea();
-    const int side = int(std::min(plot.width(), plot.height()));
-    // No plot area yet (the view has not been laid out): nothing to fit the picture into.
-    if (!(plot.width() > 0.0) || side <= 0)
+    // No plot area yet (the view has not been laid out): nothing to fit the grid into.
+    if (!(plot.width() > 0.0) || !(plot.height() > 0.0))
         return;
-    const QString path = chartType() == EChartType::SMITH ? QStringLiteral(":/images/smith_chart.svg")
-                                                          : QStringLiteral(":/images/polar_chart.svg");
-    const QPixmap picture = ZCore::UtilityModules::Image::rendered(path, QSize(side, side));
-    if (picture.isNull()) {
-        ZCore::TaggedLog(tag()).warn(QStringLiteral(">> couldn't load image at: ") + path);
-    } else {
-        m_smithExtent = {plot.width() / side, plot.height() / side};
-        QImage canvas(size(), QImage::Format_ARGB32_Premultiplied);
-        canvas.fill(Qt::transparent);
-        QPainter painter(&canvas);
-        painter.drawPixmap(QPointF(plot.center().x() - side / 2.0, plot.center().y() - side / 2.0), picture);
-        painter.end();
-        m_chart->setPlotAreaBackgroundBrush(QBrush(canvas));
-    }
+    m_grid->setPlotArea(plot, chartType() == EChartType::SMITH ? ZComplexPlaneGrid::EKind::SMITH
+                                                                : ZComplexPlaneGrid::EKind::POLAR);
+    m_grid->show();
+    if (m_grid->radius() > 0.0)
+        m_smithExtent = {plot.width() / 2.0 / m_grid->radius(), plot.height() / 2.0 / m_grid->radius()};
     m_axesTransformer->applyRanges(chartType());
     setAxisDecorations(m_axisX, false);
     setAxisDecorations(m_axisY, false);
-    m_chart->setPlotAreaBackgroundVisible(true);
     updateLimitLine();
 }
 
@@ -612,7 +623,8 @@ void ZChartView::updateLimitLine()
         return;
     }
     const QRectF plot = m_chart->plotArea();
-    const double side = std::min(plot.width(), plot.height());
+    // The unit circle of the grid, which leaves room for its labels inside the plot area.
+    const double side = 2.0 * m_grid->radius();
     if (!(side > 0.0))
         return;
     const double v = limit.limit_line_val;
@@ -653,9 +665,37 @@ void ZChartView::mouseDoubleClickEvent(QMouseEvent* event)
 void ZChartView::resizeEvent(QResizeEvent* event)
 {
     QChartView::resizeEvent(event);
+    // The viewport, not the widget: a frame drawn around the view (the selected one has one) takes
+    // its width from the inside, and the corners of the chart must stay in sight.
+    const QSize inside = viewport() ? viewport()->size() : size();
     if (scene())
-        scene()->setSceneRect(QRectF(QPointF(0, 0), size()));
-    m_chart->resize(size());
+        scene()->setSceneRect(QRectF(QPointF(0, 0), inside));
+    layoutChart(QSizeF(inside));
+}
+
+bool ZChartView::viewportEvent(QEvent* event)
+{
+    const bool handled = QChartView::viewportEvent(event);
+    // A frame added or removed (selecting a view) resizes the viewport, not the view.
+    if (event->type() == QEvent::Resize && viewport() && m_chart->size() != QSizeF(viewport()->size())) {
+        if (scene())
+            scene()->setSceneRect(QRectF(QPointF(0, 0), viewport()->size()));
+        layoutChart(QSizeF(viewport()->size()));
+    }
+    return handled;
+}
+
+void ZChartView::layoutChart(const QSizeF& size)
+{
+    // Even the smallest view gets a chart the toolkit can lay its axes out in.
+    const QSizeF fitted = size.expandedTo(QSizeF(MIN_CHART_WIDTH, MIN_CHART_HEIGHT));
+    m_chart->resize(fitted);
+    // Laid out now, not at the next event: an image is drawn right after this call.
+    if (QGraphicsLayout* layout = m_chart->layout()) {
+        layout->invalidate();
+        layout->activate();
+    }
+    updateDecorations();
     m_marksTable->updateAll();
     m_scanRangeInfo->updatePosition();
 }
@@ -737,63 +777,12 @@ void ZChartView::restoreMarks()
 
 bool ZChartView::isSupportedImagePath(const QString& path)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("png") || suffix == QLatin1String("svg");
+    return ChartImageRenderer::isSupportedPath(path);
 }
 
-bool ZChartView::saveImage(const QString& path, QString* error)
+bool ZChartView::saveImage(const QString& path, const QSize& size, QString* error)
 {
-    const auto fail = [error](const QString& reason) {
-        if (error)
-            *error = reason;
-        return false;
-    };
-    if (!isSupportedImagePath(path))
-        return fail(qtTrId("lp_err_chart_image_format") + path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(qtTrId("lp_err_chart_image_cant_write") + path + QStringLiteral(" (") +
-                    file.errorString() + QLatin1Char(')'));
-    bool written = false;
-    if (QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        QSvgGenerator generator;
-        generator.setOutputDevice(&buffer);
-        generator.setSize(size());
-        generator.setViewBox(QRect(QPoint(0, 0), size()));
-        generator.setTitle(m_chart->title());
-        QPainter painter;
-        written = painter.begin(&generator);
-        if (written) {
-            render(&painter, QRectF(QPointF(0, 0), size()), rect());
-            written = painter.end();
-        }
-        // The generator states the size in millimetres, which readers turn back into pixels at a
-        // resolution of their own; the view's pixels are stated instead.
-        QByteArray svg = buffer.data();
-        const int head = svg.indexOf("<svg");
-        const int end = head < 0 ? -1 : svg.indexOf('>', head);
-        if (end > head) {
-            QString element = QString::fromUtf8(svg.mid(head, end - head));
-            element.replace(QRegularExpression(QStringLiteral("width=\"[^\"]*\"")),
-                            QStringLiteral("width=\"%1\"").arg(width()));
-            element.replace(QRegularExpression(QStringLiteral("height=\"[^\"]*\"")),
-                            QStringLiteral("height=\"%1\"").arg(height()));
-            svg.replace(head, end - head, element.toUtf8());
-        }
-        written = written && file.write(svg) == svg.size();
-    } else {
-        written = grab().save(&file, "PNG");
-    }
-    if (!written || file.error() != QFileDevice::NoError) {
-        file.cancelWriting();
-        return fail(qtTrId("lp_err_chart_image_cant_write") + path);
-    }
-    if (!file.commit())
-        return fail(qtTrId("lp_err_chart_image_cant_write") + path + QStringLiteral(" (") +
-                    file.errorString() + QLatin1Char(')'));
-    return true;
+    return ChartImageRenderer::save(this, path, size, error);
 }
 
 } // namespace ZChart

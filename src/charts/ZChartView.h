@@ -26,6 +26,7 @@ class DataScanProcessor;
 class DataMarkProcessor;
 class ZChartScanRangeInfo;
 class ZMarksTable;
+class ZComplexPlaneGrid;
 namespace Temp {
 class ChartAxesTransformer;
 }
@@ -75,6 +76,7 @@ public:
     const QList<QtCharts::QLineSeries*>& traceSeries() const { return m_traceSeries; }
     QGraphicsLineItem* limitLine() const { return m_limitLine; }
     QGraphicsEllipseItem* limitCircle() const { return m_limitCircle; }
+    ZComplexPlaneGrid* complexPlaneGrid() const { return m_grid; }
 
     QPair<double, double> smithExtent() const { return m_smithExtent; }
     const QVector<int>& dtfPeaks() const { return m_dtfPeaks; }
@@ -108,10 +110,15 @@ public:
     void refreshLive(bool updateMarks = true);
     // Live refreshes done so far (each one replaces the series once).
     quint64 refreshCount() const { return m_refreshCount; }
-    // Writes the view at its size: PNG or SVG by the file's extension. Written beside the target
-    // and renamed over it, so a failure leaves no file; the reason goes to `error`.
-    bool saveImage(const QString& path, QString* error = nullptr);
+    // Writes the view as a picture of the given size (ChartImageRenderer): PNG or SVG by the
+    // file's extension; a failure leaves no file and the reason goes to `error`.
+    bool saveImage(const QString& path, const QSize& size, QString* error = nullptr);
     static bool isSupportedImagePath(const QString& path);
+    // Lays the chart and everything placed on it out for the given size (at least the minimum
+    // below); the widget keeps its own size. The image renderer draws at other sizes this way.
+    void layoutChart(const QSizeF& size);
+    static constexpr int MIN_CHART_WIDTH = 120;
+    static constexpr int MIN_CHART_HEIGHT = 90;
 
 signals:
     void signalWasSelected();
@@ -143,6 +150,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void setupChart();
@@ -158,6 +166,8 @@ private:
     void clearRestoredFlags();
     void refreshDue();
     void keepDTFLimitsFor(int points);
+    // The points as the series draws them (phase wraps broken).
+    QVector<QPointF> drawn(const QVector<QPointF>& points) const;
 
     ZChartConfig* m_config = nullptr;
     DataScanProcessor* m_scanProcessor = nullptr;
@@ -179,12 +189,14 @@ private:
     QList<QtCharts::QLineSeries*> m_traceSeries;
     QGraphicsLineItem* m_limitLine = nullptr;
     QGraphicsEllipseItem* m_limitCircle = nullptr;
+    ZComplexPlaneGrid* m_grid = nullptr;
 
     ZData::TScanPoints m_scanPoints;
     QVector<QPointF> m_livePoints;
     quint64 m_refreshCount = 0;
     int m_dtfLimitPoints = -1;
     bool m_reportedNoType = false;
+    bool m_decorating = false;
     QTimer m_restoreFlagsTimer;
 };
 

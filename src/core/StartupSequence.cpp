@@ -1,6 +1,7 @@
 #include "core/StartupSequence.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QStyleFactory>
 #include <QtDebug>
 
@@ -23,6 +24,9 @@ namespace ZCore {
 void StartupSequence::prepare()
 {
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    // A 150 % panel gets 1.5, not 2: text keeps the physical size the desktop asks for.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
     QCoreApplication::setAttribute(Qt::AA_DisableWindowContextHelpButton, true);
     initResources();
 }
@@ -30,6 +34,8 @@ void StartupSequence::prepare()
 void StartupSequence::setupApplication(QApplication& app)
 {
     QCoreApplication::setOrganizationName(ORGANIZATION_NAME);
+    // One decimal separator everywhere: the program's own dot, not the desktop's language.
+    QLocale::setDefault(QLocale::c());
     app.setStyle(QStyleFactory::create(STYLE_NAME));
     UtilityModules::UI::loadStyleSheet(STYLE_SHEET);
     // Failure lines of the start-up are read before any profile chooses a language.

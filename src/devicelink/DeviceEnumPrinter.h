@@ -22,7 +22,7 @@ public:
     static QString commandName(quint16 value) { return toString(EDeviceCommands(value)); }
     static QString stateName(quint16 value) { return toString(DMM::EStates(value)); }
 
-private:
+    // The number as text, after a warning naming the type.
     static QString unknown(const char* typeName, qint64 value);
 };
 

@@ -138,5 +138,3 @@ private:
 };
 
 } // namespace ZData
-
-Q_DECLARE_METATYPE(ZData::EDeviceOptions)

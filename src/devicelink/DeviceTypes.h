@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDataStream>
 #include <QMetaType>
+#include <QObject>
 #include <QSerialPortInfo>
 #include <QString>
 #include <QVector>
@@ -11,6 +12,8 @@
 #include "core/utility/VersionNumber.h"
 
 namespace ZData {
+// The enumerations' names, as logs print them, come from their meta-objects.
+Q_NAMESPACE
 
 // The C library defines BYTE_ORDER as a macro; the constant keeps its name inside this struct, and
 // code outside reads it through byteOrder() so that the macro never gets in the way.
@@ -35,6 +38,7 @@ enum class EDeviceTypes : quint8
     TOLVEK_VNA = 8,
     TOLVEK_VNA_QRT = 9,
 };
+Q_ENUM_NS(EDeviceTypes)
 
 enum class EDeviceStates : quint8
 {
@@ -42,6 +46,7 @@ enum class EDeviceStates : quint8
     BOOTLOADER = 1,
     UNDEFINED = 255,
 };
+Q_ENUM_NS(EDeviceStates)
 
 enum class EDeviceOptions : quint16
 {
@@ -49,6 +54,7 @@ enum class EDeviceOptions : quint16
     BANDWIDTH = 1,
     PRESETS_COUNT = 2,
 };
+Q_ENUM_NS(EDeviceOptions)
 
 enum class EDeviceCommands : quint16
 {
@@ -84,6 +90,7 @@ enum class EDeviceCommands : quint16
     S_CLEAR_UPDATE_CACHE = 0xFFF3,
     S_UPDATE_ACTUAL_VERSION = 0xFFF4,
 };
+Q_ENUM_NS(EDeviceCommands)
 
 // In-memory header record. The field order here is not the order on the wire.
 struct TCommandHeader
@@ -117,6 +124,7 @@ struct TScanRequest
 };
 
 namespace DMM {
+Q_NAMESPACE
 
 // Link states of the device message manager. The numbers travel as the options of a resend request.
 enum class EStates : quint16
@@ -138,6 +146,7 @@ enum class EStates : quint16
     RECEIVE_COMPLETE = 14,
     SEND_BUSY = 15,
 };
+Q_ENUM_NS(EStates)
 
 } // namespace DMM
 

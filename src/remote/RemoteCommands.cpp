@@ -9,6 +9,7 @@
 
 #include "calibration/CalibrationData.h"
 #include "calibration/CalibrationManager.h"
+#include "charts/ChartImageRenderer.h"
 #include "charts/ChartEnumPrinter.h"
 #include "charts/ChartScanFeed.h"
 #include "charts/ZChartConfig.h"
@@ -181,7 +182,7 @@ bool RemoteCommands::takeParameter(EParam param, TCall& call, TRemoteResult& err
         error = TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("parameter not allowed"));
         return false;
     }
-    if (args.size() != 1) {
+    if (args.size() != 1 && !(param == EParam::TEXTS && args.size() > 1)) {
         error = TRemoteResult::fail(E::COMMAND_ERROR, args.isEmpty() ? QStringLiteral("missing parameter")
                                                                      : QStringLiteral("too many parameters"));
         return false;
@@ -190,6 +191,7 @@ bool RemoteCommands::takeParameter(EParam param, TCall& call, TRemoteResult& err
     switch (param) {
     case EParam::NONE:
     case EParam::TEXT:
+    case EParam::TEXTS:
         return true;
     case EParam::NUMBER:
         if (RemoteCommandParser::parseNumber(call.text, call.number))
@@ -616,13 +618,23 @@ void RemoteCommands::addDisplay()
         return TRemoteResult::reply(ZChart::isValidChartType(type) ? ZChart::ChartEnumPrinter::toString(type)
                                                                    : QStringLiteral("NONE"));
     });
-    add(QStringLiteral("DISPlay:VIEW#:IMAGe"), EParam::TEXT,
+    add(QStringLiteral("DISPlay:VIEW#:IMAGe"), EParam::TEXTS,
         [this](const TCall& call) { return saveImage(call); });
 }
 
 TRemoteResult RemoteCommands::saveImage(const TCall& call)
 {
+    const QStringList& args = call.command.arguments;
+    if (args.size() > 2)
+        return TRemoteResult::fail(E::COMMAND_ERROR, QStringLiteral("too many parameters"));
     const QString name = call.text;
+    QSize size = ZChart::ChartImageRenderer::defaultSize();
+    if (args.size() == 2 && !ZChart::ChartImageRenderer::parseSize(args[1], size))
+        return TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
+                                   QStringLiteral("image size must be WxH, each %1 to %2: %3")
+                                       .arg(ZChart::ChartImageRenderer::MIN_SIDE)
+                                       .arg(ZChart::ChartImageRenderer::MAX_SIDE)
+                                       .arg(args[1]));
     if (!isPlainFileName(name))
         return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("not a plain file name: ") + name);
     if (!ZChart::ZChartView::isSupportedImagePath(name))
@@ -640,7 +652,7 @@ TRemoteResult RemoteCommands::saveImage(const TCall& call)
     if (!ZCore::UtilityModules::Path::isPlainWriteTarget(target, &why))
         return TRemoteResult::fail(E::EXECUTION_ERROR,
                                    QStringLiteral("not writing %1: it %2").arg(name, why));
-    if (!view->saveImage(target, &why))
+    if (!view->saveImage(target, size, &why))
         return TRemoteResult::fail(E::EXECUTION_ERROR, why);
     return TRemoteResult::done();
 }

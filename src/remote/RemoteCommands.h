@@ -66,6 +66,7 @@ private:
     {
         NONE,
         TEXT,
+        TEXTS, // one or more; the first in `text`, the handler checks the rest
         NUMBER,
         INTEGER,
         SWITCH, // ON/OFF or 1/0

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 
 #include "charts/ZChartConfig.h"
@@ -440,11 +441,11 @@ void MainWindow::saveSettings()
 void MainWindow::restoreSettings()
 {
     log().info(QStringLiteral(">> MainWindow::restoreSettings.."));
+    bool restoredGeometry = false;
     if (QSettings* settings = ZCore::SettingsManager::settings()) {
         settings->beginGroup(ZCore::SettingsManager::groupName(ZCore::ESettingsGroups::WINDOW_MAIN));
         const QByteArray geometry = settings->value(QStringLiteral("geometry")).toByteArray();
-        if (!geometry.isEmpty())
-            restoreGeometry(geometry);
+        restoredGeometry = !geometry.isEmpty() && restoreGeometry(geometry);
         const int page = settings->value(QStringLiteral("menu_page"), 0).toInt();
         m_ui->nav_bar_menu->setCurrentIndex(page >= 0 && page < Ui::MainWindowUi::PAGES ? page : 0);
         m_menuVisible = settings->value(QStringLiteral("menu_visible"), true).toBool();
@@ -454,5 +455,21 @@ void MainWindow::restoreSettings()
         log().warn(QStringLiteral(">> no settings loaded"));
     }
     emit signalSettingsRestored();
-    UI::setWidgetAtScreenCenter(this, screen());
+    fitToScreen(restoredGeometry);
+}
+
+void MainWindow::fitToScreen(bool keepRestored)
+{
+    QScreen* target = keepRestored ? QGuiApplication::screenAt(geometry().center()) : nullptr;
+    if (!target)
+        target = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!target)
+        return;
+    const QRect available = target->availableGeometry();
+    // A screen smaller than the usual minimum still shows the whole window.
+    setMinimumSize(minimumSize().boundedTo(available.size()));
+    if (isMaximized() || isFullScreen())
+        return;
+    setGeometry(keepRestored ? UI::fittedGeometry(geometry(), available)
+                             : UI::initialGeometry(available, minimumSize()));
 }

@@ -122,6 +122,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The remembered geometry made to fit its screen, or the first start's share of the screen.
+    void fitToScreen(bool keepRestored);
     void insertPageHeaders();
     void createPages();
     void setupChartViews();

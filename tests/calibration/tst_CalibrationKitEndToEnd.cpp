@@ -9,11 +9,8 @@
 #include "EmulatorProcess.h"
 #include "TestSupport.h"
 #include "calibration/CalibrationManager.h"
-#include "core/SettingsManager.h"
-#include "devicelink/CommandQueue.h"
 #include "devicelink/ConnectionManager.h"
 #include "devicelink/DeviceManager.h"
-#include "devicelink/DeviceMessageManager.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 
@@ -78,14 +75,8 @@ private:
 void tst_CalibrationKitEndToEnd::initTestCase()
 {
     m_dir = std::make_unique<TestSupport::ScopedAppDir>();
-    ZCore::SettingsManager::init();
-    QVERIFY(DeviceMessageManager::init());
-    QVERIFY(DM::SerialPort::init());
-    QVERIFY(DM::CommandQueue::init());
-    QVERIFY(ConnectionManager::init());
-    QVERIFY(DeviceManager::init());
-    QVERIFY(CalibrationManager::init());
-    QVERIFY(DataScanManager::init());
+    const QStringList failed = TestSupport::initManagersButLogger();
+    QVERIFY2(failed.isEmpty(), qPrintable(failed.join(',')));
     // A typical SMA kit.
     QDir().mkpath(CAL::CalibrationKit::dir());
     QFile kit(CAL::CalibrationKit::pathFor("sma"));

@@ -1,5 +1,6 @@
 #include <QGraphicsEllipseItem>
 #include <QImageReader>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -10,8 +11,11 @@
 #include "TestSupport.h"
 #include "calibration/CalibrationManager.h"
 #include "charts/ChartAxesTransformer.h"
+#include "charts/ChartEnumPrinter.h"
+#include "charts/ChartImageRenderer.h"
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartScanRangeInfo.h"
+#include "charts/ZComplexPlaneGrid.h"
 #include "charts/ZChartView.h"
 #include "charts/ZMark.h"
 #include "charts/ZMarksTable.h"
@@ -44,6 +48,30 @@ TScanPoints sweep(int n, double start, double stop, float re = 0.5f)
     for (int i = 0; i < n; ++i)
         points[i] = {quint64(start + (stop - start) * i / (n - 1)), re, 0.0f};
     return points;
+}
+
+// The part of a segment inside the rectangle (Liang-Barsky); a null line when none is.
+QLineF clipped(const QLineF& line, const QRectF& r)
+{
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = line.dx(), dy = line.dy();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {line.x1() - r.left(), r.right() - line.x1(), line.y1() - r.top(), r.bottom() - line.y1()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0)
+                return QLineF();
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return QLineF();
+    }
+    return QLineF(line.pointAt(t0), line.pointAt(t1));
 }
 
 void setSweep(double start, double stop, quint32 points)
@@ -160,29 +188,251 @@ private slots:
         setSweep(100e6, 200e6, 201);
     }
 
-    void imageExport_data()
+    void imageAtEverySize_data()
     {
+        QTest::addColumn<EChartType>("type");
+        QTest::addColumn<QSize>("size");
         QTest::addColumn<QString>("name");
-        QTest::newRow("png") << "view.png";
-        QTest::newRow("svg") << "view.SVG";
+        const QVector<QSize> sizes = {{200, 150}, {320, 220}, {480, 300}, {1600, 1200}};
+        for (int t = 0; t < CHART_TYPES_COUNT; ++t)
+            for (const QSize& size : sizes)
+                QTest::addRow("%s %dx%d", qPrintable(ChartEnumPrinter::toString(EChartType(t))), size.width(),
+                              size.height())
+                    << EChartType(t) << size << (t % 2 ? "view.svg" : "view.png");
     }
 
-    void imageExport()
+    // Every chart type lays out and draws at every size from the smallest picture up, whatever
+    // size the view has on screen.
+    void imageAtEverySize()
     {
+        QFETCH(EChartType, type);
+        QFETCH(QSize, size);
         QFETCH(QString, name);
         QTemporaryDir dir;
         ZChartView view;
-        view.resize(420, 300);
-        view.setChartType(EChartType::SMITH);
+        view.resize(700, 500);
+        view.setChartType(type);
         view.refreshFrom(sweep(201, 100e6, 200e6));
+        view.layoutChart(QSizeF(size));
+        QCOMPARE(view.chart()->size(), QSizeF(size).expandedTo(QSizeF(ZChartView::MIN_CHART_WIDTH,
+                                                                      ZChartView::MIN_CHART_HEIGHT)));
+        const QRectF plot = view.chart()->plotArea();
+        QVERIFY2(plot.width() > 0 && plot.height() > 0, qPrintable(QString("%1x%2").arg(plot.width()).arg(plot.height())));
+        QVERIFY2(QRectF(QPointF(0, 0), view.chart()->size()).contains(plot),
+                 qPrintable(QString("%1,%2 %3x%4").arg(plot.x()).arg(plot.y()).arg(plot.width()).arg(plot.height())));
+        view.layoutChart(QSizeF(view.size()));
         const QString path = dir.filePath(name);
         QString error;
-        QVERIFY2(view.saveImage(path, &error), qPrintable(error));
+        QVERIFY2(view.saveImage(path, size, &error), qPrintable(error));
         QImageReader reader(path);
-        QVERIFY(reader.canRead());
-        QCOMPARE(reader.size(), QSize(420, 300));
+        QCOMPARE(reader.size(), size);
         QVERIFY(!reader.read().isNull());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
+        // The view is back at its own size.
+        QCOMPARE(view.chart()->size(), QSizeF(view.viewport()->size()));
+    }
+
+    void tickLabelsShowWholeValues_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<EChartType>("type");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("stop");
+        QTest::addColumn<QSize>("size");
+        // A small picture, a view of the smallest window (four views), a view of a full screen.
+        const QVector<QSize> sizes = {{320, 220}, {360, 240}, {1600, 1000}};
+        const QVector<QPair<double, double>> sweeps = {{1e6, 1800e6}, {1e6, 6200e6}, {100e6, 100.5e6}};
+        for (const char* language : {"lumenpane_en.qm", "lumenpane_ru.qm"})
+            for (int t = 0; t < CHART_TYPES_COUNT; ++t)
+                for (const auto& range : sweeps)
+                    for (const QSize& size : sizes)
+                        QTest::addRow("%s %s %.3f-%.3f MHz %dx%d", language,
+                                      qPrintable(ChartEnumPrinter::toString(EChartType(t))), range.first / 1e6,
+                                      range.second / 1e6, size.width(), size.height())
+                            << QString(language) << EChartType(t) << range.first << range.second << size;
+    }
+
+    // No text of a view is cut short by the toolkit: an elided tick label is a wrong number.
+    void tickLabelsShowWholeValues()
+    {
+        QFETCH(QString, language);
+        QFETCH(EChartType, type);
+        QFETCH(double, start);
+        QFETCH(double, stop);
+        QFETCH(QSize, size);
+        QVERIFY(ZCore::LocalizationManager::setLanguage(":/translation/" + language));
+        setSweep(start, stop, 401);
+        ZChartView view;
+        view.resize(size);
+        view.setChartType(type);
+        view.refreshFrom(sweep(401, start, stop));
+        view.layoutChart(QSizeF(size));
+        QStringList texts;
+        for (QGraphicsItem* item : view.scene()->items()) {
+            auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+            if (!text || !text->isVisible() || !text->parentItem() || !text->parentItem()->isVisible())
+                continue;
+            const QString plain = text->toPlainText();
+            texts << plain;
+            QVERIFY2(!plain.contains(QChar(0x2026)) && !plain.contains(QLatin1String("...")), qPrintable(plain));
+        }
+        if (isFrequencyChart(type) || type == EChartType::DTF) {
+            // The first and the last tick of the frequency axis name the sweep's ends.
+            const bool named = std::any_of(texts.begin(), texts.end(), [&](const QString& t) {
+                bool ok = false;
+                return std::abs(t.toDouble(&ok) - view.axisX()->min()) < 1e-6 && ok;
+            });
+            QVERIFY2(type == EChartType::DTF || named, qPrintable(texts.join(" | ")));
+            QVERIFY(view.axisX()->tickCount() >= 2);
+        }
+        setSweep(100e6, 200e6, 201);
+        QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
+    }
+
+    void phaseWrapsAreNotDrawn_data()
+    {
+        QTest::addColumn<double>("delayNs");
+        QTest::addColumn<double>("loss");
+        QTest::newRow("short at the port") << 1.0 << 0.0;
+        QTest::newRow("short at a long lossy cable") << 60.0 << 0.6;
+    }
+
+    // A short (or a cable) turns the phase through many wraps: no drawn segment inside the plot
+    // may join the two sides of a wrap.
+    void phaseWrapsAreNotDrawn()
+    {
+        QFETCH(double, delayNs);
+        QFETCH(double, loss);
+        setSweep(1e6, 1800e6, 1001);
+        TScanPoints points(1001);
+        for (int i = 0; i < points.size(); ++i) {
+            const double f = 1e6 + (1800e6 - 1e6) * i / 1000.0;
+            const double turn = M_PI - 2.0 * M_PI * f * delayNs * 1e-9;
+            const double mag = 1.0 - loss * i / 1000.0;
+            points[i] = {quint64(f), float(mag * std::cos(turn)), float(mag * std::sin(turn))};
+        }
+        ZChartView view;
+        view.resize(500, 300);
+        view.setChartType(EChartType::PHASE);
+        view.refreshFrom(points);
+        const QRectF axes(QPointF(view.axisX()->min(), view.axisY()->min()),
+                          QPointF(view.axisX()->max(), view.axisY()->max()));
+        const QVector<QPointF> drawn = view.mainSeries()->pointsVector();
+        for (int i = 1; i < drawn.size(); ++i) {
+            const QLineF visible = clipped(QLineF(drawn[i - 1], drawn[i]), axes);
+            QVERIFY2(std::abs(visible.dy()) <= axes.height() / 2.0,
+                     qPrintable(QString("segment %1: %2,%3 to %4,%5").arg(i).arg(drawn[i - 1].x()).arg(drawn[i - 1].y()).arg(drawn[i].x()).arg(drawn[i].y())));
+        }
+        // The live points themselves keep one point per frequency, wraps included.
+        QCOMPARE(view.livePoints().size(), points.size());
+        QVERIFY(drawn.size() > points.size());
+        setSweep(100e6, 200e6, 201);
+    }
+
+    // The Smith grid's reactance arcs stay inside the unit circle: drawn without labels, nothing
+    // of the grid lies outside the rim.
+    void smithGridStaysInsideTheCircle()
+    {
+        ZComplexPlaneGrid grid;
+        const QRectF plot(0, 0, 120, 120);
+        grid.setPlotArea(plot, ZComplexPlaneGrid::EKind::SMITH);
+        QVERIFY(grid.radius() > 50.0);
+        QImage image(120, 120, QImage::Format_ARGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        grid.paint(&painter, nullptr, nullptr);
+        painter.end();
+        int inside = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const double r = std::hypot(x + 0.5 - grid.center().x(), y + 0.5 - grid.center().y());
+                const bool lit = qGray(image.pixel(x, y)) > 20;
+                if (r > grid.radius() + 2.0)
+                    QVERIFY2(!lit, qPrintable(QString("grid at %1,%2, %3 px from the centre").arg(x).arg(y).arg(r)));
+                else if (lit && r < grid.radius() - 2.0)
+                    ++inside;
+            }
+        QVERIFY(inside > 200);
+        // Every arc of the table meets the rim where the labels say.
+        for (double x : ZComplexPlaneGrid::smithValues()) {
+            const auto arc = ZComplexPlaneGrid::reactanceCircle(x);
+            const QPointF rim((x * x - 1) / (x * x + 1), 2 * x / (x * x + 1));
+            QVERIFY(std::abs(QLineF(arc.first, rim).length() - arc.second) < 1e-9);
+        }
+    }
+
+    // A picture for a report: the requested size, the markers' legend and caption below the
+    // chart, and none of the on-screen selection frame.
+    void reportImageHasLegendAndNoFrame()
+    {
+        QTemporaryDir dir;
+        ZChartView view;
+        view.resize(400, 260);
+        view.setStyleSheet("border: 2px solid red;");
+        view.setChartType(EChartType::SWR);
+        view.refreshFrom(sweep(201, 100e6, 200e6, 0.2f));
+        QVERIFY(view.addMark(120.0));
+        QVERIFY(view.addMark(180.0));
+        const QStringList legend = ChartImageRenderer::legendLines(&view);
+        QCOMPARE(legend.size(), 2);
+        QVERIFY2(legend[0].startsWith("1 ") && legend[0].contains("120.00 MHz") && legend[0].contains("Re: 200.00 mV"),
+                 qPrintable(legend[0]));
+        QVERIFY2(legend[1].startsWith("2 ") && legend[1].contains("180.00 MHz"), qPrintable(legend[1]));
+        QVERIFY(ChartImageRenderer::caption(&view).contains("100.000 MHz"));
+        const QString path = dir.filePath("report.png");
+        QVERIFY(view.saveImage(path, ChartImageRenderer::defaultSize()));
+        const QImage image(path);
+        QCOMPARE(image.size(), QSize(1600, 1200));
+        const auto isRed = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; };
+        for (int x = 0; x < image.width(); x += 7) {
+            QVERIFY(!isRed(image.pixel(x, 0)) && !isRed(image.pixel(x, 1)));
+            QVERIFY(!isRed(image.pixel(x, image.height() - 1)));
+        }
+        for (int y = 0; y < image.height(); y += 7)
+            QVERIFY(!isRed(image.pixel(0, y)) && !isRed(image.pixel(image.width() - 1, y)));
+        // The legend's three lines (two markers and the caption) are written below the chart.
+        int textRows = 0;
+        for (int y = image.height() - 150; y < image.height(); ++y) {
+            bool lit = false;
+            for (int x = 0; x < 600 && !lit; ++x)
+                lit = qGray(image.pixel(x, y)) > 150;
+            textRows += lit;
+        }
+        QVERIFY2(textRows > 30, qPrintable(QString::number(textRows)));
+    }
+
+    // Not a check: pictures of every chart type for a person to look at, written when
+    // TOLVEK_CHART_SHOTS names a directory.
+    void chartPictures()
+    {
+        const QString out = qEnvironmentVariable("TOLVEK_CHART_SHOTS");
+        if (out.isEmpty())
+            QSKIP("TOLVEK_CHART_SHOTS not set");
+        QDir().mkpath(out);
+        setSweep(1e6, 1800e6, 401);
+        TScanPoints points(401);
+        for (int i = 0; i < points.size(); ++i) {
+            // A short at the end of a lossy cable: the phase turns many times over the sweep.
+            const double f = 1e6 + (1800e6 - 1e6) * i / 400.0;
+            const double turn = -2.0 * M_PI * f / 120e6;
+            const double mag = 0.95 - 0.3 * i / 400.0;
+            points[i] = {quint64(f), float(mag * std::cos(turn)), float(mag * std::sin(turn))};
+        }
+        for (int t = 0; t < CHART_TYPES_COUNT; ++t) {
+            ZChartView view;
+            view.resize(500, 300);
+            view.setChartType(EChartType(t));
+            view.refreshFrom(points);
+            view.addMark(450.0);
+            view.addMark(1200.0);
+            for (const QSize& size : {QSize(1600, 1200), QSize(320, 220), QSize(500, 260)})
+                QVERIFY(view.saveImage(QStringLiteral("%1/%2-%3x%4.png")
+                                           .arg(out, ChartEnumPrinter::toString(EChartType(t)).toLower())
+                                           .arg(size.width())
+                                           .arg(size.height()),
+                                       size));
+        }
+        setSweep(100e6, 200e6, 201);
     }
 
     void imageExportFailures()
@@ -191,13 +441,13 @@ private slots:
         ZChartView view;
         view.setChartType(EChartType::SWR);
         QString error;
-        QVERIFY(!view.saveImage(dir.filePath("view.bmp"), &error));
+        QVERIFY(!view.saveImage(dir.filePath("view.bmp"), QSize(320, 240), &error));
         QVERIFY(!error.isEmpty());
-        QVERIFY(!view.saveImage(dir.filePath("missing/view.png"), &error));
+        QVERIFY(!view.saveImage(dir.filePath("missing/view.png"), QSize(320, 240), &error));
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
         const bool writable = QFileInfo(dir.path()).isWritable();
         if (!writable)
-            QVERIFY(!view.saveImage(dir.filePath("view.png"), &error));
+            QVERIFY(!view.saveImage(dir.filePath("view.png"), QSize(320, 240), &error));
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
@@ -320,7 +570,9 @@ private slots:
         view.setChartType(EChartType::SMITH);
         QTRY_VERIFY(view.limitCircle()->isVisible());
         const QRectF plot = view.chart()->plotArea();
-        const double side = std::min(plot.width(), plot.height());
+        // The unit circle of the grid, inside the plot area with room for the grid's labels.
+        const double side = 2.0 * view.complexPlaneGrid()->radius();
+        QVERIFY(side > 0.0 && side <= std::min(plot.width(), plot.height()));
         const double d = view.limitCircle()->rect().width();
         QVERIFY(d >= 0.0);
         QCOMPARE(d, std::max(0.0, side * gamma - 4.0));

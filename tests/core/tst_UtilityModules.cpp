@@ -86,6 +86,37 @@ private slots:
         QCOMPARE(w.pos(), QPoint(c.x() - 101, c.y() - 51));
     }
 
+    void windowGeometry_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QRect>("wanted");
+        QTest::addColumn<QRect>("expected");
+        const QRect laptop(0, 30, 1366, 738);
+        // An empty wanted rectangle stands for the first start.
+        QTest::newRow("first start: 85 %, centred") << laptop << QRect() << QRect(102, 85, 1161, 627);
+        QTest::newRow("first start on a small screen keeps the minimum")
+            << QRect(0, 0, 1100, 600) << QRect() << QRect(50, 25, 1000, 550);
+        QTest::newRow("first start on a screen below the minimum") << QRect(0, 0, 800, 480) << QRect()
+                                                                   << QRect(0, 0, 800, 480);
+        QTest::newRow("remembered and on screen wins") << laptop << QRect(10, 40, 1000, 600)
+                                                       << QRect(10, 40, 1000, 600);
+        QTest::newRow("larger than the screen shrinks") << laptop << QRect(0, 0, 3840, 2160) << laptop;
+        QTest::newRow("half off the right edge moves in") << laptop << QRect(900, 100, 1000, 600)
+                                                          << QRect(366, 100, 1000, 600);
+        QTest::newRow("on a monitor no longer there is centred")
+            << laptop << QRect(3000, 100, 1000, 600) << QRect(183, 99, 1000, 600);
+    }
+
+    void windowGeometry()
+    {
+        QFETCH(QRect, available);
+        QFETCH(QRect, wanted);
+        const QRect got = wanted.isNull() ? UI::initialGeometry(available, QSize(1000, 550))
+                                          : UI::fittedGeometry(wanted, available);
+        QTEST(got, "expected");
+        QVERIFY(available.contains(got));
+    }
+
     // One picture per resource prefix the interface asks for, and the style sheet.
     void resources()
     {

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "devicelink/DeviceEnumPrinter.h"
 #include "devicelink/DeviceMessageManager.h"
 #include "devicelink/FrameCodec.h"
 
@@ -199,6 +200,29 @@ private slots:
         DeviceMessageManager::receive(replyFrame(FW, versionData));
         QCOMPARE(m_replies.size(), 2);
         QCOMPARE(m_replies.last().header.command, FW);
+    }
+
+    // The names the log shows for commands and link states; a value without one shows its number.
+    void logNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        using P = DeviceEnumPrinter;
+        QTest::newRow("command") << P::commandName(0xD008) << "D_GET_DEVICE_ID";
+        QTest::newRow("last command")
+            << P::toString(EDeviceCommands::S_UPDATE_ACTUAL_VERSION) << "S_UPDATE_ACTUAL_VERSION";
+        QTest::newRow("unknown command") << P::commandName(0x1234) << "4660";
+        QTest::newRow("link state") << P::stateName(15) << "DMM::EStates::SEND_BUSY";
+        QTest::newRow("unknown link state") << P::stateName(16) << "16";
+        QTest::newRow("device state 255") << P::toString(EDeviceStates::UNDEFINED) << "UNDEFINED";
+        QTest::newRow("device type") << P::toString(EDeviceTypes::TOLVEK_VNA_QRT) << "TOLVEK_VNA_QRT";
+        QTest::newRow("option") << P::toString(EDeviceOptions::PRESETS_COUNT) << "PRESETS_COUNT";
+    }
+
+    void logNames()
+    {
+        QFETCH(QString, name);
+        QTEST(name, "expected");
     }
 };
 

@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QNetworkInterface>
 #include <QTcpServer>
+#include <QImage>
 #include <QtTest>
 
 #include <memory>
@@ -198,6 +199,9 @@ private slots:
         QTest::newRow("image outside") << QByteArray("DISP:VIEW1:IMAG ../x.png") << -222;
         QTest::newRow("image in a directory") << QByteArray("DISP:VIEW1:IMAG sub/x.svg") << -222;
         QTest::newRow("image format") << QByteArray("DISP:VIEW1:IMAG x.bmp") << -222;
+        QTest::newRow("image too small") << QByteArray("DISP:VIEW1:IMAG x.png,10x10") << -222;
+        QTest::newRow("image size not WxH") << QByteArray("DISP:VIEW1:IMAG x.png,large") << -222;
+        QTest::newRow("image three arguments") << QByteArray("DISP:VIEW1:IMAG x.png,640x480,2") << -100;
         QTest::newRow("trace absolute") << QByteArray("MMEM:STOR:TRAC /tmp/x.tbin") << -222;
         QTest::newRow("trace parent") << QByteArray("MMEM:LOAD:TRAC \"..\"") << -222;
         QTest::newRow("trace format") << QByteArray("MMEM:STOR:TRAC x.txt") << -222;
@@ -258,10 +262,14 @@ private slots:
         RemoteTestClient client;
         QVERIFY(client.connectTo(m_server->port()));
         client.send("DISP:VIEW3:IMAG view3.svg");
+        client.send("DISP:VIEW3:IMAG view3.png,640x480");
         QCOMPARE(client.drainErrors(), QList<int>());
         QFile file(QDir(RemoteCommands::imageDir()).filePath(QStringLiteral("view3.svg")));
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().contains("<svg"));
+        // Drawn at the picture's own size, not the view's.
+        QVERIFY(file.readAll().contains("width=\"1600\" height=\"1200\""));
+        QCOMPARE(QImage(QDir(RemoteCommands::imageDir()).filePath(QStringLiteral("view3.png"))).size(),
+                 QSize(640, 480));
     }
 
     // A line over the limit closes that connection only.

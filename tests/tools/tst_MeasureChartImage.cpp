@@ -56,7 +56,14 @@ private slots:
         QTest::addColumn<QString>("size");
         QTest::addColumn<QSize>("expected");
         QTest::newRow("smith png default size") << "smith"
-                                                << "smith.png" << QString() << QSize(800, 600);
+                                                << "smith.png" << QString() << QSize(1600, 1200);
+        // Small Smith and polar pictures once recursed in the toolkit's axis layout.
+        QTest::newRow("smith svg 320x220") << "smith"
+                                           << "small-smith.svg"
+                                           << "320x220" << QSize(320, 220);
+        QTest::newRow("polar png 480x300") << "polar"
+                                           << "small-polar.png"
+                                           << "480x300" << QSize(480, 300);
         QTest::newRow("dtf png") << "dtf"
                                  << "dtf.png"
                                  << "640x480" << QSize(640, 480);

@@ -1,6 +1,8 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -63,6 +65,8 @@ private slots:
     void presetRoundTrip();
     void saveImageOfTheSelectedView_data();
     void saveImageOfTheSelectedView();
+    void everyTextFitsAtTheSmallestWindow_data();
+    void everyTextFitsAtTheSmallestWindow();
     void pageScreenshots();
     void calibrationButtonsThroughADisconnect();
 
@@ -373,6 +377,9 @@ void tst_PagesEndToEnd::saveImageOfTheSelectedView()
         QDir(QFileInfo(path).absolutePath())
             .entryList({QFileInfo(path).fileName() + QStringLiteral("*")}, QDir::Files);
     QCOMPARE(leftovers.size(), written ? 1 : 0);
+    // The next dialog opens in the folder of the last picture saved.
+    QCOMPARE(QFileInfo(charts->imageSaver()->dialog()->directory().absolutePath()).canonicalFilePath(),
+             QFileInfo(m_dir->path()).canonicalFilePath());
     if (!written) {
         QVERIFY2(m_messages->contains({qtTrId("lp_pgcharts_cant_save_image"), path}),
                  qPrintable(m_messages->texts().join('|')));
@@ -384,10 +391,80 @@ void tst_PagesEndToEnd::saveImageOfTheSelectedView()
     if (name.endsWith(QLatin1String("png"))) {
         QImage image;
         QVERIFY(image.loadFromData(bytes, "PNG"));
-        QCOMPARE(image.size(), view()->size() * view()->devicePixelRatioF());
+        QCOMPARE(image.size(), charts->imageSaver()->imageSize());
+        QCOMPARE(image.size(), QSize(1600, 1200));
     } else {
         QVERIFY(bytes.contains("<svg"));
     }
+}
+
+void tst_PagesEndToEnd::everyTextFitsAtTheSmallestWindow_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << ":/translation/lumenpane_en.qm";
+    QTest::newRow("Russian") << ":/translation/lumenpane_ru.qm";
+}
+
+// At the smallest size the window allows, no label, button or list entry of any menu page is
+// narrower than its text, in either language.
+void tst_PagesEndToEnd::everyTextFitsAtTheSmallestWindow()
+{
+    QFETCH(QString, language);
+    QVERIFY(ZCore::LocalizationManager::setLanguage(language));
+    QCoreApplication::sendPostedEvents();
+    const QSize before = m_window->size();
+    // The window's smallest size; a test screen smaller than that lowers the window's minimum.
+    m_window->resize(m_window->minimumSize().expandedTo(QSize(1000, 550)));
+    QStringList cut;
+    for (int page = 1; page <= 8; ++page) {
+        m_window->handleMenuButton(page);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        if (!qEnvironmentVariableIsEmpty("TOLVEK_PAGE_SHOTS"))
+            m_window->grab().save(QStringLiteral("%1/smallest_%2_%3.png")
+                                      .arg(qEnvironmentVariable("TOLVEK_PAGE_SHOTS"), QFileInfo(language).baseName())
+                                      .arg(page));
+        for (QWidget* w : m_window->findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(m_window.get()) || w->width() <= 0 || qobject_cast<ZChartView*>(w))
+                continue;
+            const QFontMetrics fm(w->font());
+            int need = 0, room = w->width();
+            QString text;
+            if (auto* label = qobject_cast<QLabel*>(w)) {
+                if (label->wordWrap() || label->textFormat() == Qt::RichText || !label->pixmap(Qt::ReturnByValue).isNull())
+                    continue;
+                text = label->text();
+                const QStringList lines = text.split('\n');
+                for (const QString& line : lines)
+                    need = std::max(need, fm.horizontalAdvance(line));
+                room = label->contentsRect().width() - 2 * label->margin() - label->indent() * 0;
+            } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+                text = button->text();
+                if (text.isEmpty())
+                    continue;
+                need = qobject_cast<QPushButton*>(w) ? button->sizeHint().width() - 2 * 4 : button->sizeHint().width();
+            } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+                text = combo->currentText();
+                need = fm.horizontalAdvance(text) + combo->iconSize().width() * 0 + 20;
+            } else {
+                continue;
+            }
+            // Wide enough but pushed out of sight by its neighbours counts as cut too; one below
+            // the fold of a page (reached by scrolling) is not.
+            const QRect seen = w->visibleRegion().boundingRect();
+            if (!text.isEmpty() && !seen.isEmpty() && seen.width() < w->width() - 1)
+                room = std::min(room, seen.width());
+            if (!text.isEmpty() && need > room)
+                cut << QStringLiteral("page %1 %2 \"%3\": %4 > %5")
+                           .arg(page)
+                           .arg(w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName(), text)
+                           .arg(need)
+                           .arg(room);
+        }
+    }
+    m_window->handleMenuButton(0);
+    m_window->resize(before);
+    QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
 }
 
 void tst_PagesEndToEnd::pageScreenshots()

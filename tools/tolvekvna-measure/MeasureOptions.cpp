@@ -2,6 +2,9 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QSize>
+
+#include "charts/ChartImageRenderer.h"
 
 namespace {
 
@@ -91,8 +94,8 @@ bool MeasureOptions::parse(const QStringList& arguments, QString& error)
         QStringLiteral("image"), QStringLiteral("Picture of the chart: .png (raster) or .svg (vector)."),
         QStringLiteral("FILE"));
     const QCommandLineOption imageSizeOption(QStringLiteral("image-size"),
-                                             QStringLiteral("Picture size in pixels (default 800x600)."),
-                                             QStringLiteral("WxH"), QStringLiteral("800x600"));
+                                             QStringLiteral("Picture size in pixels (default 1600x1200)."),
+                                             QStringLiteral("WxH"), QStringLiteral("1600x1200"));
     parser.addOptions({help, portOption, startOption, stopOption, pointsOption, bandwidthOption,
                        calibrationOption, sweepsOption, timeoutOption, outOption, dataDirOption, quietOption,
                        chartOption, imageOption, imageSizeOption});
@@ -231,17 +234,16 @@ bool MeasureOptions::parse(const QStringList& arguments, QString& error)
             return false;
         }
         imagePath = QFileInfo(imagePath).absoluteFilePath();
-        const QStringList size = parser.value(imageSizeOption).toLower().split(QLatin1Char('x'));
-        quint64 w = 0, h = 0;
-        if (size.size() != 2 || !toUnsigned(size[0], w) || !toUnsigned(size[1], h) || w < 1 || h < 1 ||
-            w > quint64(MAX_IMAGE_SIDE) || h > quint64(MAX_IMAGE_SIDE)) {
-            error = QStringLiteral("--image-size must be WxH, each 1 to %1, not \"%2\"")
-                        .arg(MAX_IMAGE_SIDE)
+        QSize size;
+        if (!ZChart::ChartImageRenderer::parseSize(parser.value(imageSizeOption), size)) {
+            error = QStringLiteral("--image-size must be WxH, each %1 to %2, not \"%3\"")
+                        .arg(ZChart::ChartImageRenderer::MIN_SIDE)
+                        .arg(ZChart::ChartImageRenderer::MAX_SIDE)
                         .arg(parser.value(imageSizeOption));
             return false;
         }
-        imageWidth = int(w);
-        imageHeight = int(h);
+        imageWidth = size.width();
+        imageHeight = size.height();
     } else if (parser.isSet(imageSizeOption)) {
         error = QStringLiteral("--image-size needs --chart TYPE --image FILE");
         return false;

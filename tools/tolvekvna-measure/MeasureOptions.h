@@ -42,10 +42,9 @@ struct MeasureOptions
     // A picture of the last sweep: the chart type's value (EChartType), the PNG or SVG path, the size.
     int chartType = -1;
     QString imagePath;
-    int imageWidth = 800;
-    int imageHeight = 600;
+    int imageWidth = 1600;
+    int imageHeight = 1200;
 
-    static constexpr int MAX_IMAGE_SIDE = 16384;
     // The --chart names in chart type order.
     static QStringList chartNames();
     // True when the arguments ask for a picture, which needs the widget toolkit; read before the

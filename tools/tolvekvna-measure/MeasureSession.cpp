@@ -277,15 +277,12 @@ bool MeasureSession::writeImage(QString& error)
         ZCore::LocalizationManager::setLanguage(
             QString::fromLatin1(ZCore::LocalizationManager::DEFAULT_FILE));
     ZChartView view;
-    view.setAttribute(Qt::WA_DontShowOnScreen);
     view.resize(m_options.imageWidth, m_options.imageHeight);
-    view.show();
     view.setChartType(EChartType(m_options.chartType));
     // Axes, the distance window and the range box for the sweep just measured.
     view.slotRangeUpdated();
-    QCoreApplication::processEvents();
     view.refreshFrom(m_lastSweep);
-    if (!view.saveImage(m_options.imagePath, &error))
+    if (!view.saveImage(m_options.imagePath, QSize(m_options.imageWidth, m_options.imageHeight), &error))
         return false;
     progress(QStringLiteral("wrote %1").arg(m_options.imagePath));
     return true;

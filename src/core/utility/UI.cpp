@@ -47,6 +47,33 @@ void UI::tryToFixWidgetScreenPos(QWidget* widget)
     qDebug().noquote().nospace() << tag() << " >> no need to fix pos of the given widget";
 }
 
+QRect UI::initialGeometry(const QRect& available, const QSize& minimum)
+{
+    QSize size(qRound(available.width() * FIRST_START_SHARE), qRound(available.height() * FIRST_START_SHARE));
+    size = size.expandedTo(minimum).boundedTo(available.size());
+    QRect rect(QPoint(0, 0), size);
+    rect.moveCenter(available.center());
+    return rect;
+}
+
+QRect UI::fittedGeometry(const QRect& wanted, const QRect& available)
+{
+    QRect rect(wanted.topLeft(), wanted.size().boundedTo(available.size()));
+    if (!rect.intersects(available)) {
+        rect.moveCenter(available.center());
+        return rect;
+    }
+    if (rect.right() > available.right())
+        rect.moveRight(available.right());
+    if (rect.bottom() > available.bottom())
+        rect.moveBottom(available.bottom());
+    if (rect.left() < available.left())
+        rect.moveLeft(available.left());
+    if (rect.top() < available.top())
+        rect.moveTop(available.top());
+    return rect;
+}
+
 void UI::setTextColor(QWidget* widget, const QColor& color)
 {
     if (!widget)

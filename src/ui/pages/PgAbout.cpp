@@ -46,12 +46,12 @@ void PgAbout::initUi()
     grid->addWidget(m_version, 0, 1);
     grid->addWidget(m_aboutQt, 1, 0, 1, 2);
     grid->addWidget(m_credit, 2, 0, 1, 2);
-    grid->addWidget(m_supportTitle, 3, 0);
-    grid->addWidget(m_support, 3, 1);
-    grid->addWidget(m_dataDirTitle, 4, 0, Qt::AlignTop);
-    grid->addWidget(m_dataDir, 4, 1);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(5, 1);
+    // The address on a line of its own: beside a long translated title it would be cut.
+    grid->addWidget(m_supportTitle, 3, 0, 1, 2);
+    grid->addWidget(m_support, 4, 0, 1, 2);
+    grid->addWidget(m_dataDirTitle, 5, 0, 1, 2);
+    grid->addWidget(m_dataDir, 6, 0, 1, 2);
+    grid->setRowStretch(7, 1);
 
     m_version->setText(ZCore::AppVersion::text());
     m_support->setText(QString::fromLatin1(SUPPORT_CONTACT));

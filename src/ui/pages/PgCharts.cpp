@@ -78,7 +78,8 @@ void PgCharts::initUi()
     grid->addLayout(traceButtons, 4, 0, 1, 2);
     grid->addLayout(m_tracesLayout, 5, 0, 1, 2);
     m_imageSaver = new ChartImageSaver(m_window, inner);
-    grid->addWidget(m_imageSaver->button(), 6, 0, 1, 2);
+    grid->addWidget(m_imageSaver->button(), 6, 0);
+    grid->addWidget(m_imageSaver->sizeBox(), 6, 1);
     grid->setRowStretch(7, 1);
 
     for (int i = 0; i < TRACE_ENTRIES; ++i) {

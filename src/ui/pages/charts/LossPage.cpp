@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLocale>
 #include <QGridLayout>
 #include <QLabel>
 
@@ -27,6 +28,8 @@ void LossPage::construct()
     m_type_box->addItem(QString(), int(ELossType::DB_PER_M));
     m_lengthLabel = new QLabel(this);
     m_length = new QDoubleSpinBox(this);
+    // The program writes numbers with a dot whatever the system's language.
+    m_length->setLocale(QLocale::c());
     m_length->setObjectName(QStringLiteral("sb_loss_length"));
     m_length->setRange(1.0, 1000.0);
     m_length->setDecimals(2);

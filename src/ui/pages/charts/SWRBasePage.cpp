@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
+#include <QLocale>
 #include <QGridLayout>
 #include <QLabel>
 
@@ -22,6 +23,8 @@ void SWRBasePage::construct()
     m_title->setAlignment(Qt::AlignCenter);
     m_valueLabel = new QLabel(this);
     m_value = new QDoubleSpinBox(this);
+    // The program writes numbers with a dot whatever the system's language.
+    m_value->setLocale(QLocale::c());
     m_value->setObjectName(QStringLiteral("sb_swr_limit"));
     m_value->setRange(1.0, 9.0);
     m_value->setDecimals(2);
