@@ -470,9 +470,9 @@ version:</source>
 version:</translation>
     </message>
     <message id="lp_pupdate_actual_version">
-        <source>Actual
+        <source>Latest
 version:</source>
-        <translation>Actual
+        <translation>Latest
 version:</translation>
     </message>
     <message id="lp_pupdate_el_delay_title">
@@ -500,16 +500,20 @@ version:</translation>
         <translation>Update firmware</translation>
     </message>
     <message id="lp_pupdate_updating">
-        <source>Updating..</source>
-        <translation>Updating..</translation>
+        <source>Writing the new firmware to the analyser.
+Do not unplug it or close the program until the update is finished.</source>
+        <translation>Writing the new firmware to the analyser.
+Do not unplug it or close the program until the update is finished.</translation>
     </message>
     <message id="lp_pupdate_new_update_title">
         <source>New firmware version is available</source>
         <translation>New firmware version is available</translation>
     </message>
     <message id="lp_pupdate_new_update_text">
-        <source>Would you like to update your device's firmware now?</source>
-        <translation>Would you like to update your device's firmware now?</translation>
+        <source>Firmware %2 is available; the analyser runs %1.
+Would you like to update it now?</source>
+        <translation>Firmware %2 is available; the analyser runs %1.
+Would you like to update it now?</translation>
     </message>
     <message id="lp_pupdate_no_update_title">
         <source>Firmware is up-to-date</source>
@@ -524,16 +528,18 @@ version:</translation>
         <translation>Notification: firmware update</translation>
     </message>
     <message id="lp_pupdate_reboot_update_text">
-        <source>The device must reboot into 'update' mode in order to proceed. Please, click 'Ok' and wait.</source>
-        <translation>The device must reboot into 'update' mode in order to proceed. Please, click 'Ok' and wait.</translation>
+        <source>For the update the analyser restarts in its update mode; then firmware %1 is downloaded and written to it. Do not unplug the analyser until the update is finished.
+Click OK to start, or Cancel to keep the firmware it runs.</source>
+        <translation>For the update the analyser restarts in its update mode; then firmware %1 is downloaded and written to it. Do not unplug the analyser until the update is finished.
+Click OK to start, or Cancel to keep the firmware it runs.</translation>
     </message>
     <message id="lp_pupdate_reboot_app_title">
-        <source>Finished updating firmware</source>
-        <translation>Finished updating firmware</translation>
+        <source>Firmware updated</source>
+        <translation>Firmware updated</translation>
     </message>
     <message id="lp_pupdate_reboot_app_text">
-        <source>The device will reboot into 'application' mode. Please, click 'Ok' and wait.</source>
-        <translation>The device will reboot into 'application' mode. Please, click 'Ok' and wait.</translation>
+        <source>Updated to %1.</source>
+        <translation>Updated to %1.</translation>
     </message>
     <message id="lp_pupdate_update_failed_title">
         <source>Firmware update failed</source>
@@ -574,6 +580,24 @@ Please, check the USB connection and connect the device again: the update will t
     <message id="lp_pupdate_bootloader_text">
         <source>The device is waiting in its bootloader for new firmware and cannot measure until it gets it. Would you like to update its firmware now?</source>
         <translation>The device is waiting in its bootloader for new firmware and cannot measure until it gets it. Would you like to update its firmware now?</translation>
+    </message>
+    <message id="lp_pupdate_restarting">
+        <source>The analyser restarts with its new firmware.
+Do not unplug it.</source>
+        <translation>The analyser restarts with its new firmware.
+Do not unplug it.</translation>
+    </message>
+    <message id="lp_pupdate_not_back_title">
+        <source>The analyser did not come back</source>
+        <translation>The analyser did not come back</translation>
+    </message>
+    <message id="lp_pupdate_not_back_text">
+        <source>The new firmware was written, but the analyser did not come back. Please, check the USB connection and connect it again.</source>
+        <translation>The new firmware was written, but the analyser did not come back. Please, check the USB connection and connect it again.</translation>
+    </message>
+    <message id="lp_pupdate_newest_unknown">
+        <source>of the newest version</source>
+        <translation>of the newest version</translation>
     </message>
     <message id="lp_pupdate_reason_no_server">
         <source>No update server is configured.</source>

@@ -470,7 +470,7 @@ version:</source>
 версия:</translation>
     </message>
     <message id="lp_pupdate_actual_version">
-        <source>Actual
+        <source>Latest
 version:</source>
         <translation>Новейшая
 версия:</translation>
@@ -500,16 +500,20 @@ version:</source>
         <translation>Обновить прошивку</translation>
     </message>
     <message id="lp_pupdate_updating">
-        <source>Updating..</source>
-        <translation>Обновление..</translation>
+        <source>Writing the new firmware to the analyser.
+Do not unplug it or close the program until the update is finished.</source>
+        <translation>Новая прошивка записывается в анализатор.
+Не отключайте его и не закрывайте программу, пока обновление не завершится.</translation>
     </message>
     <message id="lp_pupdate_new_update_title">
         <source>New firmware version is available</source>
         <translation>Доступна новая версия прошивки</translation>
     </message>
     <message id="lp_pupdate_new_update_text">
-        <source>Would you like to update your device's firmware now?</source>
-        <translation>Обновить прошивку устройства сейчас?</translation>
+        <source>Firmware %2 is available; the analyser runs %1.
+Would you like to update it now?</source>
+        <translation>Доступна прошивка %2; в анализаторе установлена %1.
+Обновить её сейчас?</translation>
     </message>
     <message id="lp_pupdate_no_update_title">
         <source>Firmware is up-to-date</source>
@@ -524,16 +528,18 @@ version:</source>
         <translation>Уведомление: обновление прошивки</translation>
     </message>
     <message id="lp_pupdate_reboot_update_text">
-        <source>The device must reboot into 'update' mode in order to proceed. Please, click 'Ok' and wait.</source>
-        <translation>Для продолжения устройство должно перезагрузиться в режим обновления. Пожалуйста, нажмите «Ok» и подождите.</translation>
+        <source>For the update the analyser restarts in its update mode; then firmware %1 is downloaded and written to it. Do not unplug the analyser until the update is finished.
+Click OK to start, or Cancel to keep the firmware it runs.</source>
+        <translation>Для обновления анализатор перезапустится в режиме обновления, затем прошивка %1 будет загружена и записана в него. Не отключайте анализатор, пока обновление не завершится.
+Нажмите «OK», чтобы начать, или «Отмена», чтобы оставить текущую прошивку.</translation>
     </message>
     <message id="lp_pupdate_reboot_app_title">
-        <source>Finished updating firmware</source>
-        <translation>Обновление прошивки завершено</translation>
+        <source>Firmware updated</source>
+        <translation>Прошивка обновлена</translation>
     </message>
     <message id="lp_pupdate_reboot_app_text">
-        <source>The device will reboot into 'application' mode. Please, click 'Ok' and wait.</source>
-        <translation>Устройство перезагрузится в рабочий режим. Пожалуйста, нажмите «Ok» и подождите.</translation>
+        <source>Updated to %1.</source>
+        <translation>Обновлено до версии %1.</translation>
     </message>
     <message id="lp_pupdate_update_failed_title">
         <source>Firmware update failed</source>
@@ -574,6 +580,24 @@ Please, check the USB connection and connect the device again: the update will t
     <message id="lp_pupdate_bootloader_text">
         <source>The device is waiting in its bootloader for new firmware and cannot measure until it gets it. Would you like to update its firmware now?</source>
         <translation>Устройство ожидает в загрузчике новую прошивку и не сможет проводить измерения, пока не получит её. Обновить прошивку сейчас?</translation>
+    </message>
+    <message id="lp_pupdate_restarting">
+        <source>The analyser restarts with its new firmware.
+Do not unplug it.</source>
+        <translation>Анализатор перезапускается с новой прошивкой.
+Не отключайте его.</translation>
+    </message>
+    <message id="lp_pupdate_not_back_title">
+        <source>The analyser did not come back</source>
+        <translation>Анализатор не вернулся на связь</translation>
+    </message>
+    <message id="lp_pupdate_not_back_text">
+        <source>The new firmware was written, but the analyser did not come back. Please, check the USB connection and connect it again.</source>
+        <translation>Новая прошивка записана, но анализатор не вернулся на связь. Пожалуйста, проверьте USB-подключение и подключите его снова.</translation>
+    </message>
+    <message id="lp_pupdate_newest_unknown">
+        <source>of the newest version</source>
+        <translation>новейшей версии</translation>
     </message>
     <message id="lp_pupdate_reason_no_server">
         <source>No update server is configured.</source>
