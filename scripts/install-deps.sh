@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the benchmarks use, when any is missing.
+# fonts-dejavu-core gives the PDF report a font with Cyrillic letters to embed; poppler-utils lets
+# the tests read the report's text back and render its pages.
 # Extra package names given as arguments are checked and installed the same way (scripts/fuzz.sh
 # asks for the compiler it needs). Without apt-get it lists what to install and fails.
 set -euo pipefail
@@ -11,6 +13,7 @@ packages=(
     qttools5-dev qttools5-dev-tools
     libbenchmark-dev libfftw3-dev
     zlib1g-dev
+    fonts-dejavu-core poppler-utils
     desktop-file-utils appstream
     python3-pyvisa-py
 )

@@ -470,9 +470,9 @@ version:</source>
 version:</translation>
     </message>
     <message id="lp_pupdate_actual_version">
-        <source>Actual
+        <source>Latest
 version:</source>
-        <translation>Actual
+        <translation>Latest
 version:</translation>
     </message>
     <message id="lp_pupdate_el_delay_title">
@@ -500,16 +500,20 @@ version:</translation>
         <translation>Update firmware</translation>
     </message>
     <message id="lp_pupdate_updating">
-        <source>Updating..</source>
-        <translation>Updating..</translation>
+        <source>Writing the new firmware to the analyser.
+Do not unplug it or close the program until the update is finished.</source>
+        <translation>Writing the new firmware to the analyser.
+Do not unplug it or close the program until the update is finished.</translation>
     </message>
     <message id="lp_pupdate_new_update_title">
         <source>New firmware version is available</source>
         <translation>New firmware version is available</translation>
     </message>
     <message id="lp_pupdate_new_update_text">
-        <source>Would you like to update your device's firmware now?</source>
-        <translation>Would you like to update your device's firmware now?</translation>
+        <source>Firmware %2 is available; the analyser runs %1.
+Would you like to update it now?</source>
+        <translation>Firmware %2 is available; the analyser runs %1.
+Would you like to update it now?</translation>
     </message>
     <message id="lp_pupdate_no_update_title">
         <source>Firmware is up-to-date</source>
@@ -524,16 +528,18 @@ version:</translation>
         <translation>Notification: firmware update</translation>
     </message>
     <message id="lp_pupdate_reboot_update_text">
-        <source>The device must reboot into 'update' mode in order to proceed. Please, click 'Ok' and wait.</source>
-        <translation>The device must reboot into 'update' mode in order to proceed. Please, click 'Ok' and wait.</translation>
+        <source>For the update the analyser restarts in its update mode; then firmware %1 is downloaded and written to it. Do not unplug the analyser until the update is finished.
+Click OK to start, or Cancel to keep the firmware it runs.</source>
+        <translation>For the update the analyser restarts in its update mode; then firmware %1 is downloaded and written to it. Do not unplug the analyser until the update is finished.
+Click OK to start, or Cancel to keep the firmware it runs.</translation>
     </message>
     <message id="lp_pupdate_reboot_app_title">
-        <source>Finished updating firmware</source>
-        <translation>Finished updating firmware</translation>
+        <source>Firmware updated</source>
+        <translation>Firmware updated</translation>
     </message>
     <message id="lp_pupdate_reboot_app_text">
-        <source>The device will reboot into 'application' mode. Please, click 'Ok' and wait.</source>
-        <translation>The device will reboot into 'application' mode. Please, click 'Ok' and wait.</translation>
+        <source>Updated to %1.</source>
+        <translation>Updated to %1.</translation>
     </message>
     <message id="lp_pupdate_update_failed_title">
         <source>Firmware update failed</source>
@@ -574,6 +580,24 @@ Please, check the USB connection and connect the device again: the update will t
     <message id="lp_pupdate_bootloader_text">
         <source>The device is waiting in its bootloader for new firmware and cannot measure until it gets it. Would you like to update its firmware now?</source>
         <translation>The device is waiting in its bootloader for new firmware and cannot measure until it gets it. Would you like to update its firmware now?</translation>
+    </message>
+    <message id="lp_pupdate_restarting">
+        <source>The analyser restarts with its new firmware.
+Do not unplug it.</source>
+        <translation>The analyser restarts with its new firmware.
+Do not unplug it.</translation>
+    </message>
+    <message id="lp_pupdate_not_back_title">
+        <source>The analyser did not come back</source>
+        <translation>The analyser did not come back</translation>
+    </message>
+    <message id="lp_pupdate_not_back_text">
+        <source>The new firmware was written, but the analyser did not come back. Please, check the USB connection and connect it again.</source>
+        <translation>The new firmware was written, but the analyser did not come back. Please, check the USB connection and connect it again.</translation>
+    </message>
+    <message id="lp_pupdate_newest_unknown">
+        <source>of the newest version</source>
+        <translation>of the newest version</translation>
     </message>
     <message id="lp_pupdate_reason_no_server">
         <source>No update server is configured.</source>
@@ -938,6 +962,194 @@ L[nH] / C[pF]</translation>
     <message id="lp_err_chart_image_cant_write">
         <source>failed to write the chart image to: </source>
         <translation>failed to write the chart image to: </translation>
+    </message>
+    <message id="lp_report_default_title">
+        <source>Measurement report</source>
+        <translation>Measurement report</translation>
+    </message>
+    <message id="lp_report_date">
+        <source>Date</source>
+        <translation>Date</translation>
+    </message>
+    <message id="lp_report_program">
+        <source>Program</source>
+        <translation>Program</translation>
+    </message>
+    <message id="lp_report_analyser">
+        <source>Analyser</source>
+        <translation>Analyser</translation>
+    </message>
+    <message id="lp_report_firmware">
+        <source>Firmware</source>
+        <translation>Firmware</translation>
+    </message>
+    <message id="lp_report_no_analyser">
+        <source>no analyser connected</source>
+        <translation>no analyser connected</translation>
+    </message>
+    <message id="lp_report_sweep">
+        <source>Sweep</source>
+        <translation>Sweep</translation>
+    </message>
+    <message id="lp_report_start">
+        <source>Start</source>
+        <translation>Start</translation>
+    </message>
+    <message id="lp_report_stop">
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message id="lp_report_points">
+        <source>Points</source>
+        <translation>Points</translation>
+    </message>
+    <message id="lp_report_bandwidth">
+        <source>Bandwidth</source>
+        <translation>Bandwidth</translation>
+    </message>
+    <message id="lp_report_no_sweep">
+        <source>nothing measured</source>
+        <translation>nothing measured</translation>
+    </message>
+    <message id="lp_report_calibration">
+        <source>Calibration</source>
+        <translation>Calibration</translation>
+    </message>
+    <message id="lp_report_calibration_none">
+        <source>none (raw data)</source>
+        <translation>none (raw data)</translation>
+    </message>
+    <message id="lp_report_calibration_factory">
+        <source>factory calibration</source>
+        <translation>factory calibration</translation>
+    </message>
+    <message id="lp_report_calibration_user">
+        <source>user calibration %1 of %2</source>
+        <translation>user calibration %1 of %2</translation>
+    </message>
+    <message id="lp_report_calibration_grid">
+        <source>%1 to %2, %3 points</source>
+        <translation>%1 to %2, %3 points</translation>
+    </message>
+    <message id="lp_report_el_delay">
+        <source>Electrical delay</source>
+        <translation>Electrical delay</translation>
+    </message>
+    <message id="lp_report_views">
+        <source>Charts</source>
+        <translation>Charts</translation>
+    </message>
+    <message id="lp_report_no_views">
+        <source>No chart is shown.</source>
+        <translation>No chart is shown.</translation>
+    </message>
+    <message id="lp_report_view_caption">
+        <source>View %1: %2</source>
+        <translation>View %1: %2</translation>
+    </message>
+    <message id="lp_report_markers">
+        <source>Markers</source>
+        <translation>Markers</translation>
+    </message>
+    <message id="lp_report_no_markers">
+        <source>No markers are set.</source>
+        <translation>No markers are set.</translation>
+    </message>
+    <message id="lp_report_col_view">
+        <source>View</source>
+        <translation>View</translation>
+    </message>
+    <message id="lp_report_col_marker">
+        <source>Marker</source>
+        <translation>Marker</translation>
+    </message>
+    <message id="lp_report_col_position">
+        <source>Frequency / position</source>
+        <translation>Frequency / position</translation>
+    </message>
+    <message id="lp_report_col_readout">
+        <source>Readout</source>
+        <translation>Readout</translation>
+    </message>
+    <message id="lp_report_note">
+        <source>Note</source>
+        <translation>Note</translation>
+    </message>
+    <message id="lp_report_page">
+        <source>Page %1 of %2</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+    <message id="lp_report_dialog_title">
+        <source>Measurement report</source>
+        <translation>Measurement report</translation>
+    </message>
+    <message id="lp_report_dialog_heading">
+        <source>Title (optional):</source>
+        <translation>Title (optional):</translation>
+    </message>
+    <message id="lp_report_dialog_note">
+        <source>Note (optional):</source>
+        <translation>Note (optional):</translation>
+    </message>
+    <message id="lp_report_dialog_next">
+        <source>Choose file…</source>
+        <translation>Choose file…</translation>
+    </message>
+    <message id="lp_report_dialog_cancel">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="lp_report_btn">
+        <source> Report</source>
+        <translation> Report</translation>
+    </message>
+    <message id="lp_report_save_title">
+        <source>Save the report</source>
+        <translation>Save the report</translation>
+    </message>
+    <message id="lp_report_filters">
+        <source>PDF report (*.pdf)</source>
+        <translation>PDF report (*.pdf)</translation>
+    </message>
+    <message id="lp_report_cant_write">
+        <source>failed to write the report: </source>
+        <translation>failed to write the report: </translation>
+    </message>
+    <message id="lp_pgtrace_touchstone_options">
+        <source>Touchstone:</source>
+        <translation>Touchstone:</translation>
+    </message>
+    <message id="lp_pgtrace_touchstone_tooltip">
+        <source>Data format and frequency unit of saved .s1p files</source>
+        <translation>Data format and frequency unit of saved .s1p files</translation>
+    </message>
+    <message id="lp_pgtrace_save_file_filters">
+        <source>All files (*);;Trace data (*.tbin);;Text file (*.dat);;Touchstone (*.s1p);;CSV table (*.csv)</source>
+        <translation>All files (*);;Trace data (*.tbin);;Text file (*.dat);;Touchstone (*.s1p);;CSV table (*.csv)</translation>
+    </message>
+    <message id="lp_pmarkers_btn_export_csv">
+        <source> Export CSV</source>
+        <translation> Export CSV</translation>
+    </message>
+    <message id="lp_pmarkers_export_title">
+        <source>Export the markers</source>
+        <translation>Export the markers</translation>
+    </message>
+    <message id="lp_pmarkers_export_filters">
+        <source>CSV table (*.csv)</source>
+        <translation>CSV table (*.csv)</translation>
+    </message>
+    <message id="lp_pmarkers_cant_export">
+        <source>failed to write the marker table: </source>
+        <translation>failed to write the marker table: </translation>
+    </message>
+    <message id="lp_report_data">
+        <source>Data</source>
+        <translation>Data</translation>
+    </message>
+    <message id="lp_units_hz">
+        <source>Hz</source>
+        <translation>Hz</translation>
     </message>
     <message id="lp_cal_source_grid">
         <source>%1–%2 MHz, %3 pts</source>
@@ -1310,6 +1522,18 @@ L[nH] / C[pF]</translation>
     <message id="lp_pcalib_kit_in_use_unrecorded">
         <source>kit not recorded</source>
         <translation>kit not recorded</translation>
+    </message>
+    <message id="lp_report_calibration_kit">
+        <source>kit %1</source>
+        <translation>kit %1</translation>
+    </message>
+    <message id="lp_report_average">
+        <source>Averaging</source>
+        <translation>Averaging</translation>
+    </message>
+    <message id="lp_report_average_sweeps">
+        <source>running average of %1 sweeps</source>
+        <translation>running average of %1 sweeps</translation>
     </message>
 </context>
 </TS>

@@ -470,7 +470,7 @@ version:</source>
 версия:</translation>
     </message>
     <message id="lp_pupdate_actual_version">
-        <source>Actual
+        <source>Latest
 version:</source>
         <translation>Новейшая
 версия:</translation>
@@ -500,16 +500,20 @@ version:</source>
         <translation>Обновить прошивку</translation>
     </message>
     <message id="lp_pupdate_updating">
-        <source>Updating..</source>
-        <translation>Обновление..</translation>
+        <source>Writing the new firmware to the analyser.
+Do not unplug it or close the program until the update is finished.</source>
+        <translation>Новая прошивка записывается в анализатор.
+Не отключайте его и не закрывайте программу, пока обновление не завершится.</translation>
     </message>
     <message id="lp_pupdate_new_update_title">
         <source>New firmware version is available</source>
         <translation>Доступна новая версия прошивки</translation>
     </message>
     <message id="lp_pupdate_new_update_text">
-        <source>Would you like to update your device's firmware now?</source>
-        <translation>Обновить прошивку устройства сейчас?</translation>
+        <source>Firmware %2 is available; the analyser runs %1.
+Would you like to update it now?</source>
+        <translation>Доступна прошивка %2; в анализаторе установлена %1.
+Обновить её сейчас?</translation>
     </message>
     <message id="lp_pupdate_no_update_title">
         <source>Firmware is up-to-date</source>
@@ -524,16 +528,18 @@ version:</source>
         <translation>Уведомление: обновление прошивки</translation>
     </message>
     <message id="lp_pupdate_reboot_update_text">
-        <source>The device must reboot into 'update' mode in order to proceed. Please, click 'Ok' and wait.</source>
-        <translation>Для продолжения устройство должно перезагрузиться в режим обновления. Пожалуйста, нажмите «Ok» и подождите.</translation>
+        <source>For the update the analyser restarts in its update mode; then firmware %1 is downloaded and written to it. Do not unplug the analyser until the update is finished.
+Click OK to start, or Cancel to keep the firmware it runs.</source>
+        <translation>Для обновления анализатор перезапустится в режиме обновления, затем прошивка %1 будет загружена и записана в него. Не отключайте анализатор, пока обновление не завершится.
+Нажмите «OK», чтобы начать, или «Отмена», чтобы оставить текущую прошивку.</translation>
     </message>
     <message id="lp_pupdate_reboot_app_title">
-        <source>Finished updating firmware</source>
-        <translation>Обновление прошивки завершено</translation>
+        <source>Firmware updated</source>
+        <translation>Прошивка обновлена</translation>
     </message>
     <message id="lp_pupdate_reboot_app_text">
-        <source>The device will reboot into 'application' mode. Please, click 'Ok' and wait.</source>
-        <translation>Устройство перезагрузится в рабочий режим. Пожалуйста, нажмите «Ok» и подождите.</translation>
+        <source>Updated to %1.</source>
+        <translation>Обновлено до версии %1.</translation>
     </message>
     <message id="lp_pupdate_update_failed_title">
         <source>Firmware update failed</source>
@@ -574,6 +580,24 @@ Please, check the USB connection and connect the device again: the update will t
     <message id="lp_pupdate_bootloader_text">
         <source>The device is waiting in its bootloader for new firmware and cannot measure until it gets it. Would you like to update its firmware now?</source>
         <translation>Устройство ожидает в загрузчике новую прошивку и не сможет проводить измерения, пока не получит её. Обновить прошивку сейчас?</translation>
+    </message>
+    <message id="lp_pupdate_restarting">
+        <source>The analyser restarts with its new firmware.
+Do not unplug it.</source>
+        <translation>Анализатор перезапускается с новой прошивкой.
+Не отключайте его.</translation>
+    </message>
+    <message id="lp_pupdate_not_back_title">
+        <source>The analyser did not come back</source>
+        <translation>Анализатор не вернулся на связь</translation>
+    </message>
+    <message id="lp_pupdate_not_back_text">
+        <source>The new firmware was written, but the analyser did not come back. Please, check the USB connection and connect it again.</source>
+        <translation>Новая прошивка записана, но анализатор не вернулся на связь. Пожалуйста, проверьте USB-подключение и подключите его снова.</translation>
+    </message>
+    <message id="lp_pupdate_newest_unknown">
+        <source>of the newest version</source>
+        <translation>новейшей версии</translation>
     </message>
     <message id="lp_pupdate_reason_no_server">
         <source>No update server is configured.</source>
@@ -938,6 +962,194 @@ L[нГн] / C[пФ]</translation>
     <message id="lp_err_chart_image_cant_write">
         <source>failed to write the chart image to: </source>
         <translation>не удалось записать изображение графика в: </translation>
+    </message>
+    <message id="lp_report_default_title">
+        <source>Measurement report</source>
+        <translation>Отчёт об измерении</translation>
+    </message>
+    <message id="lp_report_date">
+        <source>Date</source>
+        <translation>Дата</translation>
+    </message>
+    <message id="lp_report_program">
+        <source>Program</source>
+        <translation>Программа</translation>
+    </message>
+    <message id="lp_report_analyser">
+        <source>Analyser</source>
+        <translation>Анализатор</translation>
+    </message>
+    <message id="lp_report_firmware">
+        <source>Firmware</source>
+        <translation>Прошивка</translation>
+    </message>
+    <message id="lp_report_no_analyser">
+        <source>no analyser connected</source>
+        <translation>анализатор не подключён</translation>
+    </message>
+    <message id="lp_report_sweep">
+        <source>Sweep</source>
+        <translation>Развёртка</translation>
+    </message>
+    <message id="lp_report_start">
+        <source>Start</source>
+        <translation>Начало</translation>
+    </message>
+    <message id="lp_report_stop">
+        <source>Stop</source>
+        <translation>Конец</translation>
+    </message>
+    <message id="lp_report_points">
+        <source>Points</source>
+        <translation>Точек</translation>
+    </message>
+    <message id="lp_report_bandwidth">
+        <source>Bandwidth</source>
+        <translation>Полоса</translation>
+    </message>
+    <message id="lp_report_no_sweep">
+        <source>nothing measured</source>
+        <translation>измерений нет</translation>
+    </message>
+    <message id="lp_report_calibration">
+        <source>Calibration</source>
+        <translation>Калибровка</translation>
+    </message>
+    <message id="lp_report_calibration_none">
+        <source>none (raw data)</source>
+        <translation>нет (сырые данные)</translation>
+    </message>
+    <message id="lp_report_calibration_factory">
+        <source>factory calibration</source>
+        <translation>заводская калибровка</translation>
+    </message>
+    <message id="lp_report_calibration_user">
+        <source>user calibration %1 of %2</source>
+        <translation>пользовательская калибровка %1 от %2</translation>
+    </message>
+    <message id="lp_report_calibration_grid">
+        <source>%1 to %2, %3 points</source>
+        <translation>от %1 до %2, %3 точек</translation>
+    </message>
+    <message id="lp_report_el_delay">
+        <source>Electrical delay</source>
+        <translation>Электрическая задержка</translation>
+    </message>
+    <message id="lp_report_views">
+        <source>Charts</source>
+        <translation>Графики</translation>
+    </message>
+    <message id="lp_report_no_views">
+        <source>No chart is shown.</source>
+        <translation>Графики не показаны.</translation>
+    </message>
+    <message id="lp_report_view_caption">
+        <source>View %1: %2</source>
+        <translation>Окно %1: %2</translation>
+    </message>
+    <message id="lp_report_markers">
+        <source>Markers</source>
+        <translation>Маркеры</translation>
+    </message>
+    <message id="lp_report_no_markers">
+        <source>No markers are set.</source>
+        <translation>Маркеры не установлены.</translation>
+    </message>
+    <message id="lp_report_col_view">
+        <source>View</source>
+        <translation>Окно</translation>
+    </message>
+    <message id="lp_report_col_marker">
+        <source>Marker</source>
+        <translation>Маркер</translation>
+    </message>
+    <message id="lp_report_col_position">
+        <source>Frequency / position</source>
+        <translation>Частота / положение</translation>
+    </message>
+    <message id="lp_report_col_readout">
+        <source>Readout</source>
+        <translation>Показания</translation>
+    </message>
+    <message id="lp_report_note">
+        <source>Note</source>
+        <translation>Примечание</translation>
+    </message>
+    <message id="lp_report_page">
+        <source>Page %1 of %2</source>
+        <translation>Страница %1 из %2</translation>
+    </message>
+    <message id="lp_report_dialog_title">
+        <source>Measurement report</source>
+        <translation>Отчёт об измерении</translation>
+    </message>
+    <message id="lp_report_dialog_heading">
+        <source>Title (optional):</source>
+        <translation>Заголовок (необязательно):</translation>
+    </message>
+    <message id="lp_report_dialog_note">
+        <source>Note (optional):</source>
+        <translation>Примечание (необязательно):</translation>
+    </message>
+    <message id="lp_report_dialog_next">
+        <source>Choose file…</source>
+        <translation>Выбрать файл…</translation>
+    </message>
+    <message id="lp_report_dialog_cancel">
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message id="lp_report_btn">
+        <source> Report</source>
+        <translation> Отчёт</translation>
+    </message>
+    <message id="lp_report_save_title">
+        <source>Save the report</source>
+        <translation>Сохранить отчёт</translation>
+    </message>
+    <message id="lp_report_filters">
+        <source>PDF report (*.pdf)</source>
+        <translation>Отчёт PDF (*.pdf)</translation>
+    </message>
+    <message id="lp_report_cant_write">
+        <source>failed to write the report: </source>
+        <translation>не удалось записать отчёт: </translation>
+    </message>
+    <message id="lp_pgtrace_touchstone_options">
+        <source>Touchstone:</source>
+        <translation>Touchstone:</translation>
+    </message>
+    <message id="lp_pgtrace_touchstone_tooltip">
+        <source>Data format and frequency unit of saved .s1p files</source>
+        <translation>Формат данных и единица частоты сохраняемых файлов .s1p</translation>
+    </message>
+    <message id="lp_pgtrace_save_file_filters">
+        <source>All files (*);;Trace data (*.tbin);;Text file (*.dat);;Touchstone (*.s1p);;CSV table (*.csv)</source>
+        <translation>Все файлы (*);;Данные трассы (*.tbin);;Текстовый файл (*.dat);;Touchstone (*.s1p);;Таблица CSV (*.csv)</translation>
+    </message>
+    <message id="lp_pmarkers_btn_export_csv">
+        <source> Export CSV</source>
+        <translation> Экспорт в CSV</translation>
+    </message>
+    <message id="lp_pmarkers_export_title">
+        <source>Export the markers</source>
+        <translation>Экспорт маркеров</translation>
+    </message>
+    <message id="lp_pmarkers_export_filters">
+        <source>CSV table (*.csv)</source>
+        <translation>Таблица CSV (*.csv)</translation>
+    </message>
+    <message id="lp_pmarkers_cant_export">
+        <source>failed to write the marker table: </source>
+        <translation>не удалось записать таблицу маркеров: </translation>
+    </message>
+    <message id="lp_report_data">
+        <source>Data</source>
+        <translation>Данные</translation>
+    </message>
+    <message id="lp_units_hz">
+        <source>Hz</source>
+        <translation>Гц</translation>
     </message>
     <message id="lp_cal_source_grid">
         <source>%1–%2 MHz, %3 pts</source>
@@ -1310,6 +1522,18 @@ L[нГн] / C[пФ]</translation>
     <message id="lp_pcalib_kit_in_use_unrecorded">
         <source>kit not recorded</source>
         <translation>набор не записан</translation>
+    </message>
+    <message id="lp_report_calibration_kit">
+        <source>kit %1</source>
+        <translation>набор %1</translation>
+    </message>
+    <message id="lp_report_average">
+        <source>Averaging</source>
+        <translation>Усреднение</translation>
+    </message>
+    <message id="lp_report_average_sweeps">
+        <source>running average of %1 sweeps</source>
+        <translation>скользящее среднее по %1 развёрткам</translation>
     </message>
 </context>
 </TS>

@@ -6,14 +6,13 @@
 #include "core/Logger.h"
 #include "core/TaggedLog.h"
 #include "devicelink/CommandQueue.h"
-#include "devicelink/ConnectionManager.h"
 #include "devicelink/DeviceEnumPrinter.h"
 #include "devicelink/DeviceMessageManager.h"
 #include "devicelink/DeviceOptionsParser.h"
+#include "devicelink/FirmwareUpdater.h"
 #include "devicelink/FrameCodec.h"
 #include "devicelink/ScanReply.h"
 #include "devicelink/SerialPort.h"
-#include "server/ServerManager.h"
 
 namespace ZData {
 
@@ -66,14 +65,12 @@ bool DeviceManager::init()
         CommandQueue::holdStart(false);
         CommandQueue::clear();
         DeviceMessageManager::reset();
-        abortServerWork();
     });
     QObject::connect(&DeviceMessageManager::instance(), &DeviceMessageManager::signalGotReply, &self,
                      &DeviceManager::slotProcessDeviceReply, Qt::UniqueConnection);
-    ServerManager::init(); // the server client has no place of its own in the start-up sequence
-    QObject::connect(&ServerManager::instance(), &ServerManager::signalGotReply, &self,
-                     &DeviceManager::slotProcessServerReply, Qt::UniqueConnection);
     DeviceMessageManager::setReplyCheck(&DeviceManager::isReplyAccepted);
+    // The update's steps ride on the link; they have no place of their own in the start-up sequence.
+    FirmwareUpdater::init();
     return true;
 }
 
@@ -82,12 +79,10 @@ void DeviceManager::reset()
     s_info = TDeviceInfo();
     s_lastHeader = TCommandHeader();
     s_lastData.clear();
-    s_firmwareImage.clear();
-    s_chunkCount = 0;
+    s_answeredHeader = TCommandHeader();
+    s_answeredData.clear();
     s_presenceInFlight = false;
-    s_updateInProgress = false;
-    s_awaitedServerCommand = EDeviceCommands::UNDEFINED;
-    ServerManager::cancel();
+    FirmwareUpdater::reset();
     s_presenceReply = false;
     s_scanStartIndex = 0;
     s_scanPoints = 0;
@@ -163,6 +158,12 @@ void DeviceManager::sendRequest(EDeviceCommands command, const QByteArray& data,
     header.checksum = 0;
     s_lastHeader = header;
     s_lastData = data;
+    // A resend request asks for a repeat of the reply to the request before it, which stays the one
+    // replies are held against.
+    if (command != EDeviceCommands::O_RESEND_PACKET_FROM_DEVICE) {
+        s_answeredHeader = header;
+        s_answeredData = data;
+    }
     if (command == EDeviceCommands::DA_GET_SCAN_DATA) {
         // Kept apart from the last request: a resend request asks for a repeat of this reply.
         s_scanStartIndex = options;
@@ -245,10 +246,6 @@ const QHash<quint16, DeviceManager::CommandHandler>& DeviceManager::commandHandl
         {code(EDeviceCommands::D_GET_OPTIONS), &DeviceManager::sendAppRequest},
         {code(EDeviceCommands::DA_GET_SCAN_DATA), &DeviceManager::processScanCommand},
         {code(EDeviceCommands::STARTUP_FINISHED), &DeviceManager::finishStartup},
-        {code(EDeviceCommands::B_INIT_UPDATE), &DeviceManager::sendUpdate},
-        {code(EDeviceCommands::B_SEND_MAINAPP_CHUNK), &DeviceManager::sendUpdateChunk},
-        {code(EDeviceCommands::S_CLEAR_UPDATE_CACHE), &DeviceManager::clearUpdateCache},
-        {code(EDeviceCommands::S_UPDATE_ACTUAL_VERSION), &DeviceManager::updateActualVersion},
         {code(EDeviceCommands::DISCONNECT), &DeviceManager::disconnectDevice},
         {code(EDeviceCommands::E_RESEND_PACKET_TO_DEVICE), &DeviceManager::resendLastRequest},
     };
@@ -313,16 +310,6 @@ void DeviceManager::finishStartup(const TCommandHeader&)
     CommandQueue::process(true);
 }
 
-void DeviceManager::updateActualVersion(const TCommandHeader& header)
-{
-    if (isBootloader()) {
-        warnNotInApp(header.command);
-        CommandQueue::process(true);
-        return;
-    }
-    runServerRequest(EDeviceCommands::S_UPDATE_ACTUAL_VERSION);
-}
-
 void DeviceManager::disconnectDevice(const TCommandHeader&)
 {
     kLog.warn(QStringLiteral(">> limit of resends is exceeded. Disconnecting.."));
@@ -345,8 +332,66 @@ void DeviceManager::resendLastRequest(const TCommandHeader&)
 
 bool DeviceManager::isReplyAccepted(const TDeviceReply& reply)
 {
-    if (reply.header.command != code(EDeviceCommands::DA_GET_SCAN_DATA))
+    switch (EDeviceCommands(reply.header.command)) {
+    case EDeviceCommands::DA_GET_SCAN_DATA:
+        return isScanReplyAccepted(reply);
+    case EDeviceCommands::F_READ_CALIB_DATA:
+    case EDeviceCommands::F_READ_CALIB_VCO:
+        return isCalibBlockAccepted(reply);
+    case EDeviceCommands::B_SEND_MAINAPP_CHUNK:
+        if (reply.header.options == s_answeredHeader.options)
+            return true;
+        kLog.warn(QStringLiteral(">> refused acknowledgement of firmware chunk %1, chunk %2 was sent")
+                      .arg(reply.header.options)
+                      .arg(s_answeredHeader.options));
+        return false;
+    default:
         return true;
+    }
+}
+
+bool DeviceManager::isCalibBlockAccepted(const TDeviceReply& reply)
+{
+    // The request names the block by its first entry and count; the reply names the block it carries,
+    // as floats for calibration points and as 16-bit integers for oscillator tables.
+    if (reply.header.command != s_answeredHeader.command ||
+        reply.header.options != s_answeredHeader.options || s_answeredData.size() < 4 ||
+        reply.data.size() < 8) {
+        kLog.warn(QStringLiteral(">> refused calibration block: no matching request"));
+        return false;
+    }
+    QDataStream request(s_answeredData);
+    FrameCodec::setByteOrder(request);
+    qint16 first = 0, count = 0;
+    request >> first >> count;
+    QDataStream answer(reply.data);
+    FrameCodec::setByteOrder(answer);
+    qint64 gotFirst = 0, gotCount = 0;
+    if (reply.header.command == code(EDeviceCommands::F_READ_CALIB_DATA)) {
+        answer.setFloatingPointPrecision(QDataStream::SinglePrecision);
+        float f = -1, c = -1;
+        answer >> f >> c;
+        // Anything but a small count (NaN included) names no block of any request.
+        gotFirst = f >= 0 && f <= 0xFFFF ? qint64(f) : -1;
+        gotCount = c >= 0 && c <= 0xFFFF ? qint64(c) : -1;
+    } else {
+        qint16 f = 0, c = 0;
+        answer >> f >> c;
+        gotFirst = f;
+        gotCount = c;
+    }
+    if (gotFirst == first && gotCount == count)
+        return true;
+    kLog.warn(QStringLiteral(">> refused calibration block %1+%2, requested %3+%4")
+                  .arg(gotFirst)
+                  .arg(gotCount)
+                  .arg(first)
+                  .arg(count));
+    return false;
+}
+
+bool DeviceManager::isScanReplyAccepted(const TDeviceReply& reply)
+{
     ScanReply scan;
     QString reason;
     if (!ScanReply::parse(reply.data, scan, &reason)) {
@@ -454,11 +499,6 @@ void DeviceManager::processDeviceId(TDeviceReply& reply)
     s_info.identifier = id;
 }
 
-void DeviceManager::queueGetUpdate()
-{
-    queueServerRequest(EDeviceCommands::S_GET_UPDATE);
-}
-
 void DeviceManager::processFirmwareVersion(TDeviceReply& reply)
 {
     if (!ensureReplySize(reply, 12))
@@ -472,15 +512,15 @@ void DeviceManager::processFirmwareVersion(TDeviceReply& reply)
 
     if (s_info.firmwareVersion.major() >= 2) {
         CommandQueue::add(EDeviceCommands::D_GET_OPTIONS);
-        CommandQueue::add(EDeviceCommands::S_UPDATE_ACTUAL_VERSION);
+        emit instance().signalVersionKnown();
         CommandQueue::add(EDeviceCommands::STARTUP_FINISHED);
         if (s_info.updatePending) {
             s_info.updatePending = false;
-            queueGetUpdate();
+            emit instance().signalUpdatePendingDevice();
         }
     } else if (s_info.updatePending) {
         s_info.updatePending = false;
-        queueGetUpdate();
+        emit instance().signalUpdatePendingDevice();
     } else if (!strandedInBootloader) {
         emit instance().signalGotOldDevice();
     }
@@ -512,7 +552,7 @@ void DeviceManager::processOptions(TDeviceReply& reply)
 
 void DeviceManager::processInitUpdate(TDeviceReply&)
 {
-    queueUpdateChunks();
+    emit instance().signalInitUpdateAcknowledged();
 }
 
 void DeviceManager::processLinkError(TDeviceReply& reply)
@@ -524,12 +564,13 @@ void DeviceManager::processLinkError(TDeviceReply& reply)
         // A failed presence poll is not repeated here; the next poll asks again.
         if (s_presenceReply)
             return;
-        // A reply that arrived whole but did not answer the request would only come back the same
-        // when repeated: the request itself goes out again.
-        // A firmware chunk is sent again as well: if the chunk never reached the device, a repeat of
-        // its last reply is the previous chunk's acknowledgement, which looks just like this one's, and
-        // the chunk would be skipped. Chunks are placed by their index, so a second copy is harmless.
-        if (failedState == quint16(DMM::EStates::E_REPLY_FAILED) ||
+        // No reply at all may mean the request never reached the device, which then has no reply to
+        // repeat (a repeat of its last one answers the request before): the request itself goes out
+        // again. Every request is safe to repeat: reads read again, writes and firmware chunks are
+        // placed by their index. A reply that arrived whole but did not answer the request would only
+        // come back the same when repeated.
+        if (failedState == quint16(DMM::EStates::E_REPLY_TIMEOUT) ||
+            failedState == quint16(DMM::EStates::E_REPLY_FAILED) ||
             s_lastHeader.command == code(EDeviceCommands::B_SEND_MAINAPP_CHUNK))
             CommandQueue::add(EDeviceCommands::E_RESEND_PACKET_TO_DEVICE, {}, 0, true);
         else
@@ -565,237 +606,6 @@ void DeviceManager::processUnhandled(TDeviceReply& reply)
     else
         kLog.debug(from +
                    QStringLiteral(" [ %1 ] got empty reply").arg(DeviceMessageManager::frameCounter()));
-}
-
-// ---------------------------------------------------------------------------------------------------
-// update server steps: each S_* command waits for exactly one answer of the server client
-
-void DeviceManager::queueServerRequest(EDeviceCommands command)
-{
-    CommandQueue::add(command, [command](const TCommandHeader&) { runServerRequest(command); });
-}
-
-void DeviceManager::runServerRequest(EDeviceCommands command)
-{
-    s_awaitedServerCommand = command;
-    bool sent = false;
-    switch (command) {
-    case EDeviceCommands::S_GET_ACTUAL_VERSION:
-        sent = ServerManager::requestActualVersion();
-        break;
-    case EDeviceCommands::S_GET_UPDATE:
-        sent = ServerManager::requestUpdate();
-        break;
-    case EDeviceCommands::S_UPDATE_ACTUAL_VERSION:
-        sent = ServerManager::sendActualVersion(s_info.firmwareVersion);
-        break;
-    default:
-        break;
-    }
-    if (sent)
-        return;
-    s_awaitedServerCommand = EDeviceCommands::UNDEFINED;
-    kLog.info(QStringLiteral(">> no update server => nothing to do with command: ") + name(quint16(command)));
-    if (command == EDeviceCommands::S_GET_ACTUAL_VERSION)
-        emit instance().signalUpdateCheckFailed(EServerCommands::UNDEFINED);
-    else if (command == EDeviceCommands::S_GET_UPDATE)
-        failTransfer(EServerCommands::UNDEFINED);
-    CommandQueue::process(true);
-}
-
-void DeviceManager::slotProcessServerReply()
-{
-    const EDeviceCommands awaited = s_awaitedServerCommand;
-    s_awaitedServerCommand = EDeviceCommands::UNDEFINED;
-    const EServerCommands result = ServerManager::lastCommand();
-    // A reply for a command that is no longer at the head (the port closed meanwhile) must never
-    // finish whatever runs now.
-    if (awaited == EDeviceCommands::UNDEFINED || CommandQueue::head().command != quint16(awaited)) {
-        kLog.warn(QStringLiteral(">> dropped a server reply no command waits for: ") +
-                  ServerManager::commandName(result));
-        return;
-    }
-    switch (awaited) {
-    case EDeviceCommands::S_GET_UPDATE:
-        processUpdateReply(result);
-        break;
-    case EDeviceCommands::S_GET_ACTUAL_VERSION:
-        processVersionReply(result);
-        break;
-    default:
-        kLog.debug(QStringLiteral("<== ") + ServerManager::tag() +
-                   QStringLiteral(" >> nothing to do with command: ") + ServerManager::commandName(result));
-        break;
-    }
-    CommandQueue::process(true);
-}
-
-void DeviceManager::processVersionReply(EServerCommands result)
-{
-    const QString text = ServerManager::replyText();
-    if (result == EServerCommands::GET_ACTUAL_VERSION &&
-        ZCore::UtilityModules::VersionNumber(text).isValid()) {
-        kLog.info(QStringLiteral("<== ") + ServerManager::tag() + QStringLiteral(" >> actual version: ") +
-                  text);
-        emit instance().signalUpdateReply(text);
-        return;
-    }
-    // An unreadable version must not pass for a newer one.
-    const EServerCommands reason =
-        result == EServerCommands::GET_ACTUAL_VERSION ? EServerCommands::E_UNKNOWN : result;
-    kLog.warn(QStringLiteral(">> version check failed: ") + ServerManager::commandName(reason));
-    emit instance().signalUpdateCheckFailed(reason);
-}
-
-void DeviceManager::processUpdateReply(EServerCommands result)
-{
-    if (result != EServerCommands::GET_UPDATE) {
-        kLog.warn(QStringLiteral(">> no update file: ") + ServerManager::commandName(result));
-        failTransfer(result);
-        return;
-    }
-    kLog.info(QStringLiteral("<== ") + ServerManager::tag() + QStringLiteral(" >> got update"));
-    startTransfer(ServerManager::replyBytes());
-}
-
-void DeviceManager::startTransfer(const QByteArray& image)
-{
-    s_firmwareImage = image;
-    if (image.isEmpty()) {
-        kLog.warn(QStringLiteral(">> tried to init update without update data"));
-        failTransfer(EServerCommands::GET_UPDATE);
-        return;
-    }
-    if (!isBootloader()) {
-        warnNotInApp(quint16(EDeviceCommands::B_INIT_UPDATE));
-        failTransfer(EServerCommands::GET_UPDATE);
-        return;
-    }
-    s_updateInProgress = true;
-    emit instance().signalUpdateStarted();
-    CommandQueue::add(EDeviceCommands::B_INIT_UPDATE);
-}
-
-void DeviceManager::failTransfer(EServerCommands result)
-{
-    s_firmwareImage.clear();
-    s_updateInProgress = false;
-    ServerManager::clearCache();
-    emit instance().signalUpdateFailed(result);
-}
-
-void DeviceManager::clearUpdateCache(const TCommandHeader&)
-{
-    s_firmwareImage.clear();
-    ServerManager::clearCache();
-    // Reached only after the last chunk's command has finished with its acknowledgement: a failed
-    // chunk puts its resend first, and a link that gives up closes the port and clears the queue.
-    if (s_updateInProgress) {
-        s_updateInProgress = false;
-        ConnectionManager::setAutoReconnect(true);
-        kLog.info(QStringLiteral(">> firmware update sent"));
-        emit instance().signalUpdateFinished();
-    }
-    CommandQueue::process(true);
-}
-
-void DeviceManager::abortServerWork()
-{
-    ServerManager::cancel();
-    s_awaitedServerCommand = EDeviceCommands::UNDEFINED;
-    if (!s_updateInProgress)
-        return;
-    s_updateInProgress = false;
-    s_firmwareImage.clear();
-    ServerManager::clearCache();
-    // The device sits in its bootloader; it must be found again when it comes back.
-    ConnectionManager::setAutoReconnect(true);
-    kLog.warn(QStringLiteral(">> firmware update interrupted: the device is left in its bootloader"));
-    emit instance().signalUpdateInterrupted();
-}
-
-bool DeviceManager::isUpdateUnderway()
-{
-    if (s_updateInProgress)
-        return true;
-    const QList<quint16> queued = CommandQueue::commands();
-    return queued.contains(quint16(EDeviceCommands::A_REBOOT_TO_UPDATE_MODE)) ||
-           queued.contains(quint16(EDeviceCommands::S_GET_UPDATE)) ||
-           queued.contains(quint16(EDeviceCommands::B_INIT_UPDATE));
-}
-
-void DeviceManager::checkForUpdates()
-{
-    queueServerRequest(EDeviceCommands::S_GET_ACTUAL_VERSION);
-}
-
-bool DeviceManager::startFirmwareUpdate()
-{
-    if (isUpdateUnderway()) {
-        kLog.warn(QStringLiteral(">> a firmware update is already underway"));
-        return false;
-    }
-    if (isBootloader()) {
-        queueGetUpdate();
-        return true;
-    }
-    CommandQueue::add(EDeviceCommands::A_REBOOT_TO_UPDATE_MODE, [](const TCommandHeader&) {
-        TDeviceInfo info = s_info;
-        info.updatePending = true;
-        setDeviceInfo(info);
-        sendRequest(EDeviceCommands::A_REBOOT_TO_UPDATE_MODE, QByteArray(), 0);
-    });
-    return true;
-}
-
-void DeviceManager::sendUpdate(const TCommandHeader&)
-{
-    kLog.debug(QStringLiteral(">> ZData::DeviceManager::sendUpdate.."));
-    const qint64 size = s_firmwareImage.size();
-    const qint64 chunks = (size + UPDATE_CHUNK_SIZE - 1) / UPDATE_CHUNK_SIZE;
-    if (size == 0 || chunks > 0xFFFF) {
-        kLog.warn(QStringLiteral(">> tried to init update without update data"));
-        failTransfer(EServerCommands::GET_UPDATE);
-        CommandQueue::process(true);
-        return;
-    }
-    s_chunkCount = quint16(chunks);
-    QByteArray data;
-    QDataStream out(&data, QIODevice::WriteOnly);
-    FrameCodec::setByteOrder(out);
-    out << quint32(size);
-    sendRequest(EDeviceCommands::B_INIT_UPDATE, data, s_chunkCount);
-    ConnectionManager::setAutoReconnect(false);
-}
-
-void DeviceManager::queueUpdateChunks()
-{
-    kLog.debug(QStringLiteral("<< sending update of [ %1 ] chunks..").arg(s_chunkCount));
-    for (quint16 i = 0; i < s_chunkCount; ++i) {
-        TCommandHeader header;
-        header.command = code(EDeviceCommands::B_SEND_MAINAPP_CHUNK);
-        header.deviceWord = s_info.deviceWord;
-        header.options = i;
-        CommandQueue::add(header);
-    }
-    CommandQueue::add(EDeviceCommands::S_CLEAR_UPDATE_CACHE);
-    CommandQueue::add(EDeviceCommands::DISCONNECT);
-}
-
-void DeviceManager::sendUpdateChunk(const TCommandHeader& header)
-{
-    const quint16 index = header.options;
-    kLog.debug(QStringLiteral("<< sendUpdateChunk: %1").arg(index));
-    const qint64 from = qint64(index) * UPDATE_CHUNK_SIZE;
-    if (index >= s_chunkCount || from >= s_firmwareImage.size()) {
-        kLog.warn(QStringLiteral(">> no firmware chunk %1 to send").arg(index));
-        CommandQueue::process(true);
-        return;
-    }
-    sendRequest(EDeviceCommands::B_SEND_MAINAPP_CHUNK, s_firmwareImage.mid(int(from), UPDATE_CHUNK_SIZE),
-                index);
-    const int progress = int(double(index + 1) / double(s_chunkCount) * 100.0);
-    emit instance().signalUpdateProgress(progress);
 }
 
 } // namespace ZData

@@ -8,12 +8,11 @@
 #include "core/ISInitializable.h"
 #include "core/TSingleton.h"
 #include "devicelink/DeviceTypes.h"
-#include "server/ServerTypes.h"
 
 namespace ZData {
 
 // The program's view of the analyser: start-up sequence, device information, request framing,
-// reply dispatch and the resend/disconnect policy.
+// reply dispatch and the resend/disconnect policy. The firmware update's steps are FirmwareUpdater's.
 class DeviceManager : public QObject, public ZCore::TSingleton<DeviceManager>, public ZCore::ISInitializable
 {
     Q_OBJECT
@@ -22,7 +21,6 @@ class DeviceManager : public QObject, public ZCore::TSingleton<DeviceManager>, p
 public:
     using ScanRequestSource = std::function<TScanRequest()>;
 
-    static constexpr int UPDATE_CHUNK_SIZE = 1024;
     static constexpr qint32 INIT_UPDATE_REPLY_TIME_MS = 15000;
 
     static bool init();
@@ -52,19 +50,6 @@ public:
     // while the port is open, the queue idle and the link not waiting for another reply.
     static bool pollPresence();
 
-    // Queues a question to the update server for the newest firmware version; the answer comes as
-    // signalUpdateReply (a valid version) or signalUpdateCheckFailed.
-    static void checkForUpdates();
-    // First step of a firmware update: a running device is asked to reboot into its bootloader (and
-    // marked update pending); a device already in its bootloader gets the update file at once.
-    // Refused (false) while an update is already underway.
-    static bool startFirmwareUpdate();
-    // From the arrival of a real update file until the last chunk is acknowledged.
-    static bool isUpdateInProgress() { return s_updateInProgress; }
-    static bool isUpdateUnderway();
-    static quint16 chunkCount() { return s_chunkCount; }
-    static const QByteArray& firmwareImage() { return s_firmwareImage; }
-
     static TCommandHeader lastRequestHeader() { return s_lastHeader; }
     static QByteArray lastRequestData() { return s_lastData; }
 
@@ -72,8 +57,12 @@ public:
     static void applyDeviceWord(quint16 word);
 
     // Whether a well-framed reply answers the request last sent: a scan reply must carry the slice
-    // index and point count asked for. The link layer refuses the others like damaged replies.
+    // index and point count asked for, a calibration block the block asked for, a firmware chunk's
+    // acknowledgement that chunk's index. The link layer passes over the others: they are late
+    // answers to earlier requests.
     static bool isReplyAccepted(const TDeviceReply& reply);
+    static bool isScanReplyAccepted(const TDeviceReply& reply);
+    static bool isCalibBlockAccepted(const TDeviceReply& reply);
 
     // Forgets everything of the current connection (tests and a closing port).
     static void reset();
@@ -90,26 +79,18 @@ signals:
     void signalSentCalibRange(ZData::TDeviceReply& device_reply);
     void signalSentCalibVCO(ZData::TDeviceReply& device_reply);
     void signalSentCalibData(ZData::TDeviceReply& device_reply);
-    void signalUpdateReply(QString actual_version);
-    void signalUpdateStarted();
-    void signalUpdateProgress(int progress);
-    // The version check gave no usable version: no server configured (UNDEFINED), a server error
-    // code, a network failure or time-out, or a text that is no version (E_UNKNOWN).
-    void signalUpdateCheckFailed(ZData::EServerCommands result);
-    // No real update file arrived (or none could be fetched); nothing was sent to the device.
-    void signalUpdateFailed(ZData::EServerCommands result);
-    // Every chunk is acknowledged; the link is closed next and the device starts its new firmware.
-    void signalUpdateFinished();
-    // The port closed (lost, or the link gave up) in the middle of the transfer; the device is left
-    // in its bootloader.
-    void signalUpdateInterrupted();
+    // The firmware version is read and the device runs its application: commands its receivers queue
+    // belong to the start-up and run before it finishes.
+    void signalVersionKnown();
+    // The device came back in its bootloader for the update it was asked to reboot for.
+    void signalUpdatePendingDevice();
+    void signalInitUpdateAcknowledged();
     // A device came up in its bootloader with no update pending: it needs an update to run again.
     void signalGotBootloaderDevice();
 
 public slots:
     void slotProcessQueueCommand(ZData::TCommandHeader header);
     void slotProcessDeviceReply();
-    void slotProcessServerReply();
 
 private:
     using CommandHandler = void (*)(const TCommandHeader& header);
@@ -126,8 +107,6 @@ private:
     static void sendAppRequest(const TCommandHeader& header);
     static void processScanCommand(const TCommandHeader& header);
     static void finishStartup(const TCommandHeader& header);
-    static void clearUpdateCache(const TCommandHeader& header);
-    static void updateActualVersion(const TCommandHeader& header);
     static void disconnectDevice(const TCommandHeader& header);
     static void resendLastRequest(const TCommandHeader& header);
     static void processDeviceId(TDeviceReply& reply);
@@ -139,17 +118,6 @@ private:
     static void processLinkError(TDeviceReply& reply);
     static void processDisconnect(TDeviceReply& reply);
     static void processUnhandled(TDeviceReply& reply);
-    static void sendUpdate(const TCommandHeader& header);
-    static void sendUpdateChunk(const TCommandHeader& header);
-    static void queueUpdateChunks();
-    static void queueGetUpdate();
-    static void queueServerRequest(EDeviceCommands command);
-    static void runServerRequest(EDeviceCommands command);
-    static void processUpdateReply(EServerCommands result);
-    static void processVersionReply(EServerCommands result);
-    static void startTransfer(const QByteArray& image);
-    static void failTransfer(EServerCommands result);
-    static void abortServerWork();
     static void warnNotInApp(quint16 command);
     static void warnPortClosed(const QString& what, quint16 command);
     static void logFrame(const QString& prefix, const QByteArray& frame);
@@ -157,12 +125,11 @@ private:
     static inline TDeviceInfo s_info;
     static inline TCommandHeader s_lastHeader;
     static inline QByteArray s_lastData;
-    static inline QByteArray s_firmwareImage;
-    static inline quint16 s_chunkCount = 0;
+    // The last request other than a resend request: the one a reply must answer.
+    static inline TCommandHeader s_answeredHeader;
+    static inline QByteArray s_answeredData;
     static inline ScanRequestSource s_scanSource;
     static inline bool s_presenceInFlight = false;
-    static inline EDeviceCommands s_awaitedServerCommand = EDeviceCommands::UNDEFINED;
-    static inline bool s_updateInProgress = false;
     // The reply being dispatched answers the presence poll, not the head command.
     static inline bool s_presenceReply = false;
     // The slice of the last scan request sent: its start index and point count.

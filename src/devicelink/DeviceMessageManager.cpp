@@ -145,8 +145,13 @@ DMM::EStates DeviceMessageManager::handleComplete()
         s_reply.header.options == 0;
     if (s_reply.header.command != s_expectedCommand && !deviceComplains)
         return DMM::EStates::E_COMMAND_MISMATCH;
-    if (!deviceComplains && s_replyCheck && !s_replyCheck(s_reply))
-        return DMM::EStates::E_REPLY_FAILED;
+    if (!deviceComplains && s_replyCheck && !s_replyCheck(s_reply)) {
+        // A whole, undamaged frame that answers an earlier request (one that timed out and was sent
+        // again) is no failure of this one: it is passed over and the wait goes on.
+        kLog.warn(QStringLiteral("[ %1 ] >> passed over a reply to an earlier request").arg(s_frameCounter));
+        s_skipFrame = true;
+        return DMM::EStates::RECEIVE_COMPLETE;
+    }
     instance().m_timerReply.stop();
     s_replyReady = true;
     return DMM::EStates::FREE;
@@ -198,24 +203,34 @@ void DeviceMessageManager::receive(const QByteArray& bytes)
         return;
     }
     s_buffer.append(bytes);
-    const int pos = s_buffer.indexOf(char(FrameCodec::FRAME_START));
-    if (pos < 0) {
+    if (s_buffer.indexOf(char(FrameCodec::FRAME_START)) < 0) {
         kLog.warn(QStringLiteral(">> message doesn't contain FRAME_START"));
         return;
     }
     auto& timer = instance().m_timerReply;
     timer.stop();
-    const int available = s_buffer.size() - pos;
 
     s_inReceive = true;
-    if (s_state.state == DMM::EStates::RECEIVE_REPLY || s_state.state == DMM::EStates::RECEIVE_BUSY) {
-        if (available >= FRAME_HEAD_BYTES) {
-            FrameCodec::parseHeader(s_buffer, pos, s_reply.header);
-            run(record(DMM::EStates::RECEIVE_HEADER));
+    for (int pos = s_buffer.indexOf(char(FrameCodec::FRAME_START)); pos >= 0;
+         pos = s_buffer.indexOf(char(FrameCodec::FRAME_START))) {
+        const int available = s_buffer.size() - pos;
+        if (s_state.state == DMM::EStates::RECEIVE_REPLY || s_state.state == DMM::EStates::RECEIVE_BUSY) {
+            if (available >= FRAME_HEAD_BYTES) {
+                FrameCodec::parseHeader(s_buffer, pos, s_reply.header);
+                run(record(DMM::EStates::RECEIVE_HEADER));
+            }
         }
+        if (s_state.state == DMM::EStates::RECEIVE_HEADER && bodyReady(pos, available))
+            run(record(DMM::EStates::RECEIVE_BODY));
+        if (!s_skipFrame)
+            break;
+        // The passed-over frame leaves the buffer; what follows it may be the awaited reply.
+        s_skipFrame = false;
+        s_buffer.remove(0, pos + FRAME_HEAD_BYTES + s_reply.header.bytesToFollow());
+        s_receivedData.clear();
+        s_receivedChecksum.clear();
+        s_state = record(DMM::EStates::RECEIVE_REPLY, s_replyTimeMs);
     }
-    if (s_state.state == DMM::EStates::RECEIVE_HEADER && bodyReady(pos, available))
-        run(record(DMM::EStates::RECEIVE_BODY));
 
     // Every chunk renews the reply time: a frame whose remaining bytes never come still ends in a
     // timeout instead of leaving the link waiting for good.
@@ -253,6 +268,7 @@ void DeviceMessageManager::reset()
     s_resendBudget = RESEND_BUDGET;
     s_replyReady = false;
     s_inReceive = false;
+    s_skipFrame = false;
 }
 
 } // namespace ZData

@@ -21,8 +21,8 @@ class DeviceMessageManager : public QObject,
     friend class ZCore::TSingleton<DeviceMessageManager>;
 
 public:
-    // Says whether a well-framed reply answers the request in flight; a refused one is treated like a
-    // damaged reply (E_REPLY_FAILED).
+    // Says whether a well-framed reply answers the request in flight; a refused one answers an earlier
+    // request and is passed over while the wait for the right one goes on.
     using ReplyCheck = std::function<bool(const TDeviceReply&)>;
 
     static constexpr qint32 REPLY_TIME_MS = 2000;
@@ -93,6 +93,8 @@ private:
     static inline qint32 s_replyTimeOverrideMs = 0;
     static inline bool s_replyReady = false;
     static inline bool s_inReceive = false;
+    // The frame just checked is passed over (set by the check of a complete frame).
+    static inline bool s_skipFrame = false;
     static inline ReplyCheck s_replyCheck;
 };
 

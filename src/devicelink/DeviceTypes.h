@@ -26,6 +26,10 @@ struct EProtocolSetup
     // The most points one frame carries: frequencies of a scan request, values of its reply, values
     // of an uploaded calibration chunk.
     static constexpr int SLICE_POINTS = 126;
+    // Firmware travels in chunks of this size, numbered by a 16-bit index.
+    static constexpr int FIRMWARE_CHUNK_BYTES = 1024;
+    // The analyser's application flash: a larger image cannot be firmware for it.
+    static constexpr int FIRMWARE_MAX_BYTES = 1024 * 1024;
 };
 #pragma pop_macro("BYTE_ORDER")
 

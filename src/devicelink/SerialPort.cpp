@@ -8,6 +8,7 @@
 #include "core/TaggedLog.h"
 #include "devicelink/DeviceMessageManager.h"
 #include "devicelink/PortEnumerator.h"
+#include "devicelink/PortLock.h"
 
 namespace ZData {
 namespace DM {
@@ -80,6 +81,7 @@ bool SerialPort::open(bool applyConfig)
         port.setStopBits(s_config.stopBits);
         port.setFlowControl(s_config.flowControl);
     }
+    PortLock::clearStale(port.portName());
     if (!port.open(QIODevice::ReadWrite))
         return false;
     kLog.info(QStringLiteral(">> opened"));

@@ -601,13 +601,25 @@ bool DataScanManager::saveTextTrace(const QString& path)
     return true;
 }
 
-bool DataScanManager::saveTouchstoneTrace(const QString& path)
+bool DataScanManager::saveCsvTrace(const QString& path)
+{
+    DS::TTraceData trace;
+    collectTrace(trace);
+    kLog.info(QStringLiteral(">> saving trace data as a table to: ") + path);
+    if (!Path::writeFileAtomically(path, DS::TraceFiles::toCsv(trace.points))) {
+        kLog.critical("lp_err_trace_cant_create_text_file", path);
+        return false;
+    }
+    return true;
+}
+
+bool DataScanManager::saveTouchstoneTrace(const QString& path, const TouchstoneFile::TWriteOptions& options)
 {
     DS::TTraceData trace;
     collectTrace(trace);
     kLog.info(QStringLiteral(">> saving trace data as touchstone to: ") + path);
     QString error;
-    if (!TouchstoneFile::write(path, trace.points, &error)) {
+    if (!TouchstoneFile::write(path, trace.points, &error, options)) {
         kLog.warn(QStringLiteral(">> ") + error);
         kLog.critical("lp_err_trace_cant_create_text_file", path);
         return false;
@@ -649,6 +661,7 @@ bool DataScanManager::appendTrace(const QString& path, int settingsSlot, DS::Tra
         ok = DS::TraceFiles::fromText(bytes, trace);
         break;
     case DS::TraceFiles::EFormat::NONE:
+    case DS::TraceFiles::EFormat::CSV:
         break;
     case DS::TraceFiles::EFormat::TOUCHSTONE: {
         QString error;
@@ -689,7 +702,7 @@ bool DataScanManager::loadTouchstoneTrace(const QString& path, int settingsSlot)
     return appendTrace(path, settingsSlot, DS::TraceFiles::EFormat::TOUCHSTONE);
 }
 
-bool DataScanManager::saveTrace(const QString& path)
+bool DataScanManager::saveTrace(const QString& path, const TouchstoneFile::TWriteOptions& touchstone)
 {
     switch (DS::TraceFiles::formatOf(path)) {
     case DS::TraceFiles::EFormat::BINARY:
@@ -697,7 +710,9 @@ bool DataScanManager::saveTrace(const QString& path)
     case DS::TraceFiles::EFormat::TEXT:
         return saveTextTrace(path);
     case DS::TraceFiles::EFormat::TOUCHSTONE:
-        return saveTouchstoneTrace(path);
+        return saveTouchstoneTrace(path, touchstone);
+    case DS::TraceFiles::EFormat::CSV:
+        return saveCsvTrace(path);
     case DS::TraceFiles::EFormat::NONE:
         break;
     }
@@ -707,7 +722,7 @@ bool DataScanManager::saveTrace(const QString& path)
 bool DataScanManager::loadTrace(const QString& path, int settingsSlot)
 {
     const DS::TraceFiles::EFormat format = DS::TraceFiles::formatOf(path);
-    return format != DS::TraceFiles::EFormat::NONE && appendTrace(path, settingsSlot, format);
+    return DS::TraceFiles::isLoadable(format) && appendTrace(path, settingsSlot, format);
 }
 
 void DataScanManager::removeTrace(int index)
@@ -763,7 +778,7 @@ void DataScanManager::restoreSettings()
     settings->endArray();
     settings->endGroup();
     for (int i = 0; i < paths.size(); ++i) {
-        if (DS::TraceFiles::formatOf(paths[i]) != DS::TraceFiles::EFormat::NONE)
+        if (DS::TraceFiles::isLoadable(DS::TraceFiles::formatOf(paths[i])))
             loadTrace(paths[i], i);
         else
             emit instance().signalMissingTraceFile(i);

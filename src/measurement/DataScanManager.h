@@ -12,6 +12,7 @@
 #include "measurement/RangeSliced.h"
 #include "measurement/TScanPoint.h"
 #include "measurement/TTraceData.h"
+#include "measurement/TouchstoneFile.h"
 #include "measurement/TraceFiles.h"
 
 namespace ZData {
@@ -90,10 +91,15 @@ public:
     static bool loadBinaryTrace(const QString& path, int settingsSlot);
     static bool loadTextTrace(const QString& path, int settingsSlot);
     // One-port Touchstone (.s1p), for exchanging sweeps with other RF tools.
-    static bool saveTouchstoneTrace(const QString& path);
+    static bool saveTouchstoneTrace(const QString& path,
+                                    const TouchstoneFile::TWriteOptions& options = TouchstoneFile::TWriteOptions());
     static bool loadTouchstoneTrace(const QString& path, int settingsSlot);
+    // A table for spreadsheets and scripts; written only, never loaded back.
+    static bool saveCsvTrace(const QString& path);
     // In the format the file name's suffix names (TraceFiles::formatOf); false for any other name.
-    static bool saveTrace(const QString& path);
+    // A Touchstone file is written with the given format and unit.
+    static bool saveTrace(const QString& path,
+                          const TouchstoneFile::TWriteOptions& touchstone = TouchstoneFile::TWriteOptions());
     static bool loadTrace(const QString& path, int settingsSlot);
     static void removeTrace(int index);
     static void clearTraces();

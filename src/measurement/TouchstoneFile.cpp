@@ -10,12 +10,37 @@ namespace ZData {
 
 namespace {
 
-enum class EFormat
+using EFormat = TouchstoneFile::EFormat;
+using EUnit = TouchstoneFile::EUnit;
+
+quint64 unitHz(EUnit unit)
 {
-    RI,
-    MA,
-    DB
-};
+    switch (unit) {
+    case EUnit::HZ:
+        return 1;
+    case EUnit::KHZ:
+        return 1000;
+    case EUnit::MHZ:
+        return 1000000;
+    case EUnit::GHZ:
+        return 1000000000;
+    }
+    return 1;
+}
+
+// Whole hertz in a larger unit as an exact decimal, without trailing zeros: 1500 Hz is "1.5" kHz.
+QByteArray exactFrequency(quint64 hz, quint64 unit)
+{
+    QByteArray text = QByteArray::number(qulonglong(hz / unit));
+    const quint64 rest = hz % unit;
+    if (rest == 0)
+        return text;
+    const int digits = QByteArray::number(qulonglong(unit)).size() - 1;
+    QByteArray fraction = QByteArray::number(qulonglong(rest)).rightJustified(digits, '0');
+    while (fraction.endsWith('0'))
+        fraction.chop(1);
+    return text + '.' + fraction;
+}
 
 struct TOptions
 {
@@ -236,24 +261,101 @@ bool TouchstoneFile::read(const QString& path, TScanPoints& points, QString* err
     return true;
 }
 
-QByteArray TouchstoneFile::format(const TScanPoints& points)
+QString TouchstoneFile::formatName(EFormat format)
 {
+    switch (format) {
+    case EFormat::RI:
+        return QStringLiteral("RI");
+    case EFormat::MA:
+        return QStringLiteral("MA");
+    case EFormat::DB:
+        return QStringLiteral("DB");
+    }
+    return QString();
+}
+
+QString TouchstoneFile::unitName(EUnit unit)
+{
+    switch (unit) {
+    case EUnit::HZ:
+        return QStringLiteral("HZ");
+    case EUnit::KHZ:
+        return QStringLiteral("KHZ");
+    case EUnit::MHZ:
+        return QStringLiteral("MHZ");
+    case EUnit::GHZ:
+        return QStringLiteral("GHZ");
+    }
+    return QString();
+}
+
+bool TouchstoneFile::formatFromName(const QString& name, EFormat& format)
+{
+    for (EFormat candidate : {EFormat::RI, EFormat::MA, EFormat::DB}) {
+        if (name.compare(formatName(candidate), Qt::CaseInsensitive) == 0) {
+            format = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TouchstoneFile::unitFromName(const QString& name, EUnit& unit)
+{
+    for (EUnit candidate : {EUnit::HZ, EUnit::KHZ, EUnit::MHZ, EUnit::GHZ}) {
+        if (name.compare(unitName(candidate), Qt::CaseInsensitive) == 0) {
+            unit = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+QByteArray TouchstoneFile::format(const TScanPoints& points, const TWriteOptions& options)
+{
+    static const char* const unitWords[] = {"Hz", "kHz", "MHz", "GHz"};
+    const quint64 unit = unitHz(options.unit);
     QByteArray out;
-    out.reserve(32 + points.size() * 48);
-    out += "! TolvekVNA one-port reflection\n# Hz S RI R 50\n";
+    out.reserve(64 + points.size() * 48);
+    out += "! TolvekVNA one-port reflection\n# ";
+    out += unitWords[int(options.unit)];
+    out += " S ";
+    out += formatName(options.format).toLatin1();
+    out += " R 50\n";
+    constexpr double degree = 180.0 / M_PI;
     for (const TScanPoint& point : points) {
-        // Nine significant digits give every float back bit for bit.
-        out += QByteArray::number(qulonglong(point.frequency));
+        out += exactFrequency(point.frequency, unit);
         out += ' ';
-        out += QByteArray::number(double(point.re), 'g', 9);
-        out += ' ';
-        out += QByteArray::number(double(point.im), 'g', 9);
+        const std::complex<double> s(point.re, point.im);
+        switch (options.format) {
+        case EFormat::RI:
+            // Nine significant digits give every float back bit for bit.
+            out += QByteArray::number(double(point.re), 'g', 9);
+            out += ' ';
+            out += QByteArray::number(double(point.im), 'g', 9);
+            break;
+        case EFormat::MA:
+            out += QByteArray::number(std::abs(s), 'g', 12);
+            out += ' ';
+            out += QByteArray::number(std::arg(s) * degree, 'g', 12);
+            break;
+        case EFormat::DB: {
+            // No number of decibels says zero; -999 dB reads back as a magnitude a float holds as 0.
+            const double magnitude = std::abs(s);
+            out += magnitude > 0.0 ? QByteArray::number(20.0 * std::log10(magnitude), 'g', 12)
+                                   : QByteArray("-999");
+            out += ' ';
+            out += QByteArray::number(std::arg(s) * degree, 'g', 12);
+            break;
+        }
+        }
         out += '\n';
     }
     return out;
 }
 
-bool TouchstoneFile::write(const QString& path, const TScanPoints& points, QString* error)
+bool TouchstoneFile::write(const QString& path, const TScanPoints& points, QString* error,
+                           const TWriteOptions& options)
 {
     // Written aside and renamed, so a failed write never leaves half a file under the name.
     QSaveFile file(path);
@@ -262,7 +364,7 @@ bool TouchstoneFile::write(const QString& path, const TScanPoints& points, QStri
             *error = QStringLiteral("cannot create %1: %2").arg(path, file.errorString());
         return false;
     }
-    file.write(format(points));
+    file.write(format(points, options));
     if (!file.commit()) {
         if (error)
             *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());

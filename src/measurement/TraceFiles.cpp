@@ -6,6 +6,8 @@
 #include <QTextStream>
 
 #include <cmath>
+#include <complex>
+#include <limits>
 
 namespace ZData {
 namespace DS {
@@ -130,7 +132,36 @@ TraceFiles::EFormat TraceFiles::formatOf(const QString& path)
         return EFormat::TEXT;
     if (is("s1p"))
         return EFormat::TOUCHSTONE;
+    if (is("csv"))
+        return EFormat::CSV;
     return EFormat::NONE;
+}
+
+QByteArray TraceFiles::toCsv(const TScanPoints& points)
+{
+    QByteArray out;
+    out.reserve(80 + points.size() * 110);
+    out += "Frequency (Hz),Re,Im,|Gamma| (dB),Phase (deg),SWR,R (Ohm),X (Ohm)\n";
+    const std::complex<double> one(1.0, 0.0);
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const TScanPoint& point : points) {
+        const std::complex<double> gamma(point.re, point.im);
+        const double magnitude = std::abs(gamma);
+        const double db = magnitude > 0.0 ? 20.0 * std::log10(magnitude) : -inf;
+        const double phase = std::arg(gamma) * 180.0 / M_PI;
+        const double swr = magnitude < 1.0 ? (1.0 + magnitude) / (1.0 - magnitude) : inf;
+        const std::complex<double> denominator = one - gamma;
+        std::complex<double> z(inf, 0.0);
+        if (std::abs(denominator) > 0.0)
+            z = Z0 * (one + gamma) / denominator;
+        out += QByteArray::number(qulonglong(point.frequency));
+        for (double value : {double(point.re), double(point.im), db, phase, swr, z.real(), z.imag()}) {
+            out += ',';
+            out += QByteArray::number(value, 'g', 9);
+        }
+        out += '\n';
+    }
+    return out;
 }
 
 } // namespace DS

@@ -33,7 +33,15 @@ public:
         BINARY,     // .tbin
         TEXT,       // .dat
         TOUCHSTONE, // .s1p
+        CSV,        // .csv: a table for other programs, written only
     };
+    static bool isLoadable(EFormat format) { return format != EFormat::NONE && format != EFormat::CSV; }
+
+    static constexpr double Z0 = 50.0;
+    // Header row, then per point: frequency (Hz), re, im, |Γ| (dB), phase (degrees), SWR, R and X
+    // (ohm). A dot decimal whatever the locale; values with no finite number (an open's SWR) read
+    // "inf" or "-inf".
+    static QByteArray toCsv(const TScanPoints& points);
     // The format a path names by the suffix of its file name, case ignored; a dot in a directory
     // name never counts. Every place that reads or writes a trace file by name chooses through it.
     static EFormat formatOf(const QString& path);

@@ -23,6 +23,8 @@
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 #include "remote/IRemoteTarget.h"
+#include "report/MeasurementReport.h"
+#include "report/ReportCollector.h"
 #include "remote/RemoteCommandParser.h"
 #include "remote/RemoteErrorQueue.h"
 #include "remote/RemoteOperation.h"
@@ -753,18 +755,47 @@ void RemoteCommands::addMemory()
         [this](const TCall& call) { return storeTrace(call); });
     add(QStringLiteral("MMEMory:LOAD:TRACe"), EParam::TEXT,
         [this](const TCall& call) { return loadTrace(call); });
+    add(QStringLiteral("MMEMory:STORe:REPort"), EParam::TEXT,
+        [this](const TCall& call) { return storeReport(call); });
+}
+
+TRemoteResult RemoteCommands::storeReport(const TCall& call)
+{
+    const QString name = call.text;
+    if (!isPlainFileName(name))
+        return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("not a plain file name: ") + name);
+    if (QFileInfo(name).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
+        return TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("reports are .pdf"));
+    const QString dir = ZReport::MeasurementReport::reportDir();
+    if (!ZCore::UtilityModules::Path::createDir(dir, QStringLiteral("REPORT_DIR")))
+        return TRemoteResult::fail(E::EXECUTION_ERROR, QStringLiteral("cannot create ") + dir);
+    // Without an analyser the report says so and still shows what the views hold.
+    QList<ZChart::ZChartView*> views;
+    if (m_target)
+        for (int i = 0; i < IRemoteTarget::VIEWS; ++i)
+            views.append(m_target->chartView(i));
+    const ZReport::TReportContent content =
+        ZReport::ReportCollector::collect(ZReport::ReportCollector::shownViews(views), QString(), QString());
+    QString why;
+    if (!ZReport::MeasurementReport::write(QDir(dir).filePath(name), content, &why))
+        return TRemoteResult::fail(E::EXECUTION_ERROR, why);
+    return TRemoteResult::done();
 }
 
 namespace {
 
-bool checkTraceName(const QString& name, TRemoteResult& error)
+bool checkTraceName(const QString& name, TRemoteResult& error, bool store)
 {
     if (!RemoteCommands::isPlainFileName(name)) {
         error = TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("not a plain file name: ") + name);
         return false;
     }
-    if (DS::TraceFiles::formatOf(name) == DS::TraceFiles::EFormat::NONE) {
-        error = TRemoteResult::fail(E::DATA_OUT_OF_RANGE, QStringLiteral("traces are .tbin, .dat or .s1p"));
+    const DS::TraceFiles::EFormat format = DS::TraceFiles::formatOf(name);
+    // A CSV table is written for others to read; the program does not load it back.
+    if (store ? format == DS::TraceFiles::EFormat::NONE : !DS::TraceFiles::isLoadable(format)) {
+        error = TRemoteResult::fail(E::DATA_OUT_OF_RANGE,
+                                    store ? QStringLiteral("traces are stored as .tbin, .dat, .s1p or .csv")
+                                          : QStringLiteral("traces are loaded from .tbin, .dat or .s1p"));
         return false;
     }
     return true;
@@ -775,7 +806,7 @@ bool checkTraceName(const QString& name, TRemoteResult& error)
 TRemoteResult RemoteCommands::storeTrace(const TCall& call)
 {
     TRemoteResult error;
-    if (!checkTraceName(call.text, error))
+    if (!checkTraceName(call.text, error, true))
         return error;
     if (!isAnalyserReady())
         return noAnalyser();
@@ -798,7 +829,7 @@ TRemoteResult RemoteCommands::storeTrace(const TCall& call)
 TRemoteResult RemoteCommands::loadTrace(const TCall& call)
 {
     TRemoteResult error;
-    if (!checkTraceName(call.text, error))
+    if (!checkTraceName(call.text, error, false))
         return error;
     const QString path = QDir(DataScanManager::traceDir()).filePath(call.text);
     // Checked here: the store would announce a missing file to the window, which offers to forget it.

@@ -115,6 +115,7 @@ private:
     TRemoteResult saveImage(const TCall& call);
     TRemoteResult storeTrace(const TCall& call);
     TRemoteResult loadTrace(const TCall& call);
+    TRemoteResult storeReport(const TCall& call);
 
     QVector<TEntry> m_entries;
     IRemoteTarget* m_target = nullptr;

@@ -100,6 +100,8 @@ bool ServerManager::post(EServerCommands command, const QUrlQuery& form)
     }
     // One request at a time: whatever an earlier request still brings is of no use any more.
     cancel();
+    s_body.clear();
+    s_oversized = false;
     QNetworkRequest request(updateUrl());
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QStringLiteral("application/x-www-form-urlencoded"));
@@ -109,6 +111,10 @@ bool ServerManager::post(EServerCommands command, const QUrlQuery& form)
     auto& self = instance();
     connect(reply, &QNetworkReply::finished, &self, &ServerManager::slotProcessReply);
     connect(reply, &QNetworkReply::errorOccurred, &self, &ServerManager::slotProcessReplyError);
+    connect(reply, &QNetworkReply::metaDataChanged, &self, &ServerManager::slotCheckHeaders);
+    connect(reply, &QNetworkReply::readyRead, &self, &ServerManager::slotReadBody);
+    // The body is taken as it comes, so the toolkit never holds more than this of it.
+    reply->setReadBufferSize(READ_BUFFER_BYTES);
     new SM::TNetworkReplyTimeout(reply, REPLY_TIMEOUT_MS, SM::TNetworkReplyTimeout::METHOD_ABORT);
     return true;
 }
@@ -189,37 +195,91 @@ EServerCommands ServerManager::serverErrorCode(const QByteArray& body)
     }
 }
 
+QByteArray ServerManager::okPayload(const QByteArray& body, bool* found)
+{
+    // The marker may come within the first characters; after it at most blanks, never data, are
+    // skipped: "#OK:12.0.1" and "#OK: 12.0.1" carry the same version.
+    const QByteArray marker = QByteArray(OK_MARKER).toLower();
+    const int at = body.left(8).toLower().indexOf(marker);
+    *found = at >= 0;
+    if (at < 0)
+        return QByteArray();
+    int from = at + marker.size();
+    while (from < body.size() && (body.at(from) == ' ' || body.at(from) == '\t'))
+        ++from;
+    return body.mid(from);
+}
+
+QByteArray ServerManager::decodeFirmware(const QByteArray& payload, QString* why)
+{
+    const QByteArray tag(FILE_TAG);
+    if (!payload.startsWith(tag)) {
+        *why = QStringLiteral("no file tag");
+        return QByteArray();
+    }
+    // A line break may end the reply; anything else outside the alphabet spoils the file.
+    const QByteArray text = payload.mid(tag.size()).trimmed();
+    if (text.size() % 4 != 0) {
+        *why = QStringLiteral("Base64 text of %1 characters is not whole").arg(text.size());
+        return QByteArray();
+    }
+    const auto decoded = QByteArray::fromBase64Encoding(text, QByteArray::Base64Encoding |
+                                                                  QByteArray::AbortOnBase64DecodingErrors);
+    if (decoded.decodingStatus != QByteArray::Base64DecodingStatus::Ok) {
+        *why = QStringLiteral("not valid Base64");
+        return QByteArray();
+    }
+    if (decoded.decoded.isEmpty() || decoded.decoded.size() > EProtocolSetup::FIRMWARE_MAX_BYTES) {
+        *why = QStringLiteral("%1 bytes, the analyser takes 1 to %2")
+                   .arg(decoded.decoded.size())
+                   .arg(EProtocolSetup::FIRMWARE_MAX_BYTES);
+        return QByteArray();
+    }
+    // Decoded again, the file must give back exactly the text that was served.
+    if (decoded.decoded.toBase64() != text) {
+        *why = QStringLiteral("Base64 text does not encode one file exactly");
+        return QByteArray();
+    }
+    return decoded.decoded;
+}
+
+qint64 ServerManager::replyLimit(EServerCommands command)
+{
+    if (command == EServerCommands::GET_UPDATE)
+        return qint64(FILE_REPLY_OVERHEAD) + 4 * ((qint64(EProtocolSetup::FIRMWARE_MAX_BYTES) + 2) / 3);
+    return LINE_REPLY_LIMIT;
+}
+
 ServerManager::TParsedReply ServerManager::parseReply(EServerCommands command, const QByteArray& body)
 {
     TParsedReply out;
     out.result = command;
     QByteArray payload;
     if (!body.isEmpty()) {
-        const int ok = body.left(8).toLower().indexOf(QByteArray(OK_MARKER).toLower());
-        if (ok < 0) {
+        bool ok = false;
+        payload = okPayload(body, &ok);
+        if (!ok) {
             out.result = serverErrorCode(body);
             if (!body.startsWith(ERROR_MARKER))
                 warnLine(QStringLiteral(">> unexpected reply: ") + QString::fromUtf8(body.left(40)));
         } else {
-            payload = body.mid(ok + 5);
             out.text = QString::fromUtf8(payload);
         }
     }
 
     switch (out.result) {
     case EServerCommands::GET_UPDATE: {
-        if (out.text.size() < 3) {
+        if (payload.trimmed().size() <= int(qstrlen(FILE_TAG))) {
             warnLine(QStringLiteral("<< requestUpdate: failed to get update files"));
             break;
         }
-        // Decoded strictly: a damaged file must never reach the device.
-        const auto decoded = QByteArray::fromBase64Encoding(
-            payload.mid(2).trimmed(), QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
-        if (decoded.decodingStatus != QByteArray::Base64DecodingStatus::Ok || decoded.decoded.isEmpty()) {
-            warnLine(QStringLiteral("<< requestUpdate: update files are not valid Base64"));
+        // Decoded strictly: a damaged or foreign file must never reach the device.
+        QString why;
+        out.file = decodeFirmware(payload, &why);
+        if (out.file.isEmpty()) {
+            warnLine(QStringLiteral("<< requestUpdate: refused the update file: ") + why);
             break;
         }
-        out.file = decoded.decoded;
         debugLine(QStringLiteral("<< requestUpdate: got update files: %1").arg(out.file.size()));
         break;
     }
@@ -242,6 +302,47 @@ ServerManager::TParsedReply ServerManager::parseReply(EServerCommands command, c
     return out;
 }
 
+void ServerManager::slotReadBody()
+{
+    auto* reply = qobject_cast<QNetworkReply*>(sender());
+    if (reply && reply == s_reply && !s_oversized)
+        readBody(reply);
+}
+
+void ServerManager::readBody(QNetworkReply* reply)
+{
+    const qint64 limit = replyLimit(s_lastCommand);
+    // Read no further than one byte past the limit: what lies beyond is never held.
+    s_body += reply->read(limit + 1 - s_body.size());
+    if (s_body.size() > limit)
+        refuseOversized(reply, s_body.size());
+}
+
+void ServerManager::slotCheckHeaders()
+{
+    auto* reply = qobject_cast<QNetworkReply*>(sender());
+    if (!reply || reply != s_reply)
+        return;
+    bool known = false;
+    const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+    if (known && announced > replyLimit(s_lastCommand))
+        refuseOversized(reply, announced);
+}
+
+void ServerManager::refuseOversized(QNetworkReply* reply, qint64 size)
+{
+    if (s_oversized)
+        return;
+    warnLine(QStringLiteral(">> refused a reply of %1 bytes or more to %2: at most %3 are taken")
+                 .arg(size)
+                 .arg(commandName(s_lastCommand))
+                 .arg(replyLimit(s_lastCommand)));
+    s_oversized = true;
+    s_body.clear();
+    s_body.squeeze();
+    reply->abort();
+}
+
 void ServerManager::slotProcessReply()
 {
     auto* reply = qobject_cast<QNetworkReply*>(sender());
@@ -254,8 +355,16 @@ void ServerManager::slotProcessReply()
         return;
     }
     s_reply.clear();
-    if (reply->error() == QNetworkReply::NoError) {
-        const QByteArray body = reply->readAll();
+    if (!s_oversized && reply->error() == QNetworkReply::NoError)
+        readBody(reply);
+    if (s_oversized) {
+        s_oversized = false;
+        s_replyBytes.clear();
+        s_replyText.clear();
+        // An answer beyond any the protocol gives is no answer the server could have meant.
+        s_lastCommand = EServerCommands::E_UNKNOWN;
+    } else if (reply->error() == QNetworkReply::NoError) {
+        const QByteArray body = s_body;
         if (body.size() < 42)
             debugLine(QStringLiteral("<< gotReply: ") + QString::fromUtf8(body));
         const TParsedReply parsed = parseReply(s_lastCommand, body);
@@ -279,6 +388,7 @@ void ServerManager::slotProcessReply()
         else
             debugLine(QStringLiteral(">> nothing to do with command: ") + commandName(s_lastCommand));
     }
+    s_body.clear();
     if (reply->isRunning())
         reply->close();
     reply->deleteLater();
@@ -290,6 +400,8 @@ void ServerManager::slotProcessReplyError(QNetworkReply::NetworkError code)
     auto* reply = qobject_cast<QNetworkReply*>(sender());
     if (reply && reply != s_reply)
         return;
+    if (s_oversized)
+        return; // the refusal has said why
     if (reply)
         warnLine(QStringLiteral(">> error text: ") + reply->errorString());
     else

@@ -30,6 +30,13 @@ public:
     static constexpr const char* URL_ENVIRONMENT = "TOLVEKVNA_UPDATE_URL";
     static constexpr const char* OK_MARKER = "#OK:";
     static constexpr const char* ERROR_MARKER = "#Error: ";
+    // What precedes the Base64 text of an update file after the OK marker.
+    static constexpr const char* FILE_TAG = "F:";
+    // A version or report answer is one short line.
+    static constexpr qint64 LINE_REPLY_LIMIT = 256;
+    // The markers, the file tag and a line end around the Base64 text of the largest image.
+    static constexpr qint64 FILE_REPLY_OVERHEAD = 64;
+    static constexpr qint64 READ_BUFFER_BYTES = 64 * 1024;
 
     // The outcome of one reply body, kept apart from the transport so that it can be checked alone.
     struct TParsedReply
@@ -68,6 +75,8 @@ public:
     static void clearCache();
 
     static TParsedReply parseReply(EServerCommands command, const QByteArray& body);
+    // The largest body taken as the answer to the command; a longer one is aborted unread.
+    static qint64 replyLimit(EServerCommands command);
     static EServerCommands serverErrorCode(const QByteArray& text);
     static QString commandName(EServerCommands command);
 
@@ -77,6 +86,8 @@ signals:
 public slots:
     void slotProcessReply();
     void slotProcessReplyError(QNetworkReply::NetworkError code);
+    void slotReadBody();
+    void slotCheckHeaders();
 
 private:
     ServerManager() = default;
@@ -84,6 +95,13 @@ private:
     static QNetworkAccessManager* network();
     static bool post(EServerCommands command, const QUrlQuery& form);
     static void reportResult(EServerCommands result);
+    // The text after the OK marker and its blanks; found says whether the marker was there.
+    static QByteArray okPayload(const QByteArray& body, bool* found);
+    // The image of a "F:<Base64>" payload, or empty (with the reason) when it is not exactly one
+    // image the analyser can take.
+    static QByteArray decodeFirmware(const QByteArray& payload, QString* why);
+    static void readBody(QNetworkReply* reply);
+    static void refuseOversized(QNetworkReply* reply, qint64 size);
 
     static inline QUrl s_baseUrl;
     static inline QPointer<QNetworkAccessManager> s_network;
@@ -91,6 +109,9 @@ private:
     static inline EServerCommands s_lastCommand = EServerCommands::UNDEFINED;
     static inline QByteArray s_replyBytes;
     static inline QString s_replyText;
+    // The body of the reply in flight as read so far.
+    static inline QByteArray s_body;
+    static inline bool s_oversized = false;
 };
 
 } // namespace ZData

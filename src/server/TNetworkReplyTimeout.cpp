@@ -15,6 +15,14 @@ TNetworkReplyTimeout::TNetworkReplyTimeout(QNetworkReply* reply, int millisecond
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &TNetworkReplyTimeout::slotTimeout);
     connect(reply, &QNetworkReply::finished, &m_timer, &QTimer::stop);
+    // The time-out is for a server that stopped answering: a download that still moves, however
+    // slowly, is given the full time again with every piece.
+    auto progressed = [this](qint64 done, qint64) {
+        if (done > 0 && m_timer.isActive())
+            m_timer.start();
+    };
+    connect(reply, &QNetworkReply::downloadProgress, this, progressed);
+    connect(reply, &QNetworkReply::uploadProgress, this, progressed);
     if (reply->isRunning())
         m_timer.start(milliseconds);
 }

@@ -8,8 +8,8 @@ class QNetworkReply;
 namespace ZData {
 namespace SM {
 
-// Guards one network reply: a reply still running after the given time is aborted (method 0) or
-// closed (method 1). A child of the reply, so it dies with it.
+// Guards one network reply: a reply that makes no progress for the given time is aborted (method 0)
+// or closed (method 1). A child of the reply, so it dies with it.
 class TNetworkReplyTimeout : public QObject
 {
     Q_OBJECT

@@ -62,6 +62,7 @@ private slots:
     void correctedScanMatchesDevice_data();
     void correctedScanMatchesDevice();
     void userCalibrationWithSwappedStandards();
+    void slotUploadAndDownload_data();
     void slotUploadAndDownload();
     void unplugDuringScanAndBack();
 
@@ -183,8 +184,18 @@ void tst_CalibrationEndToEnd::userCalibrationWithSwappedStandards()
     QVERIFY(m_emulator->control("dut r=100").startsWith("ok"));
 }
 
+void tst_CalibrationEndToEnd::slotUploadAndDownload_data()
+{
+    QTest::addColumn<QString>("fault"); // an emulator control line given in the middle of the download
+    QTest::newRow("clean line") << QString();
+    // The block is asked for again after the time-out; the late reply and the second one must each
+    // be taken for that block, never for the blocks after it.
+    QTest::newRow("a block's reply later than the program waits") << "late 2500";
+}
+
 void tst_CalibrationEndToEnd::slotUploadAndDownload()
 {
+    QFETCH(QString, fault);
     QVERIFY(CalibrationManager::calibration().isComplete());
     const CalibrationData uploaded = CalibrationManager::calibration();
     QSignalSpy sent(&CalibrationManager::instance(), &CalibrationManager::signalSentCalibration);
@@ -193,8 +204,19 @@ void tst_CalibrationEndToEnd::slotUploadAndDownload()
     CalibrationManager::resetToFactory();
     QVERIFY(waitForSignal(sent, 2));
     QVERIFY(CalibrationManager::calibration().isEmpty());
+    QString injected;
+    QObject injector;
+    if (!fault.isEmpty()) {
+        auto blocks = std::make_shared<int>(0);
+        connect(&DeviceManager::instance(), &DeviceManager::signalGotCalibData, &injector,
+                [this, blocks, &fault, &injected](TDeviceReply&) {
+                    if (++*blocks == 3)
+                        injected = m_emulator->control(fault);
+                });
+    }
     CalibrationManager::readDeviceCalib(2);
     QVERIFY(waitForSignal(sent, 3));
+    QCOMPARE(injected, fault.isEmpty() ? QString() : "ok " + fault);
     const CalibrationData& read = CalibrationManager::calibration();
     QVERIFY(read.isComplete());
     QCOMPARE(read.start(), uploaded.start());

@@ -307,6 +307,8 @@ private slots:
         QTest::addColumn<int>("wrongReplies");
         QTest::addColumn<int>("sent");
         QTest::addColumn<bool>("delivered");
+        // A reply for another slice answers an earlier request: it is passed over, and only the
+        // time-out of the wait has the slice asked for again.
         QTest::newRow("one wrong reply: the slice is asked for again") << 1 << 2 << true;
         QTest::newRow("wrong every time: the link gives up") << 3 << 3 << false;
     }
@@ -325,6 +327,7 @@ private slots:
         QSignalSpy spyClosed(&SerialPort::instance(), &SerialPort::signalClosed);
         QVERIFY(m_peer->openLinkAndSettle());
         m_peer->clearRequests();
+        DeviceMessageManager::setReplyTimeOverride(300); // the budget, not the real reply time, is tested
         m_script.wrongScanIndex = wrongReplies;
         CommandQueue::add(EDeviceCommands::DA_GET_SCAN_DATA);
         QTRY_VERIFY_WITH_TIMEOUT(CommandQueue::isEmpty(), 5000);
@@ -348,9 +351,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(spyClosed.count(), 1, 15000);
         QVERIFY(!SerialPort::isOpen());
         QVERIFY(CommandQueue::isEmpty());
-        QCOMPARE(m_peer->commands(), (QList<quint16>{ID, TYPE, RESEND, RESEND}));
-        for (int i : {2, 3})
-            QCOMPARE(m_peer->requests().at(i).header.options, quint16(DMM::EStates::E_REPLY_TIMEOUT));
+        // A request that got no reply may never have reached the device, which then has no reply to
+        // repeat: the request itself goes out again.
+        QCOMPARE(m_peer->commands(), (QList<quint16>{ID, TYPE, TYPE, TYPE}));
     }
 
     void scanRequest_data()

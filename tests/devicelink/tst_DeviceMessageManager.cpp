@@ -126,23 +126,35 @@ private slots:
         QCOMPARE(m_replies.at(2).header.command, FW);
     }
 
-    void refusedReplyCountsAgainstTheBudget()
+    // A whole reply the check refuses answers an earlier request (a late one): it is passed over
+    // without costing the budget, whether the right reply follows in the same chunk or later, and
+    // only the wait's time-out counts.
+    void refusedReplyIsPassedOver()
     {
         int checked = 0;
         DeviceMessageManager::setReplyCheck([&checked](const TDeviceReply& r) {
             ++checked;
             return r.data == versionData;
         });
-        const QByteArray wrong = replyFrame(FW, QByteArray(12, '\0'));
-        for (int attempt = 1; attempt <= 3; ++attempt) {
-            request(FW);
-            DeviceMessageManager::receive(wrong);
-        }
+        const QByteArray late = replyFrame(FW, QByteArray(12, '\0'));
+        const QByteArray right = replyFrame(FW, versionData);
+        request(FW);
+        DeviceMessageManager::receive(late + late + right.left(7));
+        QVERIFY(m_replies.isEmpty());
+        QVERIFY(DeviceMessageManager::isReceiving());
+        QVERIFY(DeviceMessageManager::isReplyTimerActive());
+        DeviceMessageManager::receive(right.mid(7));
+        QCOMPARE(m_replies.size(), 1);
+        QCOMPARE(m_replies.first().data, versionData);
         QCOMPARE(checked, 3);
-        QCOMPARE(m_replies.size(), 3);
-        QCOMPARE(m_replies.at(0).header.command, RESEND);
-        QCOMPARE(m_replies.at(0).header.options, quint16(EStates::E_REPLY_FAILED));
-        QCOMPARE(m_replies.at(2).header.command, DISC);
+        QCOMPARE(DeviceMessageManager::resendBudget(), DeviceMessageManager::RESEND_BUDGET);
+
+        request(FW, 100);
+        DeviceMessageManager::receive(late);
+        QTRY_COMPARE(m_replies.size(), 2);
+        QCOMPARE(m_replies.last().header.command, RESEND);
+        QCOMPARE(m_replies.last().header.options, quint16(EStates::E_REPLY_TIMEOUT));
+
         // the device's own complaint about a damaged request is not held against the request
         request(FW);
         DeviceMessageManager::receive(replyFrame(RESEND, QByteArray()));

@@ -262,15 +262,22 @@ void tst_DataScanManager::formatBySuffix_data()
     QTest::newRow("touchstone") << "/tmp/dut.S1P" << F::TOUCHSTONE;
     QTest::newRow("no dot") << "/tmp/trace" << F::NONE;
     QTest::newRow("dot only in directory") << "/tmp/x.tbin/trace" << F::NONE;
-    QTest::newRow("suffix inside the name") << "/tmp/a.tbin.csv" << F::NONE;
-    QTest::newRow("other") << "/tmp/a.csv" << F::NONE;
+    QTest::newRow("suffix inside the name") << "/tmp/a.csv.tbin" << F::BINARY;
+    QTest::newRow("csv, written only") << "/tmp/a.Csv" << F::CSV;
+    QTest::newRow("other") << "/tmp/a.xlsx" << F::NONE;
 }
 
 void tst_DataScanManager::formatBySuffix()
 {
     QFETCH(QString, path);
     QTEST(TraceFiles::formatOf(path), "format");
-    // A name no format claims is neither written nor read, and nothing is left behind.
+    // A name no format claims is neither written nor read, and nothing is left behind; a table
+    // is written but never read back as a trace.
+    if (TraceFiles::formatOf(path) == TraceFiles::EFormat::CSV) {
+        const QString file = DataScanManager::traceDir() + "/" + QFileInfo(path).fileName();
+        QVERIFY(DataScanManager::saveTrace(file));
+        QVERIFY(!DataScanManager::loadTrace(file, 0));
+    }
     if (TraceFiles::formatOf(path) == TraceFiles::EFormat::NONE) {
         const QString file = DataScanManager::traceDir() + "/" + QFileInfo(path).fileName();
         QVERIFY(!DataScanManager::saveTrace(file));

@@ -1,6 +1,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 
@@ -9,6 +10,9 @@
 using ZData::TouchstoneFile;
 using ZData::TScanPoint;
 using ZData::TScanPoints;
+
+Q_DECLARE_METATYPE(ZData::TouchstoneFile::EFormat)
+Q_DECLARE_METATYPE(ZData::TouchstoneFile::EUnit)
 
 namespace {
 
@@ -136,26 +140,60 @@ private slots:
             QCOMPARE(points[i].frequency, frequencies[i]);
     }
 
-    void writesAndReadsBackExactly()
+    // Every written format and unit reads back: RI bit for bit, MA and DB within their decimal
+    // rounding; frequencies exact to the hertz whatever the unit.
+    void writesAndReadsBack_data()
     {
+        QTest::addColumn<TouchstoneFile::EFormat>("format");
+        QTest::addColumn<TouchstoneFile::EUnit>("unit");
+        QTest::addColumn<QByteArray>("optionLine");
+        QTest::addColumn<QByteArray>("firstLine");
+        const QByteArray units[] = {"Hz", "kHz", "MHz", "GHz"};
+        const QByteArray firstFrequency[] = {"1", "0.001", "0.000001", "0.000000001"};
+        for (int f = 0; f < 3; ++f) {
+            for (int u = 0; u < 4; ++u) {
+                const auto format = TouchstoneFile::EFormat(f);
+                const QByteArray name = TouchstoneFile::formatName(format).toLatin1();
+                // The first point is Γ = 0: no angle, and no finite number of decibels.
+                const QByteArray values = format == TouchstoneFile::EFormat::DB ? " -999 0" : " 0 0";
+                QTest::newRow(name + " " + units[u])
+                    << format << TouchstoneFile::EUnit(u) << "# " + units[u] + " S " + name + " R 50"
+                    << firstFrequency[u] + values;
+            }
+        }
+    }
+
+    void writesAndReadsBack()
+    {
+        QFETCH(TouchstoneFile::EFormat, format);
+        QFETCH(TouchstoneFile::EUnit, unit);
         QTemporaryDir dir;
-        TScanPoints written = referencePoints();
+        TScanPoints written = {{1, 0.0f, 0.0f}, {1500, -1.0f, 0.0f}};
+        written += referencePoints();
+        written.append({100000000ULL + 1, 0.0f, 0.6f});
         written.append({2999999999ULL, 1.0f / 3.0f, -1.17549435e-38f}); // smallest normal float
+        // Points in increasing order only; the reference points start at 1 MHz.
+        std::sort(written.begin(), written.end(),
+                  [](const TScanPoint& a, const TScanPoint& b) { return a.frequency < b.frequency; });
         const QString path = dir.filePath("sweep.s1p");
         QString error;
-        QVERIFY2(TouchstoneFile::write(path, written, &error), qPrintable(error));
+        QVERIFY2(TouchstoneFile::write(path, written, &error, {format, unit}), qPrintable(error));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = file.readAll().split('\n');
-        QVERIFY(lines.contains("# Hz S RI R 50"));
-        QVERIFY(lines.contains("1000000 0.5 -0.25"));
+        QFETCH(QByteArray, optionLine);
+        QFETCH(QByteArray, firstLine);
+        QVERIFY2(lines.contains(optionLine), lines.value(1).constData());
+        QCOMPARE(lines.value(2), firstLine);
         TScanPoints read;
         QVERIFY2(TouchstoneFile::read(path, read, &error), qPrintable(error));
         QCOMPARE(read.size(), written.size());
+        const float tolerance = format == TouchstoneFile::EFormat::RI ? 0.0f : 2e-7f;
         for (int i = 0; i < read.size(); ++i) {
             QCOMPARE(read[i].frequency, written[i].frequency);
-            QCOMPARE(read[i].re, written[i].re);
-            QCOMPARE(read[i].im, written[i].im);
+            QVERIFY2(std::abs(read[i].re - written[i].re) <= tolerance &&
+                         std::abs(read[i].im - written[i].im) <= tolerance,
+                     qPrintable(QStringLiteral("point %1: %2 %3").arg(i).arg(read[i].re).arg(read[i].im)));
         }
     }
 };

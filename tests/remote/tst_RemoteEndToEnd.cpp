@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -32,6 +34,7 @@
 #include "measurement/DataScanManager.h"
 #include "remote/RemoteCommands.h"
 #include "remote/RemoteControlServer.h"
+#include "report/MeasurementReport.h"
 #include "ui/MainWindow.h"
 #include "ui/pages/PgCharts.h"
 #include "ui/pages/PgSettings.h"
@@ -385,6 +388,42 @@ void tst_RemoteEndToEnd::traceFiles()
     }
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("keep"));
+
+    run("MMEM:STOR:TRAC dut.csv");
+    QFile csv(traces.filePath(QStringLiteral("dut.csv")));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = csv.readAll().trimmed().split('\n');
+    QCOMPARE(rows.size(), 1 + 201);
+    const QList<QByteArray> first = rows[1].split(',');
+    QCOMPARE(first.size(), 8);
+    QCOMPARE(first[0], QByteArray("1000000"));
+    QVERIFY2(std::abs(first[5].toDouble() - 2.0) < 0.01 && std::abs(first[6].toDouble() - 100.0) < 0.5,
+             rows[1].constData()); // SWR and R of 100 ohm
+    m_client.send("MMEM:LOAD:TRAC dut.csv");
+    QCOMPARE(m_client.drainErrors(), QList<int>{-222});
+
+    // The report of the four views, with a marker and its readout.
+    run("CALC:VIEW3:MARK:ADD 100");
+    run("INIT:IMM");
+    run("MMEM:STOR:REP dut.pdf");
+    const QString pdf = QDir(ZReport::MeasurementReport::reportDir()).filePath(QStringLiteral("dut.pdf"));
+    QVERIFY(QFileInfo(pdf).size() > 0);
+    const ZChart::ZMark* mark = m_window->chartView(2)->marksTable()->mark(0);
+    const QStringList readout = mark->readout().split('\n');
+    // The marker sits on the sweep point nearest to 100 MHz.
+    const QString position = QStringLiteral("%1 MHz").arg(mark->scanPoint().frequency / 1e6, 0, 'f', 6);
+    run("CALC:VIEW3:MARK:CLEar");
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed to read the report back");
+    QProcess reader;
+    reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QVERIFY(reader.waitForFinished(60000));
+    const QString text = QString::fromUtf8(reader.readAllStandardOutput()).simplified();
+    for (const QString& word : {DeviceManager::deviceInfo().identifier, query("DEV:FIRM?"),
+                                QStringLiteral("1000000 Hz"), QStringLiteral("900000000 Hz"), QStringLiteral("201"),
+                                QStringLiteral("View 4: "),
+                                position, readout.first().simplified()})
+        QVERIFY2(text.contains(word), qPrintable(word));
 }
 
 // Every bad input gives its error and changes nothing, while the scan goes on and the window stays
@@ -405,6 +444,9 @@ void tst_RemoteEndToEnd::badInputWhileScanning()
         {"CALC:VIEW3:MARK:ADD 5000", -222},
         {"CALC:VIEW3:MARK4:TEXT?", -222},
         {"MMEM:STOR:TRAC ../escape.tbin", -222},
+        {"MMEM:STOR:REP ../escape.pdf", -222},
+        {"MMEM:STOR:REP report.txt", -222},
+        {"MMEM:STOR:REP", -100},
         {"MMEM:LOAD:TRAC /etc/passwd", -222},
         {"DISP:VIEW1:IMAG ../../x.png", -222},
         {"TRAC:DATA? 5", -100},
@@ -524,6 +566,10 @@ void tst_RemoteEndToEnd::queriesWithoutAnalyser()
         QCOMPARE(m_client.drainErrors(), QList<int>{-200});
     }
     QCOMPARE(query("*IDN?"), QStringLiteral("Tolvek,TolvekVNA,0," TOLVEK_PROJECT_VERSION));
+    // The report still comes, saying there is no analyser.
+    run("MMEM:STOR:REP offline.pdf");
+    QVERIFY(QFileInfo(QDir(ZReport::MeasurementReport::reportDir()).filePath(QStringLiteral("offline.pdf"))).size() >
+            0);
 }
 
 // Last: the settings page moves the server to the port it stores, then switches it off.

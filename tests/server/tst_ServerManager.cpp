@@ -9,6 +9,8 @@
 #include "core/Logger.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/DeviceManager.h"
+#include "devicelink/DeviceTypes.h"
+#include "devicelink/FirmwareUpdater.h"
 #include "server/ServerManager.h"
 
 using namespace ZData;
@@ -23,6 +25,10 @@ public:
     QByteArray body;
     bool silent = false;
     int delayMs = 0;
+    int pieces = 1;             // the answer goes out in this many pieces ...
+    int pieceGapMs = 0;         // ... this far apart
+    bool noLength = false;      // no Content-Length: the body ends when the connection does
+    qint64 bytesWritten = 0;    // of the last answer, before the client went away
     QList<QByteArray> requests; // raw request bytes, header and body
 
     bool start() { return m_server.listen(QHostAddress::LocalHost, 0); }
@@ -55,16 +61,30 @@ private:
         buffer.clear();
         if (silent)
             return;
-        const QByteArray reply = "HTTP/1.1 " + QByteArray::number(status) +
-                                 " X\r\nContent-Length: " + QByteArray::number(body.size()) +
-                                 "\r\nConnection: close\r\n\r\n" + body;
+        const QByteArray lengthLine =
+            noLength ? QByteArray() : "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+        const QByteArray reply = "HTTP/1.1 " + QByteArray::number(status) + " X\r\n" + lengthLine +
+                                 "Connection: close\r\n\r\n" + body;
+        bytesWritten = 0;
         QPointer<QTcpSocket> guard(s);
-        QTimer::singleShot(delayMs, this, [guard, reply] {
-            if (guard) {
-                guard->write(reply);
-                guard->disconnectFromHost();
-            }
-        });
+        QTimer::singleShot(delayMs, this, [this, guard, reply] { sendPiece(guard, reply, 0); });
+    }
+
+    void sendPiece(QPointer<QTcpSocket> guard, const QByteArray& reply, int index)
+    {
+        if (!guard || guard->state() != QAbstractSocket::ConnectedState)
+            return;
+        const int size = int((reply.size() + pieces - 1) / pieces);
+        const QByteArray piece = reply.mid(index * size, size);
+        guard->write(piece);
+        guard->flush();
+        bytesWritten += piece.size();
+        if (index + 1 >= pieces || (index + 1) * size >= reply.size()) {
+            guard->disconnectFromHost();
+            return;
+        }
+        QTimer::singleShot(pieceGapMs, this,
+                           [this, guard, reply, index] { sendPiece(guard, reply, index + 1); });
     }
 
     QTcpServer m_server;
@@ -152,11 +172,11 @@ private slots:
         if (ServerManager::isConfigured())
             QSKIP("this build was configured with an update server");
         QSignalSpy replies(&ServerManager::instance(), &ServerManager::signalGotReply);
-        QSignalSpy checkFailed(&DeviceManager::instance(), &DeviceManager::signalUpdateCheckFailed);
+        QSignalSpy checkFailed(&FirmwareUpdater::instance(), &FirmwareUpdater::signalUpdateCheckFailed);
         QVERIFY(!ServerManager::requestActualVersion());
         QVERIFY(!ServerManager::requestUpdate());
         QVERIFY(!ServerManager::sendActualVersion({2, 0, 0}));
-        DeviceManager::checkForUpdates();
+        FirmwareUpdater::checkForUpdates();
         QCOMPARE(checkFailed.count(), 1);
         QCOMPARE(checkFailed.first().first().value<EServerCommands>(), EServerCommands::UNDEFINED);
         QTest::qWait(200);
@@ -217,6 +237,28 @@ private slots:
         QTest::newRow("OK, lower case, trailing newline")
             << 0 << 200 << QByteArray("#ok: 3.1.4\r\n") << false << E::GET_ACTUAL_VERSION << "3.1.4"
             << QByteArray() << 0;
+        QTest::newRow("OK without the blank, version")
+            << 0 << 200 << QByteArray("#OK:12.0.1") << false << E::GET_ACTUAL_VERSION << "12.0.1"
+            << QByteArray() << 0;
+        QTest::newRow("OK without the blank, file")
+            << 1 << 200 << "#OK:F:" + image.toBase64() << false << E::GET_UPDATE
+            << QString("F:" + image.toBase64()) << image << 0;
+        QTest::newRow("file text cut short")
+            << 1 << 200 << "#OK: F:" + image.toBase64().chopped(1) << false << E::GET_UPDATE
+            << QString("F:" + image.toBase64().chopped(1)) << QByteArray() << 0;
+        QTest::newRow("file without its tag")
+            << 1 << 200 << "#OK: " + image.toBase64() << false << E::GET_UPDATE << QString(image.toBase64())
+            << QByteArray() << 0;
+        const QByteArray tooLarge = QByteArray(EProtocolSetup::FIRMWARE_MAX_BYTES + 1, 'x').toBase64();
+        QTest::newRow("image larger than the analyser's flash")
+            << 1 << 200 << "#OK: F:" + tooLarge << false << E::GET_UPDATE << QString("F:" + tooLarge)
+            << QByteArray() << 0;
+        QTest::newRow("version answer longer than a line")
+            << 0 << 200 << "#OK: 2.0.1" + QByteArray(300, ' ') << false << E::E_UNKNOWN << "" << QByteArray()
+            << 0;
+        QTest::newRow("answer beyond the largest image")
+            << 1 << 200 << "#OK: F:" + QByteArray(2 * EProtocolSetup::FIRMWARE_MAX_BYTES, 'A') << false
+            << E::E_UNKNOWN << "" << QByteArray() << 0;
         QTest::newRow("OK with file, two skipped characters")
             << 1 << 200 << "#OK: F:" + image.toBase64() << false << E::GET_UPDATE
             << QString("F:" + image.toBase64()) << image << 0;
@@ -277,6 +319,47 @@ private slots:
         QCOMPARE(replies.count(), 1);
     }
 
+    // The time-out is for a server that stopped answering, and the cap holds also for an answer whose
+    // length is not announced: the excess is never read.
+    void slowAndEndlessAnswers_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("pieces");
+        QTest::addColumn<int>("gapMs");
+        QTest::addColumn<EServerCommands>("result");
+        const QByteArray image = QByteArray(60 * 1024, '\x5a');
+        using E = EServerCommands;
+        // 4 s in all: past the time-out, but never without progress for long
+        QTest::newRow("slow but steady file")
+            << 1 << "#OK: F:" + image.toBase64() << 40 << 100 << E::GET_UPDATE;
+        QTest::newRow("endless version answer")
+            << 0 << "#OK: 2.0.1\n" + QByteArray(8 << 20, ' ') << 400 << 5 << E::E_UNKNOWN;
+    }
+    void slowAndEndlessAnswers()
+    {
+        QFETCH(int, which);
+        QFETCH(QByteArray, body);
+        QFETCH(int, pieces);
+        QFETCH(int, gapMs);
+        QFETCH(EServerCommands, result);
+        m_stub->body = body;
+        m_stub->pieces = pieces;
+        m_stub->pieceGapMs = gapMs;
+        m_stub->noLength = true;
+        QSignalSpy replies(&ServerManager::instance(), &ServerManager::signalGotReply);
+        QVERIFY(which == 0 ? ServerManager::requestActualVersion() : ServerManager::requestUpdate());
+        QVERIFY(replies.wait(15000));
+        QCOMPARE(ServerManager::lastCommand(), result);
+        if (result == EServerCommands::GET_UPDATE) {
+            QCOMPARE(ServerManager::replyBytes().size(), 60 * 1024);
+        } else {
+            QVERIFY(ServerManager::replyText().isEmpty());
+            QVERIFY2(m_stub->bytesWritten < body.size() / 2,
+                     qPrintable(QString::number(m_stub->bytesWritten)));
+        }
+    }
+
     // Only a readable version is ever compared with the device's; anything else is a failed check,
     // and the command is finished either way.
     void versionCheckThroughTheQueue_data()
@@ -299,9 +382,9 @@ private slots:
         QFETCH(QString, version);
         QFETCH(EServerCommands, failure);
         m_stub->body = body;
-        QSignalSpy reply(&DeviceManager::instance(), &DeviceManager::signalUpdateReply);
-        QSignalSpy failed(&DeviceManager::instance(), &DeviceManager::signalUpdateCheckFailed);
-        DeviceManager::checkForUpdates();
+        QSignalSpy reply(&FirmwareUpdater::instance(), &FirmwareUpdater::signalUpdateReply);
+        QSignalSpy failed(&FirmwareUpdater::instance(), &FirmwareUpdater::signalUpdateCheckFailed);
+        FirmwareUpdater::checkForUpdates();
         QTRY_COMPARE(reply.count() + failed.count(), 1);
         if (version.isEmpty()) {
             QCOMPARE(reply.count(), 0);

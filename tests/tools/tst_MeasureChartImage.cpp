@@ -1,5 +1,6 @@
 #include <QImageReader>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -87,6 +88,44 @@ private slots:
         QVERIFY(!reader.read().isNull());
     }
 
+    // The report, the CSV table and a Touchstone file in another format and unit from one run.
+    void reportCsvAndTouchstone()
+    {
+        const QString pdf = m_dir.filePath("run.pdf");
+        const QString csv = m_dir.filePath("run.csv");
+        QString err;
+        QCOMPARE(runMeasure(base() << "--report" << pdf << "--report-title" << "Feeder 7"
+                                   << "--chart" << "swr" << "--chart" << "dtf" << "--out" << csv, &err),
+                 0);
+        QVERIFY(QFileInfo(pdf).size() > 0);
+        QFile table(csv);
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = table.readAll().trimmed().split('\n');
+        QCOMPARE(rows.size(), 1 + 101);
+        QVERIFY(rows[0].startsWith("Frequency (Hz),Re,Im,"));
+        QVERIFY(rows[101].startsWith("301000000,"));
+        if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            QProcess reader;
+            reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+            QVERIFY(reader.waitForFinished(60000));
+            const QString text = QString::fromUtf8(reader.readAllStandardOutput()).simplified();
+            for (const QString& word : {"Feeder 7", "View 1: SWR", "View 2: DTF", "301000000 Hz", "101"})
+                QVERIFY2(text.contains(word), qPrintable(word));
+            QVERIFY(!text.contains("View 3"));
+        }
+
+        const QString s1p = m_dir.filePath("run.s1p");
+        QCOMPARE(runMeasure(base() << "--out" << s1p << "--touchstone-format" << "db" << "--touchstone-unit"
+                                   << "MHZ",
+                            &err),
+                 0);
+        QFile touchstone(s1p);
+        QVERIFY(touchstone.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = touchstone.readAll().split('\n');
+        QCOMPARE(lines.value(1), QByteArray("# MHz S DB R 50"));
+        QVERIFY(lines.value(2).startsWith("1 "));
+    }
+
     void invalidOptionsLeaveNoFile_data()
     {
         QTest::addColumn<QStringList>("extra");
@@ -96,6 +135,18 @@ private slots:
         QTest::newRow("bad extension") << QStringList{"--chart", "swr", "--image", m_dir.filePath("bad.jpg")};
         QTest::newRow("chart without image") << QStringList{"--chart", "swr"};
         QTest::newRow("bad size") << QStringList{"--chart", "swr", "--image", png, "--image-size", "0x10"};
+        const QString pdf = m_dir.filePath("bad.pdf");
+        QTest::newRow("report not pdf") << QStringList{"--report", m_dir.filePath("bad.png")};
+        QTest::newRow("report folder missing") << QStringList{"--report", "/proc/no/bad.pdf"};
+        QTest::newRow("five charts") << QStringList{"--report", pdf, "--chart", "swr", "--chart", "swr", "--chart",
+                                                    "swr", "--chart", "swr", "--chart", "swr"};
+        QTest::newRow("title without report") << QStringList{"--report-title", "x", "--out", pdf + ".csv"};
+        QTest::newRow("two charts for an image") << QStringList{"--chart", "swr", "--chart", "dtf", "--image", png};
+        QTest::newRow("touchstone options for csv")
+            << QStringList{"--out", m_dir.filePath("bad.csv"), "--touchstone-unit", "MHZ"};
+        QTest::newRow("unknown touchstone format")
+            << QStringList{"--out", m_dir.filePath("bad.s1p"), "--touchstone-format", "XY"};
+        QTest::newRow("out not supported") << QStringList{"--out", m_dir.filePath("bad.xlsx")};
     }
 
     void invalidOptionsLeaveNoFile()
@@ -104,8 +155,8 @@ private slots:
         QString err;
         QCOMPARE(runMeasure(base() + extra, &err), 1);
         QVERIFY(err.contains("error:"));
-        QVERIFY(!QFile::exists(m_dir.filePath("bad.png")));
-        QVERIFY(!QFile::exists(m_dir.filePath("bad.jpg")));
+        for (const QString& name : {"bad.png", "bad.jpg", "bad.pdf", "bad.pdf.csv", "bad.csv", "bad.s1p", "bad.xlsx"})
+            QVERIFY2(!QFile::exists(m_dir.filePath(name)), qPrintable(name));
     }
 };
 

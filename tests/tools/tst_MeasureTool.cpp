@@ -1,6 +1,8 @@
 #include <QDataStream>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -9,6 +11,7 @@
 #include "EmulatorProcess.h"
 #include "PtyPeer.h"
 #include "calibration/CalibrationData.h"
+#include "devicelink/PortLock.h"
 #include "measurement/TouchstoneFile.h"
 #include "measurement/TraceFiles.h"
 
@@ -73,6 +76,17 @@ bool writeCalibration(const QString& path, const QString& deviceId, int chop = 0
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// Leaves the port's lock file with the given text and age, as a run killed while locking does.
+bool leaveLock(const QString& port, const QByteArray& text, int ageSeconds)
+{
+    const QString path = ZData::DM::PortLock::path(port);
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        return false;
+    return file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                            QFileDevice::FileModificationTime);
+}
+
 // Empty when every point reads 1/3, else the first frequency that does not.
 QString checkOneThird(const TScanPoints& points, double tolerance)
 {
@@ -103,20 +117,31 @@ private slots:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<double>("tolerance"); // negative: the data must be off by more
-        QTest::newRow("touchstone, no sweep options: factory grid") << "out.s1p" << QStringList() << ON_GRID;
+        // an emulator control line before the run, or "lock:" and the text of a lock file left behind
+        QTest::addColumn<QString>("before");
+        QTest::newRow("touchstone, no sweep options: factory grid")
+            << "out.s1p" << QStringList() << ON_GRID << QString();
         const QStringList own{"--start", "200000000", "--stop", "900000000", "--points", "201"};
-        QTest::newRow("binary trace") << "out.tbin" << own << INTERPOLATED;
+        QTest::newRow("binary trace") << "out.tbin" << own << INTERPOLATED << QString();
         QTest::newRow("text trace, two narrow sweeps")
-            << "out.dat" << (own + QStringList{"--sweeps", "2", "--bandwidth", "2"}) << INTERPOLATED;
+            << "out.dat" << (own + QStringList{"--sweeps", "2", "--bandwidth", "2"}) << INTERPOLATED
+            << QString();
         QTest::newRow("2048 points") << "out.s1p" << QStringList{"--start",    "150000000", "--stop",
                                                                  "6000000000", "--points",  "2048"}
-                                     << INTERPOLATED;
+                                     << INTERPOLATED << QString();
         // an ideal front end needs the ideal standards of the file; without it raw data stays raw
         const QStringList narrow{"--start", "1000000", "--stop", "900000000", "--points", "51"};
         QTest::newRow("own calibration file")
-            << "out.s1p" << (narrow + QStringList{"--calibration", "own.cbin", "ideal"}) << ON_GRID;
+            << "out.s1p" << (narrow + QStringList{"--calibration", "own.cbin", "ideal"}) << ON_GRID
+            << QString();
         QTest::newRow("no calibration, raw data")
-            << "out.s1p" << (narrow + QStringList{"--calibration", "none"}) << -INTERPOLATED;
+            << "out.s1p" << (narrow + QStringList{"--calibration", "none"}) << -INTERPOLATED << QString();
+        QTest::newRow("a request lost on the line") << "out.s1p" << own << INTERPOLATED << "lose 1";
+        QTest::newRow("a reply later than the program waits")
+            << "out.s1p" << own << INTERPOLATED << "late 2500";
+        QTest::newRow("an empty lock left by a killed run") << "out.s1p" << own << INTERPOLATED << "lock:";
+        QTest::newRow("a lock of a process that is gone")
+            << "out.s1p" << own << INTERPOLATED << "lock:2147483646\nvna\n\n";
     }
 
     void writesEveryFormat()
@@ -124,6 +149,7 @@ private slots:
         QFETCH(QString, fileName);
         QFETCH(QStringList, args);
         QFETCH(double, tolerance);
+        QFETCH(QString, before);
         auto option = [&](const char* name, const char* otherwise) {
             return args.value(args.contains(name) ? args.indexOf(name) + 1 : -1, otherwise).toDouble();
         };
@@ -132,6 +158,10 @@ private slots:
         TestSupport::EmulatorProcess emulator;
         const bool ideal = args.removeAll("ideal");
         QVERIFY(emulator.start({"--dut", "r=100", "--error-box", ideal ? "ideal" : "typical"}));
+        if (before.startsWith("lock:"))
+            QVERIFY(leaveLock(emulator.portPath(), before.mid(5).toUtf8(), 10));
+        else if (!before.isEmpty())
+            QCOMPARE(emulator.control(before), "ok " + before);
         QTemporaryDir dir;
         const QString out = dir.filePath(fileName);
         const TRun run = runMeasure(
@@ -241,6 +271,8 @@ private slots:
         QTest::newRow("sweep beyond the analyser")
             << "emulator" << QStringList{"--stop", "7000000000"} << 1 << "range";
         QTest::newRow("port cannot be opened") << "absent" << QStringList() << 2 << "cannot open port";
+        QTest::newRow("port locked by a running program")
+            << "locked" << QStringList() << 2 << "cannot open port";
         // the link gives up after its resends, long before the timeout
         QTest::newRow("no answer, link gives up")
             << "silent" << QStringList{"--timeout", "30"} << 3 << "does not answer";
@@ -261,9 +293,17 @@ private slots:
         QTemporaryDir dir;
         TestSupport::EmulatorProcess emulator;
         TestSupport::PtyPeer silent; // records requests and never answers
-        if (port == "emulator") {
+        const QString kind = port;
+        if (port == "emulator" || port == "locked") {
             QVERIFY(emulator.start());
             port = emulator.portPath();
+        }
+        if (kind == "locked") {
+            // this very test holds it, by the toolkit's own lock format
+            const QByteArray lock = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
+                                    QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() +
+                                    '\n' + QSysInfo::machineHostName().toUtf8() + '\n';
+            QVERIFY(leaveLock(port, lock, 10));
         } else if (port == "silent") {
             QVERIFY(silent.start());
             port = silent.linkPath();
@@ -281,6 +321,10 @@ private slots:
         QVERIFY(!QFile::exists(out));
         if (silent.linkPath() == port)
             QVERIFY(!silent.requests().isEmpty());
+        if (kind == "locked") {
+            QVERIFY(QFile::exists(ZData::DM::PortLock::path(port))); // a live holder's lock stays
+            QVERIFY(QFile::remove(ZData::DM::PortLock::path(port)));
+        }
     }
 };
 

@@ -1,4 +1,8 @@
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -24,6 +28,7 @@
 #include "core/NoticeBoard.h"
 #include "core/SettingsManager.h"
 #include "devicelink/ConnectionManager.h"
+#include "devicelink/DeviceManager.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 #include "ui/DeviceConnector.h"
@@ -33,6 +38,7 @@
 #include "ui/components/ClampedLineEdit.h"
 #include "ui/components/LoadedTraceListEntry.h"
 #include "ui/components/MarkListEntry.h"
+#include "ui/ReportDialog.h"
 #include "ui/components/ZFreqLineEdit.h"
 #include "ui/pages/ChartImageSaver.h"
 #include "ui/pages/PgCalib.h"
@@ -41,6 +47,7 @@
 #include "ui/pages/PgMarkers.h"
 #include "ui/pages/PgSettings.h"
 #include "ui/pages/PgTraces.h"
+#include "ui/pages/ReportSaver.h"
 
 using MW_Pages::PgMarkers;
 using TestSupport::waitFor;
@@ -78,6 +85,7 @@ private slots:
     void saveImageOfTheSelectedView();
     void everyTextFitsAtTheSmallestWindow_data();
     void everyTextFitsAtTheSmallestWindow();
+    void reportAndMarkerTableFromThePages();
     void pageScreenshots();
     void calibrationButtonsThroughADisconnect();
 
@@ -549,6 +557,55 @@ void tst_PagesEndToEnd::everyTextFitsAtTheSmallestWindow()
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
 }
 
+// The report button asks for title and note, then for the file; the markers page writes the table.
+void tst_PagesEndToEnd::reportAndMarkerTableFromThePages()
+{
+    m_messages->clear();
+    view()->marksTable()->removeAll();
+    addMarker(1500, EMarkType::IMPED);
+    auto* charts = qobject_cast<MW_Pages::PgCharts*>(m_window->page(ZCommon::ENavBarMenuPages::CHARTS));
+    MW_Pages::ReportSaver* saver = charts->reportSaver();
+    const QString pdf = m_dir->path() + QStringLiteral("/elsewhere/site.pdf");
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("elsewhere")));
+    for (const QString& path : {m_dir->path() + QStringLiteral("/nowhere/site.pdf"), pdf}) {
+        QTest::mouseClick(saver->button(), Qt::LeftButton);
+        QVERIFY(waitFor([&] { return saver->detailsDialog()->isVisible(); }));
+        saver->detailsDialog()->titleEdit()->setText(QStringLiteral("Site 12 antenna"));
+        saver->detailsDialog()->noteEdit()->setPlainText(QStringLiteral("Measured after the rain"));
+        TestSupport::DialogAnswer answer(path);
+        saver->detailsDialog()->accept();
+        QCOMPARE(answer.answered(), 1);
+    }
+    QVERIFY2(m_messages->contains({qtTrId("lp_report_cant_write"), m_dir->path() + QStringLiteral("/nowhere")}),
+             qPrintable(m_messages->texts().join('|')));
+    QVERIFY(!QDir(m_dir->path()).exists(QStringLiteral("nowhere")));
+    QCOMPARE(saver->lastReport(), pdf);
+    QCOMPARE(saver->lastDir(), QFileInfo(pdf).absolutePath());
+    if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        QProcess reader;
+        reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(reader.waitForFinished(60000));
+        const QString text = QString::fromUtf8(reader.readAllStandardOutput()).simplified();
+        for (const QString& word : {QStringLiteral("Site 12 antenna"), QStringLiteral("Measured after the rain"),
+                                    ZData::DeviceManager::deviceInfo().identifier, QStringLiteral("View 1: Smith")})
+            QVERIFY2(text.contains(word), qPrintable(word));
+    }
+
+    const QString csv = m_dir->path() + QStringLiteral("/marks.csv");
+    {
+        TestSupport::DialogAnswer answer(csv);
+        QTest::mouseClick(markers()->exportButton(), Qt::LeftButton);
+        QCOMPARE(answer.answered(), 1);
+    }
+    QFile table(csv);
+    QVERIFY(table.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = table.readAll().trimmed().split('\n');
+    QCOMPARE(rows.size(), 2);
+    QVERIFY2(rows[1].startsWith("View 1: Smith,1,") && rows[1].contains("R:") && rows[1].contains("| X:"),
+             rows[1].constData());
+    view()->marksTable()->removeAll();
+}
+
 void tst_PagesEndToEnd::pageScreenshots()
 {
     // A look at every page on a real display: TOLVEK_PAGE_SHOTS names the folder for the pictures.
@@ -577,6 +634,17 @@ void tst_PagesEndToEnd::pageScreenshots()
     QVERIFY(m_window->screen()->grabWindow(0).save(dir + QStringLiteral("/unplugged.png")));
     QVERIFY(m_emulator->control(QStringLiteral("plug")).startsWith(QLatin1String("ok")));
     QVERIFY(waitFor([] { return DataScanManager::isLive(); }, 30000));
+    // The report's questions, and the report of this window.
+    m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::CHARTS));
+    MW_Pages::ReportSaver* saver =
+        qobject_cast<MW_Pages::PgCharts*>(m_window->page(ZCommon::ENavBarMenuPages::CHARTS))->reportSaver();
+    QTest::mouseClick(saver->button(), Qt::LeftButton);
+    QVERIFY(waitFor([&] { return saver->detailsDialog()->isVisible(); }));
+    saver->detailsDialog()->titleEdit()->setText(QStringLiteral("Open end, factory calibration"));
+    QTest::qWait(300);
+    QVERIFY(m_window->screen()->grabWindow(0).save(dir + QStringLiteral("/report_dialog.png")));
+    TestSupport::DialogAnswer answer(dir + QStringLiteral("/report.pdf"));
+    saver->detailsDialog()->accept();
 }
 
 void tst_PagesEndToEnd::calibrationButtonsThroughADisconnect()

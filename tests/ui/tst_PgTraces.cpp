@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -75,6 +76,7 @@ private slots:
     void unsupportedSuffixIsReported();
     void saveFilterGivesTheSuffix_data();
     void saveFilterGivesTheSuffix();
+    void savesTheChosenTouchstoneFormatAndCsv();
     void dialogsRememberTheLastFolder();
 
 private:
@@ -232,6 +234,7 @@ void tst_PgTraces::saveFilterGivesTheSuffix_data()
     QTest::newRow("all files") << 0 << "tbin";
     QTest::newRow("text") << 2 << "dat";
     QTest::newRow("touchstone") << 3 << "s1p";
+    QTest::newRow("csv") << 4 << "csv";
 }
 
 void tst_PgTraces::saveFilterGivesTheSuffix()
@@ -244,6 +247,27 @@ void tst_PgTraces::saveFilterGivesTheSuffix()
     emit dialog->filterSelected(name);
     dialog->selectFile(m_dir->path() + QStringLiteral("/bare"));
     QCOMPARE(Ui::PageFileDialogs::firstSelected(dialog), m_dir->path() + QStringLiteral("/bare.") + suffix);
+}
+
+void tst_PgTraces::savesTheChosenTouchstoneFormatAndCsv()
+{
+    m_page->touchstoneFormatBox()->setCurrentText(QStringLiteral("MA"));
+    m_page->touchstoneUnitBox()->setCurrentText(QStringLiteral("GHz"));
+    const QString s1p = m_dir->path() + QStringLiteral("/sweep.s1p");
+    const QString csv = m_dir->path() + QStringLiteral("/sweep.csv");
+    for (const QString& path : {s1p, csv}) {
+        TestSupport::DialogAnswer answer(path);
+        m_page->slotTraceSaveFile();
+    }
+    QFile touchstone(s1p);
+    QVERIFY(touchstone.open(QIODevice::ReadOnly));
+    QCOMPARE(touchstone.readAll().split('\n').value(1), QByteArray("# GHz S MA R 50"));
+    QFile table(csv);
+    QVERIFY(table.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = table.readAll().trimmed().split('\n');
+    QCOMPARE(rows.size(), 1 + int(DataScanManager::sweep().points()));
+    QVERIFY(rows[0].startsWith("Frequency (Hz),"));
+    QVERIFY2(m_messages->texts().isEmpty(), qPrintable(m_messages->texts().join('|')));
 }
 
 void tst_PgTraces::dialogsRememberTheLastFolder()
@@ -266,6 +290,9 @@ void tst_PgTraces::dialogsRememberTheLastFolder()
     TestSupport::DialogAnswer cancel{QString()};
     m_page->slotTraceLoadFile();
     QCOMPARE(cancel.directory(), folder);
+    // And the Touchstone choice made before.
+    QCOMPARE(m_page->touchstoneFormatBox()->currentText(), QStringLiteral("MA"));
+    QCOMPARE(m_page->touchstoneUnitBox()->currentText(), QStringLiteral("GHz"));
 }
 
 QTEST_MAIN(tst_PgTraces)

@@ -1,11 +1,14 @@
 // The device page in the real window against the emulator through the real serial stack, with the
 // local update server on loopback reached through TOLVEKVNA_UPDATE_URL: version answers, a whole
 // firmware update, and the failures the user has to be told about.
+#include <QAbstractButton>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -21,6 +24,7 @@
 #include "devicelink/ConnectionManager.h"
 #include "devicelink/DeviceManager.h"
 #include "devicelink/DeviceMessageManager.h"
+#include "devicelink/FirmwareUpdater.h"
 #include "devicelink/FrameCodec.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
@@ -44,6 +48,8 @@ struct TSeenBox
     PgUpdate::TBox box;
     bool progressVisible = false;
     QString actualVersion;
+    FirmwareUpdater::EState updaterState = FirmwareUpdater::EState::IDLE;
+    QString deviceVersion;
 };
 
 // One step of the progress bar and the page around it.
@@ -74,6 +80,8 @@ private slots:
     void versionAnswers_data();
     void versionAnswers();
     void noServerConfigured();
+    void rebootDeclined();
+    void realBoxesInOrder();
     void updateEndToEnd_data();
     void updateEndToEnd();
     void checkFails_data();
@@ -162,7 +170,8 @@ bool tst_PgUpdateEndToEnd::startAll(const QByteArray& image, const QStringList& 
     m_window->show();
     m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::UPDATE)); // where the user would be
     page()->setBoxPresenter([this](const PgUpdate::TBox& box) {
-        m_boxes.append({box, page()->progressDialog()->isVisible(), page()->actualVersionLabel()->text()});
+        m_boxes.append({box, page()->progressDialog()->isVisible(), page()->actualVersionLabel()->text(),
+                        FirmwareUpdater::state(), DeviceManager::deviceInfo().firmwareVersion.toString()});
         const QMessageBox::StandardButton standard =
             box.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
         return m_answers.value(box.kind, standard);
@@ -224,8 +233,15 @@ void tst_PgUpdateEndToEnd::clickCheckAndAcceptUpdate()
     QTest::mouseClick(page()->checkButton(), Qt::LeftButton);
     QVERIFY(waitForBox(EBox::NEW_UPDATE, 10000));
     QCOMPARE(m_boxes.first().actualVersion, QStringLiteral("2.0.1"));
-    // the answer Yes pressed "Update firmware", which asked the device to reboot
+    // the question names the running and the new firmware
+    QVERIFY2(m_boxes.first().box.text.contains(QStringLiteral("2.0.1")) &&
+                 m_boxes.first().box.text.contains(QStringLiteral("2.0.0")),
+             qPrintable(m_boxes.first().box.text));
+    // the answer Yes pressed "Update firmware", which asks before the device is asked to reboot
     QCOMPARE(kinds(), (QList<EBox>{EBox::NEW_UPDATE, EBox::REBOOT_UPDATE}));
+    QCOMPARE(m_boxes.at(1).updaterState, FirmwareUpdater::EState::IDLE);
+    QVERIFY(m_boxes.at(1).box.buttons.testFlag(QMessageBox::Cancel));
+    QVERIFY(m_boxes.at(1).box.text.contains(QStringLiteral("2.0.1")));
     QVERIFY(!page()->checkButton()->isEnabled());
     QVERIFY(!page()->updateButton()->isEnabled());
 }
@@ -272,7 +288,7 @@ void tst_PgUpdateEndToEnd::versionAnswers()
     QCOMPARE(page()->actualVersionLabel()->textFormat(), Qt::PlainText);
     QCOMPARE(page()->updateButton()->isEnabled(), offered);
     QVERIFY(page()->checkButton()->isEnabled());
-    QVERIFY(!DeviceManager::isUpdateUnderway());
+    QVERIFY(!FirmwareUpdater::isUpdateUnderway());
 }
 
 void tst_PgUpdateEndToEnd::noServerConfigured()
@@ -297,12 +313,74 @@ void tst_PgUpdateEndToEnd::noServerConfigured()
     m_boxes.clear();
     QTest::mouseClick(page()->updateButton(), Qt::LeftButton);
     QCOMPARE(kinds(), QList<EBox>{EBox::NO_SERVER});
-    QVERIFY(!DeviceManager::isUpdateUnderway());
+    QVERIFY(!FirmwareUpdater::isUpdateUnderway());
     QTest::qWait(500);
     QVERIFY(DM::SerialPort::isOpen());
     QVERIFY(m_emulator->control("status").contains("state=app"));
     QCOMPARE(m_server->requests().size(), requests);
     QVERIFY(page()->checkButton()->isEnabled());
+}
+
+// Cancel on the reboot question leaves the device as it is: nothing was sent before the answer.
+void tst_PgUpdateEndToEnd::rebootDeclined()
+{
+    QVERIFY(startAll(UpdateServerProcess::makeImage(2049)));
+    QVERIFY(connectWindow());
+    m_answers[EBox::REBOOT_UPDATE] = QMessageBox::Cancel;
+    QTest::mouseClick(page()->checkButton(), Qt::LeftButton);
+    QVERIFY(waitForBox(EBox::REBOOT_UPDATE, 10000));
+    QCOMPARE(kinds(), (QList<EBox>{EBox::NEW_UPDATE, EBox::REBOOT_UPDATE}));
+    QCOMPARE(FirmwareUpdater::state(), FirmwareUpdater::EState::IDLE);
+    QVERIFY(!DeviceManager::deviceInfo().updatePending);
+    QVERIFY(page()->updateButton()->isEnabled());
+    QVERIFY(page()->checkButton()->isEnabled());
+    QTest::qWait(600); // past the moment a reboot would have dropped the line
+    QVERIFY(DM::SerialPort::isOpen());
+    QVERIFY(m_emulator->control("status").contains("state=app"));
+}
+
+// The page's own boxes: window modal, shown without an event loop of their own, answered here as a
+// person would (Yes, else OK) while the update goes on behind them only where it should.
+void tst_PgUpdateEndToEnd::realBoxesInOrder()
+{
+    QVERIFY(startAll(UpdateServerProcess::makeImage(2049)));
+    QVERIFY(connectWindow());
+    page()->setBoxPresenter({});
+    QStringList seen;
+    QList<FirmwareUpdater::EState> statesSeen;
+    // Set only to photograph every box (on a real display).
+    const QString shots = qEnvironmentVariable("TOLVEK_UPDATE_BOX_SHOTS");
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, this, [&] {
+        for (QMessageBox* box : m_window->findChildren<QMessageBox*>()) {
+            // A person reads the box first: it is answered on the timer's third look, once painted.
+            const int looks = box->property("looks").toInt() + 1;
+            box->setProperty("looks", looks);
+            if (!box->isVisible() || looks != 3)
+                continue;
+            QCOMPARE(box->windowModality(), Qt::WindowModal);
+            seen << box->windowTitle();
+            statesSeen << FirmwareUpdater::state();
+            if (!shots.isEmpty()) {
+                const QRect frame = m_window->frameGeometry();
+                m_window->screen()
+                    ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+                    .save(QStringLiteral("%1/box-%2.png").arg(shots).arg(seen.size()));
+            }
+            QAbstractButton* yes = box->button(QMessageBox::Yes);
+            (yes ? yes : box->button(QMessageBox::Ok))->click();
+        }
+    });
+    answerer.start(50);
+    QTest::mouseClick(page()->checkButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(seen.contains(QStringLiteral("Firmware updated")), 60000);
+    QCOMPARE(seen,
+             (QStringList{qtTrId("lp_pupdate_new_update_title"), qtTrId("lp_pupdate_reboot_update_title"),
+                          QStringLiteral("Firmware updated")}));
+    // the reboot was asked for only after the answer, and the end announced once the device was back
+    QCOMPARE(statesSeen.at(1), FirmwareUpdater::EState::IDLE);
+    QCOMPARE(statesSeen.at(2), FirmwareUpdater::EState::IDLE);
+    QCOMPARE(DeviceManager::deviceInfo().firmwareVersion.toString(), QStringLiteral("2.0.1"));
 }
 
 void tst_PgUpdateEndToEnd::updateEndToEnd_data()
@@ -327,6 +405,9 @@ void tst_PgUpdateEndToEnd::updateEndToEnd()
     QVERIFY(waitForBox(EBox::FINISHED, 90000));
     QCOMPARE(kinds(), (QList<EBox>{EBox::NEW_UPDATE, EBox::REBOOT_UPDATE, EBox::FINISHED}));
     QVERIFY(!m_boxes.last().progressVisible); // the dialog closed before the announcement
+    // the announcement comes when the device runs the new firmware, and names it
+    QCOMPARE(m_boxes.last().deviceVersion, QStringLiteral("2.0.1"));
+    QCOMPARE(m_boxes.last().box.text, QStringLiteral("Updated to 2.0.1."));
 
     // One step per change of the bar: every chunk for small images, every percent for large ones.
     QCOMPARE(m_progress.size(), qMin((size + 1023) / 1024, 101));
@@ -433,7 +514,7 @@ void tst_PgUpdateEndToEnd::interrupted()
     // acknowledged before the fault is in place.
     QString injected;
     QObject injector;
-    connect(&DeviceManager::instance(), &DeviceManager::signalUpdateProgress, &injector,
+    connect(&FirmwareUpdater::instance(), &FirmwareUpdater::signalUpdateProgress, &injector,
             [this, &fault, &injected](int progress) {
                 if (injected.isEmpty() && progress >= 20)
                     injected = m_emulator->control(fault);

@@ -35,7 +35,7 @@ bool MeasureOptions::wantsImage(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        for (const char* name : {"-chart", "--chart", "-image", "--image"})
+        for (const char* name : {"-chart", "--chart", "-image", "--image", "-report", "--report"})
             if (arg == name || arg.startsWith(QByteArray(name) + '='))
                 return true;
     }
@@ -79,15 +79,31 @@ bool MeasureOptions::parse(const QStringList& arguments, QString& error)
                                            QStringLiteral("Give up after this many seconds (default 30)."),
                                            QStringLiteral("SECONDS"), QStringLiteral("30"));
     const QCommandLineOption outOption(
-        QStringLiteral("out"), QStringLiteral("Output file: .tbin or .dat trace, or .s1p Touchstone."),
+        QStringLiteral("out"),
+        QStringLiteral("Output file: .tbin or .dat trace, .s1p Touchstone or .csv table."),
         QStringLiteral("FILE"));
+    const QCommandLineOption touchstoneFormatOption(
+        QStringLiteral("touchstone-format"),
+        QStringLiteral("Data format of a .s1p output: RI (default), MA or DB."), QStringLiteral("RI|MA|DB"));
+    const QCommandLineOption touchstoneUnitOption(
+        QStringLiteral("touchstone-unit"),
+        QStringLiteral("Frequency unit of a .s1p output: HZ (default), KHZ, MHZ or GHZ."),
+        QStringLiteral("HZ|KHZ|MHZ|GHZ"));
+    const QCommandLineOption reportOption(
+        QStringLiteral("report"),
+        QStringLiteral("PDF report of the last sweep; its charts are the --chart types (default "
+                       "log_mag, swr and smith)."),
+        QStringLiteral("FILE.pdf"));
+    const QCommandLineOption reportTitleOption(QStringLiteral("report-title"),
+                                               QStringLiteral("Title of the --report."), QStringLiteral("TEXT"));
     const QCommandLineOption dataDirOption(
         QStringLiteral("data-dir"),
         QStringLiteral("Directory for logs, profiles and calibrations (default: the program's data folder)."),
         QStringLiteral("DIR"));
     const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("No progress lines."));
     const QCommandLineOption chartOption(QStringLiteral("chart"),
-                                         QStringLiteral("Chart of the last sweep for --image: %1.")
+                                         QStringLiteral("Chart of the last sweep for --image (the first "
+                                                        "given) and --report (up to four): %1.")
                                              .arg(chartNames().join(QStringLiteral(", "))),
                                          QStringLiteral("TYPE"));
     const QCommandLineOption imageOption(
@@ -98,7 +114,8 @@ bool MeasureOptions::parse(const QStringList& arguments, QString& error)
                                              QStringLiteral("WxH"), QStringLiteral("1600x1200"));
     parser.addOptions({help, portOption, startOption, stopOption, pointsOption, bandwidthOption,
                        calibrationOption, sweepsOption, timeoutOption, outOption, dataDirOption, quietOption,
-                       chartOption, imageOption, imageSizeOption});
+                       chartOption, imageOption, imageSizeOption, touchstoneFormatOption,
+                       touchstoneUnitOption, reportOption, reportTitleOption});
 
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -200,7 +217,7 @@ bool MeasureOptions::parse(const QStringList& arguments, QString& error)
         outPath = parser.value(outOption);
         output = ZData::DS::TraceFiles::formatOf(outPath);
         if (output == EOutput::NONE) {
-            error = QStringLiteral("--out must end in .tbin, .dat or .s1p: %1").arg(outPath);
+            error = QStringLiteral("--out must end in .tbin, .dat, .s1p or .csv: %1").arg(outPath);
             return false;
         }
         const QFileInfo directory(QFileInfo(outPath).absolutePath());
@@ -211,17 +228,78 @@ bool MeasureOptions::parse(const QStringList& arguments, QString& error)
         }
         outPath = QFileInfo(outPath).absoluteFilePath();
     }
-    if (parser.isSet(chartOption) != parser.isSet(imageOption)) {
-        error = QStringLiteral("--chart TYPE and --image FILE go together");
-        return false;
-    }
-    if (parser.isSet(chartOption)) {
-        chartType = chartNames().indexOf(parser.value(chartOption));
-        if (chartType < 0) {
-            error = QStringLiteral("--chart must be one of %1, not \"%2\"")
-                        .arg(chartNames().join(QStringLiteral(", ")), parser.value(chartOption));
+    // Options for another output than the one asked for would be silently ignored.
+    for (const QCommandLineOption* option : {&touchstoneFormatOption, &touchstoneUnitOption}) {
+        if (parser.isSet(*option) && output != EOutput::TOUCHSTONE) {
+            error = QStringLiteral("--%1 needs --out FILE.s1p").arg(option->names().first());
             return false;
         }
+    }
+    if (parser.isSet(touchstoneFormatOption) &&
+        !ZData::TouchstoneFile::formatFromName(parser.value(touchstoneFormatOption), touchstone.format)) {
+        error = QStringLiteral("--touchstone-format must be RI, MA or DB, not \"%1\"")
+                    .arg(parser.value(touchstoneFormatOption));
+        return false;
+    }
+    if (parser.isSet(touchstoneUnitOption) &&
+        !ZData::TouchstoneFile::unitFromName(parser.value(touchstoneUnitOption), touchstone.unit)) {
+        error = QStringLiteral("--touchstone-unit must be HZ, KHZ, MHZ or GHZ, not \"%1\"")
+                    .arg(parser.value(touchstoneUnitOption));
+        return false;
+    }
+
+    for (const QString& name : parser.values(chartOption)) {
+        const int type = chartNames().indexOf(name);
+        if (type < 0) {
+            error = QStringLiteral("--chart must be one of %1, not \"%2\"")
+                        .arg(chartNames().join(QStringLiteral(", ")), name);
+            return false;
+        }
+        chartTypes.append(type);
+    }
+    const bool report = parser.isSet(reportOption);
+    if (chartTypes.size() > 1 && !report) {
+        error = QStringLiteral("only --report takes more than one --chart");
+        return false;
+    }
+    if (chartTypes.size() > MAX_REPORT_VIEWS) {
+        error = QStringLiteral("a report shows at most %1 charts").arg(MAX_REPORT_VIEWS);
+        return false;
+    }
+    if (parser.isSet(reportTitleOption) && !report) {
+        error = QStringLiteral("--report-title needs --report FILE.pdf");
+        return false;
+    }
+    if (report) {
+        reportPath = parser.value(reportOption);
+        if (QFileInfo(reportPath).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0) {
+            error = QStringLiteral("--report must end in .pdf: %1").arg(reportPath);
+            return false;
+        }
+        const QFileInfo directory(QFileInfo(reportPath).absolutePath());
+        if (!directory.isDir() || !directory.isWritable() || QFileInfo(reportPath).isDir()) {
+            error = QStringLiteral("report file cannot be written: %1").arg(reportPath);
+            return false;
+        }
+        reportPath = QFileInfo(reportPath).absoluteFilePath();
+        reportTitle = parser.value(reportTitleOption);
+        reportCharts = chartTypes;
+        if (reportCharts.isEmpty())
+            reportCharts = {chartNames().indexOf(QStringLiteral("log_mag")),
+                            chartNames().indexOf(QStringLiteral("swr")),
+                            chartNames().indexOf(QStringLiteral("smith"))};
+    }
+
+    if (!chartTypes.isEmpty() && !parser.isSet(imageOption) && !report) {
+        error = QStringLiteral("--chart TYPE goes with --image FILE or --report FILE.pdf");
+        return false;
+    }
+    if (parser.isSet(imageOption) && chartTypes.isEmpty()) {
+        error = QStringLiteral("--image FILE needs --chart TYPE");
+        return false;
+    }
+    if (parser.isSet(imageOption)) {
+        chartType = chartTypes.first();
         imagePath = parser.value(imageOption);
         const QString suffix = QFileInfo(imagePath).suffix().toLower();
         if (suffix != QLatin1String("png") && suffix != QLatin1String("svg")) {

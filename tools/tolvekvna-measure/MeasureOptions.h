@@ -2,9 +2,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <QtGlobal>
 
 #include "measurement/RangeSliced.h"
+#include "measurement/TouchstoneFile.h"
 #include "measurement/TraceFiles.h"
 
 // What one run of the measurement command is asked to do, read from its command line.
@@ -37,18 +39,27 @@ struct MeasureOptions
     int timeoutSeconds = 30;
     QString outPath;
     EOutput output = EOutput::NONE;
+    ZData::TouchstoneFile::TWriteOptions touchstone;
     QString dataDir;
     bool quiet = false;
+    // The --chart types in the order given (EChartType values); the picture shows the first.
+    QVector<int> chartTypes;
     // A picture of the last sweep: the chart type's value (EChartType), the PNG or SVG path, the size.
     int chartType = -1;
     QString imagePath;
     int imageWidth = 1600;
     int imageHeight = 1200;
 
+    static constexpr int MAX_REPORT_VIEWS = 4;
+    // The PDF report of the last sweep, its views (--chart types, or log magnitude, SWR and Smith).
+    QString reportPath;
+    QString reportTitle;
+    QVector<int> reportCharts;
+
     // The --chart names in chart type order.
     static QStringList chartNames();
-    // True when the arguments ask for a picture, which needs the widget toolkit; read before the
-    // application object exists.
+    // True when the arguments ask for a picture or a report, which need the widget toolkit; read
+    // before the application object exists.
     static bool wantsImage(int argc, char** argv);
 
     // Fills the options from the arguments (program name first). On failure returns false with a

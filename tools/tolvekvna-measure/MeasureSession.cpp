@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 #include "calibration/CalibrationData.h"
 #include "calibration/CalibrationManager.h"
@@ -23,6 +25,10 @@
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 #include "measurement/TouchstoneFile.h"
+#include "measurement/TraceFiles.h"
+#include "report/CsvExport.h"
+#include "report/MeasurementReport.h"
+#include "report/ReportCollector.h"
 
 using namespace ZData;
 
@@ -268,14 +274,50 @@ void MeasureSession::onSweepCompleted()
     finish(OK, m_options.outPath.isEmpty() ? QString() : QStringLiteral("wrote %1").arg(m_options.outPath));
 }
 
-bool MeasureSession::writeImage(QString& error)
+void MeasureSession::ensureLanguage()
 {
-    using namespace ZChart;
-    // The picture carries the program's texts; the desktop program picks the language from the
-    // profile, a script gets the default one.
+    // Pictures and reports carry the program's texts; the desktop program picks the language from
+    // the profile, a script gets the default one.
     if (ZCore::LocalizationManager::currentFile().isEmpty())
         ZCore::LocalizationManager::setLanguage(
             QString::fromLatin1(ZCore::LocalizationManager::DEFAULT_FILE));
+}
+
+bool MeasureSession::writeReport(QString& error)
+{
+    using namespace ZChart;
+    ensureLanguage();
+    // Sized for half the page width, where the report puts them two a row, so the texts keep a
+    // readable size on paper.
+    constexpr int width = 600;
+    constexpr int height = 450;
+    std::vector<std::unique_ptr<ZChartView>> views;
+    QList<ZChartView*> shown;
+    for (int type : qAsConst(m_options.reportCharts)) {
+        views.push_back(std::make_unique<ZChartView>());
+        ZChartView* view = views.back().get();
+        view->setAttribute(Qt::WA_DontShowOnScreen);
+        view->resize(width, height);
+        view->show();
+        view->setChartType(EChartType(type));
+        view->slotRangeUpdated();
+        shown.append(view);
+    }
+    QCoreApplication::processEvents();
+    for (ZChartView* view : qAsConst(shown))
+        view->refreshFrom(m_lastSweep);
+    const ZReport::TReportContent content =
+        ZReport::ReportCollector::collect(shown, m_options.reportTitle, QString());
+    if (!ZReport::MeasurementReport::write(m_options.reportPath, content, &error))
+        return false;
+    progress(QStringLiteral("wrote %1").arg(m_options.reportPath));
+    return true;
+}
+
+bool MeasureSession::writeImage(QString& error)
+{
+    using namespace ZChart;
+    ensureLanguage();
     ZChartView view;
     view.resize(m_options.imageWidth, m_options.imageHeight);
     view.setChartType(EChartType(m_options.chartType));
@@ -292,11 +334,15 @@ bool MeasureSession::writeOutput(QString& error)
 {
     if (m_options.chartType >= 0 && !writeImage(error))
         return false;
+    if (!m_options.reportPath.isEmpty() && !writeReport(error))
+        return false;
     switch (m_options.output) {
     case MeasureOptions::EOutput::NONE:
         return true;
     case MeasureOptions::EOutput::TOUCHSTONE:
-        return TouchstoneFile::write(m_options.outPath, m_lastSweep, &error);
+        return TouchstoneFile::write(m_options.outPath, m_lastSweep, &error, m_options.touchstone);
+    case MeasureOptions::EOutput::CSV:
+        return ZReport::CsvExport::write(m_options.outPath, DS::TraceFiles::toCsv(m_lastSweep), &error);
     case MeasureOptions::EOutput::BINARY:
         if (DataScanManager::saveBinaryTrace(m_options.outPath))
             return true;

@@ -44,6 +44,9 @@ private:
     bool applySweep(QString& error);
     bool writeOutput(QString& error);
     bool writeImage(QString& error);
+    bool writeReport(QString& error);
+    // Language for the texts of pictures and reports: the profile's, else the default one.
+    void ensureLanguage();
 
     MeasureOptions m_options;
     QTimer m_timeout;

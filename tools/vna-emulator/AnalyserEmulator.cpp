@@ -29,8 +29,8 @@ constexpr quint16 cmd(EDeviceCommands c)
 
 constexpr int STALL_MS = 300;
 constexpr int SPLIT_GAP_US = 5000;
-constexpr int MAX_IMAGE = 16 * 1024 * 1024;
-constexpr int CHUNK = 1024;
+constexpr int MAX_IMAGE = ZData::EProtocolSetup::FIRMWARE_MAX_BYTES;
+constexpr int CHUNK = ZData::EProtocolSetup::FIRMWARE_CHUNK_BYTES;
 
 QDataStream& protocolStream(QDataStream& s)
 {
@@ -616,6 +616,11 @@ void AnalyserEmulator::sendReply(const QByteArray& frame, qint64 delayUs)
         --m_drop;
         return;
     }
+    if (m_lateMs > 0) {
+        // a slow instrument: the reply comes, but after the program may have given up on it
+        delayUs += qint64(m_lateMs) * 1000;
+        m_lateMs = 0;
+    }
     QByteArray wire = frame;
     if (m_corrupt > 0) {
         --m_corrupt;
@@ -766,6 +771,13 @@ QString AnalyserEmulator::control(const QString& rawLine)
         return count(m_drop);
     if (word == QLatin1String("lose"))
         return count(m_lose);
+    if (word == QLatin1String("late")) {
+        int ms = 0;
+        const QString r = count(ms);
+        if (r.startsWith(QLatin1String("ok")))
+            m_lateMs = arg.isEmpty() ? 3000 : ms;
+        return r;
+    }
     if (word == QLatin1String("split")) {
         const QString r = count(m_split);
         m_split = qMax(1, m_split);

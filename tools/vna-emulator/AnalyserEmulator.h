@@ -106,6 +106,7 @@ private:
     int m_corrupt = 0;
     int m_drop = 0;
     int m_lose = 0;
+    int m_lateMs = 0; // the next reply is held back this long
     int m_split = 1;
     bool m_damaged = false;
 

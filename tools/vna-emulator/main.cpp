@@ -96,7 +96,8 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral(
         "A virtual one-port vector network analyser on a pseudo-terminal.\n"
         "Control lines on standard input: dut LOAD | unplug | plug | corrupt N | drop N | lose N |\n"
-        "split N | damaged | status | quit. Each is answered with one line (ok ..., error ..., status "
+        "late MS | split N | damaged | status | quit. Each is answered with one line (ok ..., error ..., "
+        "status "
         "...)."));
     parser.addHelpOption();
     const QCommandLineOption linkOpt(

@@ -18,6 +18,7 @@ using ZCore::UtilityModules::VersionNumber;
 namespace {
 
 const QByteArray OK_MARKER = "#OK: ";
+const QByteArray COMPACT_OK_MARKER = "#OK:";
 // The client skips two characters before the Base64 text of a file.
 const QByteArray FILE_PREFIX = "F:";
 
@@ -73,6 +74,7 @@ UpdateServerConfig::EFail UpdateServer::failFromName(const QString& name, bool* 
         {QStringLiteral("garbage"), F::GARBAGE},
         {QStringLiteral("bad-base64"), F::BAD_BASE64},
         {QStringLiteral("slow"), F::SLOW},
+        {QStringLiteral("throttled"), F::THROTTLED},
     };
     *ok = names.contains(name);
     return names.value(name, F::NONE);
@@ -102,6 +104,15 @@ UpdateServer::TImage UpdateServer::newestImage(const QString& dir)
 
 UpdateServer::TResponse UpdateServer::answer(const QByteArray& method, const QByteArray& path,
                                              const QByteArray& body) const
+{
+    TResponse r = plainAnswer(method, path, body);
+    if (m_config.compact && r.body.startsWith(OK_MARKER))
+        r.body = COMPACT_OK_MARKER + r.body.mid(OK_MARKER.size());
+    return r;
+}
+
+UpdateServer::TResponse UpdateServer::plainAnswer(const QByteArray& method, const QByteArray& path,
+                                                  const QByteArray& body) const
 {
     using F = UpdateServerConfig::EFail;
     TResponse r;
@@ -179,8 +190,8 @@ void UpdateServer::onNewConnection()
         });
         // A client that never completes its request does not hold the connection for ever.
         QPointer<QTcpSocket> guard(socket);
-        QTimer::singleShot(IDLE_TIMEOUT_MS + m_config.slowMs, this, [guard] {
-            if (guard)
+        QTimer::singleShot(IDLE_TIMEOUT_MS + m_config.slowMs, this, [this, guard] {
+            if (guard && !m_connections.value(guard).answered)
                 guard->abort();
         });
     }
@@ -235,10 +246,18 @@ void UpdateServer::respond(QTcpSocket* socket, const QByteArray& method, const Q
 {
     const TResponse response = answer(method, path, body);
     const bool slow = m_config.fail == UpdateServerConfig::EFail::SLOW;
+    const bool throttled = m_config.fail == UpdateServerConfig::EFail::THROTTLED;
+    const QString how = slow        ? QStringLiteral(" (held back %1 ms)").arg(m_config.slowMs)
+                        : throttled ? QStringLiteral(" (at %1 bytes/s)").arg(m_config.rateBytesPerSecond)
+                                    : QString();
     std::printf("%s %s %s -> %d %s%s\n", qPrintable(summary(method)), qPrintable(summary(path)),
                 qPrintable(summary(body, 400)), response.status, qPrintable(summary(response.body)),
-                slow ? qPrintable(QStringLiteral(" (held back %1 ms)").arg(m_config.slowMs)) : "");
+                qPrintable(how));
     std::fflush(stdout);
+    if (throttled) {
+        trickle(socket, httpMessage(response), m_config.rateBytesPerSecond);
+        return;
+    }
     if (!slow) {
         send(socket, response);
         return;
@@ -258,14 +277,33 @@ void UpdateServer::refuse(QTcpSocket* socket, const QByteArray& requestLine, con
     send(socket, response);
 }
 
+QByteArray UpdateServer::httpMessage(const TResponse& response)
+{
+    return "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) +
+           "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " +
+           QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n" + response.body;
+}
+
 void UpdateServer::send(QTcpSocket* socket, const TResponse& response)
 {
-    QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) +
-                     "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " +
-                     QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n" +
-                     response.body;
-    socket->write(out);
+    socket->write(httpMessage(response));
     socket->disconnectFromHost();
+}
+
+void UpdateServer::trickle(QTcpSocket* socket, const QByteArray& message, int bytesPerSecond)
+{
+    QPointer<QTcpSocket> guard(socket);
+    if (!guard || guard->state() != QAbstractSocket::ConnectedState)
+        return;
+    const int piece = qMax(1, bytesPerSecond / TRICKLE_PIECES_PER_SECOND);
+    guard->write(message.left(piece));
+    if (message.size() <= piece) {
+        guard->disconnectFromHost();
+        return;
+    }
+    const QByteArray rest = message.mid(piece);
+    QTimer::singleShot(1000 / TRICKLE_PIECES_PER_SECOND, this,
+                       [this, guard, rest, bytesPerSecond] { trickle(guard, rest, bytesPerSecond); });
 }
 
 QString UpdateServer::summary(const QByteArray& bytes, int limit)

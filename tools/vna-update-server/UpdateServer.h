@@ -21,6 +21,7 @@ public:
     static constexpr int MAX_HEADER_BYTES = 16 * 1024;
     static constexpr int MAX_BODY_BYTES = 64 * 1024;
     static constexpr int IDLE_TIMEOUT_MS = 10000;
+    static constexpr int TRICKLE_PIECES_PER_SECOND = 10;
 
     struct TImage
     {
@@ -59,7 +60,11 @@ private:
                  const QByteArray& body);
     // Answers a request that cannot be served, still recorded as one line.
     static void refuse(QTcpSocket* socket, const QByteArray& requestLine, const TResponse& response);
+    TResponse plainAnswer(const QByteArray& method, const QByteArray& path, const QByteArray& body) const;
+    static QByteArray httpMessage(const TResponse& response);
     static void send(QTcpSocket* socket, const TResponse& response);
+    // Writes the message in pieces, a tenth of the rate every 100 ms.
+    void trickle(QTcpSocket* socket, const QByteArray& message, int bytesPerSecond);
     static QString summary(const QByteArray& bytes, int limit = 40);
 
     UpdateServerConfig m_config;

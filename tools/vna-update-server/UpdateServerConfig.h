@@ -15,11 +15,15 @@ struct UpdateServerConfig
         GARBAGE,       // every request gets a body that is not the protocol's
         BAD_BASE64,    // the update request gets a file that is not Base64
         SLOW,          // every request is answered only after slowMs
+        THROTTLED,     // every answer trickles out at rateBytesPerSecond, a slow but working line
     };
 
     quint16 port = 0;
     QString imagesDir;
     EFail fail = EFail::NONE;
     int slowMs = 10000;
+    int rateBytesPerSecond = 40000;
+    // "#OK:" without the blank after it, a form servers also send.
+    bool compact = false;
     bool quitOnEof = false;
 };

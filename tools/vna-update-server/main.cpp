@@ -43,17 +43,22 @@ int main(int argc, char* argv[])
                                        QStringLiteral("DIR"));
     const QCommandLineOption failOpt(
         QStringLiteral("fail"),
-        QStringLiteral("Answer with a failure: bin-not-found, not-available, empty, garbage, bad-base64 or "
-                       "slow."),
+        QStringLiteral("Answer with a failure: bin-not-found, not-available, empty, garbage, bad-base64, "
+                       "slow or throttled."),
         QStringLiteral("MODE"), QStringLiteral("none"));
     const QCommandLineOption slowOpt(QStringLiteral("slow-ms"),
                                      QStringLiteral("How long --fail slow holds each answer back (default "
                                                     "10000)."),
                                      QStringLiteral("N"), QStringLiteral("10000"));
+    const QCommandLineOption rateOpt(QStringLiteral("rate"),
+                                     QStringLiteral("Bytes per second of --fail throttled (default 40000)."),
+                                     QStringLiteral("N"), QStringLiteral("40000"));
+    const QCommandLineOption compactOpt(QStringLiteral("compact"),
+                                        QStringLiteral("Answer \"#OK:\" without the blank after it."));
     const QCommandLineOption eofOpt(
         QStringLiteral("quit-on-eof"),
         QStringLiteral("Quit when standard input closes (for scripts and tests)."));
-    parser.addOptions({portOpt, imagesOpt, failOpt, slowOpt, eofOpt});
+    parser.addOptions({portOpt, imagesOpt, failOpt, slowOpt, rateOpt, compactOpt, eofOpt});
     parser.process(app);
 
     UpdateServerConfig config;
@@ -67,11 +72,15 @@ int main(int argc, char* argv[])
         return fail(QStringLiteral("--images: no directory %1").arg(config.imagesDir));
     config.fail = UpdateServer::failFromName(parser.value(failOpt), &ok);
     if (!ok)
-        return fail(QStringLiteral("--fail takes bin-not-found, not-available, empty, garbage, bad-base64 "
-                                   "or slow"));
+        return fail(QStringLiteral("--fail takes bin-not-found, not-available, empty, garbage, bad-base64, "
+                                   "slow or throttled"));
     config.slowMs = parser.value(slowOpt).toInt(&ok);
     if (!ok || config.slowMs < 0 || config.slowMs > 600000)
         return fail(QStringLiteral("--slow-ms takes 0 .. 600000"));
+    config.rateBytesPerSecond = parser.value(rateOpt).toInt(&ok);
+    if (!ok || config.rateBytesPerSecond < 10 || config.rateBytesPerSecond > 100000000)
+        return fail(QStringLiteral("--rate takes 10 .. 100000000"));
+    config.compact = parser.isSet(compactOpt);
     config.quitOnEof = parser.isSet(eofOpt);
 
     UpdateServer server(config);

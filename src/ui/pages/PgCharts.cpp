@@ -19,6 +19,7 @@
 #include "ui/MainWindow.h"
 #include "ui/components/ChartTraceListEntry.h"
 #include "ui/pages/ChartImageSaver.h"
+#include "ui/pages/ReportSaver.h"
 #include "ui/pages/charts/AbstractPage.h"
 #include "ui/pages/charts/DTFPage.h"
 #include "ui/pages/charts/GridBasePage.h"
@@ -87,7 +88,9 @@ void PgCharts::initUi()
     imageRow->addWidget(m_imageSaver->button(), 1);
     imageRow->addWidget(m_imageSaver->sizeBox());
     grid->addLayout(imageRow, 6, 0, 1, 2);
-    grid->setRowStretch(7, 1);
+    m_reportSaver = new ReportSaver(m_window, inner);
+    grid->addWidget(m_reportSaver->button(), 7, 0, 1, 2);
+    grid->setRowStretch(8, 1);
     grid->setColumnStretch(1, 1);
 
     for (int i = 0; i < TRACE_ENTRIES; ++i) {

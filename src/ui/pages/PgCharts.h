@@ -30,6 +30,7 @@ class AbstractPage;
 namespace MW_Pages {
 
 class ChartImageSaver;
+class ReportSaver;
 
 // Chart type and options of the selected view, the chart arrangement, and the visibility of the
 // stored traces in the selected view. Keeps the per-view settings (Charts.UL ... Charts.BR).
@@ -53,6 +54,7 @@ public:
     Ui::PgCharts_Page::AbstractPage* shownConfigPage() const;
     const QVector<Ui::Components::ChartTraceListEntry*>& traceEntries() const { return m_traceEntries; }
     ChartImageSaver* imageSaver() const { return m_imageSaver; }
+    ReportSaver* reportSaver() const { return m_reportSaver; }
 
     void retranslateUi() override;
     void saveSettings() override;
@@ -95,6 +97,7 @@ private:
     QPushButton* m_hideTraces = nullptr;
     QVBoxLayout* m_tracesLayout = nullptr;
     ChartImageSaver* m_imageSaver = nullptr;
+    ReportSaver* m_reportSaver = nullptr;
 };
 
 } // namespace MW_Pages

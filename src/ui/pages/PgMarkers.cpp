@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -17,8 +19,13 @@
 #include "charts/ZMarksTable.h"
 #include "core/LocalizationManager.h"
 #include "core/TaggedLog.h"
+#include "core/utility/Path.h"
 #include "measurement/DataScanManager.h"
+#include "report/CsvExport.h"
+#include "report/MeasurementReport.h"
+#include "report/ReportCollector.h"
 #include "ui/MainWindow.h"
+#include "ui/PageFileDialogs.h"
 #include "ui/components/ClampedLineEdit.h"
 #include "ui/components/MarkListEntry.h"
 #include "ui/components/ZDoubleValidator.h"
@@ -95,6 +102,11 @@ void PgMarkers::initUi()
     m_removeAll->setObjectName(QStringLiteral("b_remove_marks"));
     m_removeAll->setIcon(QIcon(QStringLiteral(":/ui/remove_all")));
     m_removeAll->setEnabled(false);
+    m_export = new QPushButton(inner);
+    m_export->setObjectName(QStringLiteral("b_export_marks"));
+    m_export->setIcon(QIcon(QStringLiteral(":/ui/save")));
+    m_exportDialog = Ui::PageFileDialogs::createSaveDialog(m_window, QStringLiteral("csv"));
+    m_exportDialog->setDirectory(ZReport::MeasurementReport::reportDir());
     m_list = new QVBoxLayout();
     m_list->setObjectName(QStringLiteral("vl_marks_list"));
 
@@ -106,8 +118,9 @@ void PgMarkers::initUi()
     grid->addLayout(input, 0, 0, 1, 2);
     grid->addWidget(m_show, 1, 0);
     grid->addWidget(m_removeAll, 1, 1);
-    grid->addLayout(m_list, 2, 0, 1, 2);
-    grid->setRowStretch(3, 1);
+    grid->addWidget(m_export, 2, 0, 1, 2);
+    grid->addLayout(m_list, 3, 0, 1, 2);
+    grid->setRowStretch(4, 1);
 
     for (int i = 0; i < LIST_SIZE; ++i) {
         auto* e = new MarkListEntry(i, m_window);
@@ -134,6 +147,8 @@ void PgMarkers::initUiActions()
             &PgMarkers::slotLoadedLang);
     connect(m_window, &MainWindow::signalSelectedNewChartView, this, &PgMarkers::slotSelectedNewChartView);
     connect(m_add, &QPushButton::released, this, &PgMarkers::slotAddNewMark);
+    connect(m_export, &QPushButton::released, this, &PgMarkers::slotExportMarks);
+    connect(m_exportDialog, &QFileDialog::finished, this, &PgMarkers::slotProcessExportMarks);
     connect(m_position, &QLineEdit::returnPressed, this, &PgMarkers::slotAddNewMark);
     connect(m_show, &QCheckBox::stateChanged, this, [this](int state) {
         if (ZMarksTable* table = marksTable())
@@ -172,7 +187,37 @@ void PgMarkers::retranslateUi()
         return;
     m_show->setText(qtTrId("lp_pmark_show_marks"));
     m_removeAll->setText(qtTrId("lp_pmark_btn_rm_marks"));
+    m_export->setText(qtTrId("lp_pmarkers_btn_export_csv"));
+    m_exportDialog->setWindowTitle(qtTrId("lp_pmarkers_export_title"));
+    m_exportDialog->setNameFilters({qtTrId("lp_pmarkers_export_filters")});
     applyInputLabels();
+}
+
+void PgMarkers::slotExportMarks()
+{
+    // The reports folder is made when first needed, so the dialog can open inside it.
+    if (QFileInfo(m_exportDialog->directory().absolutePath()) ==
+        QFileInfo(ZReport::MeasurementReport::reportDir()))
+        ZCore::UtilityModules::Path::createDir(ZReport::MeasurementReport::reportDir(),
+                                               QStringLiteral("REPORT_DIR"));
+    Ui::PageFileDialogs::open(m_exportDialog);
+}
+
+void PgMarkers::slotProcessExportMarks(int result)
+{
+    if (result != QDialog::Accepted)
+        return;
+    const QString path = Ui::PageFileDialogs::firstSelected(m_exportDialog);
+    if (path.isEmpty())
+        return;
+    const QVector<ZReport::TReportMarker> rows =
+        ZReport::ReportCollector::markers(ZReport::ReportCollector::shownViews(m_window->chartViews()));
+    QString error;
+    if (!ZReport::CsvExport::write(path, ZReport::CsvExport::markers(rows), &error)) {
+        ZCore::TaggedLog(m_tag).critical("lp_pmarkers_cant_export", path + QStringLiteral("\n") + error);
+        return;
+    }
+    m_exportDialog->setDirectory(QFileInfo(path).absolutePath());
 }
 
 void PgMarkers::slotLoadedLang()

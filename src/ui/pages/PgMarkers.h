@@ -10,6 +10,7 @@
 #include "ui/pages/MWAbstractPage.h"
 
 class QCheckBox;
+class QFileDialog;
 class QLabel;
 class QPushButton;
 class QVBoxLayout;
@@ -49,6 +50,8 @@ public:
     Ui::Components::MarkListEntry* entry(int index) const;
     Ui::Components::ClampedLineEdit* positionEdit() const { return m_position; }
     ZChart::ZChartView* followedView() const { return m_view; }
+    QPushButton* exportButton() const { return m_export; }
+    QFileDialog* exportDialog() const { return m_exportDialog; }
 
     void retranslateUi() override;
 
@@ -59,6 +62,9 @@ public slots:
     void slotSelectedNewChartView();
     void slotCreatedMark(int index);
     void slotRemovedMark(int index);
+    // The markers of every shown view as a CSV table, into the file the dialog names.
+    void slotExportMarks();
+    void slotProcessExportMarks(int result);
 
 protected:
     void initUi() override;
@@ -80,6 +86,8 @@ private:
     QPushButton* m_add = nullptr;
     QCheckBox* m_show = nullptr;
     QPushButton* m_removeAll = nullptr;
+    QPushButton* m_export = nullptr;
+    QFileDialog* m_exportDialog = nullptr;
     QVBoxLayout* m_list = nullptr;
     QVector<Ui::Components::MarkListEntry*> m_entries;
     QPointer<ZChart::ZChartView> m_view;

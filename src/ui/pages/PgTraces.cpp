@@ -1,5 +1,6 @@
 #include "ui/pages/PgTraces.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -57,13 +58,31 @@ void PgTraces::initUi()
     m_save = button("b_trace_save_file", ":/ui/save");
     m_load = button("b_trace_load_file", ":/ui/open_file");
     m_removeAll = button("b_remove_traces", ":/ui/remove_all");
+    m_touchstoneLabel = new QLabel(inner);
+    m_touchstoneLabel->setObjectName(QStringLiteral("l_touchstone_options"));
+    m_touchstoneFormat = new QComboBox(inner);
+    m_touchstoneFormat->setObjectName(QStringLiteral("comb_touchstone_format"));
+    using ZData::TouchstoneFile;
+    for (auto format : {TouchstoneFile::EFormat::RI, TouchstoneFile::EFormat::MA, TouchstoneFile::EFormat::DB})
+        m_touchstoneFormat->addItem(TouchstoneFile::formatName(format), int(format));
+    m_touchstoneUnit = new QComboBox(inner);
+    m_touchstoneUnit->setObjectName(QStringLiteral("comb_touchstone_unit"));
+    const char* const unitWords[] = {"Hz", "kHz", "MHz", "GHz"};
+    for (auto unit : {TouchstoneFile::EUnit::HZ, TouchstoneFile::EUnit::KHZ, TouchstoneFile::EUnit::MHZ,
+                      TouchstoneFile::EUnit::GHZ})
+        m_touchstoneUnit->addItem(QString::fromLatin1(unitWords[int(unit)]), int(unit));
+    auto* touchstone = new QHBoxLayout();
+    touchstone->addWidget(m_touchstoneLabel);
+    touchstone->addWidget(m_touchstoneFormat, 1);
+    touchstone->addWidget(m_touchstoneUnit, 1);
     m_list = new QVBoxLayout();
     m_list->setObjectName(QStringLiteral("vl_loaded_traces_list"));
     grid->addWidget(m_save, 0, 0);
     grid->addWidget(m_load, 0, 1);
-    grid->addWidget(m_removeAll, 1, 0, 1, 2);
-    grid->addLayout(m_list, 2, 0, 1, 2);
-    grid->setRowStretch(3, 1);
+    grid->addLayout(touchstone, 1, 0, 1, 2);
+    grid->addWidget(m_removeAll, 2, 0, 1, 2);
+    grid->addLayout(m_list, 3, 0, 1, 2);
+    grid->setRowStretch(4, 1);
 
     for (int i = 0; i < LIST_SIZE; ++i) {
         auto* row = new QWidget(m_window);
@@ -130,9 +149,10 @@ void PgTraces::retranslateUi()
     m_removeAll->setText(qtTrId("lp_ptraces_btn_rm_traces"));
     m_saveDialog->setWindowTitle(qtTrId("lp_pgtrace_save_dialog_title"));
     m_loadDialog->setWindowTitle(qtTrId("lp_pgtrace_load_dialog_title"));
-    const QStringList filters = qtTrId("lp_pgtrace_trace_file_filters").split(QStringLiteral(";;"));
-    m_saveDialog->setNameFilters(filters);
-    m_loadDialog->setNameFilters(filters);
+    m_touchstoneLabel->setText(qtTrId("lp_pgtrace_touchstone_options"));
+    m_touchstoneLabel->setToolTip(qtTrId("lp_pgtrace_touchstone_tooltip"));
+    m_saveDialog->setNameFilters(qtTrId("lp_pgtrace_save_file_filters").split(QStringLiteral(";;")));
+    m_loadDialog->setNameFilters(qtTrId("lp_pgtrace_trace_file_filters").split(QStringLiteral(";;")));
 }
 
 void PgTraces::slotLoadedLang()
@@ -226,7 +246,7 @@ void PgTraces::slotProcessTraceSaveFile(int result)
         log.critical("lp_pgtrace_save_unsupported_file_format", QFileInfo(path).suffix());
         return;
     }
-    const bool saved = DataScanManager::saveTrace(path);
+    const bool saved = DataScanManager::saveTrace(path, touchstoneOptions());
     if (saved)
         rememberDir(path);
 }
@@ -239,13 +259,23 @@ void PgTraces::slotProcessTraceLoadFile(int result)
         return;
     }
     const QString path = PageFileDialogs::firstSelected(m_loadDialog);
-    if (ZData::DS::TraceFiles::formatOf(path) == ZData::DS::TraceFiles::EFormat::NONE) {
+    if (!ZData::DS::TraceFiles::isLoadable(ZData::DS::TraceFiles::formatOf(path))) {
         log.critical("lp_pgtrace_load_unsupported_file_format", QFileInfo(path).suffix());
         return;
     }
     const bool loaded = DataScanManager::loadTrace(path, DataScanManager::traces().size());
     if (loaded)
         rememberDir(path);
+}
+
+ZData::TouchstoneFile::TWriteOptions PgTraces::touchstoneOptions() const
+{
+    ZData::TouchstoneFile::TWriteOptions options;
+    if (m_touchstoneFormat && m_touchstoneFormat->currentIndex() >= 0)
+        options.format = ZData::TouchstoneFile::EFormat(m_touchstoneFormat->currentData().toInt());
+    if (m_touchstoneUnit && m_touchstoneUnit->currentIndex() >= 0)
+        options.unit = ZData::TouchstoneFile::EUnit(m_touchstoneUnit->currentData().toInt());
+    return options;
 }
 
 void PgTraces::rememberDir(const QString& path)
@@ -265,6 +295,9 @@ void PgTraces::saveSettings()
     settings->beginGroup(ZCore::SettingsManager::subGroupName(ZCore::ESettingsGroups::TRACES,
                                                               QString::fromLatin1(SETTINGS_SUBGROUP)));
     settings->setValue(QString::fromLatin1(KEY_LAST_DIR), m_lastDir);
+    const ZData::TouchstoneFile::TWriteOptions options = touchstoneOptions();
+    settings->setValue(QString::fromLatin1(KEY_TOUCHSTONE_FORMAT), ZData::TouchstoneFile::formatName(options.format));
+    settings->setValue(QString::fromLatin1(KEY_TOUCHSTONE_UNIT), ZData::TouchstoneFile::unitName(options.unit));
     settings->endGroup();
 }
 
@@ -278,6 +311,15 @@ void PgTraces::restoreSettings()
     settings->beginGroup(ZCore::SettingsManager::subGroupName(ZCore::ESettingsGroups::TRACES,
                                                               QString::fromLatin1(SETTINGS_SUBGROUP)));
     const QString dir = settings->value(QString::fromLatin1(KEY_LAST_DIR)).toString();
+    // By name, so a profile stays readable; an unknown name keeps the plain RI in Hz.
+    ZData::TouchstoneFile::EFormat format = ZData::TouchstoneFile::EFormat::RI;
+    ZData::TouchstoneFile::EUnit unit = ZData::TouchstoneFile::EUnit::HZ;
+    ZData::TouchstoneFile::formatFromName(settings->value(QString::fromLatin1(KEY_TOUCHSTONE_FORMAT)).toString(),
+                                          format);
+    ZData::TouchstoneFile::unitFromName(settings->value(QString::fromLatin1(KEY_TOUCHSTONE_UNIT)).toString(),
+                                        unit);
+    m_touchstoneFormat->setCurrentIndex(m_touchstoneFormat->findData(int(format)));
+    m_touchstoneUnit->setCurrentIndex(m_touchstoneUnit->findData(int(unit)));
     settings->endGroup();
     // A folder removed since keeps the dialogs in the trace directory.
     m_lastDir =

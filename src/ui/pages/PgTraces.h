@@ -4,8 +4,10 @@
 #include <QString>
 #include <QVector>
 
+#include "measurement/TouchstoneFile.h"
 #include "ui/pages/MWAbstractPage.h"
 
+class QComboBox;
 class QFileDialog;
 class QLabel;
 class QPushButton;
@@ -31,6 +33,8 @@ public:
     static constexpr const char* DEFAULT_SUFFIX = "tbin";
     static constexpr const char* SETTINGS_SUBGROUP = "Page";
     static constexpr const char* KEY_LAST_DIR = "last_dir";
+    static constexpr const char* KEY_TOUCHSTONE_FORMAT = "touchstone_format";
+    static constexpr const char* KEY_TOUCHSTONE_UNIT = "touchstone_unit";
 
     explicit PgTraces(QObject* parent = nullptr);
     ~PgTraces() override;
@@ -42,6 +46,10 @@ public:
     Ui::Components::LoadedTraceListEntry* entry(int index) const;
     QLabel* colorSwatch(int index) const;
     QString lastDir() const { return m_lastDir; }
+    QComboBox* touchstoneFormatBox() const { return m_touchstoneFormat; }
+    QComboBox* touchstoneUnitBox() const { return m_touchstoneUnit; }
+    // The data format and frequency unit chosen for saved Touchstone files.
+    ZData::TouchstoneFile::TWriteOptions touchstoneOptions() const;
 
     void retranslateUi() override;
 
@@ -70,6 +78,9 @@ private:
     QPushButton* m_save = nullptr;
     QPushButton* m_load = nullptr;
     QPushButton* m_removeAll = nullptr;
+    QLabel* m_touchstoneLabel = nullptr;
+    QComboBox* m_touchstoneFormat = nullptr;
+    QComboBox* m_touchstoneUnit = nullptr;
     QVBoxLayout* m_list = nullptr;
     QVector<Ui::Components::LoadedTraceListEntry*> m_entries;
     QVector<QLabel*> m_swatches;

@@ -16,6 +16,7 @@
 #include "core/TaggedLog.h"
 #include "core/utility/VersionNumber.h"
 #include "devicelink/DeviceManager.h"
+#include "devicelink/FirmwareUpdater.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 #include "server/ServerManager.h"
@@ -27,17 +28,13 @@ using ZCore::UtilityModules::VersionNumber;
 using ZData::DataScanManager;
 using ZData::DeviceManager;
 using ZData::EServerCommands;
+using ZData::FirmwareUpdater;
 using ZData::ServerManager;
 using ZData::DM::SerialPort;
 
 namespace MW_Pages {
 
-PgUpdate::PgUpdate(QObject* parent) : MWAbstractPage(parent)
-{
-    m_reopenTimer.setSingleShot(true);
-    m_reopenTimer.setInterval(REOPEN_INTERVAL_MS);
-    connect(&m_reopenTimer, &QTimer::timeout, this, &PgUpdate::reopenPort);
-}
+PgUpdate::PgUpdate(QObject* parent) : MWAbstractPage(parent) {}
 
 PgUpdate::~PgUpdate() = default;
 
@@ -138,6 +135,7 @@ void PgUpdate::initUi()
 void PgUpdate::initUiActions()
 {
     auto* device = &DeviceManager::instance();
+    auto* updater = &FirmwareUpdater::instance();
     auto* port = &SerialPort::instance();
     connect(m_window, &MainWindow::signalSettingsRestored, this, &PgUpdate::restoreSettings);
     connect(m_window, &MainWindow::signalSettingsSaved, this, &PgUpdate::saveSettings);
@@ -149,21 +147,20 @@ void PgUpdate::initUiActions()
     // here runs its own event loop, which must never start inside the link's reply handling.
     const auto queued = Qt::QueuedConnection;
     connect(port, &SerialPort::signalClosed, this, &PgUpdate::slotPortClosed, queued);
-    connect(port, &SerialPort::signalOpened, this, [this] {
-        m_reopenTimer.stop();
-        m_reopenAfterClose = false;
-    });
     connect(device, &DeviceManager::signalStartupFinished, this, &PgUpdate::slotDeviceStartup, queued);
-    connect(device, &DeviceManager::signalUpdateReply, this, &PgUpdate::slotDeviceUpdateReply, queued);
-    connect(device, &DeviceManager::signalUpdateCheckFailed, this, &PgUpdate::slotUpdateCheckFailed, queued);
-    connect(device, &DeviceManager::signalUpdateStarted, this, &PgUpdate::slotUpdateStarted, queued);
-    connect(device, &DeviceManager::signalUpdateProgress, this, &PgUpdate::slotUpdateProgress, queued);
-    connect(device, &DeviceManager::signalUpdateFinished, this, &PgUpdate::slotUpdateFinished, queued);
-    connect(device, &DeviceManager::signalUpdateFailed, this, &PgUpdate::slotUpdateFailed, queued);
-    // Reported for a lost port as well as for a link that gave up and closed it.
-    connect(device, &DeviceManager::signalUpdateInterrupted, this, &PgUpdate::slotSignalLost, queued);
     connect(device, &DeviceManager::signalGotBootloaderDevice, this, &PgUpdate::slotGotBootloaderDevice,
             queued);
+    connect(updater, &FirmwareUpdater::signalUpdateReply, this, &PgUpdate::slotDeviceUpdateReply, queued);
+    connect(updater, &FirmwareUpdater::signalUpdateCheckFailed, this, &PgUpdate::slotUpdateCheckFailed,
+            queued);
+    connect(updater, &FirmwareUpdater::signalUpdateStarted, this, &PgUpdate::slotUpdateStarted, queued);
+    connect(updater, &FirmwareUpdater::signalUpdateProgress, this, &PgUpdate::slotUpdateProgress, queued);
+    connect(updater, &FirmwareUpdater::signalUpdateFinished, this, &PgUpdate::slotUpdateFinished, queued);
+    connect(updater, &FirmwareUpdater::signalUpdateCompleted, this, &PgUpdate::slotUpdateCompleted, queued);
+    connect(updater, &FirmwareUpdater::signalDeviceNotBack, this, &PgUpdate::slotDeviceNotBack, queued);
+    connect(updater, &FirmwareUpdater::signalUpdateFailed, this, &PgUpdate::slotUpdateFailed, queued);
+    // Reported for a lost port as well as for a link that gave up and closed it.
+    connect(updater, &FirmwareUpdater::signalUpdateInterrupted, this, &PgUpdate::slotSignalLost, queued);
 
     connect(m_check, &QPushButton::released, this, &PgUpdate::slotCheckForUpdates);
     connect(m_update, &QPushButton::released, this, &PgUpdate::slotDoUpdate);
@@ -210,8 +207,8 @@ bool PgUpdate::eventFilter(QObject* watched, QEvent* event)
     return MWAbstractPage::eventFilter(watched, event);
 }
 
-QMessageBox::StandardButton PgUpdate::present(EBox kind, QMessageBox::Icon icon, const char* titleId,
-                                              const QString& text, QMessageBox::StandardButtons buttons)
+void PgUpdate::present(EBox kind, QMessageBox::Icon icon, const char* titleId, const QString& text,
+                       QMessageBox::StandardButtons buttons, Answer then)
 {
     TBox box;
     box.kind = kind;
@@ -219,10 +216,20 @@ QMessageBox::StandardButton PgUpdate::present(EBox kind, QMessageBox::Icon icon,
     box.title = qtTrId(titleId);
     box.text = text;
     box.buttons = buttons;
-    if (m_presenter)
-        return m_presenter(box);
-    QMessageBox message(icon, box.title, box.text, buttons);
-    return QMessageBox::StandardButton(message.exec());
+    if (m_presenter) {
+        const QMessageBox::StandardButton chosen = m_presenter(box);
+        if (then)
+            then(chosen);
+        return;
+    }
+    auto* message = new QMessageBox(icon, box.title, box.text, buttons, m_window);
+    message->setAttribute(Qt::WA_DeleteOnClose);
+    message->setWindowModality(Qt::WindowModal);
+    connect(message, &QMessageBox::finished, this, [then](int result) {
+        if (then)
+            then(QMessageBox::StandardButton(result));
+    });
+    message->open();
 }
 
 QString PgUpdate::serverFailureReason(EServerCommands result)
@@ -243,7 +250,12 @@ QString PgUpdate::serverFailureReason(EServerCommands result)
 
 bool PgUpdate::isUpdateBusy()
 {
-    return DeviceManager::isUpdateUnderway() || DeviceManager::deviceInfo().updatePending;
+    return FirmwareUpdater::isUpdateUnderway() || DeviceManager::deviceInfo().updatePending;
+}
+
+bool PgUpdate::isReopenPending()
+{
+    return FirmwareUpdater::isReopenPending();
 }
 
 void PgUpdate::showDeviceInfo()
@@ -293,7 +305,7 @@ void PgUpdate::slotCheckForUpdates()
     }
     // One question at a time: the answer (or its failure) enables the button again.
     m_check->setEnabled(false);
-    DeviceManager::checkForUpdates();
+    FirmwareUpdater::checkForUpdates();
 }
 
 void PgUpdate::slotDeviceUpdateReply(const QString& actual_version)
@@ -317,9 +329,13 @@ void PgUpdate::slotDeviceUpdateReply(const QString& actual_version)
                 qtTrId("lp_pupdate_no_update_text"));
         return;
     }
-    if (present(EBox::NEW_UPDATE, QMessageBox::Question, "lp_pupdate_new_update_title",
-                qtTrId("lp_pupdate_new_update_text"), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
-        m_update->click();
+    present(EBox::NEW_UPDATE, QMessageBox::Question, "lp_pupdate_new_update_title",
+            qtTrId("lp_pupdate_new_update_text")
+                .arg(DeviceManager::deviceInfo().firmwareVersion.toString(), newest.toString()),
+            QMessageBox::Yes | QMessageBox::No, [this](QMessageBox::StandardButton chosen) {
+                if (chosen == QMessageBox::Yes && m_update->isEnabled())
+                    m_update->click();
+            });
 }
 
 void PgUpdate::slotUpdateCheckFailed(EServerCommands result)
@@ -355,11 +371,28 @@ void PgUpdate::slotDoUpdate()
     }
     const bool inBootloader =
         DeviceManager::deviceInfo().deviceState == quint8(ZData::EDeviceStates::BOOTLOADER);
-    if (!DeviceManager::startFirmwareUpdate())
-        return; // one is already underway
-    if (!inBootloader)
-        present(EBox::REBOOT_UPDATE, QMessageBox::Information, "lp_pupdate_reboot_update_title",
-                qtTrId("lp_pupdate_reboot_update_text"));
+    if (inBootloader) {
+        // Nothing the device runs is replaced: it waits for firmware anyway.
+        FirmwareUpdater::startFirmwareUpdate();
+        return;
+    }
+    askAndStartUpdate();
+}
+
+void PgUpdate::askAndStartUpdate()
+{
+    const VersionNumber newest(m_actualVersion->text());
+    const QString version = newest.isValid() ? newest.toString() : qtTrId("lp_pupdate_newest_unknown");
+    present(EBox::REBOOT_UPDATE, QMessageBox::Question, "lp_pupdate_reboot_update_title",
+            qtTrId("lp_pupdate_reboot_update_text").arg(version), QMessageBox::Ok | QMessageBox::Cancel,
+            [this](QMessageBox::StandardButton chosen) {
+                // The device is touched only now, and only if it is still there to be updated.
+                if (chosen == QMessageBox::Ok && SerialPort::isOpen() &&
+                    FirmwareUpdater::startFirmwareUpdate())
+                    return;
+                m_check->setEnabled(SerialPort::isOpen() && !isUpdateBusy());
+                offerUpdate(true);
+            });
 }
 
 void PgUpdate::slotUpdateStarted()
@@ -377,6 +410,7 @@ void PgUpdate::slotUpdateProgress(int progress)
         return;
     if (m_progress->isHidden()) {
         m_progress->setCancelButton(nullptr);
+        m_progress->setLabelText(qtTrId("lp_pupdate_updating"));
         m_progress->open();
     }
     m_updateInProgress = true;
@@ -389,15 +423,28 @@ void PgUpdate::slotUpdateFinished()
 {
     if (!m_grid)
         return;
+    // The update ends when the device runs the new firmware: until then the dialog stays and says
+    // what happens.
+    if (m_progress && m_progress->isVisible())
+        m_progress->setLabelText(qtTrId("lp_pupdate_restarting"));
+}
+
+void PgUpdate::slotUpdateCompleted(const QString& version)
+{
+    if (!m_grid)
+        return;
     closeProgress();
     present(EBox::FINISHED, QMessageBox::Information, "lp_pupdate_reboot_app_title",
-            qtTrId("lp_pupdate_reboot_app_text"));
-    // The program closed the port itself after the last chunk, so nobody else opens it again.
-    m_reopenTriesLeft = REOPEN_TRIES;
-    if (SerialPort::isOpen())
-        m_reopenAfterClose = true;
-    else
-        m_reopenTimer.start();
+            qtTrId("lp_pupdate_reboot_app_text").arg(version));
+}
+
+void PgUpdate::slotDeviceNotBack()
+{
+    if (!m_grid)
+        return;
+    closeProgress();
+    present(EBox::NOT_BACK, QMessageBox::Warning, "lp_pupdate_not_back_title",
+            qtTrId("lp_pupdate_not_back_text"));
 }
 
 void PgUpdate::slotUpdateFailed(EServerCommands result)
@@ -424,13 +471,19 @@ void PgUpdate::slotGotBootloaderDevice()
 {
     if (!m_grid)
         return;
+    // Also the end of an update whose image the device did not take.
+    closeProgress();
     showDeviceInfo();
     m_check->setEnabled(SerialPort::isOpen() && !isUpdateBusy());
     offerUpdate(true);
-    if (m_update->isEnabled() &&
-        present(EBox::BOOTLOADER, QMessageBox::Question, "lp_pupdate_bootloader_title",
-                qtTrId("lp_pupdate_bootloader_text"), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
-        m_update->click();
+    if (!m_update->isEnabled())
+        return;
+    present(EBox::BOOTLOADER, QMessageBox::Question, "lp_pupdate_bootloader_title",
+            qtTrId("lp_pupdate_bootloader_text"), QMessageBox::Yes | QMessageBox::No,
+            [this](QMessageBox::StandardButton chosen) {
+                if (chosen == QMessageBox::Yes && m_update->isEnabled())
+                    m_update->click();
+            });
 }
 
 void PgUpdate::slotPortClosed()
@@ -446,22 +499,6 @@ void PgUpdate::slotPortClosed()
         m_check->setEnabled(false);
         m_update->setEnabled(false);
     }
-    if (m_reopenAfterClose) {
-        m_reopenAfterClose = false;
-        m_reopenTimer.start();
-    }
-}
-
-void PgUpdate::reopenPort()
-{
-    m_reopenAfterClose = false;
-    if (SerialPort::isOpen() || SerialPort::open(false))
-        return;
-    if (--m_reopenTriesLeft > 0) {
-        m_reopenTimer.start();
-        return;
-    }
-    ZCore::TaggedLog(m_tag).warn(QStringLiteral(">> the device did not come back after the update"));
 }
 
 void PgUpdate::slotElDelayValueChanged()

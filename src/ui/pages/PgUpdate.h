@@ -3,7 +3,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
-#include <QTimer>
 
 #include <functional>
 
@@ -27,21 +26,24 @@ namespace MW_Pages {
 
 // The device page: the connected analyser's identifier and firmware version, the newest version
 // the update server knows, the firmware update with its progress dialog, and the electrical delay.
-// The device manager runs the update; the page follows it and tells the user what happened.
+// The firmware updater runs the update; the page shows its progress, asks before anything reaches
+// the device and tells the user what happened, in the order it happened.
 class PgUpdate : public MWAbstractPage, public ZCore::ISConfigurable
 {
     Q_OBJECT
 
 public:
-    // Every message box the page raises, so that tests can answer them without a nested loop.
+    // Every message box the page raises, so that tests can answer them. The real boxes are window
+    // modal and run no event loop of their own: the answer arrives later, as a call.
     enum class EBox
     {
         NO_SERVER,       // "Check for updates" with no update server configured
         CHECK_FAILED,    // the server gave no usable version
-        NEW_UPDATE,      // a newer version: update now? (Yes/No)
+        NEW_UPDATE,      // a newer version (both versions named): update now? (Yes/No)
         NO_UPDATE,       // firmware is up to date
-        REBOOT_UPDATE,   // the device reboots into its bootloader next
-        FINISHED,        // every chunk acknowledged; the device restarts
+        REBOOT_UPDATE,   // the device reboots into its bootloader if the user agrees (OK/Cancel)
+        FINISHED,        // the device is back with its new firmware: "Updated to X.Y.Z"
+        NOT_BACK,        // the firmware was sent but the device did not come back
         DOWNLOAD_FAILED, // no usable update file: nothing was sent to the device
         INTERRUPTED,     // the link died during the transfer: the device waits in its bootloader
         BOOTLOADER,      // a device came up in its bootloader: update now? (Yes/No)
@@ -56,14 +58,11 @@ public:
     };
     // Shows the box and returns the button the user chose.
     using BoxPresenter = std::function<QMessageBox::StandardButton(const TBox&)>;
+    using Answer = std::function<void(QMessageBox::StandardButton)>;
 
     static constexpr int EL_DELAY_MAX_LENGTH = 5;
-    // Wide enough that the bar reads as one at a glance over the chart cluster.
-    static constexpr int PROGRESS_MIN_WIDTH = 360;
-    // After "Finished updating firmware" the page reopens the port the transfer closed; the device
-    // needs a moment to restart, so it tries for a while.
-    static constexpr int REOPEN_INTERVAL_MS = 1000;
-    static constexpr int REOPEN_TRIES = 30;
+    // Wide enough that the bar and its warning read at a glance over the chart cluster.
+    static constexpr int PROGRESS_MIN_WIDTH = 420;
 
     explicit PgUpdate(QObject* parent = nullptr);
     ~PgUpdate() override;
@@ -80,7 +79,7 @@ public:
     QCheckBox* elDelayCheck() const { return m_elDelayEnabled; }
     QProgressDialog* progressDialog() const { return m_progress; }
     bool isUpdateInProgress() const { return m_updateInProgress; }
-    bool isReopenPending() const { return m_reopenTimer.isActive() || m_reopenAfterClose; }
+    static bool isReopenPending();
 
     // An empty presenter restores the real message boxes.
     void setBoxPresenter(BoxPresenter presenter) { m_presenter = std::move(presenter); }
@@ -105,6 +104,8 @@ public slots:
     void slotUpdateCheckFailed(ZData::EServerCommands result);
     void slotUpdateStarted();
     void slotUpdateFinished();
+    void slotUpdateCompleted(const QString& version);
+    void slotDeviceNotBack();
     void slotUpdateFailed(ZData::EServerCommands result);
     void slotGotBootloaderDevice();
     void slotPortClosed();
@@ -115,9 +116,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QMessageBox::StandardButton present(EBox kind, QMessageBox::Icon icon, const char* titleId,
-                                        const QString& text,
-                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    // Shows a box; the answer, if asked for, comes to then once the user has chosen.
+    void present(EBox kind, QMessageBox::Icon icon, const char* titleId, const QString& text,
+                 QMessageBox::StandardButtons buttons = QMessageBox::Ok, Answer then = {});
+    // The reboot question, then the update itself.
+    void askAndStartUpdate();
     // Why the server gave nothing usable, in the user's words.
     static QString serverFailureReason(ZData::EServerCommands result);
     // An update is on its way: from the click to the last acknowledgement (including the device's
@@ -127,7 +130,6 @@ private:
     // Update firmware is offered only when asked for, with the port open and no update running.
     void offerUpdate(bool offered);
     void closeProgress();
-    void reopenPort();
 
     QGridLayout* m_grid = nullptr;
     QLabel* m_idTitle = nullptr;
@@ -150,9 +152,6 @@ private:
     bool m_updateInProgress = false;
     // Set while the page writes the electrical-delay widgets from the profile.
     bool m_restoring = false;
-    QTimer m_reopenTimer;
-    int m_reopenTriesLeft = 0;
-    bool m_reopenAfterClose = false;
     BoxPresenter m_presenter;
 };
 
