@@ -20,6 +20,8 @@ void UI::fitListToEntries(QComboBox* box)
     if (!box)
         return;
     QAbstractItemView* list = box->view();
+    // Measured in the font the style sheet gives the list, not the one it was built with.
+    list->ensurePolished();
     // Room for the scroll bar too: a long list shows one and it must not cover the entries.
     const int frame = 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width();
     list->setMinimumWidth(list->sizeHintForColumn(0) + frame);

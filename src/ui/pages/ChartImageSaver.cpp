@@ -14,6 +14,7 @@
 #include "core/LocalizationManager.h"
 #include "core/TaggedLog.h"
 #include "core/utility/Path.h"
+#include "core/utility/UI.h"
 #include "ui/MainWindow.h"
 #include "ui/PageFileDialogs.h"
 
@@ -28,6 +29,7 @@ ChartImageSaver::ChartImageSaver(MainWindow* window, QWidget* parent)
     m_sizes->setObjectName(QStringLiteral("comb_plots_image_size"));
     for (const QSize& size : imageSizes())
         m_sizes->addItem(QStringLiteral("%1 \u00D7 %2").arg(size.width()).arg(size.height()), size);
+    ZCore::UtilityModules::UI::fitListToEntries(m_sizes);
     Ui::PageFileDialogs::followFilterSuffix(m_dialog, QString::fromLatin1(DEFAULT_SUFFIX));
     slotLoadedLang();
     connect(m_button, &QPushButton::released, this, &ChartImageSaver::slotSaveImage);
