@@ -1,19 +1,19 @@
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QStandardPaths>
-#include <QComboBox>
-#include <QFileDialog>
-#include <QLabel>
-#include <QAbstractButton>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyleOptionComboBox>
-#include <QAbstractItemView>
-#include <QDialog>
-#include <QLayout>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QStyleOptionComboBox>
 #include <QtTest>
 
 #include <memory>
@@ -34,11 +34,11 @@
 #include "ui/DeviceConnector.h"
 #include "ui/KitEditorDialog.h"
 #include "ui/MainWindow.h"
-#include "ui/components/NoticeBar.h"
+#include "ui/ReportDialog.h"
 #include "ui/components/ClampedLineEdit.h"
 #include "ui/components/LoadedTraceListEntry.h"
 #include "ui/components/MarkListEntry.h"
-#include "ui/ReportDialog.h"
+#include "ui/components/NoticeBar.h"
 #include "ui/components/ZFreqLineEdit.h"
 #include "ui/pages/ChartImageSaver.h"
 #include "ui/pages/PgCalib.h"
@@ -443,8 +443,9 @@ void collectCutTexts(QWidget* root, const QString& where, QStringList* cut)
                 continue;
             text = label->text();
             // A wrapping label breaks between words only: its longest word must fit.
-            const QStringList pieces = label->wordWrap() ? text.split(QRegularExpression(QStringLiteral("[\\s\\x{200B}]+")))
-                                                         : text.split('\n');
+            const QStringList pieces = label->wordWrap()
+                                           ? text.split(QRegularExpression(QStringLiteral("[\\s\\x{200B}]+")))
+                                           : text.split('\n');
             for (const QString& piece : pieces)
                 need = std::max(need, fm.horizontalAdvance(piece));
             room = label->contentsRect().width() - 2 * label->margin();
@@ -452,7 +453,8 @@ void collectCutTexts(QWidget* root, const QString& where, QStringList* cut)
             text = button->text();
             if (text.isEmpty())
                 continue;
-            need = qobject_cast<QPushButton*>(w) ? button->sizeHint().width() - 2 * 4 : button->sizeHint().width();
+            need = qobject_cast<QPushButton*>(w) ? button->sizeHint().width() - 2 * 4
+                                                 : button->sizeHint().width();
         } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
             if (combo->count() == 0)
                 continue;
@@ -461,7 +463,10 @@ void collectCutTexts(QWidget* root, const QString& where, QStringList* cut)
             option.initFrom(combo);
             option.editable = combo->isEditable();
             option.frame = combo->hasFrame();
-            room = combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo).width() - 2;
+            room = combo->style()
+                       ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo)
+                       .width() -
+                   2;
             for (int i = 0; i < combo->count(); ++i) {
                 const int width = fm.horizontalAdvance(combo->itemText(i)) +
                                   (combo->itemIcon(i).isNull() ? 0 : combo->iconSize().width() + 4);
@@ -476,7 +481,10 @@ void collectCutTexts(QWidget* root, const QString& where, QStringList* cut)
             const int listNeed = list->sizeHintForColumn(0), listRoom = list->viewport()->width();
             combo->hidePopup();
             if (listNeed > listRoom)
-                *cut << QStringLiteral("%1 %2 list: %3 > %4").arg(where, combo->objectName()).arg(listNeed).arg(listRoom);
+                *cut << QStringLiteral("%1 %2 list: %3 > %4")
+                            .arg(where, combo->objectName())
+                            .arg(listNeed)
+                            .arg(listRoom);
         } else {
             continue;
         }
@@ -488,7 +496,8 @@ void collectCutTexts(QWidget* root, const QString& where, QStringList* cut)
         if (!text.isEmpty() && need > room)
             *cut << QStringLiteral("%1 %2 \"%3\": %4 > %5")
                         .arg(where,
-                             w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName(),
+                             w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                                       : w->objectName(),
                              text)
                         .arg(need)
                         .arg(room);
@@ -511,7 +520,8 @@ void tst_PagesEndToEnd::everyTextFitsAtTheSmallestWindow()
     view()->marksTable()->removeAll();
     addMarker(1500, EMarkType::IMPED);
     addMarker(2000, EMarkType::ADMIT);
-    ZCore::NoticeBoard::post(QtCriticalMsg, QStringLiteral("Port"), QStringLiteral("The analyser stopped answering."));
+    ZCore::NoticeBoard::post(QtCriticalMsg, QStringLiteral("Port"),
+                             QStringLiteral("The analyser stopped answering."));
     QVERIFY(waitFor([this] { return m_window->noticeBar()->isVisible(); }));
     QStringList cut;
     const QString shots = qEnvironmentVariable("TOLVEK_PAGE_SHOTS");
