@@ -781,7 +781,7 @@ Do not unplug it.</source>
     </message>
     <message id="lp_axis_title_voltage">
         <source>Voltage</source>
-        <translation>Напряжение</translation>
+        <translation>Напр.</translation>
     </message>
     <message id="lp_axis_title_level">
         <source>Level</source>
