@@ -71,18 +71,18 @@ KitEditorDialog::KitEditorDialog(QWidget* parent) : QDialog(parent)
         QGroupBox* box = addGroup(g[0], g[1]);
         auto* grid = new QGridLayout(box);
         int row = 0;
-        for (const TFieldSpec& spec : kFields) {
-            if (qstrcmp(spec.group, g[1]) != 0)
+        for (const TFieldSpec& def : kFields) {
+            if (qstrcmp(def.group, g[1]) != 0)
                 continue;
             TField f;
-            f.group = QLatin1String(spec.group);
-            f.key = QLatin1String(spec.key);
-            f.labelId = spec.labelId;
-            f.unitId = spec.unitId;
+            f.group = QLatin1String(def.group);
+            f.key = QLatin1String(def.key);
+            f.labelId = def.labelId;
+            f.unitId = def.unitId;
             f.label = new QLabel(box);
             f.label->setObjectName(QStringLiteral("l_kit_%1_%2").arg(f.group, f.key));
             f.edit = new QLineEdit(box);
-            f.edit->setObjectName(QString::fromLatin1(spec.objectName));
+            f.edit->setObjectName(QString::fromLatin1(def.objectName));
             f.edit->setMinimumWidth(80);
             f.unit = new QLabel(box);
             f.unit->setObjectName(QStringLiteral("l_kit_%1_%2_unit").arg(f.group, f.key));
