@@ -63,7 +63,7 @@ void ZChartScanRangeInfo::slotUpdate()
     // margin is as tall as the box.
     if (m_view && m_view->chart()) {
         QMargins margins = m_view->chart()->margins();
-        const int needed = std::max(MIN_BOTTOM_MARGIN, int(std::ceil(m_rect.height())) + 2);
+        const int needed = std::max(MIN_BOTTOM_MARGIN, int(std::ceil(m_rect.height())) + 2 + EDGE_GAP);
         if (margins.bottom() != needed) {
             margins.setBottom(needed);
             m_view->chart()->setMargins(margins);
@@ -77,9 +77,10 @@ void ZChartScanRangeInfo::updatePosition()
 {
     if (!m_view)
         return;
-    // Flush with the chart's bottom-right corner, whatever size the chart is laid out at.
+    // In the chart's bottom-right corner, whatever size the chart is laid out at, a few pixels in:
+    // the view's own frame takes its width from the chart's edges.
     const QSizeF size = m_view->chart() ? m_view->chart()->size() : QSizeF(m_view->size());
-    setPos(size.width() - m_rect.right(), size.height() - m_rect.bottom());
+    setPos(size.width() - m_rect.right() - EDGE_GAP, size.height() - m_rect.bottom() - EDGE_GAP);
 }
 
 void ZChartScanRangeInfo::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)

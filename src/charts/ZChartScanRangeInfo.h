@@ -25,6 +25,7 @@ public:
 
     // The chart's bottom margin when the box is shorter than this.
     static constexpr int MIN_BOTTOM_MARGIN = 35;
+    static constexpr int EDGE_GAP = 4;
 
     explicit ZChartScanRangeInfo(ZChartView* view);
 
