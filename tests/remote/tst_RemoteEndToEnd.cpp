@@ -505,6 +505,8 @@ void tst_RemoteEndToEnd::disconnectingClientLosesNothingForOthers()
         RemoteTestClient leaving;
         QVERIFY(leaving.connectTo(m_window->remoteControl()->port()));
         leaving.send("INIT:CONT OFF");
+        // A slow reply keeps the sweep running long enough to leave in the middle of it.
+        QCOMPARE(m_emulator->control(QStringLiteral("late 1000")).left(2), QStringLiteral("ok"));
         leaving.send("INIT:IMM");
         leaving.send("DISP:ARR?"); // answered after the sweep, to a client that is gone
         QTRY_VERIFY(m_window->remoteControl()->isBusy());
