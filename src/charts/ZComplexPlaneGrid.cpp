@@ -174,8 +174,7 @@ void ZComplexPlaneGrid::paintSmith(QPainter* painter, const QFont& font) const
             const double xx = sign * x;
             const QPointF gamma((xx * xx - 1.0) / (xx * xx + 1.0), 2.0 * xx / (xx * xx + 1.0));
             const QPointF outward = gamma * (1.0 + gap / m_radius);
-            Qt::Alignment align = Qt::AlignHCenter | Qt::AlignVCenter;
-            align = gamma.x() > 0.25 ? Qt::AlignLeft : gamma.x() < -0.25 ? Qt::AlignRight : Qt::AlignHCenter;
+            Qt::Alignment align = gamma.x() > 0.25 ? Qt::AlignLeft : gamma.x() < -0.25 ? Qt::AlignRight : Qt::AlignHCenter;
             align |= gamma.y() > 0.25 ? Qt::AlignBottom : gamma.y() < -0.25 ? Qt::AlignTop : Qt::AlignVCenter;
             const QString text = (sign > 0 ? QStringLiteral("+j") : QStringLiteral("-j")) + valueText(x);
             drawLabel(painter, toScene(outward), text, align);
