@@ -78,75 +78,61 @@ class tst_CalibrationData : public QObject
     Q_OBJECT
 
 private slots:
-    void correctionOnGrid_data();
-    void correctionOnGrid();
-    void correctionInterpolated_data();
-    void correctionInterpolated();
+    void correction_data();
+    void correction();
     void bandSeam_data();
     void bandSeam();
     void serializeRoundTrip();
 };
 
-void tst_CalibrationData::correctionOnGrid_data()
+void tst_CalibrationData::correction_data()
 {
+    QTest::addColumn<double>("frequency"); // 0: every point of the calibration's own grid
     QTest::addColumn<double>("gRe");
     QTest::addColumn<double>("gIm");
-    QTest::newRow("open") << 1.0 << 0.0;
-    QTest::newRow("short") << -1.0 << 0.0;
-    QTest::newRow("load") << 0.0 << 0.0;
-    QTest::newRow("100 ohm") << 1.0 / 3 << 0.0;
-}
-
-void tst_CalibrationData::correctionOnGrid()
-{
-    QFETCH(double, gRe);
-    QFETCH(double, gIm);
-    const CalibrationData cal = makeCalibration(1000000000, 3000000000, 201);
-    const CalibrationData::TSweepGrid grid{1e9, 3e9, 201, 1e7};
-    for (int k : {0, 1, 100, 199, 200}) {
-        const CD g(gRe, gIm);
-        const CD c = corrected(cal, grid, k, modelAt(1e9 + k * 1e7).raw(g));
-        QVERIFY2(std::abs(c - g) < 2e-5, qPrintable(QString::number(k)));
-    }
-}
-
-void tst_CalibrationData::correctionInterpolated_data()
-{
-    QTest::addColumn<double>("frequency");
-    QTest::addColumn<double>("gRe");
-    QTest::addColumn<double>("gIm");
+    QTest::newRow("open on the grid") << 0.0 << 1.0 << 0.0;
+    QTest::newRow("short on the grid") << 0.0 << -1.0 << 0.0;
+    QTest::newRow("load on the grid") << 0.0 << 0.0 << 0.0;
+    QTest::newRow("100 ohm on the grid") << 0.0 << 1.0 / 3 << 0.0;
     QTest::newRow("between points") << 1.234567e9 << 1.0 / 3 << 0.0;
     QTest::newRow("below range uses first") << 0.5e9 << 0.7 << 0.1;
 }
 
-void tst_CalibrationData::correctionInterpolated()
+void tst_CalibrationData::correction()
 {
     QFETCH(double, frequency);
     QFETCH(double, gRe);
     QFETCH(double, gIm);
-    // Standards that vary linearly with frequency are reproduced exactly by linear interpolation, so
-    // the expected value follows from the linearly blended standards in double precision.
+    const CD g(gRe, gIm);
     const quint64 start = 1000000000;
     const quint64 stop = 3000000000;
-    const quint16 n = 101;
+    const quint16 n = 201;
     const CalibrationData cal = makeCalibration(start, stop, n);
+    if (frequency == 0) {
+        const CalibrationData::TSweepGrid grid{1e9, 3e9, n, 1e7};
+        for (int k : {0, 1, 100, 199, 200}) {
+            const CD c = corrected(cal, grid, k, modelAt(1e9 + k * 1e7).raw(g));
+            QVERIFY2(std::abs(c - g) < 2e-5, qPrintable(QString::number(k)));
+        }
+        return;
+    }
+    // Standards that vary linearly with frequency are reproduced exactly by linear interpolation, so
+    // the expected value follows from the linearly blended standards in double precision.
     const double step = double(cal.step());
     const double clamped = qBound(double(start), frequency, double(stop));
     const double pos = (clamped - start) / step;
     const int j = qMin(int(pos), n - 2);
     const double d = pos - j;
-    auto blend = [&](CD g) {
-        return modelAt(start + j * step).raw(g) * (1 - d) + modelAt(start + (j + 1) * step).raw(g) * d;
+    auto blend = [&](CD s) {
+        return modelAt(start + j * step).raw(s) * (1 - d) + modelAt(start + (j + 1) * step).raw(s) * d;
     };
     const CD o = blend(1.0), s = blend(-1.0), l = blend(0.0);
     const CD e11 = (o + s - 2.0 * l) / (o - s);
     const CD t = 2.0 * (o - l) * (l - s) / (o - s);
-    const CD raw = modelAt(frequency).raw(CD(gRe, gIm));
+    const CD raw = modelAt(frequency).raw(g);
     const CD expected = (raw - l) / (e11 * (raw - l) + t);
-
     const CalibrationData::TSweepGrid grid{frequency, frequency + 1e6, 2, 1e6};
-    const CD c = corrected(cal, grid, 0, raw);
-    QVERIFY(std::abs(c - expected) < 1e-4);
+    QVERIFY(std::abs(corrected(cal, grid, 0, raw) - expected) < 1e-4);
 }
 
 void tst_CalibrationData::bandSeam_data()

@@ -1,7 +1,10 @@
 #include <QDataStream>
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <cmath>
 #include <complex>
 #include <memory>
 
@@ -19,38 +22,50 @@ using CF = std::complex<float>;
 
 namespace {
 
-float worstError(CF expected)
+const CF LOAD_100_OHM(1.0f / 3, 0);
+
+// Largest distance of the corrected sweep from the expected reflection over the points at or above
+// fromHz; rms, when given, receives the root mean square of that distance.
+float worstError(CF expected, double fromHz = 0, double* rms = nullptr)
 {
     float worst = 0;
+    double sum = 0;
+    int n = 0;
     for (quint32 i = 0; i < DataScanManager::sweep().points(); ++i) {
         const TScanPoint& p = DataScanManager::measuredBuffer()[int(i)];
-        worst = qMax(worst, std::abs(CF(p.re, p.im) - expected));
+        if (double(p.frequency) < fromHz)
+            continue;
+        const float e = std::abs(CF(p.re, p.im) - expected);
+        worst = qMax(worst, e);
+        sum += double(e) * e;
+        ++n;
     }
+    if (rms)
+        *rms = n > 0 ? std::sqrt(sum / n) : 0;
     return worst;
 }
 
-// Waits for two sweeps completed after now, so the whole buffer holds data taken from here on.
-bool waitForFreshSweep(int timeoutMs = 20000)
+// Waits in an event loop, never in polling sleeps that would hold up the serial traffic.
+bool waitForCount(QSignalSpy& spy, int count, int timeoutMs = 60000)
 {
-    const quint64 target = DataScanManager::completedSweeps() + 2;
-    QElapsedTimer timer;
-    timer.start();
-    while (DataScanManager::completedSweeps() < target && timer.elapsed() < timeoutMs)
-        QTest::qWait(5);
-    return DataScanManager::completedSweeps() >= target;
+    const QDeadlineTimer deadline(timeoutMs);
+    while (spy.count() < count && !deadline.hasExpired())
+        spy.wait(int(qMax<qint64>(1, deadline.remainingTime())));
+    return spy.count() >= count;
 }
 
-bool waitForSignal(QSignalSpy& spy, int count, int timeoutMs = 20000)
+// Waits for sweeps completed after now; two of them leave the whole buffer with data taken from here on.
+bool waitForSweeps(int sweeps = 2, int timeoutMs = 60000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (spy.count() < count && timer.elapsed() < timeoutMs)
-        QTest::qWait(5);
-    return spy.count() >= count;
+    QSignalSpy completed(&DataScanManager::instance(), &DataScanManager::signalSweepCompleted);
+    return waitForCount(completed, sweeps, timeoutMs);
 }
 
 } // namespace
 
+// The calibration's whole road through the real serial link: the factory download, the user's
+// calibration with the emulator's standards, slot upload and download, a reconnect, kits whose
+// standards are not ideal, and averaged capture against a noisy analyser.
 class tst_CalibrationEndToEnd : public QObject
 {
     Q_OBJECT
@@ -61,12 +76,17 @@ private slots:
     void startupDownloadsFactoryCalibration();
     void correctedScanMatchesDevice_data();
     void correctedScanMatchesDevice();
-    void userCalibrationWithSwappedStandards();
+    void userCalibrationOnTheUsersSweep();
     void slotUploadAndDownload_data();
     void slotUploadAndDownload();
     void unplugDuringScanAndBack();
+    void kitMatchesStandards();
+    void averagingCutsNoise();
 
 private:
+    bool connectEmulator(const QStringList& args);
+    bool calibrate();
+
     std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
     std::unique_ptr<TestSupport::EmulatorProcess> m_emulator;
     QVector<int> m_dataChunks;
@@ -95,9 +115,6 @@ void tst_CalibrationEndToEnd::initTestCase()
         s >> first >> count;
         m_vcoChunks.append(count);
     });
-
-    m_emulator = std::make_unique<TestSupport::EmulatorProcess>();
-    QVERIFY(m_emulator->start({"--dut", "r=100"}));
 }
 
 void tst_CalibrationEndToEnd::cleanupTestCase()
@@ -106,15 +123,42 @@ void tst_CalibrationEndToEnd::cleanupTestCase()
     m_emulator.reset();
 }
 
-void tst_CalibrationEndToEnd::startupDownloadsFactoryCalibration()
+// A fresh emulator, connected, with its start-up (the factory calibration's download) done.
+bool tst_CalibrationEndToEnd::connectEmulator(const QStringList& args)
 {
+    DM::SerialPort::close(true);
+    m_emulator = std::make_unique<TestSupport::EmulatorProcess>();
+    if (!m_emulator->start(args))
+        return false;
     QSignalSpy finished(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration);
-    QSignalSpy range(&DataScanManager::instance(), &DataScanManager::signalProcessedScanRange);
     TSerialPortConfig cfg;
     cfg.portName = m_emulator->portPath();
     DM::SerialPort::setConfig(cfg);
-    QVERIFY(DM::SerialPort::open(true));
-    QVERIFY(waitForSignal(finished, 1));
+    return DM::SerialPort::open(true) && waitForCount(finished, 1);
+}
+
+// Open, short and load through the emulator's control lines, then the 100 ohm load back on.
+bool tst_CalibrationEndToEnd::calibrate()
+{
+    QSignalSpy typeDone(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibType);
+    const QVector<QPair<QString, quint8>> steps{{"dut open", CalibrationData::OPEN},
+                                                {"dut short", CalibrationData::SHORT},
+                                                {"dut load", CalibrationData::LOAD}};
+    for (int i = 0; i < steps.size(); ++i) {
+        if (!m_emulator->control(steps[i].first).startsWith("ok"))
+            return false;
+        CalibrationManager::startCalibType(steps[i].second);
+        if (!waitForCount(typeDone, i + 1, 120000))
+            return false;
+    }
+    return CalibrationManager::calibration().isComplete() &&
+           m_emulator->control("dut r=100").startsWith("ok");
+}
+
+void tst_CalibrationEndToEnd::startupDownloadsFactoryCalibration()
+{
+    QSignalSpy range(&DataScanManager::instance(), &DataScanManager::signalProcessedScanRange);
+    QVERIFY(connectEmulator({"--dut", "r=100"}));
     QCOMPARE(range.count(), 1);
     const CalibrationData& cal = CalibrationManager::calibration();
     QVERIFY(cal.isEmpty()); // the factory calibration counts as empty
@@ -149,39 +193,23 @@ void tst_CalibrationEndToEnd::correctedScanMatchesDevice()
         DataScanManager::sweep().setStop(stop, false);
         DataScanManager::sweep().setPoints(points, true);
     }
-    QVERIFY(waitForFreshSweep());
-    const float error = worstError(CF(1.0f / 3, 0));
+    QVERIFY(waitForSweeps());
+    const float error = worstError(LOAD_100_OHM);
     QVERIFY2(error < tolerance, qPrintable(QString::number(error)));
 }
 
-void tst_CalibrationEndToEnd::userCalibrationWithSwappedStandards()
+// Its accuracy is checked once it has gone to the analyser and back.
+void tst_CalibrationEndToEnd::userCalibrationOnTheUsersSweep()
 {
     DataScanManager::sweep().setStart(3e8, false);
     DataScanManager::sweep().setStop(2.5e9, false);
     DataScanManager::sweep().setPoints(300, true);
-    QSignalSpy typeDone(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibType);
     QSignalSpy finished(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration);
-    const QVector<QPair<QString, quint8>> steps{{"dut open", CalibrationData::OPEN},
-                                                {"dut short", CalibrationData::SHORT},
-                                                {"dut load", CalibrationData::LOAD}};
-    for (int i = 0; i < steps.size(); ++i) {
-        QVERIFY(m_emulator->control(steps[i].first).startsWith("ok"));
-        CalibrationManager::startCalibType(steps[i].second);
-        QVERIFY(waitForSignal(typeDone, i + 1));
-    }
-    QVERIFY(waitForSignal(finished, 1));
+    QVERIFY(calibrate());
+    QVERIFY(waitForCount(finished, 1));
     const CalibrationData& cal = CalibrationManager::calibration();
-    QVERIFY(cal.isComplete());
     QCOMPARE(cal.points(), quint16(300));
     QCOMPARE(cal.start(), quint64(300000000));
-    QVERIFY(m_emulator->control("dut r=100").startsWith("ok"));
-    QVERIFY(waitForFreshSweep());
-    const float error = worstError(CF(1.0f / 3, 0));
-    QVERIFY2(error < 1e-3f, qPrintable(QString::number(error)));
-    QVERIFY(m_emulator->control("dut short").startsWith("ok"));
-    QVERIFY(waitForFreshSweep());
-    QVERIFY(worstError(CF(-1, 0)) < 1e-3f);
-    QVERIFY(m_emulator->control("dut r=100").startsWith("ok"));
 }
 
 void tst_CalibrationEndToEnd::slotUploadAndDownload_data()
@@ -200,9 +228,9 @@ void tst_CalibrationEndToEnd::slotUploadAndDownload()
     const CalibrationData uploaded = CalibrationManager::calibration();
     QSignalSpy sent(&CalibrationManager::instance(), &CalibrationManager::signalSentCalibration);
     QVERIFY(CalibrationManager::writeDeviceCalib(2));
-    QVERIFY(waitForSignal(sent, 1));
+    QVERIFY(waitForCount(sent, 1));
     CalibrationManager::resetToFactory();
-    QVERIFY(waitForSignal(sent, 2));
+    QVERIFY(waitForCount(sent, 2));
     QVERIFY(CalibrationManager::calibration().isEmpty());
     QString injected;
     QObject injector;
@@ -215,7 +243,7 @@ void tst_CalibrationEndToEnd::slotUploadAndDownload()
                 });
     }
     CalibrationManager::readDeviceCalib(2);
-    QVERIFY(waitForSignal(sent, 3));
+    QVERIFY(waitForCount(sent, 3));
     QCOMPARE(injected, fault.isEmpty() ? QString() : "ok " + fault);
     const CalibrationData& read = CalibrationManager::calibration();
     QVERIFY(read.isComplete());
@@ -228,35 +256,90 @@ void tst_CalibrationEndToEnd::slotUploadAndDownload()
     }
     QVERIFY(read.vco1() == uploaded.vco1());
     QVERIFY(read.vco2() == uploaded.vco2());
-    QVERIFY(waitForFreshSweep());
-    QVERIFY(worstError(CF(1.0f / 3, 0)) < 1e-3f);
+    QVERIFY(waitForSweeps());
+    const float error = worstError(LOAD_100_OHM);
+    QVERIFY2(error < 1e-3f, qPrintable(QString::number(error)));
 }
 
 void tst_CalibrationEndToEnd::unplugDuringScanAndBack()
 {
-    QVERIFY(waitForFreshSweep());
+    QVERIFY(waitForSweeps());
     QSignalSpy reconnecting(&ConnectionManager::instance(), &ConnectionManager::signalReconnecting);
     QSignalSpy finished(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration);
     QVERIFY(m_emulator->control("unplug").startsWith("ok"));
     QTRY_VERIFY_WITH_TIMEOUT(DataScanManager::isPaused(), 10000);
     const quint64 sweepsWhileGone = DataScanManager::completedSweeps();
-    // A sweep through the emulator without delay takes a few tens of milliseconds, so 300 ms would
-    // complete several; a slow machine can only let a fault slip through, never fail a correct run.
+    // A fixed wait to show that nothing happens: a sweep through the emulator without delay takes a
+    // few tens of milliseconds, so 300 ms would complete several; a slow machine can only let a fault
+    // slip through, never fail a correct run.
     QTest::qWait(300);
     QCOMPARE(DataScanManager::completedSweeps(), sweepsWhileGone);
     QVERIFY(m_emulator->control("plug").startsWith("ok"));
     // No reopening by hand: the connection manager retries every 2 s and runs the start-up again.
-    QVERIFY2(waitForSignal(finished, 1, 30000),
-             qPrintable(QString("no reconnect in 30 s: %1 reconnect tries, port open %2")
+    QVERIFY2(waitForCount(finished, 1),
+             qPrintable(QString("no reconnect: %1 reconnect tries, port open %2")
                             .arg(reconnecting.count())
                             .arg(DM::SerialPort::isOpen())));
     QVERIFY(!DataScanManager::isPaused());
-    QVERIFY(waitForFreshSweep());
+    QVERIFY(waitForSweeps());
     // "Remove all" chose the factory calibration, so that is what comes back, on the user's sweep.
     QCOMPARE(CalibrationManager::source(), CalibrationManager::ESource::FACTORY);
     QCOMPARE(DataScanManager::sweep().points(), 300u);
-    const float error = worstError(CF(1.0f / 3, 0));
+    const float error = worstError(LOAD_100_OHM);
     QVERIFY2(error < 5e-3f, qPrintable(QString::number(error)));
+}
+
+void tst_CalibrationEndToEnd::kitMatchesStandards()
+{
+    // A typical SMA kit, whose open and short the emulator shows at its port.
+    QDir().mkpath(CAL::CalibrationKit::dir());
+    QFile kit(CAL::CalibrationKit::pathFor("sma"));
+    QVERIFY(kit.open(QIODevice::WriteOnly));
+    kit.write("[open]\nc0_ff = 50\ndelay_ps = 30\n[short]\nl0_ph = 20\ndelay_ps = 30\n[load]\nr_ohm = 51\n");
+    kit.close();
+    QVERIFY(connectEmulator({"--dut", "r=100", "--kit", CAL::CalibrationKit::pathFor("sma")}));
+    DataScanManager::sweep().setStart(1e6, false);
+    DataScanManager::sweep().setStop(6e9, false);
+    DataScanManager::sweep().setPoints(301, true);
+    // Taken as ideal, the kit's open and short are wrong by their delay and fringing.
+    QVERIFY(CalibrationManager::setKit("Ideal"));
+    QVERIFY(calibrate());
+    QVERIFY(waitForSweeps());
+    float worst = worstError(LOAD_100_OHM, 3e9);
+    QVERIFY2(worst > 0.05f, qPrintable(QString::number(worst)));
+
+    QVERIFY(CalibrationManager::setKit("sma"));
+    QVERIFY(calibrate());
+    QCOMPARE(CalibrationManager::calibrationKit().name, QString("sma"));
+    QVERIFY(waitForSweeps());
+    worst = worstError(LOAD_100_OHM);
+    QVERIFY2(worst < 2e-3f, qPrintable(QString::number(worst)));
+}
+
+void tst_CalibrationEndToEnd::averagingCutsNoise()
+{
+    // As many points as a calibration holds: the spread over them is a steady figure.
+    QVERIFY(connectEmulator({"--dut", "r=100", "--noise", "-40", "--seed", "5"}));
+    DataScanManager::sweep().setStart(1e6, false);
+    DataScanManager::sweep().setStop(6e9, false);
+    DataScanManager::sweep().setPoints(1000, true);
+    QVERIFY(CalibrationManager::setKit("Ideal"));
+    double spread[2] = {0, 0};
+    const int counts[2] = {1, 16};
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(CalibrationManager::setAverageSweeps(counts[i]));
+        QVERIFY(calibrate());
+        // The reading's own noise averaged away over sweeps of the 100 ohm load only, what is left
+        // is the calibration's.
+        QVERIFY(waitForSweeps());
+        QVERIFY(DataScanManager::setLiveAverage(0));
+        QVERIFY(DataScanManager::setLiveAverage(DataScanManager::MAX_LIVE_AVERAGE));
+        QVERIFY(waitForSweeps(DataScanManager::MAX_LIVE_AVERAGE + 1, 180000));
+        worstError(LOAD_100_OHM, 0, &spread[i]);
+    }
+    QVERIFY2(spread[0] >= 3 * spread[1],
+             qPrintable(QString("1 sweep: %1, 16 sweeps: %2").arg(spread[0]).arg(spread[1])));
+    DataScanManager::setLiveAverage(0);
 }
 
 QTEST_GUILESS_MAIN(tst_CalibrationEndToEnd)

@@ -1,3 +1,4 @@
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -5,8 +6,10 @@
 #include <cmath>
 #include <complex>
 
+#include "measurement/DataScanManager.h"
 #include "measurement/TouchstoneFile.h"
 
+using ZData::DataScanManager;
 using ZData::TouchstoneFile;
 using ZData::TScanPoint;
 using ZData::TScanPoints;
@@ -88,6 +91,8 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::newRow("empty") << QByteArray() << "no data points";
         QTest::newRow("word as number") << QByteArray("# Hz S RI R 50\n1 0.5 abc\n") << "not a number";
+        QTest::newRow("truncated point") << QByteArray("# Hz S RI R 50\n1000 0.1\n") << "line 2";
+        QTest::newRow("two-port") << QByteArray("# Hz S RI R 50\n1000 0 0 1 0 1 0 0 0\n") << "line 2";
         QTest::newRow("decreasing") << QByteArray("# Hz S RI R 50\n2 0 0\n1 0 0\n") << "line 3";
         QTest::newRow("impedance data") << QByteArray("# Hz Z RI R 50\n1 0 0\n") << "only S";
         QTest::newRow("options after data") << QByteArray("1 0 0\n# Hz S RI R 50\n2 0 0\n") << "precede";
@@ -114,6 +119,28 @@ private slots:
         QVERIFY2(error.contains(reason), qPrintable(error));
         // A refused file leaves the caller's points alone.
         QCOMPARE(points.size(), referencePoints().size());
+    }
+
+    // Loaded as a trace, a file carries its own sweep limits.
+    void loadsAsTrace()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("cable.s1p");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("! foreign tool\n# MHz S MA R 50\n100 0.5 0\n150 0.5 90\n200 0.25 180\n");
+        file.close();
+        DataScanManager::reset();
+        QSignalSpy loaded(&DataScanManager::instance(), &DataScanManager::signalLoadedTrace);
+        QVERIFY(DataScanManager::loadTrace(path, 0));
+        QCOMPARE(loaded.count(), 1);
+        const auto& trace = DataScanManager::traces().at(0);
+        QCOMPARE(trace.pointCount, 3u);
+        QCOMPARE(trace.start, 100e6);
+        QCOMPARE(trace.stop, 200e6);
+        QVERIFY(qAbs(trace.points[1].re) < 1e-6f);
+        QVERIFY(qAbs(trace.points[1].im - 0.5f) < 1e-6f);
+        QVERIFY(qAbs(trace.points[2].re + 0.25f) < 1e-6f);
     }
 
     void readsOtherToolsFiles_data()
