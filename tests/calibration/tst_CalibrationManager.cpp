@@ -59,16 +59,10 @@ QByteArray rangePayload(qint64 start, qint64 stop, qint64 points)
 void answerSlice(float re, float im, int index = -1)
 {
     const int n = DataScanManager::currentSlice().size();
-    TDeviceReply r;
-    r.header.command = quint16(EDeviceCommands::DA_GET_SCAN_DATA);
-    r.header.options = quint16(index >= 0 ? index : int(DataScanManager::sliceStartIndex()));
-    r.data = payload([&](QDataStream& s) {
-        s << float(n) << 0.0f;
-        for (int j = 0; j < n; ++j)
-            s << re << im;
-    });
+    const quint16 at = quint16(index >= 0 ? index : int(DataScanManager::sliceStartIndex()));
     DM::CommandQueue::clear();
-    DataScanManager::instance().slotProcessScanData(r);
+    DataScanManager::instance().slotProcessScanData(
+        TestSupport::scanReply(at, float(n), n, [re, im](int) { return std::complex<float>(re, im); }));
 }
 
 // The raw reading of each standard.

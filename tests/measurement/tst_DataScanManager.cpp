@@ -25,16 +25,8 @@ namespace {
 
 TDeviceReply scanReply(quint16 index, float countField, int pairs, float base)
 {
-    TDeviceReply reply;
-    reply.header.command = quint16(EDeviceCommands::DA_GET_SCAN_DATA);
-    reply.header.options = index;
-    QDataStream stream(&reply.data, QIODevice::WriteOnly);
-    stream.setByteOrder(QDataStream::LittleEndian);
-    stream.setFloatingPointPrecision(QDataStream::SinglePrecision);
-    stream << countField << 0.0f;
-    for (int j = 0; j < pairs; ++j)
-        stream << base + j << -(base + j);
-    return reply;
+    return TestSupport::scanReply(index, countField, pairs,
+                                  [base](int j) { return std::complex<float>(base + j, -(base + j)); });
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)

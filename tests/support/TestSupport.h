@@ -4,6 +4,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <complex>
+#include <functional>
+
+#include "devicelink/DeviceTypes.h"
+
 namespace TestSupport {
 
 // Points every manager's files (logs, profiles, calibs, traces) at a fresh temporary directory.
@@ -21,5 +26,10 @@ private:
 // Starts every manager the program starts, in its order, except the logger, whose critical lines
 // would raise message boxes. Returns the names of those that failed.
 QStringList initManagersButLogger();
+
+// The analyser's answer to a scan request: the slice starting at index, countField as the count it
+// announces, then `pairs` points, point j holding value(j).
+ZData::TDeviceReply scanReply(quint16 index, float countField, int pairs,
+                              const std::function<std::complex<float>(int)>& value);
 
 } // namespace TestSupport
