@@ -148,7 +148,6 @@ private slots:
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QList<quint64>>("frequencies");
         const QList<quint64> three{1000000, 2000000, 3000000};
-        QTest::newRow("LF") << QByteArray("# MHz S RI R 50\n1 0 0\n2 0 0\n3 0 0\n") << three;
         QTest::newRow("CR LF") << QByteArray("# MHz S RI R 50\r\n1 0 0\r\n2 0 0\r\n3 0 0\r\n") << three;
         QTest::newRow("CR only") << QByteArray("! note\r# MHz S RI R 50\r1 0 0\r2 0 0\r3 0 0\r") << three;
         // Sub-hertz steps in Hz are kept while they still round to rising whole hertz.
