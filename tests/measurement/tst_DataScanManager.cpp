@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <complex>
 #include <memory>
 
 #include "TestSupport.h"
@@ -47,7 +48,8 @@ private slots:
     void init();
     void scanReplyBounds_data();
     void scanReplyBounds();
-    void completeSweepsOnlyFromAcceptedData();
+    void sweepCompletesFromAcceptedDataOnly_data();
+    void sweepCompletesFromAcceptedDataOnly();
     void sweepShrunkUnderTheSliceStartsOver();
     void binaryTraceRoundTrip();
     void textTraceRoundTrip();
@@ -147,33 +149,65 @@ void tst_DataScanManager::sweepShrunkUnderTheSliceStartsOver()
     QCOMPARE(DataScanManager::currentSlice().size(), 100);
 }
 
-void tst_DataScanManager::completeSweepsOnlyFromAcceptedData()
+// A calibration captures each completed sweep, so a sweep must never complete from data that was
+// not accepted, nor from a redraw.
+void tst_DataScanManager::sweepCompletesFromAcceptedDataOnly_data()
 {
+    QTest::addColumn<QString>("disturbance");
+    QTest::addColumn<int>("atSlice"); // before the answer to this slice of the 300-point sweep
+    QTest::newRow("none") << QString() << 0;
+    QTest::newRow("last slice filed under index 0") << "refused" << 2;
+    QTest::newRow("out-of-order slice") << "out of order" << 0;
+    QTest::newRow("electrical delay toggled") << "delay" << 2;
+    QTest::newRow("interpolation toggled") << "interpolation" << 2;
+    QTest::newRow("pause and resume") << "pause" << 1;
+    QTest::newRow("reset, then the answer to the request made before it") << "reset" << 1;
+}
+
+void tst_DataScanManager::sweepCompletesFromAcceptedDataOnly()
+{
+    QFETCH(QString, disturbance);
+    QFETCH(int, atSlice);
     QSignalSpy completed(&DataScanManager::instance(), &DataScanManager::signalSweepCompleted);
     const quint64 before = DataScanManager::completedSweeps();
     DataScanManager::setScanPause(false, false);
-    auto answer = [](int index, int count) {
+    auto answer = [](int index, int count, float value) {
         DM::CommandQueue::clear();
-        DataScanManager::instance().slotProcessScanData(scanReply(quint16(index), float(count), count, 0.5f));
+        DataScanManager::instance().slotProcessScanData(TestSupport::scanReply(
+            quint16(index), float(count), count, [value](int) { return std::complex<float>(value, 0); }));
     };
-    answer(0, 126);
-    answer(0, 126); // refused: slice 126 is the one asked for
-    answer(126, 126);
-    DataScanManager::setElDelayEnabled(true, true); // a redraw notice
-    DataScanManager::setElDelayEnabled(false, true);
+    auto answerAsked = [&] {
+        answer(int(DataScanManager::sliceStartIndex()), DataScanManager::currentSlice().size(), 0.5f);
+    };
+    for (int slice = 0; slice < atSlice; ++slice)
+        answerAsked();
+    if (disturbance == "refused") {
+        answer(0, 48, 9.0f);
+    } else if (disturbance == "out of order") {
+        answer(126, 126, 9.0f);
+    } else if (disturbance == "delay") {
+        DataScanManager::setElDelayValue(100, true);
+        DataScanManager::setElDelayEnabled(true, true);
+        DataScanManager::setElDelayEnabled(false, true);
+    } else if (disturbance == "interpolation") {
+        DataScanManager::setInterpolationEnabled(true, true);
+        DataScanManager::setInterpolationEnabled(false, true);
+    } else if (disturbance == "pause") {
+        DataScanManager::setUserScanPause(true);
+        DataScanManager::setUserScanPause(false);
+    } else if (disturbance == "reset") {
+        DataScanManager::instance().slotResetScan();
+        answer(126, 126, 9.0f);
+        QCOMPARE(DataScanManager::sliceStartIndex(), 0u);
+    }
     QCOMPARE(completed.count(), 0);
-    answer(252, 48);
+    // The slices still missing, and not one more, complete it.
+    for (int slice = disturbance == "reset" ? 0 : atSlice; slice < 3; ++slice)
+        answerAsked();
     QCOMPARE(completed.count(), 1);
     QCOMPARE(DataScanManager::completedSweeps(), before + 1);
-    // A reset in the middle of a sweep: the answer to the request made before it counts for nothing.
-    answer(0, 126);
-    DataScanManager::instance().slotResetScan();
-    answer(126, 126);
-    QCOMPARE(DataScanManager::sliceStartIndex(), 0u);
-    answer(0, 126);
-    answer(126, 126);
-    answer(252, 48);
-    QCOMPARE(completed.count(), 2);
+    for (int k : {0, 125, 126, 251, 252, 299})
+        QCOMPARE(DataScanManager::measuredBuffer()[k].re, 0.5f);
 }
 
 void tst_DataScanManager::binaryTraceRoundTrip()
