@@ -260,10 +260,9 @@ void tst_CalibrationEndToEnd::unplugDuringScanAndBack()
     QCOMPARE(DataScanManager::completedSweeps(), sweepsWhileGone);
     QVERIFY(m_emulator->control("plug").startsWith("ok"));
     // No reopening by hand: the connection manager retries every 2 s and runs the start-up again.
-    QVERIFY2(waitForCount(finished, 1),
-             qPrintable(QString("no reconnect: %1 reconnect tries, port open %2")
-                            .arg(reconnecting.count())
-                            .arg(DM::SerialPort::isOpen())));
+    QVERIFY2(waitForCount(finished, 1), qPrintable(QString("no reconnect: %1 reconnect tries, port open %2")
+                                                       .arg(reconnecting.count())
+                                                       .arg(DM::SerialPort::isOpen())));
     QVERIFY(!DataScanManager::isPaused());
     QVERIFY(waitForSweeps());
     // "Remove all" chose the factory calibration, so that is what comes back, on the user's sweep.
