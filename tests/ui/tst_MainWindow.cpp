@@ -1,4 +1,3 @@
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -12,7 +11,6 @@
 
 #include "TestSupport.h"
 #include "calibration/CalibrationManager.h"
-#include "charts/ChartEnumPrinter.h"
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartView.h"
 #include "core/LocalizationManager.h"

@@ -13,10 +13,8 @@
 #include <memory>
 
 #include "EmulatorProcess.h"
-#include "PageTestSupport.h"
 #include "TestSupport.h"
 #include "calibration/CalibrationManager.h"
-#include "charts/ZChartConfig.h"
 #include "charts/ZChartScanRangeInfo.h"
 #include "charts/ZChartStaleNotice.h"
 #include "charts/ZChartView.h"
@@ -24,12 +22,8 @@
 #include "charts/ZMarksTable.h"
 #include "core/LocalizationManager.h"
 #include "core/Resources.h"
-#include "core/SettingsManager.h"
-#include "core/StartupSequence.h"
-#include "devicelink/CommandQueue.h"
 #include "devicelink/ConnectionManager.h"
 #include "devicelink/DeviceManager.h"
-#include "devicelink/DeviceMessageManager.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 #include "ui/DeviceConnector.h"
