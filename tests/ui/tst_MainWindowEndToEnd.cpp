@@ -81,8 +81,7 @@ bool openPort(const QString& path)
 // A sweep was completed after the calibration in use was in place, twice.
 bool waitForCorrectedSweeps()
 {
-    return QTest::qWaitFor([] { return DataScanManager::isCalibrationApplied(); }, 30000) &&
-           waitForSweeps(2);
+    return QTest::qWaitFor([] { return DataScanManager::isCalibrationApplied(); }, 30000) && waitForSweeps(2);
 }
 
 } // namespace

@@ -618,8 +618,8 @@ void tst_Pages::unreadableFileIsReportedAndKeepsTheList_data()
     QTest::newRow("truncated binary") << QByteArray("\x01\x02\x03", 3) << "broken.tbin" << QString();
     QTest::newRow("text without header") << QByteArray("hello\n") << "broken.dat" << QString();
     QTest::newRow("touchstone without data") << QByteArray("# Hz S RI R 50\n") << "broken.s1p" << QString();
-    QTest::newRow("unsupported suffix") << QByteArray() << "sweep.csv"
-                                        << qtTrId("lp_pgtrace_load_unsupported_file_format") + "csv";
+    QTest::newRow("unsupported suffix")
+        << QByteArray() << "sweep.csv" << qtTrId("lp_pgtrace_load_unsupported_file_format") + "csv";
 }
 
 void tst_Pages::unreadableFileIsReportedAndKeepsTheList()
@@ -637,7 +637,8 @@ void tst_Pages::unreadableFileIsReportedAndKeepsTheList()
         TestSupport::DialogAnswer answer(path);
         traces()->slotTraceLoadFile();
     }
-    QVERIFY2(m_messages->contains({reason.isEmpty() ? path : reason}), qPrintable(m_messages->texts().join('|')));
+    QVERIFY2(m_messages->contains({reason.isEmpty() ? path : reason}),
+             qPrintable(m_messages->texts().join('|')));
     QCOMPARE(storeNames(), QStringList({"t0", "t1"}));
     QCOMPARE(entryTexts(traces()), QStringList({"t0", "t1"}));
 }

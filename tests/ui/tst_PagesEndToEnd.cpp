@@ -158,8 +158,8 @@ bool tst_PagesEndToEnd::measureStandard(const char* dut, const char* buttonName,
     const int before = spy.count();
     QTest::mouseClick(b, Qt::LeftButton);
     // While a standard is measured no other transfer can be started.
-    for (const char* name : {"b_calib_do_open", "b_calib_do_short", "b_calib_do_load", "b_calib_download",
-                             "b_calib_open_file"})
+    for (const char* name :
+         {"b_calib_do_open", "b_calib_do_short", "b_calib_do_load", "b_calib_download", "b_calib_open_file"})
         if (button(name)->isEnabled())
             return false;
     return waitFor([&] { return spy.count() > before; });
@@ -351,9 +351,9 @@ void tst_PagesEndToEnd::languageSwitchFromTheSettingsPage()
     // Headers, menu buttons, lists filled in code and the pages' own labels follow too.
     QTRY_COMPARE(m_window->pageHeaderLabel(2)->text(), QStringLiteral("Графики"));
     QCOMPARE(m_window->getUi()->menuButtons[6]->text(), QStringLiteral("Настройки"));
-    QCOMPARE(m_window->pgCharts()->typeBox()->itemText(int(EChartType::PHASE)), QStringLiteral("Фаза"));
-    QCOMPARE(m_window->getUi()->scrollWidgets[1]->findChild<QLabel*>(QStringLiteral("label_12"))->text(),
-             qtTrId("lp_pfreq_span"));
+    QTRY_COMPARE(m_window->pgCharts()->typeBox()->itemText(int(EChartType::PHASE)), QStringLiteral("Фаза"));
+    QTRY_COMPARE(m_window->getUi()->scrollWidgets[1]->findChild<QLabel*>(QStringLiteral("label_12"))->text(),
+                 QStringLiteral("Полоса:"));
     QVERIFY(m_window->windowTitle().contains(qtTrId("lp_window_title")));
     QVERIFY(m_window->windowTitle().endsWith(QStringLiteral(TOLVEK_PROJECT_VERSION)));
     box->setCurrentIndex(box->findData(QStringLiteral(":/translation/lumenpane_en.qm")));
