@@ -134,7 +134,7 @@ void tst_MainWindowEndToEnd::connectFollowReconnect()
     QTest::mouseClick(ui->b_connect_device, Qt::LeftButton);
     DeviceConnector* connector = window->deviceConnector();
     QTRY_VERIFY(connector->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(connector->portList()->findText(m_emulator->portPath()) >= 0, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(connector->portList()->findText(m_emulator->portPath()) >= 0, 20000);
     connector->portList()->setCurrentIndex(connector->portList()->findText(m_emulator->portPath()));
     QTest::mouseClick(connector->applyButton(), Qt::LeftButton);
     QTRY_VERIFY(!connector->isVisible());
@@ -145,7 +145,7 @@ void tst_MainWindowEndToEnd::connectFollowReconnect()
     QVERIFY(waitForSweeps(2));
     for (ZChartView* view : window->chartViews()) {
         QVERIFY(view->isActive());
-        QTRY_VERIFY_WITH_TIMEOUT(view->hasData(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(view->hasData(), 20000);
     }
     QVERIFY(ui->b_toggle_scan_pause->isEnabled());
 
@@ -153,7 +153,7 @@ void tst_MainWindowEndToEnd::connectFollowReconnect()
     // which the factory calibration interpolates onto.
     const DS::RangeSliced sweepBefore(DataScanManager::sweep());
     QCOMPARE(m_emulator->control("unplug").left(2), QStringLiteral("ok"));
-    QTRY_COMPARE_WITH_TIMEOUT(buttonColor(ui->b_connect_device), QColor(Qt::yellow), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(buttonColor(ui->b_connect_device), QColor(Qt::yellow), 20000);
     QCOMPARE(m_emulator->control("plug").left(2), QStringLiteral("ok"));
     QTRY_COMPARE_WITH_TIMEOUT(buttonColor(ui->b_connect_device), QColor(Qt::green), 15000);
     QVERIFY(waitForSweeps(2));
@@ -172,10 +172,10 @@ void tst_MainWindowEndToEnd::connectFollowReconnect()
     QCOMPARE(start->text(), QStringLiteral("150.00"));
     QVERIFY(waitForSweeps(2));
     ZChartView* ul = window->chartView(0); // a frequency chart in the generated profile
-    QTRY_COMPARE_WITH_TIMEOUT(ul->axisX()->min(), 150.0, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(ul->axisX()->min(), 150.0, 20000);
     QVERIFY(ul->scanRangeInfo()->text().contains(QStringLiteral("150.00")));
     // the views refresh a few times a second, not on every slice
-    QTRY_COMPARE_WITH_TIMEOUT(ul->livePoints().first().x(), 150.0, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(ul->livePoints().first().x(), 150.0, 20000);
 
     // A port closed on purpose: the button no longer looks connected.
     DM::SerialPort::close(true);
@@ -202,7 +202,7 @@ void tst_MainWindowEndToEnd::benchSurvivesUnplugAndRestart()
 
     QVERIFY(openPort(drifted.portPath()));
     QVERIFY(waitForCorrectedSweeps());
-    QTRY_VERIFY_WITH_TIMEOUT(!view->staleNotice()->isStale(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!view->staleNotice()->isStale(), 20000);
     QCOMPARE(CalibrationManager::source(), CalibrationManager::ESource::FACTORY);
     QVERIFY(view->scanRangeInfo()->text().contains(qtTrId("lp_cal_source_factory")));
 
@@ -218,15 +218,15 @@ void tst_MainWindowEndToEnd::benchSurvivesUnplugAndRestart()
     // The factory correction no longer fits this analyser.
     QVERIFY2(worstErrorFrom100Ohm() > 0.01f, qPrintable(QString::number(worstErrorFrom100Ohm())));
 
-    QTRY_VERIFY_WITH_TIMEOUT(view->scanPoints().size() == 35, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(view->scanPoints().size() == 35, 20000);
     QVERIFY(view->addMark(450.0));
     ZChart::ZMark* mark = view->marksTable()->mark(0);
     QVERIFY(mark->readout().section('\n', 0, 0).contains(QStringLiteral("450.00")));
     typeInto(window->pgFreq()->stopEdit(), QStringLiteral("1.8G"));
     QCOMPARE(DataScanManager::sweep().stop(), 1800e6);
     QVERIFY(waitForSweeps(2));
-    QTRY_VERIFY_WITH_TIMEOUT(view->scanPoints().last().frequency == quint64(1800e6), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(view->scanPoints().value(mark->data().index).frequency, quint64(450e6), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(view->scanPoints().last().frequency == quint64(1800e6), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(view->scanPoints().value(mark->data().index).frequency, quint64(450e6), 20000);
     QVERIFY(mark->readout().section('\n', 0, 0).contains(QStringLiteral("450.00")));
     typeInto(window->pgFreq()->stopEdit(), QStringLiteral("800"));
     QVERIFY(waitForSweeps(2));
@@ -273,11 +273,11 @@ void tst_MainWindowEndToEnd::benchSurvivesUnplugAndRestart()
         QCOMPARE(window->pgFreq()->pointsBox()->currentText(), QStringLiteral("35"));
         QVERIFY(waitForSweeps(1));
         QVERIFY2(worstErrorFrom100Ohm() < 2e-3f, qPrintable(QString::number(worstErrorFrom100Ohm())));
-        QTRY_VERIFY_WITH_TIMEOUT(!view->staleNotice()->isStale(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->staleNotice()->isStale(), 20000);
         // Told which analyser is back and with which calibration.
         QVERIFY(view->staleNotice()->lastAnnouncement().contains(QStringLiteral("11-22-33")));
         QVERIFY(view->staleNotice()->lastAnnouncement().contains(QStringLiteral("100.00–800.00")));
-        QTRY_COMPARE_WITH_TIMEOUT(view->marksTable()->count(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(view->marksTable()->count(), 1, 20000);
         QCOMPARE(view->marksTable()->mark(0)->data().frequency, 450e6);
         QVERIFY(!view->marksTable()->mark(0)->readout().contains(qtTrId("lp_mark_not_live")));
         QCOMPARE(DataScanManager::traces().size(), 1);
@@ -288,7 +288,7 @@ void tst_MainWindowEndToEnd::benchSurvivesUnplugAndRestart()
     QSignalSpy reconnecting(&ConnectionManager::instance(), &ConnectionManager::signalReconnecting);
     QVERIFY(drifted.control("unplug").startsWith("ok"));
     for (ZChartView* v : window->chartViews())
-        QTRY_VERIFY_WITH_TIMEOUT(v->staleNotice()->isVisible() && v->staleNotice()->isStale(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(v->staleNotice()->isVisible() && v->staleNotice()->isStale(), 20000);
     QVERIFY(view->staleNotice()->text().startsWith(qtTrId("lp_view_disconnected").arg(QString())));
     QVERIFY(mark->readout().contains(qtTrId("lp_mark_not_live")));
     QTRY_VERIFY_WITH_TIMEOUT(reconnecting.count() >= 3, 20000);

@@ -660,7 +660,7 @@ void tst_PagesEndToEnd::calibrationButtonsThroughADisconnect()
     // After the reconnection's start-up the buttons work again.
     QVERIFY(m_emulator->control(QStringLiteral("plug")).startsWith(QLatin1String("ok")));
     QVERIFY(waitFor([&] { return finished.count() >= 1; }, 30000));
-    QVERIFY(waitFor([this] { return button("b_calib_download")->isEnabled(); }, 5000));
+    QVERIFY(waitFor([this] { return button("b_calib_download")->isEnabled(); }, 20000));
     QVERIFY(button("b_calib_open_file")->isEnabled());
 }
 
