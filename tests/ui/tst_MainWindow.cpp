@@ -382,14 +382,6 @@ void tst_MainWindow::restoredValuesBounded()
     QCOMPARE(m_window->pgFreq()->pointsBox()->currentText(), QString::number(points));
     QCOMPARE(CalibrationManager::bandwidthIndex(), quint8(0));
     QCOMPARE(MW_Pages::PgFreq::boundedBandwidthIndex(9, 2), quint8(1));
-
-    // An arrangement outside the table falls back to all four views rather than none.
-    settings->setValue(QStringLiteral("Charts/chart_arrange"), 40);
-    newWindow();
-    QCOMPARE(charts()->arrangementIndex(), Ui::ChartArrangement::COUNT - 1);
-    for (ZChart::ZChartView* view : m_window->chartViews())
-        QVERIFY(view->isActive());
-    settings->setValue(QStringLiteral("Charts/chart_arrange"), 11);
     QCOMPARE(MW_Pages::PgFreq::boundedBandwidthIndex(9, 0), quint8(CalibrationManager::MAX_BANDWIDTH_INDEX));
 }
 
