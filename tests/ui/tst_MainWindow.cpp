@@ -17,7 +17,6 @@
 #include "core/NoticeBoard.h"
 #include "core/Resources.h"
 #include "core/SettingsManager.h"
-#include "devicelink/ConnectionManager.h"
 #include "devicelink/DeviceManager.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
@@ -235,13 +234,6 @@ void tst_MainWindow::connectButtonStates()
     emit DM::SerialPort::instance().signalClosed();
     QVERIFY(showsIcon(button, ":/ui/disconnected"));
     QCOMPARE(buttonColor(button), plain);
-    emit ConnectionManager::instance().signalReconnecting();
-    QCOMPARE(buttonColor(button), QColor(Qt::yellow));
-    m_window->slotScanPause(false);
-    emit ConnectionManager::instance().signalFailedToReconnect();
-    QVERIFY(showsIcon(button, ":/ui/disconnected"));
-    QCOMPARE(buttonColor(button), QColor(Qt::red));
-    QVERIFY(!ui()->b_toggle_scan_pause->isEnabled());
 }
 
 void tst_MainWindow::oldDeviceWarnsAfterTheReplyHandler()

@@ -177,7 +177,19 @@ void tst_MainWindowEndToEnd::connectFollowReconnect()
     // the views refresh a few times a second, not on every slice
     QTRY_COMPARE_WITH_TIMEOUT(ul->livePoints().first().x(), 150.0, 20000);
 
-    // A port closed on purpose: the button no longer looks connected.
+    // Unplugged for longer than the reconnect tries: red, disconnected, nothing to pause.
+    ConnectionManager::setReconnectPolicy(2, 100);
+    QCOMPARE(m_emulator->control("unplug").left(2), QStringLiteral("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(buttonColor(ui->b_connect_device), QColor(Qt::red), 20000);
+    QCOMPARE(ui->b_connect_device->icon().pixmap(32, 32).toImage(),
+             QIcon(QStringLiteral(":/ui/disconnected")).pixmap(32, 32).toImage());
+    QVERIFY(!ui->b_toggle_scan_pause->isEnabled());
+    ConnectionManager::setReconnectPolicy(30, 300);
+    QCOMPARE(m_emulator->control("plug").left(2), QStringLiteral("ok"));
+
+    // Opened again, then closed on purpose: the button no longer looks connected.
+    QVERIFY(openPort(m_emulator->portPath()));
+    QTRY_COMPARE_WITH_TIMEOUT(buttonColor(ui->b_connect_device), QColor(Qt::green), 20000);
     DM::SerialPort::close(true);
     QTRY_VERIFY(buttonColor(ui->b_connect_device) != QColor(Qt::green));
     QVERIFY(buttonColor(ui->b_connect_device) != QColor(Qt::yellow));
