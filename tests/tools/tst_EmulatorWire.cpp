@@ -2,10 +2,12 @@
 #include <QtTest>
 
 #include <cmath>
+#include <complex>
 #include <random>
 
 #include "EmulatorProcess.h"
 #include "WireProbe.h"
+#include "devicelink/PortEnumerator.h"
 
 using TestSupport::EmulatorProcess;
 using WireProbe::le;
@@ -23,6 +25,13 @@ QByteArray scanRequest(const QVector<qint64>& freqs)
     for (qint64 f : freqs)
         out += pack(f);
     return out;
+}
+
+// The serial errors that tell the program the device has gone rather than misbehaved.
+bool isDeviceGone(QSerialPort::SerialPortError e)
+{
+    return e == QSerialPort::DeviceNotFoundError || e == QSerialPort::PermissionError ||
+           e == QSerialPort::ResourceError || e == QSerialPort::UnknownError;
 }
 
 } // namespace
@@ -53,16 +62,28 @@ private slots:
         }
     }
 
+    // Seen through an ideal error box, a load reflects its own gamma; a cable turns its far end by
+    // twice its electrical length and damps it by twice its loss.
     void scanReplies()
     {
         EmulatorProcess emu;
         QVERIFY(emu.start({"--error-box", "ideal"}));
         WireProbe::Line line;
         QVERIFY(line.open(emu.portPath()));
-        const std::pair<QString, double> duts[] = {
-            {"open", 1.0}, {"short", -1.0}, {"r=100", 1.0 / 3.0}, {"r=0.025k", -1.0 / 3.0}};
-        for (const auto& [dut, gamma] : duts) {
-            QCOMPARE(emu.control("dut " + dut), "ok dut " + dut);
+        struct TDut
+        {
+            const char* dut;
+            double end, length, vf, lossDbPerM;
+        };
+        const TDut duts[] = {{"open", 1.0, 0, 1, 0},
+                             {"short", -1.0, 0, 1, 0},
+                             {"r=100", 1.0 / 3.0, 0, 1, 0},
+                             {"r=0.025k", -1.0 / 3.0, 0, 1, 0},
+                             {"cable=3,0.82,0.3,open", 1.0, 3, 0.82, 0.3},
+                             {"cable=10,0.66,0.1,short", -1.0, 10, 0.66, 0.1},
+                             {"cable=1.5,0.7,0,r=100", 1.0 / 3.0, 1.5, 0.7, 0}};
+        for (const TDut& d : duts) {
+            QCOMPARE(emu.control(QString("dut ") + d.dut), QString("ok dut ") + d.dut);
             for (int n : {1, 126}) {
                 QVector<qint64> freqs;
                 for (int i = 0; i < n; ++i)
@@ -78,8 +99,13 @@ private slots:
                 QCOMPARE(int(count), n);
                 for (int i = 0; i < n; ++i) {
                     s >> re >> im;
-                    QVERIFY2(qAbs(re - gamma) < 1e-6 && qAbs(im) < 1e-6,
-                             qPrintable(QString("%1 %2").arg(re).arg(im)));
+                    constexpr double PI = 3.14159265358979323846, C0 = 299792458.0;
+                    const double turn = -4.0 * PI * double(freqs[i]) * d.length / (d.vf * C0);
+                    const std::complex<double> expected =
+                        std::polar(d.end * std::pow(10.0, -2.0 * d.lossDbPerM * d.length / 20.0), turn);
+                    QVERIFY2(
+                        std::abs(std::complex<double>(re, im) - expected) < 1e-5,
+                        qPrintable(QString("%1 at %2 Hz: %3 %4").arg(d.dut).arg(freqs[i]).arg(re).arg(im)));
                 }
             }
         }
@@ -217,6 +243,73 @@ private slots:
         QCOMPARE(unknown.options, quint16(0x1234));
     }
 
+    void unplugIsALostPortAndPlugReopens()
+    {
+        qRegisterMetaType<QSerialPort::SerialPortError>();
+        EmulatorProcess emu;
+        QVERIFY(emu.start());
+        WireProbe::Line line;
+        QVERIFY(line.open(emu.portPath()));
+        QCOMPARE(line.exchange(0xD008).command, quint16(0xD008));
+        for (int round = 0; round < 2; ++round) {
+            QSignalSpy errors(&line.port(), &QSerialPort::errorOccurred);
+            QCOMPARE(emu.control("unplug"), QString("ok unplug"));
+            QTRY_VERIFY_WITH_TIMEOUT(!errors.isEmpty(), 3000);
+            // a hung-up terminal may read as a read error; the port's file is gone by then
+            const auto error = errors.first().first().value<QSerialPort::SerialPortError>();
+            QVERIFY2(isDeviceGone(error) || error == QSerialPort::ReadError,
+                     qPrintable(QString::number(error)));
+            QVERIFY(!ZData::PortEnumerator::isPresent(emu.portPath()));
+            line.close();
+            QSerialPort probe(emu.portPath());
+            QVERIFY(!probe.open(QIODevice::ReadWrite));
+            QVERIFY(isDeviceGone(probe.error()));
+            QCOMPARE(emu.control("plug"), QString("ok plug"));
+            QVERIFY(line.open(emu.portPath()));
+            const TFrame reply = line.exchange(0xD008);
+            QVERIFY(reply.crcOk && reply.command == 0xD008);
+        }
+    }
+
+    // Through the bootloader and back, at the wire: the program's update relies on each step.
+    void firmwareUpdateRoundTrip()
+    {
+        const int imageSize = 2048;
+        EmulatorProcess emu;
+        QVERIFY(emu.start({"--firmware", "1.9.9", "--next-firmware", "2.3.4", "--id", "9-8-7"}));
+        WireProbe::Line line;
+        QVERIFY(line.open(emu.portPath()));
+        const TFrame ack = line.exchange(0xA001, 0);
+        QVERIFY(ack.crcOk && ack.command == 0xA001);
+        QVERIFY(!emu.waitForLine({"event unplugged"}).isEmpty());
+        line.close();
+        QVERIFY(emu.waitForLine({"event plugged"}).contains("bootloader"));
+
+        QVERIFY(line.open(emu.portPath()));
+        QCOMPARE(line.exchange(0xD001).deviceWord, quint16(0x8008)); // bootloader bit and the type
+        QCOMPARE(line.exchange(0xD008).data, pack(9u, 8u, 7u));
+        QCOMPARE(line.exchange(0xDA00, 0, QByteArray(2, '\0')).command, quint16(0xEA63)); // no measuring
+        QByteArray image(imageSize, '\0');
+        for (int i = 0; i < imageSize; ++i)
+            image[i] = char(i * 31 + i / 7);
+        const quint16 chunks = quint16((imageSize + 1023) / 1024);
+        const TFrame init = line.exchange(0xB004, chunks, pack(quint32(imageSize)));
+        QVERIFY(init.command == 0xB004 && init.deviceWord == 0x8008);
+        for (quint16 i = 0; i < chunks; ++i) {
+            const TFrame chunkAck = line.exchange(0xB005, i, image.mid(i * 1024, 1024));
+            QVERIFY(chunkAck.command == 0xB005 && chunkAck.options == i);
+        }
+        line.close(); // the instrument restarts when the program lets go of the line
+        QVERIFY(emu.waitForLine({"event plugged"}).contains(" app "));
+        QVERIFY(line.open(emu.portPath()));
+        QCOMPARE(line.exchange(0xD001).deviceWord, quint16(0x0008));
+        QCOMPARE(line.exchange(0xD002).data, pack(2u, 3u, 4u));
+        QCOMPARE(line.exchange(0xD008).data, pack(9u, 8u, 7u));
+        const QString status = emu.control("status");
+        QVERIFY2(status.contains(QString("image_size=%1 ").arg(imageSize)), qPrintable(status));
+        QVERIFY2(status.contains(QString("image_crc=%1").arg(WireProbe::crc32(image), 8, 16, QChar('0'))),
+                 qPrintable(status));
+    }
     void survivesFuzzing()
     {
         EmulatorProcess emu;
