@@ -1,6 +1,5 @@
 #include <QtTest>
 
-#include "EmulatorProcess.h"
 #include "PtyPeer.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/ConnectionManager.h"
@@ -48,7 +47,6 @@ class tst_DeviceManager : public QObject
     Q_OBJECT
 
     std::unique_ptr<PtyPeer> m_peer;
-    std::unique_ptr<TestSupport::EmulatorProcess> m_emulator;
     DeviceScript m_script;
 
     void respond(PtyPeer& peer, const PtyPeer::TRequest& r)
@@ -113,7 +111,6 @@ private slots:
         ConnectionManager::reset();
         DeviceMessageManager::setReplyTimeOverride(0);
         m_peer.reset();
-        m_emulator.reset();
     }
 
     void startup_data()
@@ -216,14 +213,9 @@ private slots:
     // handler leaves behind) reads nothing: the link stays up, and a real hang-up still ends it.
     void emptyReadKeepsTheLink()
     {
-        m_emulator = std::make_unique<TestSupport::EmulatorProcess>();
-        QVERIFY(m_emulator->start());
         QSignalSpy spyFinished(&DeviceManager::instance(), &DeviceManager::signalStartupFinished);
-        TSerialPortConfig config = SerialPort::config();
-        config.portName = m_emulator->portPath();
-        SerialPort::setConfig(config);
-        QVERIFY(SerialPort::open(true));
-        QTRY_COMPARE_WITH_TIMEOUT(spyFinished.count(), 1, 10000);
+        QVERIFY(m_peer->openLinkAndSettle());
+        QCOMPARE(spyFinished.count(), 1);
         QSignalSpy closed(&SerialPort::instance(), &SerialPort::signalClosed);
         QPointer<QSocketNotifier> reader;
         for (QSocketNotifier* n : SerialPort::port().findChildren<QSocketNotifier*>())
@@ -242,7 +234,7 @@ private slots:
         DeviceManager::initStartup();
         QTRY_COMPARE_WITH_TIMEOUT(spyFinished.count(), 2, 10000);
         QCOMPARE(closed.count(), 0);
-        m_emulator.reset(); // the analyser's side of the line goes away
+        m_peer->vanish(); // the analyser's side of the line goes away
         QTRY_VERIFY_WITH_TIMEOUT(!SerialPort::isOpen(), 10000);
     }
 
