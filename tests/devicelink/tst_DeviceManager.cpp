@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(m_peer->requests().first().header.deviceWord, quint16(0x80FF));
         QCOMPARE(spyFinished.count(), finished ? 1 : 0);
         QCOMPARE(spyOld.count(), oldDevice ? 1 : 0);
-        QCOMPARE(SerialPort::isOpen(), true);
+        QVERIFY(SerialPort::isOpen());
         const TDeviceInfo& info = DeviceManager::deviceInfo();
         QCOMPARE(info.identifier, QStringLiteral("11-22-33"));
         QCOMPARE(info.deviceState, quint8(deviceWord & 0x8000 ? 1 : 0));
