@@ -8,6 +8,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 
@@ -287,7 +288,6 @@ void tst_PgUpdateEndToEnd::versionAnswers()
     page()->slotDeviceUpdateReply(answer);
     QCOMPARE(kinds(), QList<EBox>{box});
     QCOMPARE(page()->actualVersionLabel()->text(), answer);
-    QCOMPARE(page()->actualVersionLabel()->textFormat(), Qt::PlainText);
     QCOMPARE(page()->updateButton()->isEnabled(), offered);
     QVERIFY(page()->checkButton()->isEnabled());
     QVERIFY(!FirmwareUpdater::isUpdateUnderway());
@@ -337,7 +337,7 @@ void tst_PgUpdateEndToEnd::declinedOrNoServer()
 }
 
 // A whole update with the page's own boxes: window modal, shown without an event loop of their own,
-// answered as a person would (Yes, else OK) once painted, while the update goes on behind them.
+// answered as a person would, while the update goes on behind them.
 void tst_PgUpdateEndToEnd::updateEndToEnd()
 {
     const QByteArray image = UpdateServerProcess::makeImage(2049, 2049);
@@ -351,28 +351,23 @@ void tst_PgUpdateEndToEnd::updateEndToEnd()
 
     page()->setBoxPresenter({});
     QList<Qt::WindowModality> modality;
+    QList<int> loops;
     BoxWatcher watcher([&](QMessageBox* box) {
         modality << box->windowModality();
         m_boxes.append(
             seen({EBox::NO_SERVER, box->icon(), box->windowTitle(), box->text(), box->standardButtons()}));
+        // A person reads the box first: it is answered (Yes, else OK) once it has been up a while, from
+        // the test's own loop unless the box runs one of its own.
+        QTimer::singleShot(150, box, [box, &loops] {
+            loops << QThread::currentThread()->loopLevel();
+            QAbstractButton* yes = box->button(QMessageBox::Yes);
+            (yes ? yes : box->button(QMessageBox::Ok))->click();
+        });
     });
-    QTimer answerer;
-    connect(&answerer, &QTimer::timeout, this, [&] {
-        for (QMessageBox* box : m_window->findChildren<QMessageBox*>()) {
-            // A person reads the box first: it is answered on the timer's third look.
-            const int looks = box->property("looks").toInt() + 1;
-            box->setProperty("looks", looks);
-            if (box->isVisible() && looks == 3) {
-                QAbstractButton* yes = box->button(QMessageBox::Yes);
-                (yes ? yes : box->button(QMessageBox::Ok))->click();
-            }
-        }
-    });
-    answerer.start(50);
     // The user presses Escape and closes the dialog at its first step: it stays, the transfer goes on.
     QProgressDialog* dialog = page()->progressDialog();
     bool closed = false;
-    connect(&FirmwareUpdater::instance(), &FirmwareUpdater::signalUpdateProgress, &answerer, [&] {
+    connect(&FirmwareUpdater::instance(), &FirmwareUpdater::signalUpdateProgress, &watcher, [&] {
         if (m_progress.size() == 1) {
             QTest::keyClick(dialog, Qt::Key_Escape);
             closed = dialog->close();
@@ -382,7 +377,7 @@ void tst_PgUpdateEndToEnd::updateEndToEnd()
     // the dialog stays and says so.
     QString labelAtCompletion;
     bool dialogAtCompletion = false;
-    connect(&FirmwareUpdater::instance(), &FirmwareUpdater::signalUpdateCompleted, &answerer, [&] {
+    connect(&FirmwareUpdater::instance(), &FirmwareUpdater::signalUpdateCompleted, &watcher, [&] {
         labelAtCompletion = dialog->labelText();
         dialogAtCompletion = dialog->isVisible();
     });
@@ -396,6 +391,7 @@ void tst_PgUpdateEndToEnd::updateEndToEnd()
              (QStringList{qtTrId("lp_pupdate_new_update_title"), qtTrId("lp_pupdate_reboot_update_title"),
                           qtTrId("lp_pupdate_reboot_app_title")}));
     QCOMPARE(modality, (QList<Qt::WindowModality>{Qt::WindowModal, Qt::WindowModal, Qt::WindowModal}));
+    QTRY_COMPARE(loops, (QList<int>{0, 0, 0}));
     // the question names the running and the new firmware
     QCOMPARE(m_boxes.at(0).actualVersion, QStringLiteral("2.0.1"));
     QVERIFY2(m_boxes.at(0).box.text.contains(QStringLiteral("2.0.1")) &&
