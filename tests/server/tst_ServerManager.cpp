@@ -357,7 +357,6 @@ private slots:
         QTest::newRow("garbled version") << QByteArray("#OK: 2.x.1") << "" << E::E_UNKNOWN;
         QTest::newRow("rich text") << QByteArray("#OK: <b>9.9.9</b>") << "" << E::E_UNKNOWN;
         QTest::newRow("no version") << QByteArray("#OK: ") << "" << E::E_UNKNOWN;
-        QTest::newRow("four parts") << QByteArray("#OK: 2.0.1.7") << "" << E::E_UNKNOWN;
     }
     void versionCheckThroughTheQueue()
     {
