@@ -89,8 +89,6 @@ void tst_PgUpdate::electricalDelay_data()
     QTest::addColumn<int>("value");
     QTest::newRow("inside") << "-120"
                             << "-120" << -120;
-    QTest::newRow("top") << "9999"
-                         << "9999" << 9999;
     QTest::newRow("beyond the top") << "99999"
                                     << "9999" << 9999;
     QTest::newRow("beyond the bottom") << "-99999"
