@@ -20,4 +20,24 @@ QStringList initManagersButLogger()
     return ZCore::StartupSequence::startManagers(ZCore::StartupSequence::ELogger::LEAVE_OUT);
 }
 
+int soakSeconds()
+{
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("TOLVEK_SOAK_SECONDS", &ok);
+    return ok && seconds > 0 ? seconds : 60;
+}
+
+quint32 soakSeed(quint32 ownSeed)
+{
+    bool ok = false;
+    const int seed = qEnvironmentVariableIntValue("TOLVEK_SOAK_SEED", &ok);
+    return ok ? quint32(seed) : ownSeed;
+}
+
+void allowSoakLength()
+{
+    if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number((qint64(soakSeconds()) + 60) * 1000));
+}
+
 } // namespace TestSupport
