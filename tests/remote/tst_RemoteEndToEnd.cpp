@@ -41,7 +41,6 @@ private slots:
     void cleanupTestCase();
     void connectAndIdentify();
     void sweepAndReadTrace();
-    void singleSweepWhilePaused();
     void calibrateThroughStandards();
     void windowStateAndMarkers();
     void traceFiles();
@@ -136,23 +135,6 @@ void tst_RemoteEndToEnd::sweepAndReadTrace()
     QVERIFY2(digits.size() >= 8, qPrintable(fields[1]));
 }
 
-void tst_RemoteEndToEnd::singleSweepWhilePaused()
-{
-    run("INIT:CONT OFF");
-    QCOMPARE(query("INIT:CONT?"), QStringLiteral("0"));
-    QVERIFY(DataScanManager::isPaused());
-    const quint64 before = DataScanManager::completedSweeps();
-    run("INIT:IMM");
-    const quint64 after = DataScanManager::completedSweeps();
-    QVERIFY(after > before);
-    // Paused again once that sweep was in: no further sweeps (a fixed wait, to see that none comes).
-    QVERIFY(DataScanManager::isPaused());
-    QTest::qWait(300);
-    QVERIFY(DataScanManager::completedSweeps() <= after + 1);
-    run("INIT:CONT ON");
-    QVERIFY(!DataScanManager::isPaused());
-}
-
 void tst_RemoteEndToEnd::calibrateThroughStandards()
 {
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("NONE")); // the factory calibration counts as none
@@ -206,19 +188,27 @@ void tst_RemoteEndToEnd::windowStateAndMarkers()
     run("CALC:VIEW3:MARK:ADD 100");
     run("CALC:VIEW3:MARK1:TYPE IMPED");
     QCOMPARE(query("CALC:VIEW3:MARK1:TYPE?"), QStringLiteral("IMPED"));
-    // A readout asked for right after *OPC? is the sweep just taken, never the one before: the load
-    // changes between single sweeps.
+    // Single sweeps while paused: each runs once, the scan stays paused after it, and a readout asked
+    // for right after *OPC? is of that sweep, never the one before (the load changes between them).
     run("INIT:CONT OFF");
+    QCOMPARE(query("INIT:CONT?"), QStringLiteral("0"));
     for (const int ohms : {200, 100}) {
         setLoad(QStringLiteral("dut r=%1").arg(ohms));
+        const quint64 before = DataScanManager::completedSweeps();
         run("INIT:IMM");
+        QVERIFY(DataScanManager::completedSweeps() > before);
+        QVERIFY(DataScanManager::isPaused());
         // The frequency of the point it reads first, then its values.
         const QString text = query("CALC:VIEW3:MARK1:TEXT?");
         const QRegularExpressionMatch r =
             QRegularExpression(QStringLiteral("^F: +[0-9.]+ MHz \\| R: +([0-9.]+) Ohm \\| X: ")).match(text);
         QVERIFY2(r.hasMatch() && std::abs(r.captured(1).toDouble() - ohms) < 0.02 * ohms, qPrintable(text));
     }
+    const quint64 after = DataScanManager::completedSweeps();
+    QTest::qWait(300); // a fixed wait, to see that no further sweep comes
+    QVERIFY(DataScanManager::completedSweeps() <= after + 1);
     run("INIT:CONT ON");
+    QVERIFY(!DataScanManager::isPaused());
     // Replies are ASCII as instrument clients expect; the window keeps its degree sign.
     run("CALC:VIEW3:MARK1:TYPE MAG");
     const QByteArray mag = query("CALC:VIEW3:MARK1:TEXT?").toLatin1();
