@@ -12,7 +12,7 @@
 
 #include <cmath>
 #include <memory>
-#include <vector>
+#include <tuple>
 
 #include "RemoteTestClient.h"
 #include "RemoteWindowRig.h"
@@ -66,7 +66,11 @@ private:
     }
     MainWindow& window() { return m_rig->window(); }
     TestSupport::EmulatorProcess& emulator() { return m_rig->emulator(); }
-    void setLoad(const QString& dut) { QCOMPARE(emulator().control(dut).left(2), QStringLiteral("ok")); }
+    // An emulator control line (a load, a fault) that the emulator must take.
+    void emulatorControl(const QString& line)
+    {
+        QCOMPARE(emulator().control(line).left(2), QStringLiteral("ok"));
+    }
 
     std::unique_ptr<TestSupport::RemoteWindowRig> m_rig;
     RemoteTestClient m_client;
@@ -147,12 +151,12 @@ void tst_RemoteEndToEnd::calibrateThroughStandards()
     QVERIFY(answered.elapsed() < 5000);
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("NONE"));
     run("SENS:SWE:POIN 201");
-    setLoad(QStringLiteral("dut open"));
+    emulatorControl(QStringLiteral("dut open"));
     run("CAL:MEAS OPEN");
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("OPEN"));
-    setLoad(QStringLiteral("dut short"));
+    emulatorControl(QStringLiteral("dut short"));
     run("CALibration:MEASure short");
-    setLoad(QStringLiteral("dut load"));
+    emulatorControl(QStringLiteral("dut load"));
     run("CAL:MEAS LOAD");
     QCOMPARE(query("CAL:STAT?"), QStringLiteral("OPEN,SHORT,LOAD"));
     QVERIFY(CalibrationManager::calibration().isComplete());
@@ -161,7 +165,7 @@ void tst_RemoteEndToEnd::calibrateThroughStandards()
     const QString source = query("CALibration:SOURce?");
     QVERIFY2(source.startsWith(QStringLiteral("FILE auto_")) && source.endsWith(QStringLiteral(".cbin")),
              qPrintable(source));
-    setLoad(QStringLiteral("dut r=100"));
+    emulatorControl(QStringLiteral("dut r=100"));
 }
 
 void tst_RemoteEndToEnd::windowStateAndMarkers()
@@ -193,7 +197,7 @@ void tst_RemoteEndToEnd::windowStateAndMarkers()
     run("INIT:CONT OFF");
     QCOMPARE(query("INIT:CONT?"), QStringLiteral("0"));
     for (const int ohms : {200, 100}) {
-        setLoad(QStringLiteral("dut r=%1").arg(ohms));
+        emulatorControl(QStringLiteral("dut r=%1").arg(ohms));
         const quint64 before = DataScanManager::completedSweeps();
         run("INIT:IMM");
         QVERIFY(DataScanManager::completedSweeps() > before);
@@ -312,7 +316,7 @@ void tst_RemoteEndToEnd::disconnectingClientLosesNothingForOthers()
         QVERIFY(leaving.connectTo(window().remoteControl()->port()));
         leaving.send("INIT:CONT OFF");
         // A slow reply keeps the sweep running long enough to leave in the middle of it.
-        QCOMPARE(emulator().control(QStringLiteral("late 1000")).left(2), QStringLiteral("ok"));
+        emulatorControl(QStringLiteral("late 1000"));
         leaving.send("INIT:IMM");
         leaving.send("DISP:ARR?"); // answered after the sweep, to a client that is gone
         QTRY_VERIFY(window().remoteControl()->isBusy());
