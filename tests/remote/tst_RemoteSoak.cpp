@@ -165,8 +165,8 @@ private slots:
 void tst_RemoteSoak::fourClientsWhileScanning()
 {
     const QtMessageHandler testOutput = qInstallMessageHandler(quiet);
-    TestSupport::RemoteWindowRig rig;
-    const QString why = rig.start(true); // the program's own notices: never a box
+    auto rig = std::make_unique<TestSupport::RemoteWindowRig>();
+    const QString why = rig->start(true); // the program's own notices: never a box
     QVERIFY2(why.isEmpty(), qPrintable(why));
     // The files the failing commands meet: a damaged trace and a folder where a trace would go.
     QVERIFY(QDir().mkpath(QDir(DataScanManager::traceDir()).filePath(QStringLiteral("folder.tbin"))));
@@ -175,12 +175,12 @@ void tst_RemoteSoak::fourClientsWhileScanning()
     damaged.write(QByteArray(13, '\x7f'));
     damaged.close();
     TestSupport::RemoteTestClient setup;
-    QVERIFY(setup.connectTo(rig.port()));
-    setup.send("DEV:CONN " + rig.emulator().portPath().toLocal8Bit());
+    QVERIFY(setup.connectTo(rig->port()));
+    setup.send("DEV:CONN " + rig->emulator().portPath().toLocal8Bit());
     QCOMPARE(setup.query("*OPC?", 60000), QStringLiteral("1"));
     QCOMPARE(setup.drainErrors(), QList<int>());
     setup.socket().disconnectFromHost();
-    QTRY_COMPARE(rig.window().remoteControl()->clientCount(), 0);
+    QTRY_COMPARE(rig->window().remoteControl()->clientCount(), 0);
     ZCore::NoticeBoard::clear();
 
     // How long the event loop was away between two ticks, and how much of that this thread spent
@@ -206,7 +206,7 @@ void tst_RemoteSoak::fourClientsWhileScanning()
     const quint64 sweepsBefore = DataScanManager::completedSweeps();
     std::vector<std::unique_ptr<SoakClient>> clients;
     for (quint32 i = 0; i < 4; ++i)
-        clients.push_back(std::make_unique<SoakClient>(rig.port(), seed + i));
+        clients.push_back(std::make_unique<SoakClient>(rig->port(), seed + i));
     ticker.start();
     QElapsedTimer soak;
     soak.start();
@@ -253,6 +253,7 @@ void tst_RemoteSoak::fourClientsWhileScanning()
     QVERIFY(!QFileInfo::exists(QDir(DataScanManager::traceDir()).filePath(QStringLiteral("../out.tbin"))));
 
     clients.clear();
+    rig.reset(); // its closing lines are the log's too
     qInstallMessageHandler(testOutput);
 }
 
