@@ -364,6 +364,18 @@ void tst_RemoteEndToEnd::standardInstrumentClient()
 
 void tst_RemoteEndToEnd::queriesWithoutAnalyser()
 {
+    // The analyser going away under a sweep ends it at once with its error, not at its time-out.
+    run("INIT:CONT OFF");
+    emulatorControl(QStringLiteral("late 1000"));
+    m_client.send("INIT:IMM");
+    QTRY_VERIFY(window().remoteControl()->isBusy());
+    QElapsedTimer cut;
+    cut.start();
+    emulatorControl(QStringLiteral("unplug"));
+    QCOMPARE(query("*OPC?"), QStringLiteral("1"));
+    QVERIFY2(cut.elapsed() < ZRemote::RemoteCommands::SWEEP_TIMEOUT_MS / 2,
+             qPrintable(QString::number(cut.elapsed())));
+    QCOMPARE(m_client.drainErrors(), QList<int>{-200});
     run("DEV:DISC");
     QCOMPARE(query("DEV:CONN?"), QStringLiteral("0"));
     // What the analyser held is gone with it; commands that would wait for it fail at once.
