@@ -559,9 +559,14 @@ private slots:
         // Trace series convert without the live offsets: x is the plain MHz value.
         QCOMPARE(view.traceSeries()[0]->at(10).x(), 200.0);
 
-        // Visibility from the profile: more stored entries than series, the extra ones are not applied.
-        QSettings* s = ZCore::SettingsManager::settings();
+        // Visibility comes from every profile loaded, at the first refresh after it has settled; more
+        // entries stored than series loaded: the extra ones are not applied.
         view.setCorner(EChartArrangeCorners::BR);
+        view.setActive(true);
+        view.refreshFrom(sweep(201, 100e6, 200e6));
+        emit DataScanManager::instance().signalProcessedScanData(126); // the start's profile: nothing stored
+        QTRY_VERIFY(view.refreshCount() > 0);
+        QSettings* s = ZCore::SettingsManager::settings();
         s->beginGroup("Charts.BR");
         s->beginWriteArray("traces", 5);
         for (int i = 0; i < 5; ++i) {
@@ -570,12 +575,9 @@ private slots:
         }
         s->endArray();
         s->endGroup();
-        QSignalSpy visibility(&view, &ZChartView::signalTraceSeriesChangedVisibility);
-        view.setActive(true);
-        view.refreshFrom(sweep(201, 100e6, 200e6));
         s->sync();
+        QSignalSpy visibility(&view, &ZChartView::signalTraceSeriesChangedVisibility);
         ZCore::SettingsManager::load(ZCore::SettingsManager::currentFile());
-        // The profile's flags are applied at the first refresh after the profile has settled.
         QTRY_VERIFY_WITH_TIMEOUT(
             (emit DataScanManager::instance().signalProcessedScanData(126), visibility.count() > 0), 10000);
         QCOMPARE(visibility.count(), 3);
