@@ -40,14 +40,6 @@ bool waitForFreshSweeps(const Views& views)
     return true;
 }
 
-void setSweep(double start, double stop, quint32 points)
-{
-    auto& sweep = DataScanManager::sweep();
-    sweep.setStart(start, false);
-    sweep.setStop(stop, false);
-    sweep.setPoints(points, true);
-}
-
 // Largest distance of the view's live points from the expected y (or plane point).
 double worstY(const ZChartView& view, double expected)
 {
@@ -156,7 +148,7 @@ private slots:
         view.resize(800, 600);
         view.show();
         view.setChartType(EChartType::DTF);
-        setSweep(1e6, 1001e6, 201);
+        TestSupport::setSweep(1e6, 1001e6, 201);
         TDTFConfig dtf = view.config()->dtfConfig();
         DTFTransform::setDomain(dtf, EDTFDomain::DISTANCE);
         DTFTransform::setVelocityFactor(dtf, 0.66);

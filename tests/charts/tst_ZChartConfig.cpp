@@ -2,9 +2,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestSupport.h"
 #include "charts/DTFTransform.h"
 #include "charts/ZChartConfig.h"
-#include "measurement/DataScanManager.h"
 
 using namespace ZChart;
 
@@ -25,10 +25,7 @@ class tst_ZChartConfig : public QObject
 private slots:
     void initTestCase()
     {
-        auto& sweep = ZData::DataScanManager::sweep();
-        sweep.setStart(1e6, false);
-        sweep.setStop(101e6, false);
-        sweep.setPoints(201, false);
+        TestSupport::setSweep(1e6, 101e6, 201);
     }
 
     void settersAnnounceTheirOwnType()

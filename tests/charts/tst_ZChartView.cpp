@@ -74,14 +74,6 @@ QLineF clipped(const QLineF& line, const QRectF& r)
     return QLineF(line.pointAt(t0), line.pointAt(t1));
 }
 
-void setSweep(double start, double stop, quint32 points)
-{
-    auto& s = DataScanManager::sweep();
-    s.setStart(start, false);
-    s.setStop(stop, false);
-    s.setPoints(points, true);
-}
-
 } // namespace
 
 class tst_ZChartView : public QObject
@@ -99,7 +91,7 @@ private slots:
         QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
         QVERIFY(ZCore::SettingsManager::init());
         QVERIFY(DataScanManager::init());
-        setSweep(100e6, 200e6, 201);
+        TestSupport::setSweep(100e6, 200e6, 201);
     }
 
     void init() { ZChartView::setRefreshInterval(0); }
@@ -259,7 +251,7 @@ private slots:
         QFETCH(double, stop);
         QFETCH(QSize, size);
         QVERIFY(ZCore::LocalizationManager::setLanguage(":/translation/" + language));
-        setSweep(start, stop, 401);
+        TestSupport::setSweep(start, stop, 401);
         ZChartView view;
         view.resize(size);
         view.setChartType(type);
@@ -283,7 +275,7 @@ private slots:
             QVERIFY2(type == EChartType::DTF || named, qPrintable(texts.join(" | ")));
             QVERIFY(view.axisX()->tickCount() >= 2);
         }
-        setSweep(100e6, 200e6, 201);
+        TestSupport::setSweep(100e6, 200e6, 201);
         QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
     }
 
@@ -301,7 +293,7 @@ private slots:
     {
         QFETCH(double, delayNs);
         QFETCH(double, loss);
-        setSweep(1e6, 1800e6, 1001);
+        TestSupport::setSweep(1e6, 1800e6, 1001);
         TScanPoints points(1001);
         for (int i = 0; i < points.size(); ++i) {
             const double f = 1e6 + (1800e6 - 1e6) * i / 1000.0;
@@ -324,7 +316,7 @@ private slots:
         // The live points themselves keep one point per frequency, wraps included.
         QCOMPARE(view.livePoints().size(), points.size());
         QVERIFY(drawn.size() > points.size());
-        setSweep(100e6, 200e6, 201);
+        TestSupport::setSweep(100e6, 200e6, 201);
     }
 
     // The Smith grid's reactance arcs stay inside the unit circle: drawn without labels, nothing

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "TestSupport.h"
 #include "charts/DTFTransform.h"
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartView.h"
@@ -53,10 +54,7 @@ private slots:
         ZCore::initResources();
         QVERIFY(ZCore::LocalizationManager::init());
         QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
-        auto& s = ZData::DataScanManager::sweep();
-        s.setStart(1e6, false);
-        s.setStop(101e6, false);
-        s.setPoints(POINTS, false);
+        TestSupport::setSweep(1e6, 101e6, POINTS);
     }
 
     void init()

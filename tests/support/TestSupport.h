@@ -22,4 +22,7 @@ private:
 // would raise message boxes. Returns the names of those that failed.
 QStringList initManagersButLogger();
 
+// Sets the sweep the views and markers read, in Hz, announced as a change from the user would be.
+void setSweep(double start, double stop, quint32 points);
+
 } // namespace TestSupport
