@@ -77,12 +77,8 @@ private slots:
         TGridConfig log = a.logConfig();
         log.grid_step = 10;
         a.setLogConfig(log, false);
-        TLossConfig loss{QStringLiteral("LOSS"), ELossType::DB_PER_M, 2.5};
-        a.setLossConfig(loss, false);
-        a.setSWRConfig({QStringLiteral("SWR"), 1.5, true}, false);
-        TDTFConfig dtf = a.dtfConfig();
         a.refreshDTFLimits();
-        dtf = a.dtfConfig();
+        TDTFConfig dtf = a.dtfConfig();
         DTFTransform::setDomain(dtf, EDTFDomain::DISTANCE);
         DTFTransform::setVelocityFactor(dtf, 0.66);
         DTFTransform::setSpan(dtf, 150.0); // metres
@@ -92,10 +88,6 @@ private slots:
         ZChartConfig b;
         b.restoreSettings(s);
         QCOMPARE(b.logConfig().grid_step, 10u);
-        QCOMPARE(b.lossConfig().domain, ELossType::DB_PER_M);
-        QCOMPARE(b.lossConfig().cable_length, 2.5);
-        QVERIFY(b.swrConfig().is_enabled);
-        QCOMPARE(b.swrConfig().limit_line_val, 1.5);
         QCOMPARE(b.dtfConfig().domain, EDTFDomain::DISTANCE);
         QCOMPARE(b.dtfConfig().view_domain, EDTFDomain::DISTANCE);
         QCOMPARE(b.dtfConfig().velocity_factor, 0.66);
