@@ -2,6 +2,7 @@
 
 #include "core/AppPaths.h"
 #include "core/StartupSequence.h"
+#include "measurement/DataScanManager.h"
 
 namespace TestSupport {
 
@@ -38,6 +39,14 @@ void allowSoakLength()
 {
     if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
         qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number((qint64(soakSeconds()) + 60) * 1000));
+}
+
+void setSweep(double start, double stop, quint32 points)
+{
+    auto& sweep = ZData::DataScanManager::sweep();
+    sweep.setStart(start, false);
+    sweep.setStop(stop, false);
+    sweep.setPoints(points, true);
 }
 
 } // namespace TestSupport

@@ -29,5 +29,7 @@ quint32 soakSeed(quint32 ownSeed);
 // For a soak's static initMain(): Qt Test's own per-function limit (5 minutes unless set) would
 // abort a longer soak before its summary; a minute on top covers the last run and the clean-up.
 void allowSoakLength();
+// Sets the sweep the views and markers read, in Hz, announced as a change from the user would be.
+void setSweep(double start, double stop, quint32 points);
 
 } // namespace TestSupport
