@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QPointer>
 #include <QStyleOptionGroupBox>
 
 #include <algorithm>
@@ -11,10 +12,14 @@ namespace Components {
 
 void GroupTitleStyle::keepTitleWhole(QGroupBox* box)
 {
-    auto* style = new GroupTitleStyle;
-    // The box's child: it goes after the box has stopped using it.
-    style->setParent(box);
-    box->setStyle(style);
+    // One for every box, kept until the application goes: a style must outlive each widget that
+    // was ever given it, the box's own children included.
+    static QPointer<GroupTitleStyle> shared;
+    if (!shared) {
+        shared = new GroupTitleStyle;
+        shared->setParent(qApp);
+    }
+    box->setStyle(shared);
 }
 
 QRect GroupTitleStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sc,

@@ -16,7 +16,7 @@ class GroupTitleStyle : public QProxyStyle
     Q_OBJECT
 
 public:
-    // Gives the box a style of its own that keeps its title whole; the style lives as long as the box.
+    // Gives the box the style that keeps its title whole (one for all boxes, owned by the application).
     static void keepTitleWhole(QGroupBox* box);
 
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sc,
