@@ -1,5 +1,6 @@
 #include "charts/DataScanProcessor.h"
 
+#include <QScopeGuard>
 #include <QValueAxis>
 
 #include <cmath>
@@ -19,6 +20,15 @@ constexpr float SWR_ABOVE_CUT_OFF = 5.0f;
 float magnitude(const ZData::TScanPoint& p)
 {
     return std::hypot(p.re, p.im);
+}
+
+// One sweep through one conversion, called directly rather than through the table per point.
+template <typename Conversion>
+void convertAll(const ZData::TScanPoints& points, QVector<QPointF>& out, int n, const Conversion& conversion)
+{
+    QPointF* to = out.data();
+    for (int i = 0; i < n; ++i)
+        to[i] = conversion(points[i]);
 }
 
 } // namespace
@@ -49,6 +59,8 @@ void DataScanProcessor::setVerticalRange(double min, double max)
 
 float DataScanProcessor::yMin() const
 {
+    if (m_batch)
+        return m_batchMin;
     if (m_hasOwnRange || !m_view)
         return float(m_ownMin);
     return float(m_view->axisY()->min());
@@ -56,6 +68,8 @@ float DataScanProcessor::yMin() const
 
 float DataScanProcessor::yMax() const
 {
+    if (m_batch)
+        return m_batchMax;
     if (m_hasOwnRange || !m_view)
         return float(m_ownMax);
     return float(m_view->axisY()->max());
@@ -130,12 +144,36 @@ void DataScanProcessor::convert(const ZData::TScanPoints& points, QVector<QPoint
         out = DTFTransform::transform(points, config, float(yMin()));
         return;
     }
-    const auto it = m_conversions.constFind(type);
-    if (it == m_conversions.constEnd())
+    if (!m_conversions.contains(type))
         return;
     const int n = std::min(points.size(), out.size());
-    for (int i = 0; i < n; ++i)
-        out[i] = (*it)(points[i]);
+    m_batchMin = yMin();
+    m_batchMax = yMax();
+    m_batch = true;
+    const auto done = qScopeGuard([this] { m_batch = false; });
+    switch (type) {
+    case EChartType::SMITH:
+    case EChartType::POLAR:
+        convertAll(points, out, n, [this](const ZData::TScanPoint& p) { return smith(p); });
+        break;
+    case EChartType::PHASE:
+        convertAll(points, out, n, [this](const ZData::TScanPoint& p) { return phase(p); });
+        break;
+    case EChartType::LIN_MAG:
+        convertAll(points, out, n, [this](const ZData::TScanPoint& p) { return linMag(p); });
+        break;
+    case EChartType::LOG_MAG:
+        convertAll(points, out, n, [this](const ZData::TScanPoint& p) { return logMag(p); });
+        break;
+    case EChartType::SWR:
+        convertAll(points, out, n, [this](const ZData::TScanPoint& p) { return swr(p); });
+        break;
+    default: {
+        const TConversion conversion = m_conversions.value(type);
+        convertAll(points, out, n, conversion);
+        break;
+    }
+    }
 }
 
 void DataScanProcessor::scaleFrequencies(QVector<QPointF>& out, EChartType type, bool live)

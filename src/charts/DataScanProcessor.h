@@ -64,6 +64,10 @@ private:
 
     ZChartView* m_view = nullptr;
     QHash<EChartType, TConversion> m_conversions;
+    // The vertical range while a whole sweep is converted: read once, not twice per point.
+    mutable bool m_batch = false;
+    mutable float m_batchMin = 0.0f;
+    mutable float m_batchMax = 0.0f;
     bool m_hasOwnRange = false;
     double m_ownMin = 0.0;
     double m_ownMax = 0.0;

@@ -56,8 +56,14 @@ void ZChartScanRangeInfo::slotUpdate()
     const QFontMetricsF metrics(m_font);
     double width = 0.0;
     const QStringList lines = m_text.split(QLatin1Char('\n'));
-    for (const QString& line : lines)
+    m_lines.clear();
+    for (const QString& line : lines) {
         width = std::max(width, metrics.horizontalAdvance(line));
+        QStaticText text(line);
+        text.setTextFormat(Qt::PlainText);
+        text.prepare(QTransform(), m_font);
+        m_lines.append(text);
+    }
     m_rect = QRectF(-12.0, -11.0, std::ceil(width) + 6.0, std::ceil(metrics.lineSpacing() * lines.size()) + 2.0);
     // The box sits in the chart's bottom margin, below the axis title and the tick labels, so the
     // margin is as tall as the box.
@@ -89,9 +95,11 @@ void ZChartScanRangeInfo::paint(QPainter* painter, const QStyleOptionGraphicsIte
     painter->setPen(Qt::white);
     painter->setFont(m_font);
     const QFontMetricsF metrics(m_font, painter->device());
+    // A laid-out line is placed by its top, which lies the font's own ascent above its baseline.
+    const double top = QFontMetricsF(m_font).ascent();
     double y = m_rect.top() + 1.0 + metrics.ascent();
-    for (const QString& line : m_text.split(QLatin1Char('\n'))) {
-        painter->drawText(QPointF(m_rect.left() + 3.0, y), line);
+    for (const QStaticText& line : m_lines) {
+        painter->drawStaticText(QPointF(m_rect.left() + 3.0, y - top), line);
         y += metrics.lineSpacing();
     }
 }

@@ -4,7 +4,9 @@
 #include <QGraphicsItem>
 #include <QObject>
 #include <QRectF>
+#include <QStaticText>
 #include <QString>
+#include <QVector>
 
 namespace ZChart {
 
@@ -46,6 +48,8 @@ private:
     ZChartView* m_view = nullptr;
     QFont m_font;
     QString m_text;
+    // The lines laid out once per text: the box is repainted whenever a series passes under it.
+    QVector<QStaticText> m_lines;
     QRectF m_rect;
 };
 

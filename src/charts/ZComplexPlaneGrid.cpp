@@ -87,6 +87,7 @@ void ZComplexPlaneGrid::setPlotArea(const QRectF& plot, EKind kind)
     m_center = plot.center();
     const double side = std::min(plot.width(), plot.height());
     m_radius = side > 4.0 ? std::max(1.0, side / 2.0 - labelMargin(side)) : 0.0;
+    m_cache = QPixmap();
     update();
 }
 
@@ -117,14 +118,41 @@ void ZComplexPlaneGrid::drawLabel(QPainter* painter, const QPointF& anchor, cons
     painter->drawText(QRectF(topLeft, size), Qt::AlignCenter, text);
 }
 
-void ZComplexPlaneGrid::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+void ZComplexPlaneGrid::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget* widget)
 {
     if (m_radius <= 0.0)
         return;
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing, true);
     QFont font = painter->font();
     font.setPixelSize(int(std::lround(labelPixels(std::min(m_plot.width(), m_plot.height())))));
+    // On screen the series above the grid changes with every slice while the grid does not: it is
+    // drawn once per size into a pixmap at the screen's resolution and copied from there. A picture
+    // or a report (no widget, or a scaled painter) gets the vectors.
+    const QTransform& transform = painter->worldTransform();
+    const bool wholePixels = transform.type() <= QTransform::TxTranslate &&
+                             transform.dx() == std::round(transform.dx()) &&
+                             transform.dy() == std::round(transform.dy());
+    if (!widget || !wholePixels) {
+        paintVectors(painter, font);
+        return;
+    }
+    const QRect area = m_plot.toAlignedRect();
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    if (m_cache.isNull() || m_cacheFont != font || m_cache.devicePixelRatioF() != ratio) {
+        m_cache = QPixmap(area.size() * ratio);
+        m_cache.setDevicePixelRatio(ratio);
+        m_cache.fill(Qt::transparent);
+        QPainter cachePainter(&m_cache);
+        cachePainter.translate(-area.topLeft());
+        paintVectors(&cachePainter, font);
+        m_cacheFont = font;
+    }
+    painter->drawPixmap(area.topLeft(), m_cache);
+}
+
+void ZComplexPlaneGrid::paintVectors(QPainter* painter, const QFont& font) const
+{
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
     if (m_kind == EKind::SMITH)
         paintSmith(painter, font);
     else

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QFont>
 #include <QGraphicsItem>
+#include <QPixmap>
 #include <QPointF>
 #include <QRectF>
 #include <QVector>
@@ -48,6 +50,7 @@ public:
     static QPair<QPointF, double> reactanceCircle(double x);
 
 private:
+    void paintVectors(QPainter* painter, const QFont& font) const;
     void paintSmith(QPainter* painter, const QFont& font) const;
     void paintPolar(QPainter* painter, const QFont& font) const;
     QPointF toScene(const QPointF& gamma) const;
@@ -57,6 +60,9 @@ private:
     QRectF m_plot;
     QPointF m_center;
     double m_radius = 0.0;
+    // The grid as last drawn on screen, with the label font it was drawn with.
+    QPixmap m_cache;
+    QFont m_cacheFont;
 };
 
 } // namespace ZChart

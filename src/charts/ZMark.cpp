@@ -40,17 +40,13 @@ QPainterPath ZMark::shape() const
 
 void ZMark::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    QPainterPath triangle;
-    triangle.moveTo(0, 0);
-    triangle.lineTo(-5, -15);
-    triangle.lineTo(5, -15);
-    triangle.closeSubpath();
+    static const QPointF triangle[3] = {QPointF(0, 0), QPointF(-5, -15), QPointF(5, -15)};
     painter->setPen(m_color);
     painter->setBrush(m_color);
-    painter->drawPath(triangle);
+    painter->drawConvexPolygon(triangle, 3);
     painter->setPen(m_textColor);
     painter->setFont(m_font);
-    painter->drawText(m_labelRect, Qt::AlignCenter, m_label);
+    painter->drawStaticText(m_labelRect.topLeft(), m_staticLabel);
 }
 
 void ZMark::setNumber(quint16 number)
@@ -59,6 +55,9 @@ void ZMark::setNumber(quint16 number)
     m_label = QString::number(number);
     prepareGeometryChange();
     m_labelRect = QFontMetricsF(m_font).boundingRect(QRectF(-10, -30, 20, 10), Qt::AlignCenter, m_label);
+    m_staticLabel.setText(m_label);
+    m_staticLabel.setTextFormat(Qt::PlainText);
+    m_staticLabel.prepare(QTransform(), m_font);
     update();
 }
 

@@ -5,6 +5,7 @@
 #include <QGraphicsItem>
 #include <QPointF>
 #include <QRectF>
+#include <QStaticText>
 #include <QString>
 
 #include "charts/TMarkData.h"
@@ -84,6 +85,8 @@ private:
     ZMarksTable* m_table = nullptr;
     QFont m_font;
     QString m_label;
+    // Laid out once per number: a marker is repainted with every refresh of the series below it.
+    QStaticText m_staticLabel;
     QRectF m_labelRect;
     QColor m_textColor = QColor(255, 255, 255);
     QColor m_selectedColor = QColor(255, 0, 0);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "calibration/CalibrationManager.h"
+#include "ui/components/GroupTitleStyle.h"
 
 using ZData::CalibrationManager;
 using ZData::CAL::CalibrationKit;
@@ -122,6 +123,7 @@ QGroupBox* KitEditorDialog::addGroup(const char* objectName, const char* group)
 {
     auto* box = new QGroupBox(this);
     box->setObjectName(QString::fromLatin1(objectName));
+    Ui::Components::GroupTitleStyle::keepTitleWhole(box);
     m_groups.insert(QString::fromLatin1(group), box);
     return box;
 }

@@ -321,16 +321,31 @@ private slots:
 
     // The Smith grid's reactance arcs stay inside the unit circle: drawn without labels, nothing
     // of the grid lies outside the rim.
+    void smithGridStaysInsideTheCircle_data()
+    {
+        QTest::addColumn<bool>("onScreen");
+        QTest::newRow("picture") << false;
+        // On screen the grid is copied from what it drew before; the view was larger then.
+        QTest::newRow("on screen, after a resize") << true;
+    }
+
     void smithGridStaysInsideTheCircle()
     {
+        QFETCH(bool, onScreen);
         ZComplexPlaneGrid grid;
+        QWidget screen;
+        QImage image(120, 120, QImage::Format_ARGB32);
+        if (onScreen) {
+            grid.setPlotArea(QRectF(-40, -40, 200, 200), ZComplexPlaneGrid::EKind::SMITH);
+            QPainter before(&image);
+            grid.paint(&before, nullptr, &screen);
+        }
         const QRectF plot(0, 0, 120, 120);
         grid.setPlotArea(plot, ZComplexPlaneGrid::EKind::SMITH);
         QVERIFY(grid.radius() > 50.0);
-        QImage image(120, 120, QImage::Format_ARGB32);
         image.fill(Qt::black);
         QPainter painter(&image);
-        grid.paint(&painter, nullptr, nullptr);
+        grid.paint(&painter, nullptr, onScreen ? &screen : nullptr);
         painter.end();
         int inside = 0;
         for (int y = 0; y < image.height(); ++y)

@@ -513,6 +513,24 @@ void collectCutTexts(QWidget* root, const QString& where, QStringList* cut)
                             .arg(where, combo->objectName())
                             .arg(listNeed)
                             .arg(listRoom);
+        } else if (w->inherits("QGroupBox")) {
+            text = w->property("title").toString();
+            if (text.isEmpty())
+                continue;
+            // The style clips the title to the room it gives it, which need not follow the box's width.
+            QStyleOptionGroupBox option;
+            option.initFrom(w);
+            option.text = text;
+            option.textAlignment = Qt::Alignment(w->property("alignment").toInt());
+            option.lineWidth = 1;
+            option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            if (w->property("flat").toBool())
+                option.features |= QStyleOptionFrame::Flat;
+            need = fm.horizontalAdvance(text);
+            room = w->style()
+                       ->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, w)
+                       .intersected(w->rect())
+                       .width();
         } else {
             continue;
         }

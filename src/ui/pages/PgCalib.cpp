@@ -25,6 +25,7 @@
 #include "ui/KitEditorDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/PageFileDialogs.h"
+#include "ui/components/GroupTitleStyle.h"
 
 using Ui::PageFileDialogs;
 using ZData::CalibrationManager;
@@ -183,6 +184,7 @@ void PgCalib::initKitUi(QGridLayout* grid, int row)
     // The kit and averaging controls keep to a box of their own.
     auto* box = new QGroupBox(m_inner);
     box->setObjectName(QStringLiteral("gb_calib_kit"));
+    Ui::Components::GroupTitleStyle::keepTitleWhole(box);
     auto* layout = new QGridLayout(box);
     auto label = [box](const char* name) {
         auto* l = new QLabel(box);
