@@ -23,30 +23,21 @@ using namespace ZChart;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < timeoutMs)
-        QTest::qWait(5);
-    return condition();
-}
+constexpr int TIMEOUT_MS = 30000;
 
-// Two sweeps completed from now on, then a frame for the merged refresh to land.
-bool waitForFreshSweeps()
+// Two sweeps completed from now on, then a refresh of every view drawn after them.
+template <typename Views>
+bool waitForFreshSweeps(const Views& views)
 {
     const quint64 target = DataScanManager::completedSweeps() + 2;
-    const bool ok = waitFor([target] { return DataScanManager::completedSweeps() >= target; });
-    QTest::qWait(3 * ZChartView::DEFAULT_REFRESH_INTERVAL_MS);
-    return ok;
-}
-
-void setSweep(double start, double stop, quint32 points)
-{
-    auto& sweep = DataScanManager::sweep();
-    sweep.setStart(start, false);
-    sweep.setStop(stop, false);
-    sweep.setPoints(points, true);
+    if (!QTest::qWaitFor([&] { return DataScanManager::completedSweeps() >= target; }, TIMEOUT_MS))
+        return false;
+    for (const auto& view : views) {
+        const quint64 refreshed = view->refreshCount();
+        if (!QTest::qWaitFor([&] { return view->refreshCount() > refreshed; }, TIMEOUT_MS))
+            return false;
+    }
+    return true;
 }
 
 // Largest distance of the view's live points from the expected y (or plane point).
@@ -82,7 +73,7 @@ private slots:
         cfg.portName = m_emulator->portPath();
         DM::SerialPort::setConfig(cfg);
         QVERIFY(DM::SerialPort::open(true));
-        QVERIFY(waitFor([&] { return finished.count() > 0; }));
+        QVERIFY(finished.count() > 0 || finished.wait(TIMEOUT_MS));
     }
 
     void cleanupTestCase()
@@ -107,7 +98,7 @@ private slots:
         }
         QVERIFY(QTest::qWaitForWindowExposed(views[0].get()));
         // The sweep the calibration set up: its points are the frequencies the factory measured.
-        QVERIFY(waitForFreshSweeps());
+        QVERIFY(waitForFreshSweeps(views));
         const int points = int(DataScanManager::sweep().points());
         QVERIFY(points > 100);
 
@@ -130,7 +121,7 @@ private slots:
         ZChartView& smith = *views[2];
         QVERIFY(smith.addMark(100.0));
         QVERIFY(smith.marksTable()->setMarkType(0, EMarkType::IMPED));
-        QVERIFY(waitForFreshSweeps());
+        QVERIFY(waitForFreshSweeps(views));
         const QString readout = smith.marksTable()->readouts().value(0);
         QVERIFY2(readout.startsWith(QStringLiteral("F:")) &&
                      readout.section('\n', 1).startsWith(QStringLiteral("R:") + QString(8, QLatin1Char(' ')) +
@@ -145,7 +136,7 @@ private slots:
         // Shared work: one copy of the scan buffers per announcement, however many views read it.
         const quint64 copies = ChartScanFeed::copies();
         const quint64 generation = ChartScanFeed::generation();
-        QVERIFY(waitForFreshSweeps());
+        QVERIFY(waitForFreshSweeps(views));
         QVERIFY(ChartScanFeed::copies() - copies <= ChartScanFeed::generation() - generation);
     }
 
@@ -157,16 +148,17 @@ private slots:
         view.resize(800, 600);
         view.show();
         view.setChartType(EChartType::DTF);
-        setSweep(1e6, 1001e6, 201);
+        TestSupport::setSweep(1e6, 1001e6, 201);
         TDTFConfig dtf = view.config()->dtfConfig();
         DTFTransform::setDomain(dtf, EDTFDomain::DISTANCE);
         DTFTransform::setVelocityFactor(dtf, 0.66);
         view.config()->setDTFConfig(dtf, true);
         view.setActive(true);
-        QVERIFY(waitForFreshSweeps());
+        const std::vector<ZChartView*> views{&view};
+        QVERIFY(waitForFreshSweeps(views));
         QVERIFY(view.addMark(5.0));
         QVERIFY(view.marksTable()->setMarkType(0, EMarkType::DTF_PEAK));
-        QVERIFY(waitForFreshSweeps());
+        QVERIFY(waitForFreshSweeps(views));
 
         const int nfft = view.livePoints().size();
         QCOMPARE(nfft, 256);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "TestSupport.h"
 #include "charts/DTFTransform.h"
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartView.h"
@@ -53,10 +54,7 @@ private slots:
         ZCore::initResources();
         QVERIFY(ZCore::LocalizationManager::init());
         QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
-        auto& s = ZData::DataScanManager::sweep();
-        s.setStart(1e6, false);
-        s.setStop(101e6, false);
-        s.setPoints(POINTS, false);
+        TestSupport::setSweep(1e6, 101e6, POINTS);
     }
 
     void init()
@@ -96,15 +94,11 @@ private slots:
         QCOMPARE(std::count_if(data.begin(), data.end(), [](const TMarkData& d) { return d.selected; }), 1);
         table()->removeMark(9); // logged, nothing happens
         QCOMPARE(table()->count(), 5);
-    }
 
-    void removingTheLastLeavesNothingSelected()
-    {
-        QVERIFY(m_view->addMark(20.0));
-        table()->removeMark(0);
-        QVERIFY(table()->isEmpty());
-        QVERIFY(!table()->selectedMark());
-        QVERIFY(!table()->isVisible());
+        // Emptied one by one or at once: nothing is left selected, and the table hides.
+        while (!table()->isEmpty())
+            table()->removeMark(0);
+        QVERIFY(!table()->selectedMark() && !table()->isVisible());
         table()->selectMark(0); // an empty list has nothing to select
         for (int i = 0; i < 3; ++i)
             QVERIFY(m_view->addMark(20.0 + i));
@@ -158,24 +152,19 @@ private slots:
         QCOMPARE(setRef.count(), 2);
         QCOMPARE(setRef.last()[0].toInt(), 2);
 
-        // Removing the reference leaves no dangling pointer; the delta reads "No data.".
-        table()->removeMark(2);
+        // Turned off or removed, the reference leaves no dangling pointer; the delta reads "No data.".
+        QVERIFY(table()->setReference(2, false));
         QCOMPARE(removedRef.count(), 1);
+        QCOMPARE(table()->readouts()[1].section('\n', 1, 1), QString("No data."));
+        QCOMPARE(table()->mark(1)->data().frequency_offset, 0.0);
+        QVERIFY(table()->setReference(2, true) && table()->setDelta(1, true));
+        QCOMPARE(table()->mark(1)->data().reference, table()->mark(2));
+        table()->removeMark(2);
+        QCOMPARE(removedRef.count(), 2);
         QVERIFY(!table()->mark(1)->data().reference);
         QCOMPARE(table()->mark(1)->data().frequency_offset, 0.0);
         QCOMPARE(table()->readouts()[1].section('\n', 1, 1), QString("No data."));
         QVERIFY(!table()->setReference(7, true));
-    }
-
-    void referenceOffClearsDeltas()
-    {
-        QVERIFY(m_view->addMark(10.0));
-        QVERIFY(m_view->addMark(40.0));
-        QVERIFY(table()->setReference(0, true));
-        QVERIFY(table()->setDelta(1, true));
-        QVERIFY(table()->setReference(0, false));
-        QCOMPARE(table()->readouts()[1].section('\n', 1, 1), QString("No data."));
-        QCOMPARE(table()->mark(1)->data().frequency_offset, 0.0);
     }
 
     void minMaxAndChartTypeChange()
@@ -218,6 +207,10 @@ private slots:
         const double bin = DTFTransform::maxTimeDisplay(m_view->config()->dtfConfig()) / 256;
         QVERIFY2(std::abs(first - 100.0) <= bin, qPrintable(QString::number(first)));
         QVERIFY2(std::abs(second - 300.0) <= bin, qPrintable(QString::number(second)));
+        // The peaks read the reflections' levels, -1.9 and -10.5 dB, less the scalloping between bins.
+        const double firstDb = table()->mark(0)->chartPoint().y(), secondDb = table()->mark(1)->chartPoint().y();
+        QVERIFY2(firstDb < -1.8 && firstDb > -6.0, qPrintable(QString::number(firstDb)));
+        QVERIFY2(secondDb < -10.3 && secondDb > -14.5, qPrintable(QString::number(secondDb)));
         QVERIFY(table()->readouts()[0].startsWith("Time:"));
     }
 

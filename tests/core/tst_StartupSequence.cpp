@@ -4,20 +4,12 @@
 
 #include "TestSupport.h"
 #include "core/Logger.h"
-#include "core/SettingsManager.h"
 #include "core/StartupSequence.h"
 
 using ZCore::StartupSequence;
 using ZCore::TStartupStep;
 
 namespace {
-struct SaveCounter : ZCore::ISettingsRestorable
-{
-    int saved = 0;
-    void saveSettings() override { ++saved; }
-    void restoreSettings() override {}
-};
-
 QStringList g_lines, g_critical;
 void captureHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
@@ -74,22 +66,6 @@ private slots:
         QCOMPARE(failed, (QStringList{"A", "C", "D"}));
         QCOMPARE(g_critical.size(), 3);
         QCOMPARE(g_critical[2], QString("Utility::Generics >> failed to init: D"));
-    }
-
-    void normalStart()
-    {
-        TestSupport::ScopedAppDir dir;
-        const QStringList failed = StartupSequence::startManagers();
-        QVERIFY2(failed.isEmpty(), qPrintable(failed.join(',')));
-
-        SaveCounter counter;
-        ZCore::SettingsManager::registerRestorable(&counter);
-        showMainWindow();
-        ZCore::SettingsManager::unregisterRestorable(&counter);
-        QCOMPARE(counter.saved, 1); // closing the window saves the working profile
-
-        QVERIFY(g_critical.isEmpty());
-        QCOMPARE(m_shown, 0);
     }
 
     void unwritableLogLocation()

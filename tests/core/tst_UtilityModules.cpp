@@ -5,7 +5,6 @@
 #include "TestSupport.h"
 #include "core/LocalizationManager.h"
 #include "core/Resources.h"
-#include "core/utility/ByteOrder.h"
 #include "core/utility/Image.h"
 #include "core/utility/Path.h"
 #include "core/utility/UI.h"
@@ -63,13 +62,6 @@ private slots:
         QVERIFY(!Path::copyFileAtomically(dir.path() + "/missing", target));
         QVERIFY(!Path::writeFileAtomically(dir.path() + "/no/such/dir/x", "x"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"f.bin"});
-    }
-
-    void byteOrder()
-    {
-        QCOMPARE(ByteOrder::swap32(0x12345678u), 0x78563412u);
-        QCOMPARE(ByteOrder::swap32(0xFF0000AAu), 0xAA0000FFu);
-        QCOMPARE(ByteOrder::swap16(quint16(0x00AA)), quint16(0xAA00));
     }
 
     void placement()

@@ -1,6 +1,5 @@
 #include <QtTest>
 
-#include "EmulatorProcess.h"
 #include "PtyPeer.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/ConnectionManager.h"
@@ -48,8 +47,6 @@ class tst_DeviceManager : public QObject
     Q_OBJECT
 
     std::unique_ptr<PtyPeer> m_peer;
-    std::unique_ptr<TestSupport::EmulatorProcess> m_emulator;
-    quint16 m_damageBefore = 0; // the emulator reports this request damaged
     DeviceScript m_script;
 
     void respond(PtyPeer& peer, const PtyPeer::TRequest& r)
@@ -94,14 +91,6 @@ private slots:
     void initTestCase()
     {
         QVERIFY(DeviceMessageManager::init() && SerialPort::init() && CommandQueue::init());
-        // Connected before the device manager, so this runs before a queued request is sent.
-        connect(&CommandQueue::instance(), &CommandQueue::signalGotCommand, this,
-                [this](const TCommandHeader& header) {
-                    if (m_emulator && header.command == m_damageBefore) {
-                        m_damageBefore = 0;
-                        QCOMPARE(m_emulator->control("damaged"), QString("ok damaged"));
-                    }
-                });
         QVERIFY(ConnectionManager::init() && DeviceManager::init());
     }
     void init()
@@ -122,35 +111,52 @@ private slots:
         ConnectionManager::reset();
         DeviceMessageManager::setReplyTimeOverride(0);
         m_peer.reset();
-        m_emulator.reset();
-        m_damageBefore = 0;
     }
 
     void startup_data()
     {
         QTest::addColumn<quint16>("deviceWord");
         QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<QSet<quint16>>("damage");   // replies sent damaged once
+        QTest::addColumn<QSet<quint16>>("complain"); // requests the device reports damaged once
         QTest::addColumn<QList<quint16>>("expected");
         QTest::addColumn<bool>("finished");
         QTest::addColumn<bool>("oldDevice");
-        QTest::newRow("main application 2.1.0")
-            << quint16(0x0008) << words(2, 1, 0) << QList<quint16>{ID, TYPE, FW, OPT} << true << false;
-        QTest::newRow("old firmware 1.9.9")
-            << quint16(0x0008) << words(1, 9, 9) << QList<quint16>{ID, TYPE, FW} << false << true;
-        QTest::newRow("bootloader skips options")
-            << quint16(0x8008) << words(2, 0, 0) << QList<quint16>{ID, TYPE, FW} << true << false;
+        const QSet<quint16> none;
+        QTest::newRow("main application 2.1.0") << quint16(0x0008) << words(2, 1, 0) << none << none
+                                                << QList<quint16>{ID, TYPE, FW, OPT} << true << false;
+        QTest::newRow("old firmware 1.9.9") << quint16(0x0008) << words(1, 9, 9) << none << none
+                                            << QList<quint16>{ID, TYPE, FW} << false << true;
+        QTest::newRow("bootloader skips options") << quint16(0x8008) << words(2, 0, 0) << none << none
+                                                  << QList<quint16>{ID, TYPE, FW} << true << false;
         QTest::newRow("short version reply refused")
-            << quint16(0x0008) << QByteArray(8, '\x02') << QList<quint16>{ID, TYPE, FW} << false << false;
+            << quint16(0x0008) << QByteArray(8, '\x02') << none << none << QList<quint16>{ID, TYPE, FW}
+            << false << false;
+        auto recovery = [](const char* name, const QSet<quint16>& damage, const QSet<quint16>& complain,
+                           const QList<quint16>& expected) {
+            QTest::newRow(name) << quint16(0x0008) << words(2, 1, 0) << damage << complain << expected << true
+                                << false;
+        };
+        recovery("damaged reply repeated", {FW}, {}, {ID, TYPE, FW, RESEND, OPT});
+        // Header-only requests are resent like any other.
+        recovery("damaged identifier request", {}, {ID}, {ID, ID, TYPE, FW, OPT});
+        recovery("damaged version request", {}, {FW}, {ID, TYPE, FW, FW, OPT});
+        recovery("damaged options request", {}, {OPT}, {ID, TYPE, FW, OPT, OPT});
+        recovery("damaged resend request", {FW}, {RESEND}, {ID, TYPE, FW, RESEND, RESEND, OPT});
     }
     void startup()
     {
         QFETCH(quint16, deviceWord);
         QFETCH(QByteArray, version);
+        QFETCH(QSet<quint16>, damage);
+        QFETCH(QSet<quint16>, complain);
         QFETCH(QList<quint16>, expected);
         QFETCH(bool, finished);
         QFETCH(bool, oldDevice);
         m_script.deviceWord = deviceWord;
         m_script.version = version;
+        m_script.damageOnce = damage;
+        m_script.complainOnce = complain;
         auto& dm = DeviceManager::instance();
         QSignalSpy spyFinished(&dm, &DeviceManager::signalStartupFinished);
         QSignalSpy spyOld(&dm, &DeviceManager::signalGotOldDevice);
@@ -161,12 +167,16 @@ private slots:
         // only let a fault slip through here, never fail a correct run.
         QTest::qWait(50);
         QCOMPARE(m_peer->commands(), expected);
-        for (int i = 0; i < m_peer->requests().size(); ++i)
+        for (int i = 0; damage.isEmpty() && complain.isEmpty() && i < expected.size(); ++i)
             QCOMPARE(m_peer->requests().at(i).header.frameCount, quint16(2 * i));
+        // the resend request, and its own resend, ask for the reply that failed its check
+        for (int i = expected.indexOf(RESEND); i >= 0 && i < expected.size() && expected.at(i) == RESEND; ++i)
+            QCOMPARE(m_peer->requests().at(i).header.options, quint16(DMM::EStates::E_PACKET_FAILED));
         // the first request goes out before the device said what it is
         QCOMPARE(m_peer->requests().first().header.deviceWord, quint16(0x80FF));
         QCOMPARE(spyFinished.count(), finished ? 1 : 0);
         QCOMPARE(spyOld.count(), oldDevice ? 1 : 0);
+        QVERIFY(SerialPort::isOpen());
         const TDeviceInfo& info = DeviceManager::deviceInfo();
         QCOMPARE(info.identifier, QStringLiteral("11-22-33"));
         QCOMPARE(info.deviceState, quint8(deviceWord & 0x8000 ? 1 : 0));
@@ -178,46 +188,6 @@ private slots:
             QCOMPARE(info.presetsCount, quint32(4));
             QCOMPARE(info.firmwareVersion.toString(), QStringLiteral("2.1.0"));
         }
-    }
-
-    void linkRecovery_data()
-    {
-        QTest::addColumn<QSet<quint16>>("damage");   // replies sent damaged once
-        QTest::addColumn<QSet<quint16>>("complain"); // requests the device reports damaged once
-        QTest::addColumn<QList<quint16>>("expected");
-        QTest::newRow("damaged reply repeated")
-            << QSet<quint16>{FW} << QSet<quint16>{} << QList<quint16>{ID, TYPE, FW, RESEND, OPT};
-        // Header-only requests are resent like any other.
-        QTest::newRow("damaged identifier request")
-            << QSet<quint16>{} << QSet<quint16>{ID} << QList<quint16>{ID, ID, TYPE, FW, OPT};
-        QTest::newRow("damaged version request")
-            << QSet<quint16>{} << QSet<quint16>{FW} << QList<quint16>{ID, TYPE, FW, FW, OPT};
-        QTest::newRow("damaged options request")
-            << QSet<quint16>{} << QSet<quint16>{OPT} << QList<quint16>{ID, TYPE, FW, OPT, OPT};
-        QTest::newRow("damaged resend request") << QSet<quint16>{FW} << QSet<quint16>{RESEND}
-                                                << QList<quint16>{ID, TYPE, FW, RESEND, RESEND, OPT};
-    }
-    void linkRecovery()
-    {
-        QFETCH(QSet<quint16>, damage);
-        QFETCH(QSet<quint16>, complain);
-        QFETCH(QList<quint16>, expected);
-        m_script.damageOnce = damage;
-        m_script.complainOnce = complain;
-        QSignalSpy spyFinished(&DeviceManager::instance(), &DeviceManager::signalStartupFinished);
-        QVERIFY(m_peer->openLinkAndSettle());
-        QTest::qWait(50);
-        QCOMPARE(m_peer->commands(), expected);
-        const int resend = expected.indexOf(RESEND);
-        if (resend >= 0) {
-            // the resend request, and its own resend, ask for the reply that failed its check
-            for (int i = resend; i < expected.size() && expected.at(i) == RESEND; ++i)
-                QCOMPARE(m_peer->requests().at(i).header.options, quint16(DMM::EStates::E_PACKET_FAILED));
-        }
-        QCOMPARE(spyFinished.count(), 1);
-        QCOMPARE(DeviceManager::deviceInfo().identifier, QStringLiteral("11-22-33"));
-        QCOMPARE(DeviceManager::deviceInfo().presetsCount, quint32(4));
-        QVERIFY(SerialPort::isOpen());
     }
 
     void damagedCalibrationRangeRequestResent()
@@ -239,47 +209,13 @@ private slots:
         QCOMPARE(spyRange.count(), 1);
     }
 
-    // The analyser emulator reports a start-up request damaged; the start-up still completes whole.
-    void startupThroughDamagedRequests_data()
-    {
-        QTest::addColumn<quint16>("damaged");
-        QTest::newRow("identifier") << ID;
-        QTest::newRow("full type") << TYPE;
-        QTest::newRow("firmware version") << FW;
-        QTest::newRow("options") << OPT;
-    }
-    void startupThroughDamagedRequests()
-    {
-        QFETCH(quint16, damaged);
-        m_emulator = std::make_unique<TestSupport::EmulatorProcess>();
-        QVERIFY(m_emulator->start({"--id", "5-6-7", "--presets", "3"}));
-        m_damageBefore = damaged;
-        QSignalSpy spyFinished(&DeviceManager::instance(), &DeviceManager::signalStartupFinished);
-        TSerialPortConfig config = SerialPort::config();
-        config.portName = m_emulator->portPath();
-        SerialPort::setConfig(config);
-        QVERIFY(SerialPort::open(true));
-        QTRY_COMPARE_WITH_TIMEOUT(spyFinished.count(), 1, 10000);
-        QCOMPARE(m_damageBefore, quint16(0)); // the damage was really injected
-        const TDeviceInfo& info = DeviceManager::deviceInfo();
-        QCOMPARE(info.identifier, QStringLiteral("5-6-7"));
-        QCOMPARE(info.deviceType, quint8(EDeviceTypes::TOLVEK_VNA));
-        QCOMPARE(info.presetsCount, quint32(3));
-        QVERIFY(!info.bandwidths.isEmpty());
-    }
-
     // A readiness report for bytes another handler has already read (what an event loop nested in a
     // handler leaves behind) reads nothing: the link stays up, and a real hang-up still ends it.
     void emptyReadKeepsTheLink()
     {
-        m_emulator = std::make_unique<TestSupport::EmulatorProcess>();
-        QVERIFY(m_emulator->start());
         QSignalSpy spyFinished(&DeviceManager::instance(), &DeviceManager::signalStartupFinished);
-        TSerialPortConfig config = SerialPort::config();
-        config.portName = m_emulator->portPath();
-        SerialPort::setConfig(config);
-        QVERIFY(SerialPort::open(true));
-        QTRY_COMPARE_WITH_TIMEOUT(spyFinished.count(), 1, 10000);
+        QVERIFY(m_peer->openLinkAndSettle());
+        QCOMPARE(spyFinished.count(), 1);
         QSignalSpy closed(&SerialPort::instance(), &SerialPort::signalClosed);
         QPointer<QSocketNotifier> reader;
         for (QSocketNotifier* n : SerialPort::port().findChildren<QSocketNotifier*>())
@@ -298,48 +234,8 @@ private slots:
         DeviceManager::initStartup();
         QTRY_COMPARE_WITH_TIMEOUT(spyFinished.count(), 2, 10000);
         QCOMPARE(closed.count(), 0);
-        m_emulator.reset(); // the analyser's side of the line goes away
+        m_peer->vanish(); // the analyser's side of the line goes away
         QTRY_VERIFY_WITH_TIMEOUT(!SerialPort::isOpen(), 10000);
-    }
-
-    void scanReplyForAnotherSlice_data()
-    {
-        QTest::addColumn<int>("wrongReplies");
-        QTest::addColumn<int>("sent");
-        QTest::addColumn<bool>("delivered");
-        // A reply for another slice answers an earlier request: it is passed over, and only the
-        // time-out of the wait has the slice asked for again.
-        QTest::newRow("one wrong reply: the slice is asked for again") << 1 << 2 << true;
-        QTest::newRow("wrong every time: the link gives up") << 3 << 3 << false;
-    }
-    void scanReplyForAnotherSlice()
-    {
-        QFETCH(int, wrongReplies);
-        QFETCH(int, sent);
-        QFETCH(bool, delivered);
-        TScanRequest req;
-        req.valid = true;
-        req.startIndex = 126;
-        for (int i = 0; i < 75; ++i)
-            req.frequencies.append(quint64(1000000000ull + quint64(i) * 1000));
-        DeviceManager::setScanRequestSource([req] { return req; });
-        QSignalSpy spyScan(&DeviceManager::instance(), &DeviceManager::signalGotScanData);
-        QSignalSpy spyClosed(&SerialPort::instance(), &SerialPort::signalClosed);
-        QVERIFY(m_peer->openLinkAndSettle());
-        m_peer->clearRequests();
-        DeviceMessageManager::setReplyTimeOverride(300); // the budget, not the real reply time, is tested
-        m_script.wrongScanIndex = wrongReplies;
-        CommandQueue::add(EDeviceCommands::DA_GET_SCAN_DATA);
-        QTRY_VERIFY_WITH_TIMEOUT(CommandQueue::isEmpty(), 5000);
-        QCOMPARE(m_peer->requests().size(), sent);
-        for (const PtyPeer::TRequest& r : m_peer->requests()) {
-            QCOMPARE(r.header.command, SCAN); // the request itself again, not a resend of the reply
-            QCOMPARE(r.header.options, quint16(126));
-        }
-        QCOMPARE(spyScan.count(), delivered ? 1 : 0);
-        if (delivered)
-            QCOMPARE(spyScan.first().first().value<TDeviceReply>().header.options, quint16(126));
-        QCOMPARE(spyClosed.count(), delivered ? 0 : 1);
     }
 
     void thirdTimeoutDisconnects()
@@ -359,17 +255,25 @@ private slots:
     void scanRequest_data()
     {
         QTest::addColumn<int>("points");
-        QTest::addColumn<bool>("complain");
-        QTest::addColumn<int>("sent"); // scan requests sent
-        QTest::newRow("126 points") << 126 << false << 1;
-        QTest::newRow("damaged request with data resent") << 2 << true << 2;
-        QTest::newRow("127 points refused") << 127 << false << 0;
+        QTest::addColumn<bool>("complain");    // the device reports the request damaged once
+        QTest::addColumn<int>("wrongReplies"); // replies filed under slice 0 instead of 252
+        QTest::addColumn<int>("sent");         // scan requests sent
+        QTest::addColumn<bool>("delivered");
+        QTest::newRow("126 points") << 126 << false << 0 << 1 << true;
+        QTest::newRow("damaged request with data resent") << 2 << true << 0 << 2 << true;
+        QTest::newRow("127 points refused") << 127 << false << 0 << 0 << false;
+        // A reply for another slice answers an earlier request: it is passed over, and only the
+        // time-out of the wait has the slice asked for again (the request itself, not a resend).
+        QTest::newRow("one reply for another slice") << 75 << false << 1 << 2 << true;
+        QTest::newRow("another slice every time: the link gives up") << 75 << false << 3 << 3 << false;
     }
     void scanRequest()
     {
         QFETCH(int, points);
         QFETCH(bool, complain);
+        QFETCH(int, wrongReplies);
         QFETCH(int, sent);
+        QFETCH(bool, delivered);
         TScanRequest req;
         req.valid = true;
         req.bandwidthIndex = 2;
@@ -378,10 +282,14 @@ private slots:
             req.frequencies.append(quint64(1000000000ull + quint64(i) * 1000));
         DeviceManager::setScanRequestSource([req] { return req; });
         QSignalSpy spyScan(&DeviceManager::instance(), &DeviceManager::signalGotScanData);
+        QSignalSpy spyClosed(&SerialPort::instance(), &SerialPort::signalClosed);
         QVERIFY(m_peer->openLinkAndSettle());
         m_peer->clearRequests();
         if (complain)
             m_script.complainOnce.insert(SCAN);
+        if (wrongReplies > 0)
+            DeviceMessageManager::setReplyTimeOverride(300); // the budget, not the real reply time, is tested
+        m_script.wrongScanIndex = wrongReplies;
         CommandQueue::add(EDeviceCommands::DA_GET_SCAN_DATA);
         QTRY_VERIFY_WITH_TIMEOUT(CommandQueue::isEmpty(), 5000);
         // Nothing more may follow: a further request would leave in the event-loop turn after the
@@ -389,7 +297,10 @@ private slots:
         // only let a fault slip through here, never fail a correct run.
         QTest::qWait(50);
         QCOMPARE(m_peer->requests().size(), sent);
-        QCOMPARE(spyScan.count(), sent ? 1 : 0);
+        QCOMPARE(spyScan.count(), delivered ? 1 : 0);
+        if (delivered)
+            QCOMPARE(spyScan.first().first().value<TDeviceReply>().header.options, quint16(252));
+        QCOMPARE(spyClosed.count(), wrongReplies >= 3 ? 1 : 0);
         for (const PtyPeer::TRequest& r : m_peer->requests()) {
             QCOMPARE(r.header.command, SCAN);
             QCOMPARE(r.header.options, quint16(252));

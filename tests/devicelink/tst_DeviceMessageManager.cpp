@@ -183,25 +183,6 @@ private slots:
         QCOMPARE(m_replies.last().data, versionData);
     }
 
-    void replyTimeOverride()
-    {
-        DeviceMessageManager::setReplyTimeOverride(50);
-        request(quint16(EDeviceCommands::B_INIT_UPDATE), 15000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_replies.size(), 1, 1000); // not 15 s
-        QCOMPARE(m_replies.first().header.options, quint16(EStates::E_REPLY_TIMEOUT));
-    }
-
-    void resendKeepsExpectedCommand()
-    {
-        request(FW);
-        DeviceMessageManager::receive(replyFrame(FW, versionData, 15));
-        request(RESEND); // the device repeats its last reply, which carries the original command
-        QCOMPARE(DeviceMessageManager::expectedCommand(), FW);
-        DeviceMessageManager::receive(replyFrame(FW, versionData));
-        QCOMPARE(m_replies.size(), 2);
-        QCOMPARE(m_replies.last().header.command, FW);
-    }
-
     // The names the log shows for commands and link states; a value without one shows its number.
     void logNames_data()
     {
@@ -209,14 +190,8 @@ private slots:
         QTest::addColumn<QString>("expected");
         using P = DeviceEnumPrinter;
         QTest::newRow("command") << P::commandName(0xD008) << "D_GET_DEVICE_ID";
-        QTest::newRow("last command")
-            << P::toString(EDeviceCommands::S_UPDATE_ACTUAL_VERSION) << "S_UPDATE_ACTUAL_VERSION";
         QTest::newRow("unknown command") << P::commandName(0x1234) << "4660";
-        QTest::newRow("link state") << P::stateName(15) << "DMM::EStates::SEND_BUSY";
         QTest::newRow("unknown link state") << P::stateName(16) << "16";
-        QTest::newRow("device state 255") << P::toString(EDeviceStates::UNDEFINED) << "UNDEFINED";
-        QTest::newRow("device type") << P::toString(EDeviceTypes::TOLVEK_VNA_QRT) << "TOLVEK_VNA_QRT";
-        QTest::newRow("option") << P::toString(EDeviceOptions::PRESETS_COUNT) << "PRESETS_COUNT";
     }
 
     void logNames()

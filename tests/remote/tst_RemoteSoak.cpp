@@ -4,7 +4,6 @@
 // held for long. TOLVEK_SOAK_SECONDS (default 60) and TOLVEK_SOAK_SEED change the run.
 #include <QDir>
 #include <QRandomGenerator>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
 
@@ -13,15 +12,9 @@
 #include <memory>
 #include <vector>
 
-#include "EmulatorProcess.h"
 #include "RemoteTestClient.h"
-#include "TestSupport.h"
-#include "core/LocalizationManager.h"
-#include "core/Logger.h"
+#include "RemoteWindowRig.h"
 #include "core/NoticeBoard.h"
-#include "core/Resources.h"
-#include "devicelink/ConnectionManager.h"
-#include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
 #include "remote/RemoteControlServer.h"
 #include "ui/MainWindow.h"
@@ -29,20 +22,6 @@
 using namespace ZData;
 
 namespace {
-
-int soakSeconds()
-{
-    bool ok = false;
-    const int seconds = qEnvironmentVariableIntValue("TOLVEK_SOAK_SECONDS", &ok);
-    return ok && seconds > 0 ? seconds : 60;
-}
-
-quint32 soakSeed()
-{
-    bool ok = false;
-    const int seed = qEnvironmentVariableIntValue("TOLVEK_SOAK_SEED", &ok);
-    return ok ? quint32(seed) : 20261207u;
-}
 
 // The longest a command may take: a sweep's time-out and some slack.
 constexpr int STEP_LIMIT_MS = 70000;
@@ -176,48 +155,32 @@ class tst_RemoteSoak : public QObject
 {
     Q_OBJECT
 
+public:
+    static void initMain() { TestSupport::allowSoakLength(); }
+
 private slots:
     void fourClientsWhileScanning();
 };
 
 void tst_RemoteSoak::fourClientsWhileScanning()
 {
-    ZCore::initResources();
-    TestSupport::ScopedAppDir dir;
     const QtMessageHandler testOutput = qInstallMessageHandler(quiet);
-    QVERIFY(ZCore::Logger::init());
-    ZCore::Logger::resetPresenter(); // the program's own notices: never a box
-    const QStringList failed = TestSupport::initManagersButLogger();
-    QVERIFY2(failed.isEmpty(), qPrintable(failed.join(',')));
-    QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
-    ConnectionManager::setReconnectPolicy(30, 300);
-    TestSupport::EmulatorProcess emulator;
-    QVERIFY(emulator.start({"--dut", "r=100"}));
-    emulator.offerToThisProcess();
+    auto rig = std::make_unique<TestSupport::RemoteWindowRig>();
+    const QString why = rig->start(true); // the program's own notices: never a box
+    QVERIFY2(why.isEmpty(), qPrintable(why));
     // The files the failing commands meet: a damaged trace and a folder where a trace would go.
     QVERIFY(QDir().mkpath(QDir(DataScanManager::traceDir()).filePath(QStringLiteral("folder.tbin"))));
     QFile damaged(QDir(DataScanManager::traceDir()).filePath(QStringLiteral("damaged.tbin")));
     QVERIFY(damaged.open(QIODevice::WriteOnly));
     damaged.write(QByteArray(13, '\x7f'));
     damaged.close();
-
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
-    qputenv(ZRemote::RemoteControlServer::ENV_PORT, QByteArray::number(port));
-    MainWindow window;
-    qunsetenv(ZRemote::RemoteControlServer::ENV_PORT);
-    window.setWarningPresenter([](const QString&, const QString&) {});
-    window.resize(1200, 800);
-    window.show();
     TestSupport::RemoteTestClient setup;
-    QVERIFY(setup.connectTo(port));
-    setup.send("DEV:CONN " + emulator.portPath().toLocal8Bit());
+    QVERIFY(setup.connectTo(rig->port()));
+    setup.send("DEV:CONN " + rig->emulator().portPath().toLocal8Bit());
     QCOMPARE(setup.query("*OPC?", 60000), QStringLiteral("1"));
     QCOMPARE(setup.drainErrors(), QList<int>());
     setup.socket().disconnectFromHost();
-    QTRY_COMPARE(window.remoteControl()->clientCount(), 0);
+    QTRY_COMPARE(rig->window().remoteControl()->clientCount(), 0);
     ZCore::NoticeBoard::clear();
 
     // How long the event loop was away between two ticks, and how much of that this thread spent
@@ -239,16 +202,16 @@ void tst_RemoteSoak::fourClientsWhileScanning()
         cpuAtTick = cpu;
     });
 
-    const quint32 seed = soakSeed();
+    const quint32 seed = TestSupport::soakSeed(20261207u);
     const quint64 sweepsBefore = DataScanManager::completedSweeps();
     std::vector<std::unique_ptr<SoakClient>> clients;
     for (quint32 i = 0; i < 4; ++i)
-        clients.push_back(std::make_unique<SoakClient>(port, seed + i));
+        clients.push_back(std::make_unique<SoakClient>(rig->port(), seed + i));
     ticker.start();
     QElapsedTimer soak;
     soak.start();
     QString overdue;
-    while (soak.elapsed() < soakSeconds() * 1000 && overdue.isEmpty()) {
+    while (soak.elapsed() < TestSupport::soakSeconds() * 1000 && overdue.isEmpty()) {
         QTest::qWait(50);
         for (const auto& client : clients)
             if (overdue.isEmpty())
@@ -275,14 +238,14 @@ void tst_RemoteSoak::fourClientsWhileScanning()
                 qPrintable(QStringLiteral("seed %1, %2 s: %3 commands answered, slowest %4 ms, %5 sweeps; "
                                           "event loop away at most %6 ms, of which at most %7 ms computing")
                                .arg(seed)
-                               .arg(soakSeconds())
+                               .arg(TestSupport::soakSeconds())
                                .arg(answered)
                                .arg(slowest)
                                .arg(sweeps)
                                .arg(worstGapMs)
                                .arg(worstCpuMs, 0, 'f', 1)));
     std::fflush(stdout);
-    QVERIFY(answered > 40 * soakSeconds() / 60);
+    QVERIFY(answered > 40 * TestSupport::soakSeconds() / 60);
     QVERIFY(sweeps > 0);
     QVERIFY2(worstCpuMs < MAX_BLOCK_MS, qPrintable(QString::number(worstCpuMs)));
     // The clients' failures were theirs: none reached the window's notice area.
@@ -290,9 +253,7 @@ void tst_RemoteSoak::fourClientsWhileScanning()
     QVERIFY(!QFileInfo::exists(QDir(DataScanManager::traceDir()).filePath(QStringLiteral("../out.tbin"))));
 
     clients.clear();
-    DM::SerialPort::close(true);
-    ConnectionManager::reset();
-    ZCore::Logger::shutdown();
+    rig.reset(); // its closing lines are the log's too
     qInstallMessageHandler(testOutput);
 }
 

@@ -34,12 +34,6 @@ void answer(int index, int count, float base)
     DataScanManager::instance().slotProcessScanData(reply);
 }
 
-void answerSweep(float base)
-{
-    for (const auto& slice : SLICES)
-        answer(slice[0], slice[1], base);
-}
-
 TScanPoints sweepInBuffer()
 {
     return DataScanManager::nonInterpolatedBuffer().mid(0, int(DataScanManager::sweep().points()));
@@ -67,7 +61,6 @@ private slots:
     void init();
     void sweepTakenWhenItCompletes_data();
     void sweepTakenWhenItCompletes();
-    void rawSliceKeepsSweepOut();
 
 private:
     std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
@@ -97,59 +90,47 @@ void tst_RemoteSweepRecorder::init()
 
 void tst_RemoteSweepRecorder::sweepTakenWhenItCompletes_data()
 {
-    QTest::addColumn<bool>("pauseAfter");
-    QTest::newRow("scan paused after the sweep") << true;
-    QTest::newRow("scan running on") << false;
+    QTest::addColumn<QString>("during"); // what happens while the first sweep runs
+    QTest::newRow("scan paused after the sweep") << "pause";
+    QTest::newRow("scan running on") << "";
+    // Its first slice is raw, so the sweep is mixed: only the next one counts.
+    QTest::newRow("calibration started in the first slice") << "raw";
 }
 
 void tst_RemoteSweepRecorder::sweepTakenWhenItCompletes()
 {
-    QFETCH(bool, pauseAfter);
+    QFETCH(QString, during);
+    const bool raw = during == QLatin1String("raw");
     RemoteSweepRecorder recorder;
     QSignalSpy recorded(&recorder, &RemoteSweepRecorder::signalRecorded);
+    if (raw)
+        emit CalibrationManager::instance().signalStartedCalibration();
     answer(SLICES[0][0], SLICES[0][1], 0.25f);
+    if (raw)
+        emit CalibrationManager::instance().signalFinishedCalibration();
     answer(SLICES[1][0], SLICES[1][1], 0.25f);
     QVERIFY(!recorder.hasSweep());
-    if (pauseAfter)
+    if (during == QLatin1String("pause"))
         DataScanManager::setUserScanPause(true); // the last request is already on its way
     answer(SLICES[2][0], SLICES[2][1], 0.25f);
     // Taken with its last slice, not when a next slice happens to come.
-    QCOMPARE(recorded.count(), 1);
-    QCOMPARE(recorder.recorded(), 1u);
+    QCOMPARE(recorded.count(), raw ? 0 : 1);
+    QCOMPARE(recorder.recorded(), quint64(raw ? 0 : 1));
     const TScanPoints first = sweepInBuffer();
-    QCOMPARE(recorder.points().size(), 300);
-    QVERIFY(samePoints(recorder.points(), first));
-
-    if (pauseAfter) {
+    QCOMPARE(recorder.points().size(), raw ? 0 : 300);
+    QVERIFY(raw || samePoints(recorder.points(), first));
+    if (during == QLatin1String("pause")) {
         QCOMPARE(DM::CommandQueue::size(), 0);
         return;
     }
     // The next sweep's first slice overwrites the buffer's start, never the recorded sweep.
     answer(SLICES[0][0], SLICES[0][1], 7.5f);
     QVERIFY(!samePoints(sweepInBuffer(), first));
-    QCOMPARE(recorded.count(), 1);
-    QVERIFY(samePoints(recorder.points(), first));
+    QCOMPARE(recorded.count(), raw ? 0 : 1);
+    QVERIFY(raw || samePoints(recorder.points(), first));
     answer(SLICES[1][0], SLICES[1][1], 7.5f);
     answer(SLICES[2][0], SLICES[2][1], 7.5f);
-    QCOMPARE(recorded.count(), 2);
-    QVERIFY(samePoints(recorder.points(), sweepInBuffer()));
-}
-
-void tst_RemoteSweepRecorder::rawSliceKeepsSweepOut()
-{
-    RemoteSweepRecorder recorder;
-    QSignalSpy recorded(&recorder, &RemoteSweepRecorder::signalRecorded);
-    // A calibration started during the first slice: that slice is raw, so the sweep is mixed.
-    emit CalibrationManager::instance().signalStartedCalibration();
-    answer(SLICES[0][0], SLICES[0][1], 0.25f);
-    emit CalibrationManager::instance().signalFinishedCalibration();
-    answer(SLICES[1][0], SLICES[1][1], 0.25f);
-    answer(SLICES[2][0], SLICES[2][1], 0.25f);
-    QCOMPARE(recorded.count(), 0);
-    QVERIFY(!recorder.hasSweep());
-    // The following sweep is corrected throughout.
-    answerSweep(0.5f);
-    QCOMPARE(recorded.count(), 1);
+    QCOMPARE(recorded.count(), raw ? 1 : 2);
     QVERIFY(samePoints(recorder.points(), sweepInBuffer()));
 }
 

@@ -10,12 +10,12 @@
 #include <memory>
 #include <vector>
 
+#include "TestSupport.h"
 #include "charts/ZChartView.h"
 #include "charts/ZMark.h"
 #include "charts/ZMarksTable.h"
 #include "core/LocalizationManager.h"
 #include "core/Resources.h"
-#include "measurement/DataScanManager.h"
 #include "measurement/TraceFiles.h"
 #include "report/CsvExport.h"
 #include "report/MeasurementReport.h"
@@ -62,10 +62,7 @@ private slots:
     {
         ZCore::initResources();
         QVERIFY(ZCore::LocalizationManager::init());
-        auto& s = ZData::DataScanManager::sweep();
-        s.setStart(1e6, false);
-        s.setStop(double(POINTS) * 1e6, false);
-        s.setPoints(POINTS, false);
+        TestSupport::setSweep(1e6, double(POINTS) * 1e6, POINTS);
     }
 
     void cleanup()

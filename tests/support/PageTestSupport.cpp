@@ -1,6 +1,5 @@
 #include "PageTestSupport.h"
 
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QtTest>
 
@@ -19,14 +18,7 @@ bool initAllManagers()
 
 bool waitFor(const std::function<bool()>& condition, int timeoutMs)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
+    return QTest::qWaitFor(condition, timeoutMs);
 }
 
 CapturedMessages::CapturedMessages()

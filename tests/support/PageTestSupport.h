@@ -10,7 +10,7 @@ namespace TestSupport {
 // Every manager in start-up order, as the program starts them before its window.
 bool initAllManagers();
 
-// Polls the event loop until the condition holds or the time is up.
+// Runs the event loop until the condition holds (true) or the time is up (false).
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000);
 
 // Collects the messages the logger would show the user, instead of showing a box.

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHostAddress>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 
@@ -16,6 +17,13 @@ void RemoteTestClient::spin()
     wake.start(5);
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+quint16 RemoteTestClient::freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
 }
 
 bool RemoteTestClient::connectTo(quint16 port, int timeoutMs)

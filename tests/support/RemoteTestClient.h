@@ -26,6 +26,8 @@ public:
     QTcpSocket& socket() { return m_socket; }
 
     static void spin();
+    // A loopback port nobody listens on just now.
+    static quint16 freePort();
 
 private:
     QTcpSocket m_socket;

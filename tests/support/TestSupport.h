@@ -22,4 +22,14 @@ private:
 // would raise message boxes. Returns the names of those that failed.
 QStringList initManagersButLogger();
 
+// A soak's length and seed: TOLVEK_SOAK_SECONDS (60 unless set) and TOLVEK_SOAK_SEED (the soak's
+// own seed unless set).
+int soakSeconds();
+quint32 soakSeed(quint32 ownSeed);
+// For a soak's static initMain(): Qt Test's own per-function limit (5 minutes unless set) would
+// abort a longer soak before its summary; a minute on top covers the last run and the clean-up.
+void allowSoakLength();
+// Sets the sweep the views and markers read, in Hz, announced as a change from the user would be.
+void setSweep(double start, double stop, quint32 points);
+
 } // namespace TestSupport

@@ -1,10 +1,11 @@
 #include "UpdateServerProcess.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+
+#include "devicelink/FrameCodec.h"
 
 namespace TestSupport {
 
@@ -33,7 +34,15 @@ bool UpdateServerProcess::start(const QStringList& args, int timeoutMs)
                         args);
     if (!m_process.waitForStarted(timeoutMs))
         return false;
-    const QString ready = waitForRequest(QStringLiteral("listening on http://127.0.0.1:"), timeoutMs);
+    // Nothing of the program runs yet: the line is awaited without an event loop.
+    QString ready;
+    QDeadlineTimer deadline(timeoutMs);
+    while (ready.isEmpty() && !deadline.hasExpired() && isRunning()) {
+        readAvailable(20);
+        for (const QString& line : qAsConst(m_lines))
+            if (line.contains(QStringLiteral("listening on http://127.0.0.1:")))
+                ready = line;
+    }
     if (ready.isEmpty()) {
         stop();
         return false;
@@ -61,23 +70,6 @@ QStringList UpdateServerProcess::requests()
     return m_lines;
 }
 
-QString UpdateServerProcess::waitForRequest(const QString& text, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        readAvailable(0);
-        for (const QString& line : qAsConst(m_lines))
-            if (line.contains(text))
-                return line;
-        if (deadline.hasExpired() || !isRunning())
-            return QString();
-        // The program under test runs in this thread: keep its event loop turning while waiting.
-        QDeadlineTimer slice(20);
-        while (!slice.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-}
-
 void UpdateServerProcess::stop()
 {
     if (!isRunning())
@@ -96,6 +88,13 @@ QByteArray UpdateServerProcess::makeImage(int size, quint32 seed)
     for (int i = 0; i < size; ++i)
         bytes[i] = char(generator.bounded(256));
     return bytes;
+}
+
+QString UpdateServerProcess::imageStatus(const QByteArray& image)
+{
+    return QStringLiteral("image_size=%1 image_crc=%2")
+        .arg(image.size())
+        .arg(ZData::FrameCodec::crc32(image), 8, 16, QLatin1Char('0'));
 }
 
 } // namespace TestSupport

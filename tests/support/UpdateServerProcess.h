@@ -20,15 +20,16 @@ public:
     bool start(const QStringList& args = {}, int timeoutMs = 10000);
     // "http://127.0.0.1:PORT/" once started.
     QString baseUrl() const { return m_baseUrl; }
-    // The request lines printed so far (reads what has arrived without waiting).
+    // The request lines printed so far (reads what has arrived without waiting): wait for one with
+    // QTRY_* so that the program under test runs meanwhile.
     QStringList requests();
-    // Waits for a request line containing text; returns it, or "" after the time-out.
-    QString waitForRequest(const QString& text, int timeoutMs = 5000);
     void stop();
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
 
     // Random bytes of the given size, the same for the same seed.
     static QByteArray makeImage(int size, quint32 seed = 1);
+    // What the emulator's "status" line says of a device holding exactly this image.
+    static QString imageStatus(const QByteArray& image);
 
 private:
     void readAvailable(int waitMs);

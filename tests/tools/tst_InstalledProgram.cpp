@@ -198,18 +198,11 @@ private slots:
         QTest::addColumn<QString>("envDir");    // TOLVEKVNA_DATA_DIR, relative to the home
         QTest::addColumn<QString>("optionDir"); // --data-dir, relative to the home
         QTest::addColumn<QString>("expected");  // where the files go, relative to the home; none
-        QTest::newRow("installed: the user's folder") << ""
-                                                      << ""
-                                                      << ".local/share/TolvekVNA";
-        QTest::newRow("environment") << "env data"
-                                     << ""
-                                     << "env data";
-        QTest::newRow("option wins") << "env data"
-                                     << "opt"
-                                     << "opt";
-        QTest::newRow("cannot be made") << "/proc/tolvekvna-data"
-                                        << ""
-                                        << "";
+        const QString none;
+        QTest::newRow("installed: the user's folder") << none << none << ".local/share/TolvekVNA";
+        QTest::newRow("environment") << "env data" << none << "env data";
+        QTest::newRow("option wins") << "env data" << QString("opt") << "opt";
+        QTest::newRow("cannot be made") << "/proc/tolvekvna-data" << none << none;
     }
 
     // The installed program starts offscreen, connects to the analyser given by --port, answers on

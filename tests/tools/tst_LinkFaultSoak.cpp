@@ -12,31 +12,21 @@
 #include <cmath>
 
 #include "EmulatorProcess.h"
+#include "TestSupport.h"
 #include "measurement/TouchstoneFile.h"
 
 using TestSupport::EmulatorProcess;
+using TestSupport::soakSeconds;
 
 namespace {
+
+constexpr quint32 OWN_SEED = 20261206u;
 
 // --timeout of each run. A run may go past it only by the time a process needs to start and stop.
 constexpr int RUN_TIMEOUT_S = 8;
 constexpr int RUN_SLACK_MS = 3000;
 // 100 ohms reflects 1/3 from 50 ohms; the factory calibration of the emulator gets within this.
 constexpr double TOLERANCE = 0.01;
-
-int soakSeconds()
-{
-    bool ok = false;
-    const int seconds = qEnvironmentVariableIntValue("TOLVEK_SOAK_SECONDS", &ok);
-    return ok && seconds > 0 ? seconds : 60;
-}
-
-quint32 soakSeed()
-{
-    bool ok = false;
-    const int seed = qEnvironmentVariableIntValue("TOLVEK_SOAK_SEED", &ok);
-    return ok ? quint32(seed) : 20261206u;
-}
 
 // One fault sent to the emulator while a measurement runs.
 struct TFault
@@ -96,6 +86,9 @@ class tst_LinkFaultSoak : public QObject
 {
     Q_OBJECT
 
+public:
+    static void initMain() { TestSupport::allowSoakLength(); }
+
 private slots:
     void soak()
     {
@@ -105,7 +98,7 @@ private slots:
         QTemporaryDir outDir;
         QVERIFY(dataDir.isValid() && outDir.isValid());
         const QString out = outDir.filePath("dut.s1p");
-        QRandomGenerator rng(soakSeed());
+        QRandomGenerator rng(TestSupport::soakSeed(OWN_SEED));
         QMap<int, int> exitCounts; // -1: did not finish in time or crashed
         QStringList failures;
         int runs = 0;
@@ -166,55 +159,47 @@ private slots:
                 cleanMs += elapsed;
                 ++cleanRuns;
             }
-            const QString context = QString("run %1 [%2]").arg(runs).arg(sent.join(", "));
             const int code =
                 finished && measure.exitStatus() == QProcess::NormalExit ? measure.exitCode() : -1;
             exitCounts[code] += 1;
-            const QStringList errors =
+            const QStringList errorLines =
                 QString::fromLocal8Bit(measure.readAllStandardError()).split('\n').filter("error:");
+            const QString errors = errorLines.join(" | ");
+            const QString context = QString("run %1 [%2] exit %3 after %4 ms")
+                                        .arg(runs)
+                                        .arg(sent.join(", "))
+                                        .arg(code)
+                                        .arg(elapsed);
+            const auto fail = [&](const QString& what) { failures << context + ": " + what; };
             if (code != 0)
-                qInfo().noquote() << QString("%1: exit %2 after %3 ms: %4")
-                                         .arg(context)
-                                         .arg(code)
-                                         .arg(elapsed)
-                                         .arg(errors.join(" | "));
+                qInfo().noquote() << context + ": " + errors;
+            ZData::TScanPoints points;
+            QString why;
             if (code < 0) {
-                failures << QString("%1: no exit within %2 ms (%3)")
-                                .arg(context)
-                                .arg(elapsed)
-                                .arg(finished ? "crashed" : "killed");
+                fail(finished ? "crashed" : "no exit in time");
             } else if (code == 0) {
-                ZData::TScanPoints points;
-                QString why;
-                if (!ZData::TouchstoneFile::read(out, points, &why) || points.size() != 101) {
-                    failures << QString("%1: exit 0 without a 101-point file: %2").arg(context, why);
-                } else {
-                    for (const auto& p : points) {
-                        if (std::abs(p.re - 1.0 / 3.0) > TOLERANCE || std::abs(p.im) > TOLERANCE) {
-                            failures << QString("%1: exit 0 with wrong data at %2 Hz: %3 %4")
-                                            .arg(context)
-                                            .arg(p.frequency)
-                                            .arg(p.re)
-                                            .arg(p.im);
-                            break;
-                        }
-                    }
-                }
-                if (!errors.isEmpty())
-                    failures << QString("%1: exit 0 with %2").arg(context, errors.join(" | "));
-            } else if (code == 1 || code > 6 || errors.size() != 1) {
-                failures << QString("%1: exit %2 with %3 error lines: %4")
-                                .arg(context)
-                                .arg(code)
-                                .arg(errors.size())
-                                .arg(errors.join(" | "));
+                if (!ZData::TouchstoneFile::read(out, points, &why) || points.size() != 101)
+                    fail("not a 101-point file: " + why);
+                const auto wrong =
+                    std::find_if(points.cbegin(), points.cend(), [](const ZData::TScanPoint& p) {
+                        return std::abs(p.re - 1.0 / 3.0) > TOLERANCE || std::abs(p.im) > TOLERANCE;
+                    });
+                if (wrong != points.cend())
+                    fail(QString("wrong data at %1 Hz: %2 %3")
+                             .arg(wrong->frequency)
+                             .arg(wrong->re)
+                             .arg(wrong->im));
+                if (!errorLines.isEmpty())
+                    fail(errors);
+            } else if (code == 1 || code > 6 || errorLines.size() != 1) {
+                fail(QString("%1 error lines: %2").arg(errorLines.size()).arg(errors));
             }
             if (elapsed > RUN_TIMEOUT_S * 1000 + RUN_SLACK_MS)
-                failures << QString("%1: ran %2 ms").arg(context).arg(elapsed);
+                fail("ran too long");
             // a failed run leaves no file behind, a good one exactly its output
             const QStringList left = QDir(outDir.path()).entryList(QDir::Files | QDir::Hidden);
             if (left != (code == 0 ? QStringList{"dut.s1p"} : QStringList{}))
-                failures << QString("%1: output directory holds %2").arg(context, left.join(", "));
+                fail("output directory holds " + left.join(", "));
             QFile::remove(out);
         }
 
@@ -229,7 +214,7 @@ private slots:
             summary << QString("exit %1: %2").arg(i.key()).arg(i.value());
         qInfo().noquote() << QString("soak: %1 runs, seed %2, %3 control lines; %4")
                                  .arg(runs)
-                                 .arg(soakSeed())
+                                 .arg(TestSupport::soakSeed(OWN_SEED))
                                  .arg(faultsSent)
                                  .arg(summary.join(", "));
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
@@ -239,16 +224,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    // The test function lasts as long as the soak asked for; Qt Test's own per-function limit
-    // (5 minutes unless set) would abort a longer soak before its summary. A minute on top covers
-    // the last run and the clean-up.
-    if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
-        qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number((qint64(soakSeconds()) + 60) * 1000));
-    QCoreApplication app(argc, argv);
-    tst_LinkFaultSoak test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(tst_LinkFaultSoak)
 #include "tst_LinkFaultSoak.moc"

@@ -1,7 +1,9 @@
 #include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -37,13 +39,9 @@ TRun runMeasure(const QStringList& args, const QString& workDir)
     QProcess process;
     process.setWorkingDirectory(workDir); // where the calibration files are
     process.start(QStringLiteral(TOLVEK_MEASURE_PATH), args);
-    QDeadlineTimer deadline(60000);
-    while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        process.waitForFinished(20);
-    }
+    const bool ended = QTest::qWaitFor([&process] { return process.state() == QProcess::NotRunning; }, 60000);
     TRun run;
-    if (process.state() != QProcess::NotRunning || process.error() == QProcess::FailedToStart) {
+    if (!ended || process.error() == QProcess::FailedToStart) {
         process.kill();
         process.waitForFinished(5000);
         return run;
@@ -102,7 +100,17 @@ class tst_MeasureTool : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_cal; // calibration files: own.cbin, foreign.cbin, broken.cbin
+    QTemporaryDir m_cal;                  // calibration files: own.cbin, foreign.cbin, broken.cbin
+    TestSupport::EmulatorProcess m_cable; // a cable, for the pictures and the report
+
+    // A short sweep of the cable into data, plus the given options.
+    TRun measureCable(const QString& data, const QStringList& more)
+    {
+        return runMeasure(QStringList{"--port", m_cable.portPath(), "--start", "1e6", "--stop", "301e6",
+                                      "--points", "101", "--quiet", "--data-dir", data} +
+                              more,
+                          m_cal.path());
+    }
 
 private slots:
     void initTestCase()
@@ -110,6 +118,7 @@ private slots:
         QVERIFY(writeCalibration(m_cal.filePath("own.cbin"), "2083-1719-77"));
         QVERIFY(writeCalibration(m_cal.filePath("foreign.cbin"), "1-2-3"));
         QVERIFY(writeCalibration(m_cal.filePath("broken.cbin"), "2083-1719-77", 100));
+        QVERIFY(m_cable.start({"--dut", "cable=1.5,0.66,0.5"}));
     }
 
     void writesEveryFormat_data()
@@ -123,6 +132,9 @@ private slots:
             << "out.s1p" << QStringList() << ON_GRID << QString();
         const QStringList own{"--start", "200000000", "--stop", "900000000", "--points", "201"};
         QTest::newRow("binary trace") << "out.tbin" << own << INTERPOLATED << QString();
+        QTest::newRow("touchstone in dB and MHz")
+            << "out.s1p" << (own + QStringList{"--touchstone-format", "db", "--touchstone-unit", "MHZ"})
+            << INTERPOLATED << QString();
         QTest::newRow("text trace, two narrow sweeps")
             << "out.dat" << (own + QStringList{"--sweeps", "2", "--bandwidth", "2"}) << INTERPOLATED
             << QString();
@@ -173,7 +185,7 @@ private slots:
         TScanPoints read;
         if (fileName.endsWith(".s1p")) {
             QVERIFY(ZData::TouchstoneFile::parse(bytes, read, nullptr));
-            QVERIFY(bytes.contains("\n# Hz S RI R 50\n"));
+            QVERIFY(bytes.contains(args.contains("db") ? "\n# MHz S DB R 50\n" : "\n# Hz S RI R 50\n"));
         } else {
             ZData::DS::TTraceData trace;
             QVERIFY(fileName.endsWith(".tbin") ? ZData::DS::TraceFiles::fromBinary(bytes, trace)
@@ -189,85 +201,102 @@ private slots:
         QVERIFY2(wrong.isEmpty() == (tolerance > 0), qPrintable(wrong)); // negative: must be wrong
     }
 
-    // An analyser that files one slice under another index: the command must not report success
-    // with misplaced values (the reply is CRC-correct, only its contents are wrong).
-    void sliceWithWrongIndexIsMeasuredAgain()
+    void pictures_data()
     {
-        TestSupport::PtyPeer peer;
-        QVERIFY(peer.start());
-        int wrongReplies = 1;
-        int scanRequests = 0;
-        peer.setResponder([&](TestSupport::PtyPeer& p, const TestSupport::PtyPeer::TRequest& r) {
-            QByteArray data;
-            QDataStream s(&data, QIODevice::WriteOnly);
-            s.setByteOrder(QDataStream::LittleEndian);
-            s.setFloatingPointPrecision(QDataStream::SinglePrecision);
-            quint16 options = 0;
-            switch (r.header.command) {
-            case 0xD008: // identifier
-                s << quint32(1) << quint32(2) << quint32(3);
-                break;
-            case 0xD002: // firmware version
-                s << quint32(2) << quint32(1) << quint32(0);
-                break;
-            case 0xD003: // options
-                data = "SR=1000000,6000000000;BW=10,3;PR=0";
-                break;
-            case 0xFCA0: // factory calibration range: none, the scan runs raw
-                s << qint64(0) << qint64(0) << qint64(0);
-                break;
-            case 0xDA00: {
-                ++scanRequests;
-                const int n = quint8(r.data.at(1));
-                options = r.header.options;
-                if (options == 126 && wrongReplies > 0) {
-                    --wrongReplies;
-                    options = 0;
-                }
-                s << float(n) << 0.0f;
-                QDataStream in(r.data.mid(2));
-                in.setByteOrder(QDataStream::LittleEndian);
-                for (int i = 0; i < n; ++i) {
-                    qint64 f = 0;
-                    in >> f;
-                    s << float(f / 1e9) << float(-f / 1e9); // each value tells its frequency
-                }
-                break;
-            }
-            default:
-                break;
-            }
-            p.reply(r.header.command, data, options);
-        });
+        QTest::addColumn<QString>("chart");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QSize>("expected");
+        auto picture = [](const char* name, const char* chart, const char* file, const char* size,
+                          QSize expected) {
+            QTest::newRow(name) << chart << file << QString(size) << expected;
+        };
+        picture("smith png default size", "smith", "smith.png", "", QSize(1600, 1200));
+        // Small Smith and polar pictures once recursed in the toolkit's axis layout.
+        picture("smith svg 320x220", "smith", "small-smith.svg", "320x220", QSize(320, 220));
+        picture("polar png 480x300", "polar", "small-polar.png", "480x300", QSize(480, 300));
+        picture("dtf png", "dtf", "dtf.png", "640x480", QSize(640, 480));
+        picture("loss svg", "loss", "loss.svg", "500x300", QSize(500, 300));
+    }
+
+    void pictures()
+    {
+        QFETCH(QString, chart);
+        QFETCH(QString, file);
+        QFETCH(QString, size);
         QTemporaryDir dir;
-        const QString out = dir.filePath("out.s1p");
-        const TRun run = runMeasure({"--port", peer.linkPath(), "--data-dir", dir.path(), "--out", out,
-                                     "--start", "1000000", "--stop", "201000000", "--points", "201",
-                                     "--calibration", "none", "--quiet"},
-                                    m_cal.path());
-        QVERIFY2(run.exitCode == 0 && run.errors.isEmpty(), qPrintable(run.stdErr));
-        QCOMPARE(wrongReplies, 0);
-        QVERIFY(scanRequests >= 3); // two slices and the one asked for again
-        TScanPoints read;
-        QFile file(out);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(ZData::TouchstoneFile::parse(file.readAll(), read, nullptr));
-        QCOMPARE(read.size(), 201);
-        for (const auto& p : read)
-            QVERIFY2(std::abs(p.re - p.frequency / 1e9) < 1e-6, qPrintable(QString::number(p.frequency)));
+        QStringList args{"--chart", chart, "--image", dir.filePath(file)};
+        if (!size.isEmpty())
+            args << "--image-size" << size;
+        const TRun run = measureCable(dir.filePath("data"), args);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.stdErr));
+        QImageReader reader(dir.filePath(file));
+        QTEST(reader.size(), "expected");
+        QVERIFY(!reader.read().isNull());
+    }
+
+    // The report and the CSV table from one run.
+    void reportAndCsv()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("run.pdf");
+        const QString csv = dir.filePath("run.csv");
+        const TRun run =
+            measureCable(dir.filePath("data"), {"--report", pdf, "--report-title", "Feeder 7", "--chart",
+                                                "swr", "--chart", "dtf", "--out", csv});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.stdErr));
+        QVERIFY(QFileInfo(pdf).size() > 0);
+        QFile table(csv);
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = table.readAll().trimmed().split('\n');
+        QCOMPARE(rows.size(), 1 + 101);
+        QVERIFY(rows[0].startsWith("Frequency (Hz),Re,Im,"));
+        QVERIFY(rows[101].startsWith("301000000,"));
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            return;
+        QProcess reader;
+        reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(reader.waitForFinished(60000));
+        const QString text = QString::fromUtf8(reader.readAllStandardOutput()).simplified();
+        for (const char* word : {"Feeder 7", "View 1: SWR", "View 2: DTF", "301000000 Hz", "101"})
+            QVERIFY2(text.contains(word), word);
+        QVERIFY(!text.contains("View 3"));
     }
 
     void failsWithItsExitCode_data()
     {
-        // "emulator", "silent" (a peer that never answers) or "absent" stand for the port
+        // "P" a port never opened; "emulator", "locked" (by a running program), "silent" (a peer that
+        // never answers) or "absent" stand for the port. OUT/ is the output folder, left empty.
         QTest::addColumn<QString>("port");
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
+        // option errors, found before the port is opened
+        auto usage = [](const char* name, const QStringList& args, const char* message) {
+            QTest::newRow(name) << "P" << args << 1 << message;
+        };
         QTest::newRow("no port") << "" << QStringList{"--points", "10"} << 1 << "--port";
-        QTest::newRow("too many points") << "P" << QStringList{"--points", "2049"} << 1 << "--points";
-        QTest::newRow("unknown format") << "P" << QStringList{"--out", "/tmp/x.txt"} << 1 << "--out";
-        QTest::newRow("unknown option") << "P" << QStringList{"--fast"} << 1 << "fast";
+        usage("too many points", {"--points", "2049"}, "--points");
+        usage("unknown format", {"--out", "OUT/x.txt"}, "--out");
+        usage("unknown option", {"--fast"}, "fast");
+        usage("unknown touchstone format", {"--touchstone-format", "XY"}, "--touchstone-format");
+        usage("touchstone options for csv", {"--out", "OUT/bad.csv", "--touchstone-unit", "MHZ"}, "FILE.s1p");
+        usage("unknown chart", {"--chart", "histogram", "--image", "OUT/bad.png"}, "--chart must be");
+        usage("chart without image", {"--chart", "swr"}, "--chart TYPE");
+        usage("two charts for an image", {"--chart", "swr", "--chart", "dtf", "--image", "OUT/bad.png"},
+              "only --report");
+        usage("image not png or svg", {"--chart", "swr", "--image", "OUT/bad.jpg"}, "--image must");
+        usage("image folder missing", {"--chart", "swr", "--image", "/proc/no/bad.png"}, "cannot be written");
+        usage("bad image size", {"--chart", "swr", "--image", "OUT/bad.png", "--image-size", "0x10"},
+              "--image-size");
+        usage("report not pdf", {"--report", "OUT/bad.png"}, "--report must");
+        usage("report folder missing", {"--report", "/proc/no/bad.pdf"}, "cannot be written");
+        QStringList fiveCharts{"--report", "OUT/bad.pdf"};
+        for (int i = 0; i < 5; ++i)
+            fiveCharts << "--chart"
+                       << "swr";
+        usage("five charts in a report", fiveCharts, "at most");
+        usage("title without report", {"--report-title", "x"}, "--report-title");
         QTest::newRow("sweep beyond the analyser")
             << "emulator" << QStringList{"--stop", "7000000000"} << 1 << "range";
         QTest::newRow("port cannot be opened") << "absent" << QStringList() << 2 << "cannot open port";
@@ -290,43 +319,46 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
-        QTemporaryDir dir;
+        QTemporaryDir data;
+        QTemporaryDir out;
         TestSupport::EmulatorProcess emulator;
         TestSupport::PtyPeer silent; // records requests and never answers
-        const QString kind = port;
+        QString path = port;
         if (port == "emulator" || port == "locked") {
             QVERIFY(emulator.start());
-            port = emulator.portPath();
+            path = emulator.portPath();
         }
-        if (kind == "locked") {
+        if (port == "locked") {
             // this very test holds it, by the toolkit's own lock format
             const QByteArray lock = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
                                     QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() +
                                     '\n' + QSysInfo::machineHostName().toUtf8() + '\n';
-            QVERIFY(leaveLock(port, lock, 10));
+            QVERIFY(leaveLock(path, lock, 10));
         } else if (port == "silent") {
             QVERIFY(silent.start());
-            port = silent.linkPath();
+            path = silent.linkPath();
         } else if (port == "absent") {
-            port = dir.filePath("no-such-port");
+            path = data.filePath("no-such-port");
         }
-        const QString out = dir.filePath("out.s1p");
-        if (port.size() > 1)
-            args = QStringList{"--data-dir", dir.path(), "--out", out} + args;
-        if (!port.isEmpty())
-            args = QStringList{"--port", port} + args;
+        args.replaceInStrings(QRegularExpression("^OUT/"), out.path() + "/");
+        if (!args.contains("--out"))
+            args << "--out" << out.filePath("out.s1p");
+        args << "--data-dir" << data.path();
+        if (!path.isEmpty())
+            args << "--port" << path;
         const TRun run = runMeasure(args, m_cal.path());
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.errors.size() == 1 && run.errors.first().contains(message), qPrintable(run.stdErr));
-        QVERIFY(!QFile::exists(out));
-        if (silent.linkPath() == port)
+        QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+        if (port == "silent")
             QVERIFY(!silent.requests().isEmpty());
-        if (kind == "locked") {
-            QVERIFY(QFile::exists(ZData::DM::PortLock::path(port))); // a live holder's lock stays
-            QVERIFY(QFile::remove(ZData::DM::PortLock::path(port)));
+        if (port == "locked") {
+            QVERIFY(QFile::exists(ZData::DM::PortLock::path(path))); // a live holder's lock stays
+            QVERIFY(QFile::remove(ZData::DM::PortLock::path(path)));
         }
     }
 };
 
-QTEST_GUILESS_MAIN(tst_MeasureTool)
+QTEST_MAIN(tst_MeasureTool)
 #include "tst_MeasureTool.moc"

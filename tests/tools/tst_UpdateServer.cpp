@@ -97,6 +97,9 @@ private slots:
         QTest::newRow("empty") << "empty" << QByteArray("#OK: 2.0.1") << QByteArray("#OK: ");
         QTest::newRow("bad-base64") << "bad-base64" << QByteArray("#OK: 2.0.1")
                                     << QByteArray("#OK: F:QUJD*not-base64*RA==");
+        // the OK marker without its blank, a form the program must read alike
+        QTest::newRow("compact") << "compact" << QByteArray("#OK:2.0.1")
+                                 << "#OK:F:" + QByteArray("image").toBase64();
     }
     void failureModes()
     {
@@ -105,7 +108,7 @@ private slots:
         QFETCH(QByteArray, update);
         UpdateServerProcess server;
         QVERIFY(server.addImage("2.0.1", "image"));
-        QVERIFY(server.start({"--fail", mode}));
+        QVERIFY(server.start(mode == "compact" ? QStringList{"--compact"} : QStringList{"--fail", mode}));
         QCOMPARE(exchange(server.baseUrl(), post("/update.php", "device_number=1")).second, version);
         QCOMPARE(exchange(server.baseUrl(), post("/update.php", "device_number=1&program_type=1")).second,
                  update);

@@ -223,7 +223,7 @@ private slots:
         QVERIFY(dialog->isRefreshing());
         QCOMPARE(dialog->portList()->count(), 1);
         m_ports.append(port("ttyACM1", "STMicro"));
-        QTRY_COMPARE_WITH_TIMEOUT(dialog->portList()->count(), 2, 2500);
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->portList()->count(), 2, 20000);
     }
 
     void anyDismissalStopsAndSaves_data()

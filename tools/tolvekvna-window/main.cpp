@@ -1,6 +1,7 @@
 // Runs the desktop program's start-up and main window, connects through the port dialog and
-// then, without a user: writes a picture of the window (the README's screenshot), reports when
-// the window was first shown, how many sweeps per second it keeps up with, and its memory.
+// then, without a user: writes a picture of the window (the README's screenshot) or of every menu
+// page, reports when the window was first shown, how many sweeps per second it keeps up with, and
+// its memory.
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
@@ -18,11 +19,13 @@
 #include "calibration/CalibrationManager.h"
 #include "charts/ZChartView.h"
 #include "core/AppPaths.h"
+#include "core/LocalizationManager.h"
 #include "core/Logger.h"
 #include "core/StartupSequence.h"
 #include "measurement/DataScanManager.h"
 #include "ui/DeviceConnector.h"
 #include "ui/MainWindow.h"
+#include "ui/MainWindowUi.h"
 
 namespace {
 
@@ -63,6 +66,38 @@ long residentKb()
     return -1;
 }
 
+// Every menu page in both languages at the smallest, the usual and a large window size, as
+// DIR/page<N>_<language>_<W>x<H>.png; the window's language and size come back afterwards.
+bool photographPages(MainWindow* window, const QString& dir)
+{
+    if (!QDir().mkpath(dir))
+        return false;
+    const QString language = ZCore::LocalizationManager::currentFile();
+    const QSize size = window->size();
+    for (const char* lang : {"en", "ru"}) {
+        ZCore::LocalizationManager::setLanguage(QStringLiteral(":/translation/lumenpane_%1.qm").arg(lang));
+        for (const QSize& shown : {QSize(1000, 550), QSize(1400, 820), QSize(1920, 1080)}) {
+            window->resize(shown);
+            for (int page = 0; page < Ui::MainWindowUi::PAGES; ++page) {
+                window->handleMenuButton(page);
+                spinFor(200); // layouts and the views' merged repaints settle
+                const QString file = QStringLiteral("%1/page%2_%3_%4x%5.png")
+                                         .arg(dir)
+                                         .arg(page)
+                                         .arg(QLatin1String(lang))
+                                         .arg(shown.width())
+                                         .arg(shown.height());
+                if (!window->grab().save(file, "PNG"))
+                    return false;
+                out() << "page_screenshot " << file << Qt::endl;
+            }
+        }
+    }
+    window->handleMenuButton(0);
+    window->resize(size);
+    return ZCore::LocalizationManager::setLanguage(language);
+}
+
 int fail(const QString& text)
 {
     std::fprintf(stderr, "tolvekvna-window: error: %s\n", qPrintable(text));
@@ -88,6 +123,9 @@ int main(int argc, char* argv[])
                       QStringLiteral("DIR")});
     parser.addOption(
         {QStringLiteral("screenshot"), QStringLiteral("Write a PNG of the window."), QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("page-screenshots"),
+                      QStringLiteral("Write PNGs of every menu page, both languages, three sizes."),
+                      QStringLiteral("DIR")});
     parser.addOption({QStringLiteral("size"), QStringLiteral("Window size, default 1400x820."),
                       QStringLiteral("WxH"), QStringLiteral("1400x820")});
     parser.addOption({QStringLiteral("sweeps"), QStringLiteral("Complete sweeps to wait for (default 3)."),
@@ -123,9 +161,13 @@ int main(int argc, char* argv[])
     out() << "first_window_ms " << sinceStart.elapsed() << " epoch_ms " << QDateTime::currentMSecsSinceEpoch()
           << Qt::endl;
 
+    const QString pagesDir = parser.value(QStringLiteral("page-screenshots"));
     const QString port = parser.value(QStringLiteral("port"));
-    if (port.isEmpty())
+    if (port.isEmpty()) {
+        if (!pagesDir.isEmpty() && !photographPages(window, pagesDir))
+            return fail(QStringLiteral("cannot write the page pictures into ") + pagesDir);
         return 0;
+    }
     DeviceConnector* connector = window->deviceConnector();
     window->findChild<QPushButton*>(QStringLiteral("b_connect_device"))->click();
     if (!spinUntil([&] { return connector->portList()->findText(port) >= 0; }, 5000))
@@ -169,6 +211,8 @@ int main(int argc, char* argv[])
         out() << "rss_kb_after_1_min " << rssAfterMinute << " rss_kb_end " << residentKb() << Qt::endl;
     }
 
+    if (!pagesDir.isEmpty() && !photographPages(window, pagesDir))
+        return fail(QStringLiteral("cannot write the page pictures into ") + pagesDir);
     const QString shot = parser.value(QStringLiteral("screenshot"));
     if (!shot.isEmpty()) {
         const QPixmap picture = window->grab();

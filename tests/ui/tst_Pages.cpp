@@ -1,0 +1,714 @@
+// The menu pages in one window without an analyser: calibration, markers, settings and about,
+// traces. The window is built once; the calibration checks run first, before anything is drawn.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QtTest>
+
+#include <memory>
+
+#include "PageTestSupport.h"
+#include "TestSupport.h"
+#include "calibration/CalibrationManager.h"
+#include "charts/ChartEnumPrinter.h"
+#include "charts/ZChartConfig.h"
+#include "charts/ZChartView.h"
+#include "charts/ZMarksTable.h"
+#include "core/SettingsManager.h"
+#include "devicelink/DeviceManager.h"
+#include "devicelink/SerialPort.h"
+#include "measurement/DataScanManager.h"
+#include "measurement/TraceFiles.h"
+#include "ui/KitEditorDialog.h"
+#include "ui/MainWindow.h"
+#include "ui/MainWindowUi.h"
+#include "ui/PageFileDialogs.h"
+#include "ui/components/ClampedLineEdit.h"
+#include "ui/components/LoadedTraceListEntry.h"
+#include "ui/components/MarkListEntry.h"
+#include "ui/pages/PgAbout.h"
+#include "ui/pages/PgCalib.h"
+#include "ui/pages/PgMarkers.h"
+#include "ui/pages/PgSettings.h"
+#include "ui/pages/PgTraces.h"
+
+using MW_Pages::PgCalib;
+using MW_Pages::PgMarkers;
+using MW_Pages::PgSettings;
+using MW_Pages::PgTraces;
+using Ui::Components::MarkListEntry;
+using ZChart::EChartType;
+using ZChart::EMarkType;
+using ZChart::ZChartView;
+using ZCore::SettingsManager;
+using ZData::CalibrationManager;
+using ZData::DataScanManager;
+using ZData::DeviceManager;
+
+namespace {
+
+// A sweep of the current range with a reflection that changes along it.
+ZData::TScanPoints sweepPoints()
+{
+    const auto& sweep = DataScanManager::sweep();
+    ZData::TScanPoints points;
+    const quint32 n = sweep.points();
+    for (quint32 i = 0; i < n; ++i) {
+        const double f = sweep.start() + (sweep.stop() - sweep.start()) * i / (n - 1);
+        points.append({quint64(f), 0.2f + 0.5f * float(i) / float(n), 0.1f});
+    }
+    return points;
+}
+
+QVector<int> offered(MarkListEntry* entry)
+{
+    QVector<int> types;
+    for (int i = 0; i < entry->typeBox()->count(); ++i)
+        types << entry->typeBox()->itemData(i).toInt();
+    return types;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A small trace file whose first point tells the traces apart.
+QString writeTrace(const QString& dir, const QString& name, int marker)
+{
+    ZData::DS::TTraceData trace;
+    trace.start = 1e6;
+    trace.stop = 2e6;
+    trace.pointCount = 3;
+    for (int i = 0; i < 3; ++i)
+        trace.points.append({quint64(1000000 + i * 500000), float(marker) / 10.0f, 0.0f});
+    const QString path = dir + QLatin1Char('/') + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(ZData::DS::TraceFiles::toBinary(trace));
+    return path;
+}
+
+QStringList entryTexts(PgTraces* page)
+{
+    QStringList texts;
+    for (int i = 0; i < PgTraces::LIST_SIZE; ++i)
+        if (!page->entry(i)->parentWidget()->isHidden())
+            texts << page->entry(i)->text();
+    return texts;
+}
+
+QStringList storeNames()
+{
+    QStringList names;
+    for (const auto& trace : DataScanManager::traces())
+        names << trace.name();
+    return names;
+}
+
+} // namespace
+
+class tst_Pages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase() { m_window.reset(); }
+    void allButtonsStartDisabled();
+    void lateCalibrationReportKeepsButtonsClosed();
+    void presetsRebuildTheSlotList_data();
+    void presetsRebuildTheSlotList();
+    void kitBoxAndEditor();
+    void inputWaitsForData();
+    void typeChoicesFollowTheChartType_data();
+    void typeChoicesFollowTheChartType();
+    void removalKeepsEntriesOnTheirMarkers_data();
+    void removalKeepsEntriesOnTheirMarkers();
+    void sixthMarkerClosesTheInput();
+    void badPositionIsReported();
+    void inputLabelsFollowTheView();
+    void badPresetIsReportedAndChangesNothing_data();
+    void badPresetIsReportedAndChangesNothing();
+    void protectedPresetsAreRefused_data();
+    void protectedPresetsAreRefused();
+    void aboutPageShowsVersionAndToolkitBox();
+    void removalKeepsEntriesOnTheirTraces_data();
+    void removalKeepsEntriesOnTheirTraces();
+    void loadButtonFollowsTheStore();
+    void unreadableFileIsReportedAndKeepsTheList_data();
+    void unreadableFileIsReportedAndKeepsTheList();
+    void saveFilterGivesTheSuffix_data();
+    void saveFilterGivesTheSuffix();
+    void savesTheChosenTouchstoneFormatAndCsv();
+    void dialogsRememberTheLastFolder();
+
+private:
+    template <class T>
+    T* page(ZCommon::ENavBarMenuPages index) const
+    {
+        return qobject_cast<T*>(m_window->page(index));
+    }
+    PgCalib* calib() const { return page<PgCalib>(ZCommon::ENavBarMenuPages::CALIBRATION); }
+    PgMarkers* markers() const { return page<PgMarkers>(ZCommon::ENavBarMenuPages::MARKERS); }
+    PgSettings* settingsPage() const { return page<PgSettings>(ZCommon::ENavBarMenuPages::SETTINGS); }
+    PgTraces* traces() const { return page<PgTraces>(ZCommon::ENavBarMenuPages::TRACES); }
+    QPushButton* button(const QString& name) const { return m_window->findChild<QPushButton*>(name); }
+    ZChartView* view() const { return m_window->chartView(0); }
+    void addMarkThroughPage(double position);
+    void loadAll(int count);
+
+    std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
+    std::unique_ptr<TestSupport::CapturedMessages> m_messages;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void tst_Pages::initTestCase()
+{
+    m_dir = std::make_unique<TestSupport::ScopedAppDir>();
+    m_messages = std::make_unique<TestSupport::CapturedMessages>();
+    QVERIFY(TestSupport::initAllManagers());
+    m_window = std::make_unique<MainWindow>();
+    QVERIFY(calib() && markers() && settingsPage() && traces());
+    QVERIFY(calib()->isInitialized() && markers()->isInitialized() && settingsPage()->isInitialized() &&
+            traces()->isInitialized());
+    m_window->selectChartView(0, true);
+    QCOMPARE(markers()->followedView(), view());
+}
+
+void tst_Pages::init()
+{
+    m_messages->clear();
+    DataScanManager::clearTraces();
+    view()->marksTable()->removeAll();
+    view()->setChartType(EChartType::LOG_MAG);
+}
+
+void tst_Pages::allButtonsStartDisabled()
+{
+    const QList<QPushButton*> buttons = m_window->getUi()
+                                            ->scrollWidgets[int(ZCommon::ENavBarMenuPages::CALIBRATION)]
+                                            ->findChildren<QPushButton*>();
+    QCOMPARE(buttons.size(), 12);
+    // Only editing a kit works without an analyser.
+    for (QPushButton* b : buttons)
+        QVERIFY2(b->isEnabled() == (b->objectName() == "b_calib_kit_edit"), qPrintable(b->objectName()));
+    auto* slot = m_window->findChild<QComboBox*>(QStringLiteral("comb_calib_slot"));
+    QCOMPARE(slot->count(), 1);
+    QCOMPARE(slot->itemData(0).toInt(), 0);
+    QCOMPARE(slot->itemText(0), qtTrId("lp_pcalib_slot_factory"));
+}
+
+// A report of the calibration manager that crossed the closing port (the emulator cannot time
+// that race) must not open the analyser's buttons again.
+void tst_Pages::lateCalibrationReportKeepsButtonsClosed()
+{
+    emit DeviceManager::instance().signalStartupFinished();
+    QVERIFY(button("b_calib_download")->isEnabled());
+    emit ZData::DM::SerialPort::instance().signalClosed();
+    emit CalibrationManager::instance().signalFinishedCalibration();
+    emit CalibrationManager::instance().signalSentCalibration();
+    for (const char* name :
+         {"b_calib_do_open", "b_calib_do_short", "b_calib_do_load", "b_calib_download", "b_calib_open_file"})
+        QVERIFY2(!button(name)->isEnabled(), name);
+}
+
+void tst_Pages::presetsRebuildTheSlotList_data()
+{
+    QTest::addColumn<QList<quint32>>("reports");
+    QTest::addColumn<QStringList>("items");
+    QTest::newRow("none") << QList<quint32>{0} << QStringList{"0"};
+    QTest::newRow("three") << QList<quint32>{3} << QStringList{"0", "1", "2", "3"};
+    QTest::newRow("five, then two") << QList<quint32>{5, 2} << QStringList{"0", "1", "2"};
+}
+
+void tst_Pages::presetsRebuildTheSlotList()
+{
+    QFETCH(QList<quint32>, reports);
+    QFETCH(QStringList, items);
+    auto* slot = m_window->findChild<QComboBox*>(QStringLiteral("comb_calib_slot"));
+    QSignalSpy changed(slot, QOverload<int>::of(&QComboBox::currentIndexChanged));
+    for (quint32 presets : reports) {
+        ZData::TDeviceInfo info = DeviceManager::deviceInfo();
+        info.presetsCount = presets;
+        DeviceManager::setDeviceInfo(info);
+        emit DeviceManager::instance().signalGotDeviceParams(ZData::EDeviceOptions::PRESETS_COUNT);
+    }
+    QStringList got;
+    for (int i = 0; i < slot->count(); ++i)
+        got << slot->itemData(i).toString();
+    QCOMPARE(got, items);
+    QCOMPARE(changed.count(), 0);
+    for (int i = 1; i < slot->count(); ++i)
+        QCOMPARE(slot->itemText(i), QString::number(i));
+}
+
+void tst_Pages::kitBoxAndEditor()
+{
+    QDir().mkpath(ZData::CAL::CalibrationKit::dir());
+    QFile bad(ZData::CAL::CalibrationKit::pathFor("broken"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("[open]\nc0_ff = fifty\n");
+    bad.close();
+    QComboBox* combo = calib()->kitCombo();
+    // Opening the list picks up files put into the folder meanwhile.
+    QTest::mouseClick(combo, Qt::LeftButton);
+    combo->hidePopup();
+    QCOMPARE(combo->itemData(0).toString(), QString("Ideal"));
+    QCOMPARE(combo->itemText(0), qtTrId("lp_pcalib_kit_ideal"));
+    const int broken = combo->findData("broken");
+    QVERIFY(broken > 0);
+    emit combo->activated(broken);
+    QVERIFY2(calib()->kitStatusText().contains("broken.ini:2:"), qPrintable(calib()->kitStatusText()));
+    QCOMPARE(CalibrationManager::kit().name, QString("Ideal"));
+    QCOMPARE(combo->currentData().toString(), QString("Ideal"));
+
+    // The editor: a field that is not a number, then a value no kit has, are named and not saved.
+    QTest::mouseClick(button("b_calib_kit_edit"), Qt::LeftButton);
+    Ui::KitEditorDialog* editor = calib()->kitEditor();
+    QTRY_VERIFY(editor->isVisible());
+    QVERIFY(!editor->isModal());
+    editor->field("le_kit_name")->setText("lab-sma");
+    editor->field("le_kit_open_c0")->setText("4O");
+    editor->slotSave();
+    QVERIFY2(editor->errorText().contains("4O"), qPrintable(editor->errorText()));
+    editor->field("le_kit_open_c0")->setText("45");
+    editor->field("le_kit_short_delay")->setText("-3");
+    editor->slotSave();
+    QVERIFY2(editor->errorText().contains("delay_ps"), qPrintable(editor->errorText()));
+    QVERIFY(!QFileInfo::exists(ZData::CAL::CalibrationKit::pathFor("lab-sma")));
+    editor->field("le_kit_short_delay")->setText("31.5");
+    editor->field("le_kit_load_r")->clear(); // an empty impedance is 50 ohm, as a missing key
+    editor->slotSave();
+    QVERIFY2(editor->errorText().isEmpty(), qPrintable(editor->errorText()));
+    ZData::CAL::CalibrationKit saved;
+    QVERIFY(
+        ZData::CAL::CalibrationKit::readFile(ZData::CAL::CalibrationKit::pathFor("lab-sma"), saved, nullptr));
+    QCOMPARE(saved.open.c[0], 45.0);
+    QCOMPARE(saved.shortStd.line.delayPs, 31.5);
+    QCOMPARE(saved.load.rOhm, 50.0);
+    QCOMPARE(CalibrationManager::kit().name, QString("lab-sma"));
+    QCOMPARE(combo->currentData().toString(), QString("lab-sma"));
+    editor->hide();
+
+    // Averaging counts and the kit go into the profile and come back from it.
+    calib()->calibAverage()->setValue(8);
+    QCOMPARE(CalibrationManager::averageSweeps(), 8);
+    calib()->liveAverage()->setValue(1);
+    QCOMPARE(ZData::DataScanManager::liveAverage(), 0);
+    QCOMPARE(calib()->liveAverage()->text(), qtTrId("lp_pcalib_live_average_off"));
+    calib()->liveAverage()->setValue(16);
+    QCOMPARE(ZData::DataScanManager::liveAverage(), 16);
+    calib()->saveSettings();
+    QSettings* settings = ZCore::SettingsManager::settings();
+    QCOMPARE(settings->value("Calibration/kit").toString(), QString("lab-sma"));
+    QCOMPARE(settings->value("Calibration/calib_average").toInt(), 8);
+    QCOMPARE(settings->value("Calibration/live_average").toInt(), 16);
+    // A profile naming a kit that has gone: the ideal kit, and the page says why.
+    QVERIFY(QFile::remove(ZData::CAL::CalibrationKit::pathFor("lab-sma")));
+    settings->setValue("Calibration/calib_average", 99);
+    settings->setValue("Calibration/live_average", 0);
+    calib()->restoreSettings();
+    QCOMPARE(CalibrationManager::kit().name, QString("Ideal"));
+    QVERIFY2(calib()->kitStatusText().contains("lab-sma.ini"), qPrintable(calib()->kitStatusText()));
+    QCOMPARE(CalibrationManager::averageSweeps(), 8);
+    QCOMPARE(ZData::DataScanManager::liveAverage(), 0);
+}
+
+void tst_Pages::addMarkThroughPage(double position)
+{
+    markers()->positionEdit()->setText(QString::number(position, 'f', 2));
+    QTest::mouseClick(button("b_add_mark_freq"), Qt::LeftButton);
+}
+
+void tst_Pages::inputWaitsForData()
+{
+    // No sweep has been drawn yet: nothing to put a marker on.
+    QVERIFY(!view()->hasData());
+    QVERIFY(!markers()->positionEdit()->isEnabled());
+    QVERIFY(!m_window->findChild<QCheckBox*>(QStringLiteral("cb_show_marks"))->isEnabled());
+    QVERIFY(!button("b_add_mark_freq")->isEnabled());
+    view()->refreshFrom(sweepPoints());
+    markers()->slotRetrievedMarksData();
+    QVERIFY(markers()->positionEdit()->isEnabled());
+    QVERIFY(m_window->findChild<QCheckBox*>(QStringLiteral("cb_show_marks"))->isEnabled());
+}
+
+void tst_Pages::typeChoicesFollowTheChartType_data()
+{
+    QTest::addColumn<EChartType>("type");
+    QTest::addColumn<int>("offeredType");
+    QTest::addColumn<int>("refusedType");
+    QTest::newRow("smith: impedance, no minimum")
+        << EChartType::SMITH << int(EMarkType::IMPED) << int(EMarkType::MIN_VALUE);
+    QTest::newRow("log mag: maximum, no dtf peak")
+        << EChartType::LOG_MAG << int(EMarkType::MAX_VALUE) << int(EMarkType::DTF_PEAK);
+    QTest::newRow("dtf: peak, no impedance")
+        << EChartType::DTF << int(EMarkType::DTF_PEAK) << int(EMarkType::IMPED);
+    QTest::newRow("loss: loss, no swr") << EChartType::LOSS << int(EMarkType::LOSS) << int(EMarkType::SWR);
+}
+
+void tst_Pages::typeChoicesFollowTheChartType()
+{
+    QFETCH(EChartType, type);
+    QFETCH(int, offeredType);
+    QFETCH(int, refusedType);
+    view()->refreshFrom(sweepPoints());
+    addMarkThroughPage(1500);
+    QCOMPARE(view()->marksTable()->count(), 1);
+
+    // The existing marker's entry is offered the new chart type's readouts.
+    view()->setChartType(type);
+    MarkListEntry* entry = markers()->entry(0);
+    QVERIFY(!entry->isHidden());
+    const QVector<int> types = offered(entry);
+    QVERIFY(types.contains(offeredType));
+    QVERIFY(!types.contains(refusedType));
+
+    // Choosing one reaches the marker.
+    entry->typeBox()->setCurrentIndex(types.indexOf(offeredType));
+    QCOMPARE(int(view()->marksTable()->marksData().first().type), offeredType);
+    // However long the names, the entry fits the side panel.
+    QVERIFY(entry->minimumSizeHint().width() < Ui::MainWindowUi::SIDE_PANEL_WIDTH - 20);
+}
+
+void tst_Pages::removalKeepsEntriesOnTheirMarkers_data()
+{
+    QTest::addColumn<int>("removed");
+    QTest::newRow("start") << 0;
+    QTest::newRow("middle") << 2;
+    QTest::newRow("end") << 4;
+}
+
+void tst_Pages::removalKeepsEntriesOnTheirMarkers()
+{
+    QFETCH(int, removed);
+    view()->refreshFrom(sweepPoints());
+    QVector<int> types = {int(EMarkType::RE_IM), int(EMarkType::MAG), int(EMarkType::LMAG),
+                          int(EMarkType::SWR), int(EMarkType::IMPED)};
+    for (int i = 0; i < types.size(); ++i) {
+        addMarkThroughPage(1100 + 200 * i);
+        QComboBox* box = markers()->entry(i)->typeBox();
+        box->setCurrentIndex(box->findData(types[i]));
+    }
+    ZChart::ZMarksTable* table = view()->marksTable();
+    QCOMPARE(table->count(), 5);
+    const QStringList before = table->readouts();
+
+    QTest::mouseClick(markers()->entry(removed)->removeButton(), Qt::LeftButton);
+    types.removeAt(removed);
+    QStringList expectedReadouts = before;
+    expectedReadouts.removeAt(removed);
+    QCOMPARE(table->count(), 4);
+    for (int i = 0; i < PgMarkers::LIST_SIZE; ++i) {
+        MarkListEntry* entry = markers()->entry(i);
+        QCOMPARE(entry->isHidden(), i >= 4);
+        if (i >= 4)
+            continue;
+        QCOMPARE(entry->currentType(), types[i]);
+        QCOMPARE(int(table->marksData()[i].type), types[i]);
+        QCOMPARE(entry->readout(), expectedReadouts[i]);
+    }
+}
+
+void tst_Pages::sixthMarkerClosesTheInput()
+{
+    view()->refreshFrom(sweepPoints());
+    auto* add = button("b_add_mark_freq");
+    auto* removeAll = button("b_remove_marks");
+    QVERIFY(!removeAll->isEnabled());
+    for (int i = 0; i < 6; ++i)
+        addMarkThroughPage(1000 + 100 * i);
+    QCOMPARE(view()->marksTable()->count(), 6);
+    QVERIFY(!add->isEnabled());
+    QVERIFY(!markers()->positionEdit()->isEnabled());
+    QVERIFY(removeAll->isEnabled());
+    QTest::mouseClick(removeAll, Qt::LeftButton);
+    QCOMPARE(view()->marksTable()->count(), 0);
+    QVERIFY(!removeAll->isEnabled());
+    QVERIFY(add->isEnabled());
+    for (int i = 0; i < PgMarkers::LIST_SIZE; ++i)
+        QVERIFY(markers()->entry(i)->isHidden());
+}
+
+void tst_Pages::badPositionIsReported()
+{
+    view()->refreshFrom(sweepPoints());
+    markers()->positionEdit()->setText(QStringLiteral("1x5"));
+    markers()->slotAddNewMark();
+    QVERIFY(m_messages->contains({qtTrId("lp_err_enter_bad_freq")}));
+    QCOMPARE(view()->marksTable()->count(), 0);
+}
+
+void tst_Pages::inputLabelsFollowTheView()
+{
+    view()->refreshFrom(sweepPoints());
+    auto* title = m_window->findChild<QLabel*>(QStringLiteral("l_add_mark_title"));
+    auto* units = m_window->findChild<QLabel*>(QStringLiteral("l_add_mark_units"));
+    QCOMPARE(units->text(), ZChart::ChartEnumPrinter::unitName(view()->targetUnit()));
+    const QString frequencyUnit = units->text();
+    view()->setChartType(EChartType::DTF);
+    QCOMPARE(title->text(), ZChart::ChartEnumPrinter::labelName(view()->targetLabel()) + ':');
+    QCOMPARE(units->text(), ZChart::ChartEnumPrinter::unitName(view()->targetUnit()));
+    QVERIFY(units->text() != frequencyUnit);
+    // The input accepts the DTF window and starts at its lower end.
+    const QPair<double, double> range = view()->horizontalRange();
+    QCOMPARE(markers()->positionEdit()->text(), QString::number(range.first, 'f', 2));
+}
+
+void tst_Pages::badPresetIsReportedAndChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("create");
+    QTest::addColumn<QString>("reasonId");
+    QTest::newRow("missing") << QByteArray() << false << "lp_pgsettings_preset_missing";
+    QTest::newRow("binary") << QByteArray("\x00\x01\x02\x03ini", 7) << true << "lp_pgsettings_preset_not_ini";
+}
+
+void tst_Pages::badPresetIsReportedAndChangesNothing()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, create);
+    QFETCH(QString, reasonId);
+    m_window->saveSettings();
+    SettingsManager::settings()->sync();
+    const QByteArray current = readAll(SettingsManager::currentFile());
+    const QString path = SettingsManager::userDir() + QStringLiteral("/broken.ini");
+    QFile::remove(path);
+    if (create) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    QSignalSpy got(&SettingsManager::instance(), &SettingsManager::signalGotSettings);
+    {
+        TestSupport::DialogAnswer answer(path);
+        settingsPage()->slotPresetLoadFile();
+    }
+    QCOMPARE(got.count(), 0);
+    QVERIFY2(m_messages->contains({path, qtTrId(reasonId.toLatin1().constData())}),
+             qPrintable(m_messages->texts().join('|')));
+    QCOMPARE(readAll(SettingsManager::currentFile()), current);
+}
+
+void tst_Pages::protectedPresetsAreRefused_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("current in capitals") << SettingsManager::profilesDir() + QStringLiteral("/CURRENT.INI");
+    QTest::newRow("default") << SettingsManager::defaultFile();
+}
+
+void tst_Pages::protectedPresetsAreRefused()
+{
+    QFETCH(QString, path);
+    const QByteArray defaults = readAll(SettingsManager::defaultFile());
+    {
+        TestSupport::DialogAnswer answer(path);
+        settingsPage()->slotPresetSaveFile();
+    }
+    QVERIFY(m_messages->contains({qtTrId("lp_pgsettings_cant_save_preset").arg(path)}));
+    QCOMPARE(readAll(SettingsManager::defaultFile()), defaults);
+}
+
+void tst_Pages::aboutPageShowsVersionAndToolkitBox()
+{
+    auto* version = m_window->findChild<QLabel*>(QStringLiteral("l_about_appversion_value"));
+    QCOMPARE(version->text(), QStringLiteral("1.14.423"));
+    QVERIFY(!m_window->findChild<QLabel*>(QStringLiteral("label_29"))->text().isEmpty());
+    QWidget* parent = nullptr;
+    QString title;
+    MW_Pages::PgAbout::setAboutPresenter([&](QWidget* p, const QString& t) {
+        parent = p;
+        title = t;
+    });
+    QTest::mouseClick(button("b_about_qt"), Qt::LeftButton);
+    MW_Pages::PgAbout::setAboutPresenter({});
+    QCOMPARE(parent, m_window.get());
+    QCOMPARE(title, qtTrId("lp_pmain_about"));
+    // The page's own box is opened without an event loop of its own, once however often clicked.
+    QTest::mouseClick(button("b_about_qt"), Qt::LeftButton);
+    QTest::mouseClick(button("b_about_qt"), Qt::LeftButton);
+    const QList<QMessageBox*> boxes = m_window->findChildren<QMessageBox*>(QStringLiteral("box_about_qt"));
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first()->isVisible());
+    QVERIFY(boxes.first()->text().contains(QString::fromLatin1(qVersion())));
+    boxes.first()->button(QMessageBox::Ok)->click();
+}
+
+void tst_Pages::loadAll(int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const QString path = writeTrace(m_dir->path(), QStringLiteral("t%1.tbin").arg(i), i);
+        TestSupport::DialogAnswer answer(path);
+        button("b_trace_load_file")->setEnabled(true);
+        traces()->slotTraceLoadFile();
+        QCOMPARE(answer.answered(), 1);
+    }
+    QCOMPARE(DataScanManager::traces().size(), count);
+}
+
+void tst_Pages::removalKeepsEntriesOnTheirTraces_data()
+{
+    QTest::addColumn<int>("removed");
+    QTest::newRow("start") << 0;
+    QTest::newRow("middle") << 2;
+    QTest::newRow("end") << 4;
+}
+
+void tst_Pages::removalKeepsEntriesOnTheirTraces()
+{
+    QFETCH(int, removed);
+    loadAll(5);
+    QStringList expected = {"t0", "t1", "t2", "t3", "t4"};
+    QCOMPARE(entryTexts(traces()), expected);
+
+    QTest::mouseClick(traces()->entry(removed)->removeButton(), Qt::LeftButton);
+    expected.removeAt(removed);
+    QCOMPARE(storeNames(), expected);
+    QCOMPARE(entryTexts(traces()), expected);
+    // Each remaining entry's colour is the colour its series now has in every view.
+    ZChart::ZChartView* view = m_window->chartView(0);
+    QCOMPARE(view->traceSeries().size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+        const QColor colour = ZChart::ZChartView::paletteColor(i + 1);
+        QVERIFY(traces()->colorSwatch(i)->styleSheet().contains(colour.name()));
+        QCOMPARE(view->traceSeries()[i]->color().rgb(), colour.rgb());
+        // The series still holds the data of the trace the entry names.
+        const float first = DataScanManager::traces()[i].points.first().re;
+        QCOMPARE(qRound(first * 10), expected[i].mid(1).toInt());
+    }
+    // Removing again, by the entry now at that position, takes the trace the entry named.
+    const int again = qMin(removed, expected.size() - 1);
+    QTest::mouseClick(traces()->entry(again)->removeButton(), Qt::LeftButton);
+    expected.removeAt(again);
+    QCOMPARE(entryTexts(traces()), expected);
+}
+
+void tst_Pages::loadButtonFollowsTheStore()
+{
+    auto* load = button("b_trace_load_file");
+    auto* removeAll = button("b_remove_traces");
+    loadAll(6);
+    QVERIFY(!load->isEnabled());
+    QVERIFY(removeAll->isEnabled());
+    QTest::mouseClick(traces()->entry(3)->removeButton(), Qt::LeftButton);
+    QVERIFY(load->isEnabled());
+    QTest::mouseClick(removeAll, Qt::LeftButton);
+    QVERIFY(DataScanManager::traces().isEmpty());
+    QVERIFY(!removeAll->isEnabled());
+    QVERIFY(entryTexts(traces()).isEmpty());
+}
+
+void tst_Pages::unreadableFileIsReportedAndKeepsTheList_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reason"); // besides the path
+    QTest::newRow("truncated binary") << QByteArray("\x01\x02\x03", 3) << "broken.tbin" << QString();
+    QTest::newRow("text without header") << QByteArray("hello\n") << "broken.dat" << QString();
+    QTest::newRow("touchstone without data") << QByteArray("# Hz S RI R 50\n") << "broken.s1p" << QString();
+    QTest::newRow("unsupported suffix")
+        << QByteArray() << "sweep.csv" << qtTrId("lp_pgtrace_load_unsupported_file_format") + "csv";
+}
+
+void tst_Pages::unreadableFileIsReportedAndKeepsTheList()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
+    loadAll(2);
+    const QString path = m_dir->path() + QLatin1Char('/') + name;
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    {
+        TestSupport::DialogAnswer answer(path);
+        traces()->slotTraceLoadFile();
+    }
+    QVERIFY2(m_messages->contains({reason.isEmpty() ? path : reason}),
+             qPrintable(m_messages->texts().join('|')));
+    QCOMPARE(storeNames(), QStringList({"t0", "t1"}));
+    QCOMPARE(entryTexts(traces()), QStringList({"t0", "t1"}));
+}
+
+void tst_Pages::saveFilterGivesTheSuffix_data()
+{
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("all files") << 0 << "tbin";
+    QTest::newRow("text") << 2 << "dat";
+    QTest::newRow("touchstone") << 3 << "s1p";
+    QTest::newRow("csv") << 4 << "csv";
+}
+
+void tst_Pages::saveFilterGivesTheSuffix()
+{
+    QFETCH(int, filter);
+    QFETCH(QString, suffix);
+    QFileDialog* dialog = traces()->saveDialog();
+    const QString name = dialog->nameFilters().value(filter);
+    QVERIFY(!name.isEmpty());
+    emit dialog->filterSelected(name);
+    dialog->selectFile(m_dir->path() + QStringLiteral("/bare"));
+    QCOMPARE(Ui::PageFileDialogs::firstSelected(dialog), m_dir->path() + QStringLiteral("/bare.") + suffix);
+}
+
+void tst_Pages::savesTheChosenTouchstoneFormatAndCsv()
+{
+    traces()->touchstoneFormatBox()->setCurrentText(QStringLiteral("MA"));
+    traces()->touchstoneUnitBox()->setCurrentText(QStringLiteral("GHz"));
+    const QString s1p = m_dir->path() + QStringLiteral("/sweep.s1p");
+    const QString csv = m_dir->path() + QStringLiteral("/sweep.csv");
+    for (const QString& path : {s1p, csv}) {
+        TestSupport::DialogAnswer answer(path);
+        traces()->slotTraceSaveFile();
+    }
+    QFile touchstone(s1p);
+    QVERIFY(touchstone.open(QIODevice::ReadOnly));
+    QCOMPARE(touchstone.readAll().split('\n').value(1), QByteArray("# GHz S MA R 50"));
+    QFile table(csv);
+    QVERIFY(table.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = table.readAll().trimmed().split('\n');
+    QCOMPARE(rows.size(), 1 + int(DataScanManager::sweep().points()));
+    QVERIFY(rows[0].startsWith("Frequency (Hz),"));
+    QVERIFY2(m_messages->texts().isEmpty(), qPrintable(m_messages->texts().join('|')));
+}
+
+void tst_Pages::dialogsRememberTheLastFolder()
+{
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("elsewhere")));
+    const QString folder = m_dir->path() + QStringLiteral("/elsewhere");
+    const QString path = writeTrace(folder, QStringLiteral("far.tbin"), 7);
+    {
+        TestSupport::DialogAnswer answer(path);
+        traces()->slotTraceLoadFile();
+    }
+    QCOMPARE(traces()->lastDir(), folder);
+    m_window->saveSettings();
+    ZCore::SettingsManager::settings()->sync();
+
+    // A window built on the same profile offers that folder first.
+    m_window.reset();
+    m_window = std::make_unique<MainWindow>();
+    TestSupport::DialogAnswer cancel{QString()};
+    traces()->slotTraceLoadFile();
+    QCOMPARE(cancel.directory(), folder);
+    // And the Touchstone choice made before.
+    QCOMPARE(traces()->touchstoneFormatBox()->currentText(), QStringLiteral("MA"));
+    QCOMPARE(traces()->touchstoneUnitBox()->currentText(), QStringLiteral("GHz"));
+}
+
+QTEST_MAIN(tst_Pages)
+#include "tst_Pages.moc"
