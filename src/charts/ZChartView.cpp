@@ -183,7 +183,11 @@ void ZChartView::setupChart()
     m_mainSeries->attachAxis(m_axisX);
     m_mainSeries->attachAxis(m_axisY);
     m_mainSeries->setColor(paletteColor(0));
+    // The base view starts with a chart of its own and lets go of it without deleting it when
+    // given another.
+    QChart* const initialChart = chart();
     setChart(m_chart);
+    delete initialChart;
     // The chart takes the view's size even where its own layout would like more: a chart wider
     // than its view would be cut at the right, range box and last tick label included.
     m_chart->setMinimumSize(MIN_CHART_WIDTH, MIN_CHART_HEIGHT);

@@ -432,9 +432,8 @@ private slots:
         // Once it reads, it gets every answer, in order, none lost.
         greedy.socket().setReadBufferSize(0);
         int answers = 0;
-        QElapsedTimer timer;
-        timer.start();
-        while (answers < 60000 && timer.elapsed() < 60000) {
+        // Bounded by progress, not by a total: a sanitized build on a loaded machine reads slowly.
+        while (answers < 60000) {
             const QString line = greedy.readLine(5000);
             if (line.isNull())
                 break;

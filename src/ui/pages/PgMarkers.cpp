@@ -1,5 +1,6 @@
 #include "ui/pages/PgMarkers.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "charts/ChartEnumPrinter.h"
@@ -85,7 +87,18 @@ void PgMarkers::initUi()
     font.setPointSize(12);
     m_position->setFont(font);
     m_position->setMaxLength(7);
-    m_position->setClearButtonEnabled(true);
+    // The toolkit's own clear button fades with an animation that nothing owns until it ends, so
+    // a window closed during the fade loses it; this one shows and hides at once.
+    QAction* clearText = m_position->addAction(
+        m_position->style()->standardIcon(QStyle::SP_LineEditClearButton), QLineEdit::TrailingPosition);
+    clearText->setObjectName(QStringLiteral("a_clear_mark_freq"));
+    clearText->setVisible(false);
+    connect(clearText, &QAction::triggered, m_position, [this] {
+        m_position->clear();
+        emit m_position->textEdited(QString());
+    });
+    connect(m_position, &QLineEdit::textChanged, clearText,
+            [clearText](const QString& text) { clearText->setVisible(!text.isEmpty()); });
     m_position->setEnabled(false);
     m_units = new QLabel(QStringLiteral("MHz"), inner);
     m_units->setObjectName(QStringLiteral("l_add_mark_units"));
