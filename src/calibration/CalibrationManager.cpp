@@ -493,12 +493,17 @@ QString CalibrationManager::sourceCode()
     return QStringLiteral("NONE");
 }
 
+QString CalibrationManager::gridText(char format, int precision)
+{
+    const auto mhz = [&](quint64 hz) { return QString::number(double(hz) / 1e6, format, precision); };
+    return qtTrId("lp_cal_source_grid")
+        .arg(mhz(s_calibration->start()), mhz(s_calibration->stop()))
+        .arg(s_calibration->points());
+}
+
 QString CalibrationManager::sourceDescription()
 {
-    const auto mhz = [](quint64 hz) { return QString::number(double(hz) / 1e6, 'f', 2); };
-    const QString grid = qtTrId("lp_cal_source_grid")
-                             .arg(mhz(s_calibration->start()), mhz(s_calibration->stop()))
-                             .arg(s_calibration->points());
+    const QString grid = gridText('f', 2);
     switch (s_source) {
     case ESource::FACTORY:
         return qtTrId("lp_cal_source_factory");
@@ -516,16 +521,11 @@ QString CalibrationManager::sourceDescription()
 
 QString CalibrationManager::sourceLines()
 {
-    const auto mhz = [](quint64 hz) { return QString::number(double(hz) / 1e6, 'g', 7); };
     const DS::RangeSliced& sweep = DataScanManager::sweep();
     const bool onGrid = DS::toHz(sweep.start()) == s_calibration->start() &&
                         DS::toHz(sweep.stop()) == s_calibration->stop() &&
                         sweep.points() == quint32(s_calibration->points());
-    const QString grid =
-        onGrid ? QString()
-               : QLatin1Char('\n') + qtTrId("lp_cal_source_grid")
-                                         .arg(mhz(s_calibration->start()), mhz(s_calibration->stop()))
-                                         .arg(s_calibration->points());
+    const QString grid = onGrid ? QString() : QLatin1Char('\n') + gridText('g', 7);
     switch (s_source) {
     case ESource::FACTORY:
         return qtTrId("lp_cal_source_factory");

@@ -159,6 +159,8 @@ public slots:
     void slotProcessCalibData(ZData::TDeviceReply& device_reply);
 
 private:
+    // The calibration's grid in the words of "lp_cal_source_grid", its ends in MHz as given.
+    static QString gridText(char format, int precision);
     enum class ETransfer
     {
         NONE,

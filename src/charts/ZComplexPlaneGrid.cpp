@@ -183,13 +183,8 @@ void ZComplexPlaneGrid::paintSmith(QPainter* painter, const QFont& font) const
     painter->drawLine(toScene(QPointF(-1.0, 0.0)), toScene(QPointF(1.0, 0.0)));
     painter->restore();
 
-    painter->setPen(QPen(rimColour(), 1.5));
-    painter->drawEllipse(m_center, m_radius, m_radius);
-    if (!labelled)
+    if (!drawRim(painter, font, labelled))
         return;
-
-    painter->setFont(font);
-    painter->setPen(labelColour());
     const double gap = 3.0;
     for (double r : smithValues()) {
         // Where the resistance circle meets the real axis, on its left.
@@ -210,6 +205,17 @@ void ZComplexPlaneGrid::paintSmith(QPainter* painter, const QFont& font) const
     }
 }
 
+bool ZComplexPlaneGrid::drawRim(QPainter* painter, const QFont& font, bool labelled) const
+{
+    painter->setPen(QPen(rimColour(), 1.5));
+    painter->drawEllipse(m_center, m_radius, m_radius);
+    if (!labelled)
+        return false;
+    painter->setFont(font);
+    painter->setPen(labelColour());
+    return true;
+}
+
 void ZComplexPlaneGrid::paintPolar(QPainter* painter, const QFont& font) const
 {
     const bool labelled = std::min(m_plot.width(), m_plot.height()) >= MIN_LABELLED_SIDE;
@@ -222,13 +228,8 @@ void ZComplexPlaneGrid::paintPolar(QPainter* painter, const QFont& font) const
         const double a = deg * M_PI / 180.0;
         painter->drawLine(m_center, toScene(QPointF(std::cos(a), std::sin(a))));
     }
-    painter->setPen(QPen(rimColour(), 1.5));
-    painter->drawEllipse(m_center, m_radius, m_radius);
-    if (!labelled)
+    if (!drawRim(painter, font, labelled))
         return;
-
-    painter->setFont(font);
-    painter->setPen(labelColour());
     const double gap = 3.0;
     for (double m : polarMagnitudes())
         drawLabel(painter, toScene(QPointF(m, 0.0)) + QPointF(-gap, -gap), valueText(m),

@@ -53,6 +53,8 @@ private:
     void paintVectors(QPainter* painter, const QFont& font) const;
     void paintSmith(QPainter* painter, const QFont& font) const;
     void paintPolar(QPainter* painter, const QFont& font) const;
+    // Draws the rim over the grid; true when labels follow, with the painter set for them.
+    bool drawRim(QPainter* painter, const QFont& font, bool labelled) const;
     QPointF toScene(const QPointF& gamma) const;
     void drawLabel(QPainter* painter, const QPointF& anchor, const QString& text, Qt::Alignment align) const;
 
