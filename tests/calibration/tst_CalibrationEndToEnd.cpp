@@ -1,6 +1,5 @@
 #include <QDataStream>
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -275,11 +274,9 @@ void tst_CalibrationEndToEnd::unplugDuringScanAndBack()
 void tst_CalibrationEndToEnd::kitMatchesStandards()
 {
     // A typical SMA kit, whose open and short the emulator shows at its port.
-    QDir().mkpath(CAL::CalibrationKit::dir());
-    QFile kit(CAL::CalibrationKit::pathFor("sma"));
-    QVERIFY(kit.open(QIODevice::WriteOnly));
-    kit.write("[open]\nc0_ff = 50\ndelay_ps = 30\n[short]\nl0_ph = 20\ndelay_ps = 30\n[load]\nr_ohm = 51\n");
-    kit.close();
+    QVERIFY(TestSupport::writeFile(
+        CAL::CalibrationKit::pathFor("sma"),
+        "[open]\nc0_ff = 50\ndelay_ps = 30\n[short]\nl0_ph = 20\ndelay_ps = 30\n[load]\nr_ohm = 51\n"));
     QVERIFY(connectEmulator({"--dut", "r=100", "--kit", CAL::CalibrationKit::pathFor("sma")}));
     DataScanManager::sweep().setStart(1e6, false);
     DataScanManager::sweep().setStop(6e9, false);

@@ -1,6 +1,9 @@
 #include "TestSupport.h"
 
 #include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include "core/AppPaths.h"
 #include "core/StartupSequence.h"
@@ -64,6 +67,19 @@ void setSweep(double start, double stop, quint32 points)
     sweep.setStart(start, false);
     sweep.setStop(stop, false);
     sweep.setPoints(points, true);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(bytes) == bytes.size();
 }
 
 } // namespace TestSupport

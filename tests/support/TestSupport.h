@@ -41,5 +41,8 @@ quint32 soakSeed(quint32 ownSeed);
 void allowSoakLength();
 // Sets the sweep the views and markers read, in Hz, announced as a change from the user would be.
 void setSweep(double start, double stop, quint32 points);
+// A whole file's bytes ("" when it cannot be read), and a file written whole, making its directory.
+QByteArray readFile(const QString& path);
+bool writeFile(const QString& path, const QByteArray& bytes);
 
 } // namespace TestSupport
