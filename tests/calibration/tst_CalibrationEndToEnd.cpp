@@ -73,9 +73,6 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void startupDownloadsFactoryCalibration();
-    void correctedAcross100MHz();
-    void userCalibrationOnTheUsersSweep();
-    void slotUploadAndDownload_data();
     void slotUploadAndDownload();
     void unplugDuringScanAndBack();
     void kitMatchesStandards();
@@ -169,45 +166,17 @@ void tst_CalibrationEndToEnd::startupDownloadsFactoryCalibration()
     QVERIFY(DataScanManager::isCalibrationApplied());
 }
 
-// On the factory grid and interpolated away from 100 MHz the headless measurement's tests hold the
-// same correction to tighter tolerances; across the band seam it is checked here.
-void tst_CalibrationEndToEnd::correctedAcross100MHz()
+// The user's calibration on the user's sweep, to a slot and back while a block's reply comes later than
+// the program waits: the block is asked for again after the time-out, and the late reply and the
+// second one must each be taken for that block, never for the blocks after it.
+void tst_CalibrationEndToEnd::slotUploadAndDownload()
 {
-    DataScanManager::sweep().setStart(5e7, false);
-    DataScanManager::sweep().setStop(1.5e8, false);
-    DataScanManager::sweep().setPoints(101, true);
-    QVERIFY(waitForSweeps());
-    const float error = worstError(LOAD_100_OHM);
-    QVERIFY2(error < 5e-3f, qPrintable(QString::number(error)));
-}
-
-// Its accuracy is checked once it has gone to the analyser and back.
-void tst_CalibrationEndToEnd::userCalibrationOnTheUsersSweep()
-{
-    DataScanManager::sweep().setStart(3e8, false);
-    DataScanManager::sweep().setStop(2.5e9, false);
-    DataScanManager::sweep().setPoints(300, true);
+    TestSupport::setSweep(3e8, 2.5e9, 300);
     QSignalSpy finished(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration);
     QVERIFY(calibrate());
     QVERIFY(waitForCount(finished, 1));
-    const CalibrationData& cal = CalibrationManager::calibration();
-    QCOMPARE(cal.points(), quint16(300));
-    QCOMPARE(cal.start(), quint64(300000000));
-}
-
-void tst_CalibrationEndToEnd::slotUploadAndDownload_data()
-{
-    QTest::addColumn<QString>("fault"); // an emulator control line given in the middle of the download
-    QTest::newRow("clean line") << QString();
-    // The block is asked for again after the time-out; the late reply and the second one must each
-    // be taken for that block, never for the blocks after it.
-    QTest::newRow("a block's reply later than the program waits") << "late 2500";
-}
-
-void tst_CalibrationEndToEnd::slotUploadAndDownload()
-{
-    QFETCH(QString, fault);
-    QVERIFY(CalibrationManager::calibration().isComplete());
+    QCOMPARE(CalibrationManager::calibration().points(), quint16(300));
+    QCOMPARE(CalibrationManager::calibration().start(), quint64(300000000));
     const CalibrationData uploaded = CalibrationManager::calibration();
     QSignalSpy sent(&CalibrationManager::instance(), &CalibrationManager::signalSentCalibration);
     QVERIFY(CalibrationManager::writeDeviceCalib(2));
@@ -217,17 +186,15 @@ void tst_CalibrationEndToEnd::slotUploadAndDownload()
     QVERIFY(CalibrationManager::calibration().isEmpty());
     QString injected;
     QObject injector;
-    if (!fault.isEmpty()) {
-        auto blocks = std::make_shared<int>(0);
-        connect(&DeviceManager::instance(), &DeviceManager::signalGotCalibData, &injector,
-                [this, blocks, &fault, &injected](TDeviceReply&) {
-                    if (++*blocks == 3)
-                        injected = m_emulator->control(fault);
-                });
-    }
+    int blocks = 0;
+    connect(&DeviceManager::instance(), &DeviceManager::signalGotCalibData, &injector,
+            [this, &blocks, &injected](TDeviceReply&) {
+                if (++blocks == 3)
+                    injected = m_emulator->control("late 2500");
+            });
     CalibrationManager::readDeviceCalib(2);
     QVERIFY(waitForCount(sent, 3));
-    QCOMPARE(injected, fault.isEmpty() ? QString() : "ok " + fault);
+    QCOMPARE(injected, QString("ok late 2500"));
     const CalibrationData& read = CalibrationManager::calibration();
     QVERIFY(read.isComplete());
     QCOMPARE(read.start(), uploaded.start());
@@ -278,9 +245,7 @@ void tst_CalibrationEndToEnd::kitMatchesStandards()
         CAL::CalibrationKit::pathFor("sma"),
         "[open]\nc0_ff = 50\ndelay_ps = 30\n[short]\nl0_ph = 20\ndelay_ps = 30\n[load]\nr_ohm = 51\n"));
     QVERIFY(connectEmulator({"--dut", "r=100", "--kit", CAL::CalibrationKit::pathFor("sma")}));
-    DataScanManager::sweep().setStart(1e6, false);
-    DataScanManager::sweep().setStop(6e9, false);
-    DataScanManager::sweep().setPoints(301, true);
+    TestSupport::setSweep(1e6, 6e9, 301);
     // Taken as ideal, the kit's open and short are wrong by their delay and fringing.
     QVERIFY(CalibrationManager::setKit("Ideal"));
     QVERIFY(calibrate());
@@ -300,9 +265,7 @@ void tst_CalibrationEndToEnd::averagingCutsNoise()
 {
     // As many points as a calibration holds: the spread over them is a steady figure.
     QVERIFY(connectEmulator({"--dut", "r=100", "--noise", "-40", "--seed", "5"}));
-    DataScanManager::sweep().setStart(1e6, false);
-    DataScanManager::sweep().setStop(6e9, false);
-    DataScanManager::sweep().setPoints(1000, true);
+    TestSupport::setSweep(1e6, 6e9, 1000);
     QVERIFY(CalibrationManager::setKit("Ideal"));
     double spread[2] = {0, 0};
     const int counts[2] = {1, 16};
