@@ -21,16 +21,6 @@ using DS::TraceFiles;
 Q_DECLARE_METATYPE(TraceFiles::EFormat)
 using DS::TTraceData;
 
-namespace {
-
-TDeviceReply scanReply(quint16 index, float countField, int pairs, float base)
-{
-    return TestSupport::scanReply(index, countField, pairs,
-                                  [base](int j) { return std::complex<float>(base + j, -(base + j)); });
-}
-
-} // namespace
-
 class tst_DataScanManager : public QObject
 {
     Q_OBJECT
@@ -38,10 +28,8 @@ class tst_DataScanManager : public QObject
 private slots:
     void initTestCase();
     void init();
-    void scanReplyBounds_data();
-    void scanReplyBounds();
-    void sweepCompletesFromAcceptedDataOnly_data();
-    void sweepCompletesFromAcceptedDataOnly();
+    void scanReplies_data();
+    void scanReplies();
     void binaryTraceRoundTrip();
     void textTraceRoundTrip();
     void textTraceWithoutBandwidth();
@@ -75,99 +63,79 @@ void tst_DataScanManager::init()
     DataScanManager::sweep().setPoints(300, true);
 }
 
-void tst_DataScanManager::scanReplyBounds_data()
+// A calibration captures each completed sweep, so a sweep must complete from accepted data only:
+// never from a refused reply, a redraw or the stale answer after a reset. The 300-point sweep asks for
+// slices of 126, 126 and 48 points; each row gives a reply or a disturbance before the answer to
+// slice atSlice, and the number of answers that then complete the sweep.
+void tst_DataScanManager::scanReplies_data()
 {
-    // The first request of the 300-point sweep asks for 126 points at index 0.
+    QTest::addColumn<QString>("disturbance"); // "reply": the reply of the next three columns
+    QTest::addColumn<int>("atSlice");
     QTest::addColumn<int>("index");
     QTest::addColumn<float>("countField");
     QTest::addColumn<int>("pairs");
-    QTest::addColumn<bool>("stored");
-    QTest::newRow("the slice asked for") << 0 << 126.0f << 126 << true;
-    QTest::newRow("fraction truncated") << 0 << 126.7f << 126 << true;
-    QTest::newRow("another slice's index") << 126 << 126.0f << 126 << false;
-    QTest::newRow("index rewritten past the sweep") << 252 << 126.0f << 126 << false;
-    QTest::newRow("fewer points than asked for") << 0 << 48.0f << 48 << false;
-    QTest::newRow("longer than a slice") << 0 << 127.0f << 127 << false;
-    QTest::newRow("fewer values than announced") << 0 << 126.0f << 125 << false;
-    QTest::newRow("not a number") << 0 << std::nanf("") << 126 << false;
-    QTest::newRow("count beyond 16 bits") << 0 << 65536.0f << 126 << false;
-    QTest::newRow("negative count") << 0 << -126.0f << 126 << false;
-}
-
-void tst_DataScanManager::scanReplyBounds()
-{
-    QFETCH(int, index);
-    QFETCH(float, countField);
-    QFETCH(int, pairs);
-    QFETCH(bool, stored);
-    const TScanPoints before = DataScanManager::measuredBuffer();
-    DataScanManager::setScanPause(false, false); // queues the first request
-    QCOMPARE(DM::CommandQueue::size(), 1);
-    QCOMPARE(DataScanManager::sliceStartIndex(), 0u);
-    QSignalSpy processed(&DataScanManager::instance(), &DataScanManager::signalProcessedScanData);
-    DataScanManager::instance().slotProcessScanData(scanReply(quint16(index), countField, pairs, 0.25f));
-    const TScanPoints& after = DataScanManager::measuredBuffer();
-    QCOMPARE(after.size(), DataScanManager::BUFFER_POINTS);
-    if (stored) {
-        QCOMPARE(after[0].re, 0.25f);
-        QCOMPARE(after[pairs - 1].im, -(0.25f + pairs - 1));
-        // announced, and the next slice asked for
-        QCOMPARE(processed.count(), 1);
-        QCOMPARE(DataScanManager::sliceStartIndex(), 126u);
-    } else {
-        for (int i = 0; i < after.size(); ++i) {
-            QCOMPARE(after[i].re, before[i].re);
-            QCOMPARE(after[i].im, before[i].im);
-        }
-        // nothing written, nothing announced, the same slice asked for again
-        QCOMPARE(processed.count(), 0);
-        QCOMPARE(DataScanManager::sliceStartIndex(), 0u);
-        QCOMPARE(DataScanManager::currentSlice().size(), 126);
-    }
-    QCOMPARE(DM::CommandQueue::size(), 2);
-}
-
-// A calibration captures each completed sweep, so a sweep must never complete from data that was
-// not accepted, nor from a redraw.
-void tst_DataScanManager::sweepCompletesFromAcceptedDataOnly_data()
-{
-    QTest::addColumn<QString>("disturbance");
-    QTest::addColumn<int>("atSlice"); // before the answer to this slice of the 300-point sweep
-    QTest::addColumn<int>("missing"); // the slices that complete the sweep after the disturbance
-    QTest::newRow("none") << QString() << 0 << 3;
-    QTest::newRow("last slice filed under index 0") << "refused" << 2 << 1;
-    QTest::newRow("out-of-order slice") << "out of order" << 0 << 3;
-    QTest::newRow("electrical delay toggled") << "delay" << 2 << 1;
-    QTest::newRow("interpolation toggled") << "interpolation" << 2 << 1;
-    QTest::newRow("pause and resume") << "pause" << 1 << 2;
-    QTest::newRow("reset, then the answer to the request made before it") << "reset" << 1 << 3;
+    QTest::addColumn<int>("missing"); // 0: the reply is taken as the last slice
+    QTest::newRow("the slice asked for") << "reply" << 2 << 252 << 48.0f << 48 << 0;
+    QTest::newRow("fraction truncated") << "reply" << 2 << 252 << 48.7f << 48 << 0;
+    QTest::newRow("last slice filed under index 0") << "reply" << 2 << 0 << 48.0f << 48 << 1;
+    QTest::newRow("another slice's index") << "reply" << 2 << 126 << 48.0f << 48 << 1;
+    QTest::newRow("fewer points than asked for") << "reply" << 2 << 252 << 20.0f << 20 << 1;
+    QTest::newRow("past the sweep's end") << "reply" << 2 << 252 << 49.0f << 49 << 1;
+    QTest::newRow("fewer values than announced") << "reply" << 2 << 252 << 48.0f << 47 << 1;
+    QTest::newRow("not a number") << "reply" << 2 << 252 << std::nanf("") << 48 << 1;
+    QTest::newRow("count beyond 16 bits") << "reply" << 2 << 252 << 65536.0f << 48 << 1;
+    QTest::newRow("negative count") << "reply" << 2 << 252 << -48.0f << 48 << 1;
+    QTest::newRow("out-of-order slice") << "reply" << 0 << 126 << 126.0f << 126 << 3;
+    QTest::newRow("index rewritten past the sweep") << "reply" << 0 << 252 << 126.0f << 126 << 3;
+    QTest::newRow("electrical delay toggled") << "delay" << 2 << 0 << 0.0f << 0 << 1;
+    QTest::newRow("interpolation toggled") << "interpolation" << 2 << 0 << 0.0f << 0 << 1;
+    QTest::newRow("pause and resume") << "pause" << 1 << 0 << 0.0f << 0 << 2;
+    QTest::newRow("reset, then the answer to the request made before it")
+        << "reset" << 1 << 0 << 0.0f << 0 << 3;
     // The answer to the old sweep's first slice is refused, and the new sweep's is asked for.
-    QTest::newRow("sweep shrunk to 100 points under the slice") << "shrunk" << 0 << 1;
+    QTest::newRow("sweep shrunk to 100 points under the slice") << "shrunk" << 0 << 0 << 0.0f << 0 << 1;
 }
 
-void tst_DataScanManager::sweepCompletesFromAcceptedDataOnly()
+void tst_DataScanManager::scanReplies()
 {
     QFETCH(QString, disturbance);
     QFETCH(int, atSlice);
     QFETCH(int, missing);
     QSignalSpy completed(&DataScanManager::instance(), &DataScanManager::signalSweepCompleted);
+    QSignalSpy processed(&DataScanManager::instance(), &DataScanManager::signalProcessedScanData);
     const quint64 before = DataScanManager::completedSweeps();
     DataScanManager::setScanPause(false, false);
-    auto answer = [](int index, int count, float value) {
+    auto answer = [](int index, float count, int pairs, float value, float step) {
         DM::CommandQueue::clear();
-        DataScanManager::instance().slotProcessScanData(TestSupport::scanReply(
-            quint16(index), float(count), count, [value](int) { return std::complex<float>(value, 0); }));
+        DataScanManager::instance().slotProcessScanData(
+            TestSupport::scanReply(quint16(index), count, pairs,
+                                   [=](int j) { return std::complex<float>(value + j * step, -j * step); }));
     };
     auto answerAsked = [&] {
         QVERIFY(DM::CommandQueue::size() > 0); // never stalled waiting for an answer not asked for
-        answer(int(DataScanManager::sliceStartIndex()), DataScanManager::currentSlice().size(), 0.5f);
+        const int n = DataScanManager::currentSlice().size();
+        answer(int(DataScanManager::sliceStartIndex()), float(n), n, 0.5f, 0);
     };
     for (int slice = 0; slice < atSlice; ++slice)
         answerAsked();
-    if (disturbance == "refused") {
-        answer(0, 48, 9.0f);
-    } else if (disturbance == "out of order") {
-        answer(126, 126, 9.0f);
+    const TScanPoints buffer = DataScanManager::measuredBuffer();
+    const quint32 sliceStart = DataScanManager::sliceStartIndex();
+    processed.clear();
+    if (disturbance == "reply") {
+        QFETCH(int, index);
+        QFETCH(float, countField);
+        QFETCH(int, pairs);
+        answer(index, countField, pairs, 9.0f, 1.0f);
+        QCOMPARE(processed.count(), missing > 0 ? 0 : 1);
+        if (missing > 0) { // nothing written, nothing announced, the same slice asked for again
+            QCOMPARE(DataScanManager::sliceStartIndex(), sliceStart);
+            QCOMPARE(DM::CommandQueue::size(), 1);
+            const TScanPoints& after = DataScanManager::measuredBuffer();
+            QCOMPARE(after.size(), buffer.size());
+            for (int i = 0; i < after.size(); ++i)
+                QVERIFY2(after[i].re == buffer[i].re && after[i].im == buffer[i].im,
+                         qPrintable(QString::number(i)));
+        }
     } else if (disturbance == "delay") {
         DataScanManager::setElDelayValue(100, true);
         DataScanManager::setElDelayEnabled(true, true);
@@ -180,22 +148,24 @@ void tst_DataScanManager::sweepCompletesFromAcceptedDataOnly()
         DataScanManager::setUserScanPause(false);
     } else if (disturbance == "reset") {
         DataScanManager::instance().slotResetScan();
-        answer(126, 126, 9.0f);
+        answer(126, 126, 126, 9.0f, 0);
         QCOMPARE(DataScanManager::sliceStartIndex(), 0u);
     } else if (disturbance == "shrunk") {
         DataScanManager::sweep().setPoints(100, false);
-        answer(0, 126, 9.0f);
+        answer(0, 126, 126, 9.0f, 0);
     }
-    QCOMPARE(completed.count(), 0);
-    // The slices still missing, and not one more, complete it.
+    // The slices still missing, and not one more, complete it, every point holding what was taken.
     for (int slice = 0; slice < missing; ++slice) {
         QCOMPARE(completed.count(), 0);
         answerAsked();
     }
     QCOMPARE(completed.count(), 1);
     QCOMPARE(DataScanManager::completedSweeps(), before + 1);
-    for (quint32 k = 0; k < DataScanManager::sweep().points(); ++k)
-        QCOMPARE(DataScanManager::measuredBuffer()[int(k)].re, 0.5f);
+    for (int k = 0; k < int(DataScanManager::sweep().points()); ++k) {
+        const bool fromReply = missing == 0 && k >= 252;
+        QCOMPARE(DataScanManager::measuredBuffer()[k].re, fromReply ? 9.0f + (k - 252) : 0.5f);
+        QCOMPARE(DataScanManager::measuredBuffer()[k].im, fromReply ? 252.0f - k : 0.0f);
+    }
 }
 
 void tst_DataScanManager::binaryTraceRoundTrip()
