@@ -14,25 +14,34 @@ private slots:
     void slicing();
     void setters_data();
     void setters();
-    void pointsNeverBelowTwo();
 };
 
 void tst_RangeSliced::slicing_data()
 {
-    QTest::addColumn<quint32>("points");
+    QTest::addColumn<quint32>("points"); // asked for; never fewer than 2
+    QTest::addColumn<double>("span");
     QTest::addColumn<QVector<int>>("sliceSizes");
-    QTest::newRow("2") << 2u << QVector<int>{2};
-    QTest::newRow("126") << 126u << QVector<int>{126};
-    QTest::newRow("127") << 127u << QVector<int>{126, 1};
-    QTest::newRow("1000") << 1000u << QVector<int>{126, 126, 126, 126, 126, 126, 126, 118};
+    QTest::newRow("0") << 0u << 2e9 << QVector<int>{2};
+    QTest::newRow("1") << 1u << 2e9 << QVector<int>{2};
+    QTest::newRow("2") << 2u << 2e9 << QVector<int>{2};
+    QTest::newRow("126") << 126u << 2e9 << QVector<int>{126};
+    QTest::newRow("127") << 127u << 2e9 << QVector<int>{126, 1};
+    QTest::newRow("1000") << 1000u << 2e9 << QVector<int>{126, 126, 126, 126, 126, 126, 126, 118};
+    QTest::newRow("2048") << 2048u << 2e9 << QVector<int>(16, 126) + QVector<int>{32};
+    QTest::newRow("zero span: one frequency") << 10u << 0.0 << QVector<int>{10};
 }
 
 void tst_RangeSliced::slicing()
 {
     QFETCH(quint32, points);
+    QFETCH(double, span);
     QFETCH(QVector<int>, sliceSizes);
-    const double start = 1e9, stop = 3e9;
+    const double start = 1e9, stop = start + span;
     RangeSliced sweep(start, stop, points);
+    RangeSliced set(start, stop, 5);
+    set.setPoints(points, false);
+    QCOMPARE(set.points(), qMax(points, 2u));
+    QCOMPARE(sweep.points(), qMax(points, 2u));
     QSignalSpy ends(&sweep, &RangeSliced::signalReachedEnd);
     QVector<quint64> all;
     // Two rounds: the cursor must wrap to the first slice after the last one.
@@ -46,8 +55,9 @@ void tst_RangeSliced::slicing()
         }
         QCOMPARE(sweep.sliceCursor(), 0u);
     }
-    QCOMPARE(all.size(), int(points));
-    const double step = (stop - start) / double(points - 1);
+    QCOMPARE(all.size(), int(sweep.points()));
+    QCOMPARE(sweep.step(), qMax(span / (sweep.points() - 1), 0.001));
+    const double step = span / double(sweep.points() - 1);
     for (int k = 0; k < all.size(); ++k)
         QCOMPARE(all[k], quint64(start + k * step));
     QVERIFY(qAbs(double(all.last()) - stop) <= 1.0);
@@ -93,21 +103,6 @@ void tst_RangeSliced::setters()
     QVERIFY(qAbs(sweep.span() - span) < 1e-3);
     QVERIFY(qAbs(sweep.center() - (start + stop) / 2) < 1e-3);
     QVERIFY(qAbs(sweep.step() - qMax(span / 200.0, 0.001)) < 1e-6);
-}
-
-void tst_RangeSliced::pointsNeverBelowTwo()
-{
-    for (quint32 requested : {0u, 1u, 2u, 2048u}) {
-        RangeSliced sweep(1e6, 1e6 + 1000, 5);
-        sweep.setPoints(requested, false);
-        QCOMPARE(sweep.points(), qMax(requested, 2u));
-        QCOMPARE(RangeSliced(1e6, 2e6, requested).points(), qMax(requested, 2u));
-    }
-    // A zero span sweeps one frequency with the minimum step.
-    RangeSliced zero(5e8, 5e8, 10);
-    QCOMPARE(zero.step(), 0.001);
-    for (quint64 f : zero.nextSlice())
-        QCOMPARE(f, quint64(500000000));
 }
 
 QTEST_GUILESS_MAIN(tst_RangeSliced)
