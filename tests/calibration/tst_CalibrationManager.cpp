@@ -18,7 +18,6 @@
 
 using namespace ZData;
 using CAL::CalibrationData;
-using CAL::TComplex;
 
 namespace {
 
