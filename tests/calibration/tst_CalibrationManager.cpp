@@ -53,15 +53,16 @@ QByteArray rangePayload(qint64 start, qint64 stop, qint64 points)
     return payload([&](QDataStream& s) { s << start << stop << points; });
 }
 
-// Feeds one scan reply, with the same raw value at every point, for the slice in flight unless another
-// slice index is given.
-void answerSlice(float re, float im, int index = -1)
+// Answers the slices asked for, with the same raw value at every point; two are the whole sweep.
+void answerSlices(float re, float im, int slices = 2)
 {
-    const int n = DataScanManager::currentSlice().size();
-    const quint16 at = quint16(index >= 0 ? index : int(DataScanManager::sliceStartIndex()));
-    DM::CommandQueue::clear();
-    DataScanManager::instance().slotProcessScanData(
-        TestSupport::scanReply(at, float(n), n, [re, im](int) { return std::complex<float>(re, im); }));
+    for (int i = 0; i < slices; ++i) {
+        const int n = DataScanManager::currentSlice().size();
+        DM::CommandQueue::clear();
+        DataScanManager::instance().slotProcessScanData(
+            TestSupport::scanReply(quint16(DataScanManager::sliceStartIndex()), float(n), n,
+                                   [re, im](int) { return std::complex<float>(re, im); }));
+    }
 }
 
 // The raw reading of each standard.
@@ -75,7 +76,7 @@ void measureAll()
     for (const auto& standard : STANDARDS) {
         CalibrationManager::startCalibType(standard.first);
         for (int i = 0; i < 10 && DataScanManager::currentSlice().size() > 0; ++i)
-            answerSlice(float(standard.second.x()), float(standard.second.y()));
+            answerSlices(float(standard.second.x()), float(standard.second.y()), 1);
     }
 }
 
@@ -119,9 +120,7 @@ void tst_CalibrationManager::init()
     DataScanManager::setScanPause(true, false);
     setDeviceId(DEVICE_ID);
     DataScanManager::sweep().setDeviceRange(1e6, 6.2e9);
-    DataScanManager::sweep().setStart(1e8, false);
-    DataScanManager::sweep().setStop(3e8, false);
-    DataScanManager::sweep().setPoints(200, true);
+    TestSupport::setSweep(1e8, 3e8, 200);
 }
 
 void tst_CalibrationManager::autosaveNamesAndPrunes()
@@ -305,8 +304,7 @@ void tst_CalibrationManager::kitAveragingAndRecord()
         for (int sweep = 0; sweep < 3; ++sweep) {
             QCOMPARE(typeDone.count(), STANDARDS.indexOf(standard));
             const float glitch = sweep == 1 ? 0.3f : 0.0f;
-            answerSlice(float(standard.second.x()) + glitch, float(standard.second.y()));
-            answerSlice(float(standard.second.x()) + glitch, float(standard.second.y()));
+            answerSlices(float(standard.second.x()) + glitch, float(standard.second.y()));
         }
         // A partial calibration waits, paused, for the next standard.
         QCOMPARE(DataScanManager::isPaused(), standard.first != CalibrationData::LOAD);
@@ -322,12 +320,12 @@ void tst_CalibrationManager::kitAveragingAndRecord()
     QCOMPARE(CalibrationManager::kitRecord(), CalibrationManager::EKitRecord::KIT);
     QCOMPARE(CalibrationManager::calibrationKit().name, QString("sma"));
     // The raw open now reads as the kit's open, the raw load as the kit's load.
-    answerSlice(0.9f, 0.1f); // points 0 to 125
+    answerSlices(0.9f, 0.1f, 1); // points 0 to 125
     const TScanPoint& read = DataScanManager::measuredBuffer()[100];
     const CAL::CalibrationKit::TGamma open = CalibrationManager::kit().openGamma(double(read.frequency));
     QVERIFY(std::abs(std::complex<double>(read.re, read.im) - open) < 1e-4);
     QVERIFY(std::abs(open - 1.0) > 0.1);
-    answerSlice(0.05f, 0.02f); // points 126 to 199
+    answerSlices(0.05f, 0.02f, 1); // points 126 to 199
     QVERIFY(qAbs(DataScanManager::measuredBuffer()[150].re - 2.0f / 102) < 1e-4f);
     QVERIFY(qAbs(DataScanManager::measuredBuffer()[150].im) < 1e-4f);
 
@@ -385,8 +383,7 @@ void tst_CalibrationManager::liveAverage()
     const QVector<float> raws{0.1f, 0.3f, 0.2f, 0.6f, 0.5f, 0.4f};
     QVector<float> corrected;
     for (const float r : raws) {
-        answerSlice(r, 0.0f);
-        answerSlice(r, 0.0f);
+        answerSlices(r, 0.0f);
         corrected << DataScanManager::measuredBuffer()[point].re;
     }
     QVERIFY(!DataScanManager::setLiveAverage(-1));
@@ -394,8 +391,7 @@ void tst_CalibrationManager::liveAverage()
     QVERIFY(DataScanManager::setLiveAverage(sweeps));
     double expected = 0;
     for (int i = 0; i < raws.size(); ++i) {
-        answerSlice(raws[i], 0.0f);
-        answerSlice(raws[i], 0.0f);
+        answerSlices(raws[i], 0.0f);
         const int n = sweeps == 0 ? 1 : qMin(i + 1, sweeps);
         expected += (corrected[i] - expected) / n;
         QVERIFY2(qAbs(DataScanManager::measuredBuffer()[point].re - float(expected)) < 1e-5f,
@@ -409,8 +405,7 @@ void tst_CalibrationManager::liveAverage()
     DM::CommandQueue::clear();
     DataScanManager::setScanPause(true, false);
     DataScanManager::setScanPause(false, false);
-    answerSlice(raws[0], 0.0f);
-    answerSlice(raws[0], 0.0f);
+    answerSlices(raws[0], 0.0f);
     QVERIFY(qAbs(DataScanManager::measuredBuffer()[point].re - corrected[0]) < 1e-3f);
 }
 

@@ -58,9 +58,7 @@ void tst_DataScanManager::init()
     DataScanManager::setScanPause(true, false);
     DataScanManager::clearTraces();
     DataScanManager::sweep().setDeviceRange(1e6, 6.2e9);
-    DataScanManager::sweep().setStart(1e9, false);
-    DataScanManager::sweep().setStop(2e9, false);
-    DataScanManager::sweep().setPoints(300, true);
+    TestSupport::setSweep(1e9, 2e9, 300);
 }
 
 // A calibration captures each completed sweep, so a sweep must complete from accepted data only:
