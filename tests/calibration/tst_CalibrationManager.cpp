@@ -202,7 +202,7 @@ void tst_CalibrationManager::fileRefused()
         bytes.chop(100);
     else if (kind == "id")
         bytes = QByteArray::fromHex("fffffff0") + bytes.mid(4);
-    else // the point count, little-endian
+    else // 1001 as the little-endian point count
         bytes.replace(4 + 2 * DEVICE_ID.size() + 16, 2, QByteArray::fromHex("e903"));
     QVERIFY(TestSupport::writeFile(bad, bytes));
     const CalibrationData before = CalibrationManager::calibration();
