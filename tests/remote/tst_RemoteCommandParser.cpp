@@ -1,7 +1,6 @@
 #include <QtTest>
 
 #include "remote/RemoteCommandParser.h"
-#include "remote/RemoteCommands.h"
 #include "remote/RemoteErrorQueue.h"
 #include "remote/RemoteText.h"
 
@@ -66,77 +65,6 @@ private slots:
             rebuilt += QLatin1Char('?');
         QCOMPARE(rebuilt, header);
         QCOMPARE(command.arguments, arguments);
-    }
-
-    void keywordForms_data()
-    {
-        QTest::addColumn<QString>("keyword");
-        QTest::addColumn<bool>("matches");
-        QTest::newRow("short") << "freq" << true;
-        QTest::newRow("long") << "FREQUENCY" << true;
-        QTest::newRow("mixed case") << "FreQuency" << true;
-        QTest::newRow("between forms") << "FREQU" << false;
-        QTest::newRow("too short") << "FRE" << false;
-        QTest::newRow("longer") << "FREQUENCYX" << false;
-    }
-
-    void keywordForms()
-    {
-        QFETCH(QString, keyword);
-        QFETCH(bool, matches);
-        QCOMPARE(P::matches(keyword, QStringLiteral("FREQuency")), matches);
-    }
-
-    void numbers_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<double>("value");
-        QTest::newRow("integer") << "900000000" << true << 9e8;
-        QTest::newRow("exponent") << "1.5E6" << true << 1.5e6;
-        QTest::newRow("signed fraction") << "-.5" << true << -0.5;
-        QTest::newRow("unit") << "1MHz" << false << 0.0;
-        QTest::newRow("nan") << "nan" << false << 0.0;
-        QTest::newRow("inf") << "inf" << false << 0.0;
-        QTest::newRow("hex") << "0x10" << false << 0.0;
-        QTest::newRow("overflow") << "1e999" << false << 0.0;
-    }
-
-    void numbers()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, valid);
-        QFETCH(double, value);
-        double v = 0;
-        QCOMPARE(P::parseNumber(text, v), valid);
-        if (valid)
-            QCOMPARE(v, value);
-        qint64 i = 0;
-        QCOMPARE(P::parseInteger(QStringLiteral("201"), i), true);
-        QCOMPARE(i, qint64(201));
-        QVERIFY(!P::parseInteger(QStringLiteral("2.5"), i));
-    }
-
-    void fileNames_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("plain");
-        QTest::newRow("plain") << "dut 1_a-b+c.tbin" << true;
-        QTest::newRow("directory") << "sub/x.tbin" << false;
-        QTest::newRow("absolute") << "/etc/passwd" << false;
-        QTest::newRow("backslash") << "..\\x.dat" << false;
-        QTest::newRow("parent") << "..x.dat" << false;
-        QTest::newRow("hidden") << ".x.png" << false;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("colon") << "c:x.png" << false;
-        QTest::newRow("too long") << QString(200, QLatin1Char('a')) + ".png" << false;
-    }
-
-    void fileNames()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, plain);
-        QCOMPARE(RemoteCommands::isPlainFileName(name), plain);
     }
 
     // The queue keeps the oldest errors; once full, one overflow entry stands for everything dropped.

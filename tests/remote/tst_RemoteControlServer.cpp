@@ -1,8 +1,6 @@
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QNetworkInterface>
-#include <QTcpServer>
 #include <QtTest>
 
 #include <memory>
@@ -11,62 +9,22 @@
 #include <sys/socket.h>
 
 #include "RemoteTestClient.h"
-#include "TestSupport.h"
+#include "RemoteWindowRig.h"
 #include "calibration/CalibrationManager.h"
-#include "charts/ZChartView.h"
-#include "core/LocalizationManager.h"
-#include "core/Logger.h"
 #include "core/NoticeBoard.h"
-#include "core/Resources.h"
 #include "core/SettingsManager.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
-#include "remote/IRemoteTarget.h"
 #include "remote/RemoteCommands.h"
 #include "remote/RemoteControlServer.h"
 #include "remote/RemoteOperation.h"
+#include "ui/MainWindow.h"
 
 using namespace ZRemote;
 using TestSupport::RemoteTestClient;
 
-namespace {
-
-// Four bare chart views standing in for the window.
-class FakeTarget : public IRemoteTarget
-{
-public:
-    FakeTarget()
-    {
-        for (int i = 0; i < VIEWS; ++i) {
-            views.push_back(std::make_unique<ZChart::ZChartView>());
-            views.back()->setCorner(ZChart::EChartArrangeCorners(i));
-            views.back()->setChartType(ZChart::EChartType::LOG_MAG);
-        }
-    }
-    int chartArrangement() const override { return arrangement; }
-    bool setChartArrangement(int index) override
-    {
-        arrangement = index;
-        return true;
-    }
-    ZChart::ZChartView* chartView(int index) const override
-    {
-        return index >= 0 && index < VIEWS ? views[size_t(index)].get() : nullptr;
-    }
-    bool setChartType(int index, ZChart::EChartType type) override
-    {
-        chartView(index)->setChartType(type);
-        return true;
-    }
-
-    std::vector<std::unique_ptr<ZChart::ZChartView>> views;
-    int arrangement = 11;
-};
-
-} // namespace
-
-// The server and the command set without an analyser: a real TCP client on loopback, the views of a
-// stand-in window.
+// The server and the command set with no analyser connected: a real TCP client on loopback, the real
+// window behind the server.
 class tst_RemoteControlServer : public QObject
 {
     Q_OBJECT
@@ -74,15 +32,12 @@ class tst_RemoteControlServer : public QObject
 private slots:
     void initTestCase()
     {
-        m_dir = std::make_unique<TestSupport::ScopedAppDir>();
-        // The real logger with its default presentation: a failure a command logs must never wait
+        m_rig = std::make_unique<TestSupport::RemoteWindowRig>();
+        // With the real logger and its default presentation: a failure a command logs must never wait
         // for a person.
-        QVERIFY(ZCore::Logger::init());
-        ZCore::Logger::resetPresenter();
-        ZCore::initResources();
-        QVERIFY(ZCore::LocalizationManager::init());
-        ZCore::SettingsManager::init();
-        QVERIFY(ZData::DataScanManager::init());
+        const QString why = m_rig->start(true);
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        m_server = m_rig->window().remoteControl();
         QDir().mkpath(ZData::CAL::CalibrationKit::dir());
         for (const auto& kit : {qMakePair(QString("sma"), QByteArray("[open]\nc0_ff = 50\n")),
                                 qMakePair(QString("broken"), QByteArray("[open]\nc0_ff = x\n"))}) {
@@ -90,17 +45,9 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(kit.second);
         }
-        m_target = std::make_unique<FakeTarget>();
-        m_server = std::make_unique<RemoteControlServer>(m_target.get());
-        QVERIFY(m_server->start(0));
     }
 
-    void cleanupTestCase()
-    {
-        m_server.reset();
-        m_target.reset();
-        ZCore::Logger::shutdown();
-    }
+    void cleanupTestCase() { m_rig.reset(); }
 
     // Each on a fresh connection: the lines sent first, the query's answer, the errors they left.
     void queries_data()
@@ -115,9 +62,13 @@ private slots:
         QTest::newRow("long form, lower case") << none << QByteArray("*opc?") << "1" << QList<int>();
         QTest::newRow("no analyser") << none << QByteArray("DEVICE:CONNECT?") << "0" << QList<int>();
         QTest::newRow("no error") << none << QByteArray("syst:err?") << "0,\"No error\"" << QList<int>();
+        QTest::newRow("errors cleared") << QByteArrayList{"NOPE", "DISP:ARR 99", "*CLS"}
+                                        << QByteArray("SYST:ERR?") << "0,\"No error\"" << QList<int>();
+        QTest::newRow("number with exponent") << QByteArrayList{"SENS:FREQ:STAR 1.5E6"}
+                                              << QByteArray("SENS:FREQ:STAR?") << "1500000" << QList<int>();
         QTest::newRow("arrangement") << none << QByteArray("DISP:ARR?") << "11" << QList<int>();
         QTest::newRow("view type, default suffix")
-            << none << QByteArray("DISPLAY:VIEW:TYPE?") << "LOG_MAG" << QList<int>();
+            << none << QByteArray("DISPLAY:VIEW:TYPE?") << "LIN_MAG" << QList<int>();
         QTest::newRow("kits offered")
             << none << QByteArray("CAL:KIT:LIST?") << "Ideal,broken,sma" << QList<int>();
         QTest::newRow("kit by name") << QByteArrayList{"cal:kit sma"} << QByteArray("CALIBRATION:KIT?")
@@ -130,7 +81,7 @@ private slots:
         QTest::newRow("sweeps per standard")
             << QByteArrayList{"CAL:AVER 16"} << QByteArray("CAL:AVER?") << "16" << QList<int>();
         QTest::newRow("live average")
-            << QByteArrayList{"SENS:AVER 8"} << QByteArray("SENS:AVER?") << "8" << QList<int>();
+            << QByteArrayList{"SeNSe:AveRage 8"} << QByteArray("SENS:AVER?") << "8" << QList<int>();
         QTest::newRow("live average of 1 is off")
             << QByteArrayList{"SENS:AVER 1"} << QByteArray("SENSE:AVERAGE?") << "0" << QList<int>();
     }
@@ -155,6 +106,9 @@ private slots:
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<int>("code");
         QTest::newRow("unknown header") << QByteArray("SENS:FREQ:MIDDLE 5") << -113;
+        QTest::newRow("keyword between its forms") << QByteArray("SENS:FREQU:STAR 1e6") << -113;
+        QTest::newRow("keyword shorter than its short form") << QByteArray("SENS:FRE:STAR 1e6") << -113;
+        QTest::newRow("keyword longer than its long form") << QByteArray("SENS:FREQUENCYX:STAR 1e6") << -113;
         QTest::newRow("set-only as query") << QByteArray("INIT:IMM?") << -113;
         QTest::newRow("query-only as set") << QByteArray("DEV:LIST") << -113;
         QTest::newRow("suffix where none belongs") << QByteArray("DISP2:ARR 1") << -113;
@@ -165,6 +119,12 @@ private slots:
         QTest::newRow("two parameters") << QByteArray("SENS:SWE:POIN 201,401") << -100;
         QTest::newRow("empty number") << QByteArray("SENS:FREQ:STAR \"\"") << -100;
         QTest::newRow("fractional points") << QByteArray("SENS:SWE:POIN 20.5") << -100;
+        QTest::newRow("number with a unit") << QByteArray("SENS:FREQ:STAR 1MHz") << -100;
+        QTest::newRow("nan") << QByteArray("SENS:FREQ:STAR nan") << -100;
+        QTest::newRow("inf") << QByteArray("SENS:FREQ:STOP inf") << -100;
+        QTest::newRow("hexadecimal") << QByteArray("SENS:FREQ:STAR 0x10") << -100;
+        QTest::newRow("overflowing number") << QByteArray("SENS:FREQ:STOP 1e999") << -100;
+        QTest::newRow("signed fraction read, out of range") << QByteArray("SENS:FREQ:STAR -.5") << -222;
         QTest::newRow("too few points") << QByteArray("SENS:SWE:POIN 1") << -222;
         QTest::newRow("too many points") << QByteArray("SENS:SWE:POIN 2049") << -222;
         QTest::newRow("start below range") << QByteArray("SENS:FREQ:STAR 10") << -222;
@@ -186,6 +146,15 @@ private slots:
         QTest::newRow("trace parent") << QByteArray("MMEM:LOAD:TRAC \"..\"") << -222;
         QTest::newRow("trace format") << QByteArray("MMEM:STOR:TRAC x.txt") << -222;
         QTest::newRow("trace missing") << QByteArray("MMEM:LOAD:TRAC none.tbin") << -200;
+        QTest::newRow("plain name with blanks and signs")
+            << QByteArray("MMEM:LOAD:TRAC \"d 1_a-b+c.tbin\"") << -200;
+        QTest::newRow("trace in a directory") << QByteArray("MMEM:LOAD:TRAC sub/x.tbin") << -222;
+        QTest::newRow("backslash") << QByteArray("MMEM:LOAD:TRAC ..\\x.dat") << -222;
+        QTest::newRow("two dots") << QByteArray("MMEM:LOAD:TRAC ..x.dat") << -222;
+        QTest::newRow("hidden image") << QByteArray("DISP:VIEW1:IMAG .x.png") << -222;
+        QTest::newRow("colon in a name") << QByteArray("DISP:VIEW1:IMAG c:x.png") << -222;
+        QTest::newRow("empty name") << QByteArray("MMEM:LOAD:TRAC \"\"") << -222;
+        QTest::newRow("name too long") << "MMEM:LOAD:TRAC " + QByteArray(200, 'a') + ".tbin" << -222;
         QTest::newRow("CSV trace not loaded") << QByteArray("MMEM:LOAD:TRAC x.csv") << -222;
         QTest::newRow("report outside") << QByteArray("MMEM:STOR:REP ../escape.pdf") << -222;
         QTest::newRow("report format") << QByteArray("MMEM:STOR:REP report.txt") << -222;
@@ -228,23 +197,8 @@ private slots:
         QVERIFY(!QDir(RemoteCommands::imageDir()).exists(QStringLiteral("x.png")));
     }
 
-    void errorQueuePerClientAndCleared()
-    {
-        RemoteTestClient a, b;
-        QVERIFY(a.connectTo(m_server->port()));
-        QVERIFY(b.connectTo(m_server->port()));
-        a.send("NOPE");
-        a.send("DISP:ARR 99");
-        QCOMPARE(b.query("SYST:ERR?"), QStringLiteral("0,\"No error\""));
-        QCOMPARE(a.query("SYST:ERR?").left(5), QStringLiteral("-113,"));
-        a.send("*CLS");
-        QCOMPARE(a.query("SYST:ERR?"), QStringLiteral("0,\"No error\""));
-    }
-
     void imageWrittenBesideTheOthers()
     {
-        ZChart::ZChartView& view = *m_target->views[2];
-        view.resize(400, 300);
         RemoteTestClient client;
         QVERIFY(client.connectTo(m_server->port()));
         client.send("DISP:VIEW3:IMAG view3.svg");
@@ -532,9 +486,8 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
-    std::unique_ptr<FakeTarget> m_target;
-    std::unique_ptr<RemoteControlServer> m_server;
+    std::unique_ptr<TestSupport::RemoteWindowRig> m_rig;
+    RemoteControlServer* m_server = nullptr;
 };
 
 QTEST_MAIN(tst_RemoteControlServer)
