@@ -17,7 +17,9 @@
 #include "measurement/DataScanManager.h"
 #include "remote/RemoteCommands.h"
 #include "remote/RemoteControlServer.h"
+#include "remote/RemoteErrorQueue.h"
 #include "remote/RemoteOperation.h"
+#include "remote/RemoteText.h"
 #include "ui/MainWindow.h"
 
 using namespace ZRemote;
@@ -57,15 +59,18 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QList<int>>("errors");
         const QByteArrayList none;
-        QTest::newRow("identity") << none << QByteArray("*IDN?")
-                                  << "Tolvek,TolvekVNA,0," TOLVEK_PROJECT_VERSION << QList<int>();
+        QTest::newRow("identity, line end CR LF")
+            << none << QByteArray("*IDN?\r") << "Tolvek,TolvekVNA,0," TOLVEK_PROJECT_VERSION << QList<int>();
         QTest::newRow("long form, lower case") << none << QByteArray("*opc?") << "1" << QList<int>();
         QTest::newRow("no analyser") << none << QByteArray("DEVICE:CONNECT?") << "0" << QList<int>();
         QTest::newRow("no error") << none << QByteArray("syst:err?") << "0,\"No error\"" << QList<int>();
+        QTest::newRow("blank lines answer nothing")
+            << QByteArrayList{" \r", ""} << QByteArray("*OPC?") << "1" << QList<int>();
         QTest::newRow("errors cleared") << QByteArrayList{"NOPE", "DISP:ARR 99", "*CLS"}
                                         << QByteArray("SYST:ERR?") << "0,\"No error\"" << QList<int>();
-        QTest::newRow("number with exponent") << QByteArrayList{"SENS:FREQ:STAR 1.5E6"}
-                                              << QByteArray("SENS:FREQ:STAR?") << "1500000" << QList<int>();
+        QTest::newRow("leading colon, blanks, exponent")
+            << QByteArrayList{"  :SENS:FREQ:STAR \t 1.5E6  "} << QByteArray("SENS:FREQ:STAR?") << "1500000"
+            << QList<int>();
         QTest::newRow("arrangement") << none << QByteArray("DISP:ARR?") << "11" << QList<int>();
         QTest::newRow("view type, default suffix")
             << none << QByteArray("DISPLAY:VIEW:TYPE?") << "LIN_MAG" << QList<int>();
@@ -113,6 +118,19 @@ private slots:
         QTest::newRow("query-only as set") << QByteArray("DEV:LIST") << -113;
         QTest::newRow("suffix where none belongs") << QByteArray("DISP2:ARR 1") << -113;
         QTest::newRow("binary garbage") << QByteArray("\x01\x02\xfe\xff garbage", 12) << -100;
+        QTest::newRow("NUL in a line") << QByteArray("*IDN?\x00\xff", 7) << -100;
+        QTest::newRow("empty keyword") << QByteArray("SENS::FREQ:STAR 1e6") << -100;
+        QTest::newRow("query mark inside") << QByteArray("SENS?:FREQ:STAR") << -100;
+        QTest::newRow("bare star") << QByteArray("*?") << -100;
+        QTest::newRow("digit first") << QByteArray("1SENS:FREQ:STAR?") << -100;
+        QTest::newRow("letters after suffix") << QByteArray("DISP:VIEW1A:TYPE SWR") << -100;
+        QTest::newRow("suffix of five digits") << QByteArray("DISP:VIEW12345:TYPE?") << -100;
+        QTest::newRow("suffix of four digits") << QByteArray("DISP:VIEW1234:TYPE?") << -222;
+        QTest::newRow("empty argument") << QByteArray("DISP:VIEW1:IMAG x.png,,640x480") << -100;
+        QTest::newRow("trailing comma") << QByteArray("DISP:VIEW1:IMAG x.png,") << -100;
+        QTest::newRow("open quote") << QByteArray("MMEM:LOAD:TRAC \"abc") << -100;
+        QTest::newRow("high bytes") << QByteArray("DISP:VIEW1:TYPE \xc3\xa9") << -100;
+        QTest::newRow("quoted comma kept") << QByteArray("MMEM:LOAD:TRAC \"a,b.tbin\"") << -222;
         QTest::newRow("missing parameter") << QByteArray("DISP:ARR") << -100;
         QTest::newRow("parameter on a query") << QByteArray("DISP:ARR? 3") << -100;
         QTest::newRow("parameter on a command without one") << QByteArray("INIT:IMM 2") << -100;
@@ -135,6 +153,7 @@ private slots:
         QTest::newRow("view 5") << QByteArray("DISP:VIEW5:TYPE?") << -222;
         QTest::newRow("chart type") << QByteArray("DISP:VIEW1:TYPE RADAR") << -222;
         QTest::newRow("marker 7") << QByteArray("CALC:VIEW1:MARK7:TEXT?") << -222;
+        QTest::newRow("marker 13, lower case") << QByteArray("calc:view2:mark13:text?") << -222;
         QTest::newRow("missing marker") << QByteArray("CALC:VIEW1:MARK2:TYPE SWR") << -222;
         QTest::newRow("marker on empty view") << QByteArray("CALC:VIEW1:MARK:ADD 100") << -200;
         QTest::newRow("image outside") << QByteArray("DISP:VIEW1:IMAG ../x.png") << -222;
@@ -231,26 +250,11 @@ private slots:
         QCOMPARE(other.query("*OPC?"), QStringLiteral("1"));
     }
 
-    // At most four clients at once, each of them served; the others are turned away at once, and
-    // four idle ones are closed after the idle time-out so that a fifth gets in.
+    // At most four clients at once, each of them served; a fifth is turned away unserved, and four
+    // idle ones are closed after the idle time-out so that a fifth gets in.
     void fourClientsAtOnceAndIdleOnesClosed()
     {
         QTRY_COMPARE(m_server->clientCount(), 0);
-        std::vector<std::unique_ptr<QTcpSocket>> sockets;
-        for (int i = 0; i < 100; ++i) {
-            sockets.push_back(std::make_unique<QTcpSocket>());
-            sockets.back()->connectToHost(QHostAddress::LocalHost, m_server->port());
-        }
-        QTRY_COMPARE(m_server->clientCount(), 4);
-        QTest::qWait(300); // proves that no further client is taken in
-        QCOMPARE(m_server->clientCount(), 4);
-        int open = 0;
-        for (auto& socket : sockets)
-            open += socket->state() == QAbstractSocket::ConnectedState ? 1 : 0;
-        QCOMPARE(open, 4);
-        sockets.clear();
-        QTRY_COMPARE(m_server->clientCount(), 0);
-
         m_server->setIdleTimeout(1500);
         std::vector<std::unique_ptr<RemoteTestClient>> idle;
         for (int i = 0; i < 4; ++i) {
@@ -262,6 +266,7 @@ private slots:
         QTRY_COMPARE(m_server->clientCount(), 4);
         RemoteTestClient refused;
         refused.connectTo(m_server->port());
+        QVERIFY(refused.query("*OPC?", 3000).isNull());
         QVERIFY(refused.waitForClosed());
         // It came first, so it would go first were its talk not counted.
         const auto silentOnesClosed = [&] {
@@ -328,33 +333,25 @@ private slots:
     }
 
     // Port listings are not made afresh for every query: a client pipelining thousands of them
-    // leaves another client's queries answered at once.
+    // leaves another client answered at once, and is answered itself in well under the half minute
+    // that listing afresh each time takes.
     void pipelinedPortListingsLeaveOthersServed()
     {
-        RemoteTestClient flood;
-        QVERIFY(flood.connectTo(m_server->port()));
+        RemoteTestClient flood, other;
+        QVERIFY(flood.connectTo(m_server->port()) && other.connectTo(m_server->port()));
         QByteArray many;
         for (int i = 0; i < 3000; ++i)
             many += "DEV:LIST?\n";
         QElapsedTimer all;
         all.start();
         flood.sendRaw(many);
-        RemoteTestClient other;
-        QVERIFY(other.connectTo(m_server->port()));
-        qint64 slowest = 0;
-        for (int i = 0; i < 5; ++i) {
-            QElapsedTimer answered;
-            answered.start();
-            QVERIFY(other.query("*IDN?", 5000).startsWith(QLatin1String("Tolvek,")));
-            slowest = qMax(slowest, answered.elapsed());
-        }
-        QVERIFY2(slowest < 1000, qPrintable(QString::number(slowest)));
+        QVERIFY(other.query("*IDN?", 5000).startsWith(QLatin1String("Tolvek,")));
+        QVERIFY2(all.elapsed() < 1000, qPrintable(QString::number(all.elapsed())));
         int answers = 0;
         while (answers < 3000 && !flood.readLine(10000).isNull())
             ++answers;
         QCOMPARE(answers, 3000);
-        // Listing the ports afresh each time takes tens of milliseconds: minutes for all of them.
-        QVERIFY2(all.elapsed() < 60000, qPrintable(QString::number(all.elapsed())));
+        QVERIFY2(all.elapsed() < 15000, qPrintable(QString::number(all.elapsed())));
     }
 
     // A client that sends and never reads: the server stops taking its commands once its answers pile
@@ -483,6 +480,45 @@ private slots:
         QTest::ignoreMessage(QtCriticalMsg,
                              QRegularExpression(QStringLiteral("lp_err_remote_cant_listen|cannot listen")));
         QVERIFY(!second.start(server.port()));
+    }
+
+    // The queue keeps the oldest errors; once full, one overflow entry stands for everything dropped.
+    void errorQueueBounded()
+    {
+        RemoteErrorQueue queue;
+        QCOMPARE(queue.pop().answer(), QStringLiteral("0,\"No error\""));
+        for (int i = 0; i < 100; ++i)
+            queue.push(TRemoteError::make(TRemoteError::DATA_OUT_OF_RANGE, QStringLiteral("n%1").arg(i)));
+        QCOMPARE(queue.size(), RemoteErrorQueue::CAPACITY);
+        QCOMPARE(queue.pop().answer(), QStringLiteral("-222,\"Data out of range;n0\""));
+        for (int i = 1; i < RemoteErrorQueue::CAPACITY - 1; ++i)
+            QCOMPARE(queue.pop().code, int(TRemoteError::DATA_OUT_OF_RANGE));
+        QCOMPARE(queue.pop().code, int(TRemoteError::QUEUE_OVERFLOW));
+        QCOMPARE(queue.pop().code, 0);
+        queue.push(TRemoteError::make(TRemoteError::COMMAND_ERROR, QStringLiteral("say \"x\"")));
+        QCOMPARE(queue.pop().answer(), QStringLiteral("-100,\"Command error;say \"\"x\"\"\""));
+    }
+
+    // Answers reach instrument clients as 7-bit ASCII whatever the window's language.
+    void asciiAnswers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("ascii");
+        QTest::newRow("plain") << QStringLiteral("R:  50.00 Ohm") << QByteArray("R:  50.00 Ohm");
+        QTest::newRow("degrees") << QStringLiteral("Ph: -12.50 \u00b0") << QByteArray("Ph: -12.50 deg");
+        QTest::newRow("Russian label")
+            << QStringLiteral("\u0424\u0430\u0437\u0430: 1.00") << QByteArray("Faza: 1.00");
+        QTest::newRow("micro, ohm, minus")
+            << QStringLiteral("\u00b5s \u03a9 \u2212") << QByteArray("us Ohm -");
+        QTest::newRow("control characters") << QStringLiteral("a\rb\u0001c") << QByteArray("a b c");
+        QTest::newRow("anything else") << QStringLiteral("\u4e2d") << QByteArray("?");
+    }
+
+    void asciiAnswers()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, ascii);
+        QCOMPARE(ZRemote::RemoteText::toAscii(text), ascii);
     }
 
 private:
