@@ -154,7 +154,7 @@ void tst_RemoteSoak::fourClientsWhileScanning()
     soak.start();
     // In rounds: each client sends a command and the sentinel, then every command counts as
     // answered when its sentinel's answer arrives (a failed query answers nothing, a good one a
-    // line of its own).
+    // line of its own). All four are sent at the round's start, so its length is its slowest answer.
     while (soak.elapsed() < TestSupport::soakSeconds() * 1000) {
         QByteArrayList commands;
         for (size_t i = 0; i < clients.size(); ++i) {
@@ -180,7 +180,7 @@ void tst_RemoteSoak::fourClientsWhileScanning()
         QVERIFY(client->isConnected());
     const quint64 sweeps = DataScanManager::completedSweeps() - sweepsBefore;
     std::printf("%s\n",
-                qPrintable(QStringLiteral("seed %1, %2 s: %3 commands answered, slowest round %4 ms, %5 sweeps; "
+                qPrintable(QStringLiteral("seed %1, %2 s: %3 commands answered, slowest %4 ms, %5 sweeps; "
                                           "event loop away at most %6 ms, of which at most %7 ms computing")
                                .arg(seed)
                                .arg(TestSupport::soakSeconds())
