@@ -4,7 +4,6 @@
 // held for long. TOLVEK_SOAK_SECONDS (default 60) and TOLVEK_SOAK_SEED change the run.
 #include <QDir>
 #include <QRandomGenerator>
-#include <QTcpSocket>
 #include <QtTest>
 
 #include <cstdio>
@@ -80,65 +79,6 @@ const QList<QByteArray> kCommands = {
     "INIT:IMM 3",
 };
 
-// One client: sends a command and the sentinel, and counts the command answered when the
-// sentinel's answer arrives (a failed query answers nothing, a good one a line of its own).
-class SoakClient : public QObject
-{
-public:
-    SoakClient(quint16 port, quint32 seed) : m_rng(seed)
-    {
-        connect(&m_socket, &QTcpSocket::readyRead, this, [this] { onReadable(); });
-        connect(&m_socket, &QTcpSocket::connected, this, [this] { next(); });
-        m_socket.connectToHost(QHostAddress::LocalHost, port);
-    }
-
-    void stop() { m_stopping = true; }
-    bool isIdle() const { return !m_pending; }
-    bool isConnected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
-    int answered() const { return m_answered; }
-    qint64 slowestMs() const { return m_slowest; }
-    // A step older than its limit, with its command, or an empty string.
-    QString overdue() const
-    {
-        return m_pending && m_step.elapsed() > STEP_LIMIT_MS ? QString::fromLatin1(m_command) : QString();
-    }
-
-private:
-    void next()
-    {
-        if (m_stopping)
-            return;
-        m_command = kCommands.at(int(m_rng.bounded(quint32(kCommands.size()))));
-        m_sentinels = m_command == SENTINEL ? 2 : 1;
-        m_pending = true;
-        m_step.start();
-        m_socket.write(m_command + '\n' + SENTINEL + '\n');
-    }
-
-    void onReadable()
-    {
-        while (m_socket.canReadLine()) {
-            const QString line = QString::fromLatin1(m_socket.readLine()).trimmed();
-            if (!line.startsWith(SENTINEL_ANSWER) || --m_sentinels > 0)
-                continue;
-            m_pending = false;
-            ++m_answered;
-            m_slowest = qMax(m_slowest, m_step.elapsed());
-            next();
-        }
-    }
-
-    QTcpSocket m_socket;
-    QRandomGenerator m_rng;
-    QByteArray m_command;
-    QElapsedTimer m_step;
-    int m_sentinels = 0;
-    bool m_pending = false;
-    bool m_stopping = false;
-    int m_answered = 0;
-    qint64 m_slowest = 0;
-};
-
 // Thousands of log lines: they go to the log file only, not to the test's output.
 void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
 
@@ -174,13 +114,17 @@ void tst_RemoteSoak::fourClientsWhileScanning()
     QVERIFY(damaged.open(QIODevice::WriteOnly));
     damaged.write(QByteArray(13, '\x7f'));
     damaged.close();
-    TestSupport::RemoteTestClient setup;
-    QVERIFY(setup.connectTo(rig->port()));
-    setup.send("DEV:CONN " + rig->emulator().portPath().toLocal8Bit());
-    QCOMPARE(setup.query("*OPC?", 60000), QStringLiteral("1"));
-    QCOMPARE(setup.drainErrors(), QList<int>());
-    setup.socket().disconnectFromHost();
-    QTRY_COMPARE(rig->window().remoteControl()->clientCount(), 0);
+    const quint32 seed = TestSupport::soakSeed(20261207u);
+    std::vector<std::unique_ptr<TestSupport::RemoteTestClient>> clients;
+    std::vector<QRandomGenerator> draws;
+    for (quint32 i = 0; i < 4; ++i) {
+        clients.push_back(std::make_unique<TestSupport::RemoteTestClient>());
+        QVERIFY(clients.back()->connectTo(rig->port()));
+        draws.emplace_back(seed + i);
+    }
+    clients[0]->send("DEV:CONN " + rig->emulator().portPath().toLocal8Bit());
+    QCOMPARE(clients[0]->query("*OPC?", 60000), QStringLiteral("1"));
+    QCOMPARE(clients[0]->drainErrors(), QList<int>());
     ZCore::NoticeBoard::clear();
 
     // How long the event loop was away between two ticks, and how much of that this thread spent
@@ -202,37 +146,38 @@ void tst_RemoteSoak::fourClientsWhileScanning()
         cpuAtTick = cpu;
     });
 
-    const quint32 seed = TestSupport::soakSeed(20261207u);
     const quint64 sweepsBefore = DataScanManager::completedSweeps();
-    std::vector<std::unique_ptr<SoakClient>> clients;
-    for (quint32 i = 0; i < 4; ++i)
-        clients.push_back(std::make_unique<SoakClient>(rig->port(), seed + i));
     ticker.start();
-    QElapsedTimer soak;
-    soak.start();
-    QString overdue;
-    while (soak.elapsed() < TestSupport::soakSeconds() * 1000 && overdue.isEmpty()) {
-        QTest::qWait(50);
-        for (const auto& client : clients)
-            if (overdue.isEmpty())
-                overdue = client->overdue();
-    }
-    for (const auto& client : clients)
-        client->stop();
-    QVERIFY2(overdue.isEmpty(), qPrintable(QStringLiteral("unanswered for 70 s: ") + overdue));
-    // The last command of each client still gets its answer.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        std::all_of(clients.begin(), clients.end(), [](const auto& c) { return c->isIdle(); }),
-        STEP_LIMIT_MS);
-    ticker.stop();
-
     int answered = 0;
     qint64 slowest = 0;
-    for (const auto& client : clients) {
-        QVERIFY(client->isConnected());
-        answered += client->answered();
-        slowest = qMax(slowest, client->slowestMs());
+    QElapsedTimer soak;
+    soak.start();
+    // In rounds: each client sends a command and the sentinel, then every command counts as
+    // answered when its sentinel's answer arrives (a failed query answers nothing, a good one a
+    // line of its own). All four are sent at the round's start, so its length is its slowest answer.
+    while (soak.elapsed() < TestSupport::soakSeconds() * 1000) {
+        QByteArrayList commands;
+        for (size_t i = 0; i < clients.size(); ++i) {
+            commands << kCommands.at(int(draws[i].bounded(quint32(kCommands.size()))));
+            clients[i]->send(commands.last() + '\n' + SENTINEL);
+        }
+        QElapsedTimer round;
+        round.start();
+        for (size_t i = 0; i < clients.size(); ++i) {
+            for (int sentinels = commands[int(i)] == SENTINEL ? 2 : 1; sentinels > 0;) {
+                const QString line =
+                    clients[i]->readLine(int(qMax<qint64>(0, STEP_LIMIT_MS - round.elapsed())));
+                QVERIFY2(!line.isNull(),
+                         qPrintable(QStringLiteral("unanswered for 70 s: ") + commands[int(i)]));
+                sentinels -= line.startsWith(SENTINEL_ANSWER) ? 1 : 0;
+            }
+            ++answered;
+        }
+        slowest = qMax(slowest, round.elapsed());
     }
+    ticker.stop();
+    for (const auto& client : clients)
+        QVERIFY(client->isConnected());
     const quint64 sweeps = DataScanManager::completedSweeps() - sweepsBefore;
     std::printf("%s\n",
                 qPrintable(QStringLiteral("seed %1, %2 s: %3 commands answered, slowest %4 ms, %5 sweeps; "

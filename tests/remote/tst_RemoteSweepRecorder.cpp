@@ -2,6 +2,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 #include "TestSupport.h"
@@ -41,13 +42,9 @@ TScanPoints sweepInBuffer()
 
 bool samePoints(const TScanPoints& a, const TScanPoints& b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (int i = 0; i < a.size(); ++i) {
-        if (a[i].frequency != b[i].frequency || a[i].re != b[i].re || a[i].im != b[i].im)
-            return false;
-    }
-    return true;
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const TScanPoint& x, const TScanPoint& y) {
+        return x.frequency == y.frequency && x.re == y.re && x.im == y.im;
+    });
 }
 
 } // namespace

@@ -54,29 +54,16 @@ QString RemoteTestClient::readLine(int timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
-    int idle = 0;
-    for (;;) {
-        const int end = m_buffer.indexOf('\n', m_pos);
-        if (end >= 0) {
-            const QByteArray line = m_buffer.mid(m_pos, end - m_pos);
-            m_pos = end + 1;
-            return QString::fromUtf8(line);
-        }
-        m_buffer.remove(0, m_pos);
-        m_pos = 0;
-        if (m_socket.bytesAvailable() > 0) {
-            m_buffer += m_socket.readAll();
-            idle = 0;
-            continue;
-        }
+    // A burst of answers is taken without sleeping; a long wait sleeps between events.
+    for (int idle = 0; !m_socket.canReadLine(); ++idle) {
         if (timer.elapsed() > timeoutMs || m_socket.state() == QAbstractSocket::UnconnectedState)
             return QString();
-        // A burst of answers is taken without sleeping; a long wait sleeps between events.
-        if (++idle < 200)
+        if (idle < 200)
             QCoreApplication::processEvents();
         else
             spin();
     }
+    return QString::fromUtf8(m_socket.readLine()).chopped(1);
 }
 
 QString RemoteTestClient::query(const QByteArray& line, int timeoutMs)

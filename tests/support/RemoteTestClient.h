@@ -31,8 +31,6 @@ public:
 
 private:
     QTcpSocket m_socket;
-    QByteArray m_buffer;
-    int m_pos = 0;
 };
 
 } // namespace TestSupport
