@@ -113,6 +113,10 @@ private slots:
         qRegisterMetaType<ZData::EServerCommands>();
         qunsetenv(ServerManager::URL_ENVIRONMENT);
         QVERIFY(DeviceManager::init());
+        TDeviceInfo info;
+        info.identifier = "9-8-7";
+        info.deviceType = 8;
+        DeviceManager::setDeviceInfo(info);
         g_previous = qInstallMessageHandler(countCriticals);
     }
     void cleanupTestCase() { qInstallMessageHandler(g_previous); }
@@ -184,40 +188,9 @@ private slots:
         QCOMPARE(ServerManager::updateUrl(), QUrl(m_stub->baseUrl().toString() + "/update.php"));
     }
 
-    void requestsAreFormPosts_data()
-    {
-        QTest::addColumn<int>("which");
-        QTest::addColumn<QByteArray>("form");
-        QTest::newRow("version") << 0 << QByteArray("device_number=9-8-7");
-        QTest::newRow("update") << 1
-                                << QByteArray(
-                                       "device_number=9-8-7&device_type=8&program_type=1&memory_area=0");
-        QTest::newRow("report") << 2 << QByteArray("device_number=9-8-7&device_soft_version=2.10.3");
-    }
-    void requestsAreFormPosts()
-    {
-        QFETCH(int, which);
-        QFETCH(QByteArray, form);
-        TDeviceInfo info;
-        info.identifier = "9-8-7";
-        info.deviceType = 8;
-        DeviceManager::setDeviceInfo(info);
-        QSignalSpy replies(&ServerManager::instance(), &ServerManager::signalGotReply);
-        const bool sent = which == 0   ? ServerManager::requestActualVersion()
-                          : which == 1 ? ServerManager::requestUpdate()
-                                       : ServerManager::sendActualVersion({2, 10, 3});
-        QVERIFY(sent);
-        QVERIFY(replies.wait(5000));
-        QCOMPARE(m_stub->requests.size(), 1);
-        const QByteArray request = m_stub->requests.first();
-        QVERIFY2(request.startsWith("POST /update.php HTTP/1.1\r\n"), request.constData());
-        QVERIFY(request.toLower().contains("content-type: application/x-www-form-urlencoded\r\n"));
-        QVERIFY(request.endsWith("\r\n\r\n" + form));
-    }
-
     void replyParsing_data()
     {
-        QTest::addColumn<int>("which");  // 0 version, 1 update
+        QTest::addColumn<int>("which");  // 0 version, 1 update, 2 version report
         QTest::addColumn<int>("status"); // 0 nobody listens, -1 no answer
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<EServerCommands>("result");
@@ -252,6 +225,8 @@ private slots:
             << 1 << 200 << QByteArray("#OK: F:") << E::GET_UPDATE << "F:" << QByteArray();
         QTest::newRow("invalid Base64")
             << 1 << 200 << QByteArray("#OK: F:QUJD*RA==") << E::GET_UPDATE << "F:QUJD*RA==" << QByteArray();
+        QTest::newRow("report") << 2 << 200 << QByteArray("#OK: ") << E::SEND_ACTUAL_VERSION << ""
+                                << QByteArray();
         QTest::newRow("error 6, critical message")
             << 1 << 200 << QByteArray("#Error: 6") << E::E_BIN_NOT_FOUND << "" << QByteArray();
         QTest::newRow("error 5") << 0 << 200 << QByteArray("#Error: 5") << E::E_UPDATE_NOT_AVAILABLE << ""
@@ -290,8 +265,20 @@ private slots:
         QSignalSpy replies(&ServerManager::instance(), &ServerManager::signalGotReply);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(which == 0 ? ServerManager::requestActualVersion() : ServerManager::requestUpdate());
+        QVERIFY(which == 0   ? ServerManager::requestActualVersion()
+                : which == 1 ? ServerManager::requestUpdate()
+                             : ServerManager::sendActualVersion({2, 10, 3}));
         QVERIFY(replies.wait(ServerManager::REPLY_TIMEOUT_MS + 3000));
+        if (m_stub) { // a form post of the device's own data
+            const QByteArray forms[] = {"device_number=9-8-7",
+                                        "device_number=9-8-7&device_type=8&program_type=1&memory_area=0",
+                                        "device_number=9-8-7&device_soft_version=2.10.3"};
+            QCOMPARE(m_stub->requests.size(), 1);
+            const QByteArray request = m_stub->requests.first();
+            QVERIFY2(request.startsWith("POST /update.php HTTP/1.1\r\n"), request.constData());
+            QVERIFY(request.toLower().contains("content-type: application/x-www-form-urlencoded\r\n"));
+            QVERIFY(request.endsWith("\r\n\r\n" + forms[which]));
+        }
         if (status < 0)
             QVERIFY(clock.elapsed() >= ServerManager::REPLY_TIMEOUT_MS - 100);
         QCOMPARE(ServerManager::lastCommand(), result);
