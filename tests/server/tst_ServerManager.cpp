@@ -181,11 +181,6 @@ private slots:
         QTest::qWait(200); // proves that nothing happens
         QCOMPARE(replies.count(), 0);
         QVERIFY(m_stub->requests.isEmpty());
-
-        qputenv(ServerManager::URL_ENVIRONMENT, m_stub->baseUrl().toString().toUtf8());
-        ServerManager::init();
-        qunsetenv(ServerManager::URL_ENVIRONMENT);
-        QCOMPARE(ServerManager::updateUrl(), QUrl(m_stub->baseUrl().toString() + "/update.php"));
     }
 
     void replyParsing_data()

@@ -40,7 +40,7 @@ class tst_UpdateServer : public QObject
 private slots:
     void answers_data()
     {
-        QTest::addColumn<QString>("failing"); // the --fail mode, if any
+        QTest::addColumn<QString>("args");
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
@@ -66,13 +66,17 @@ private slots:
         QTest::newRow("body too large")
             << "" << QByteArray("POST /update.php HTTP/1.1\r\nContent-Length: 999999\r\n\r\n") << 413
             << QByteArray("body too large");
-        // the failure modes that the program's own tests do not ask for
+        // the answers of failure modes that the program's own tests do not ask for
         QTest::newRow("an empty file")
-            << "empty" << post("/update.php", update) << 200 << QByteArray("#OK: ");
+            << "--fail empty" << post("/update.php", update) << 200 << QByteArray("#OK: ");
+        QTest::newRow("no file for this device")
+            << "--fail not-available" << post("/update.php", update) << 200 << QByteArray("#Error: 5");
+        QTest::newRow("the OK marker without its blank")
+            << "--compact" << post("/update.php", update) << 200 << "#OK:F:" + QByteArray("ten").toBase64();
     }
     void answers()
     {
-        QFETCH(QString, failing);
+        QFETCH(QString, args);
         QFETCH(QByteArray, request);
         QFETCH(int, status);
         QFETCH(QByteArray, body);
@@ -81,7 +85,7 @@ private slots:
         QVERIFY(server.addImage("2.0.10", "ten"));
         QVERIFY(server.addImage("1.99.99", "old"));
         QVERIFY(server.addImage("3.0", "not a version"));
-        QVERIFY(server.start(failing.isEmpty() ? QStringList() : QStringList{"--fail", failing}));
+        QVERIFY(server.start(args.split(' ', Qt::SkipEmptyParts)));
         QVERIFY(server.baseUrl().startsWith("http://127.0.0.1:"));
         const auto answer = exchange(server.baseUrl(), request);
         QCOMPARE(answer.first, status);

@@ -116,8 +116,8 @@ private:
     // A device with firmware too old for this program: the window warns, then the page checks by
     // itself and the user declines the update for now. The tests up to updates() run on it.
     void connectOldDevice();
-    // The page asks a fresh server started with these arguments from now on.
-    bool serve(const QStringList& serverArgs);
+    // The program asks a fresh server, started with these arguments, from now on.
+    bool serve(const QStringList& serverArgs, const QByteArray& image = "image");
     PgUpdate* page() const
     {
         return static_cast<PgUpdate*>(m_window->page(ZCommon::ENavBarMenuPages::UPDATE));
@@ -174,13 +174,7 @@ bool tst_PgUpdateEndToEnd::startAll(const QByteArray& image, const QStringList& 
                                     const QString& firmware)
 {
     tearDown();
-    m_server = std::make_unique<UpdateServerProcess>();
-    if (!m_server->addImage(QStringLiteral("2.0.1"), image) || !m_server->start(serverArgs))
-        return false;
-    // The way a user points the program at a server of their choice.
-    qputenv(ServerManager::URL_ENVIRONMENT, m_server->baseUrl().toUtf8());
-    ServerManager::setBaseUrl(ServerManager::configuredBaseUrl());
-    if (ServerManager::baseUrl().toString() != m_server->baseUrl())
+    if (!serve(serverArgs, image))
         return false;
     m_emulator = std::make_unique<EmulatorProcess>();
     if (!m_emulator->start({"--firmware", firmware, "--next-firmware", "2.0.1"}))
@@ -252,13 +246,15 @@ void tst_PgUpdateEndToEnd::connectOldDevice()
     QVERIFY(page()->checkButton()->isEnabled());
 }
 
-bool tst_PgUpdateEndToEnd::serve(const QStringList& serverArgs)
+bool tst_PgUpdateEndToEnd::serve(const QStringList& serverArgs, const QByteArray& image)
 {
     m_server = std::make_unique<UpdateServerProcess>();
-    if (!m_server->addImage(QStringLiteral("2.0.1"), "image") || !m_server->start(serverArgs))
+    if (!m_server->addImage(QStringLiteral("2.0.1"), image) || !m_server->start(serverArgs))
         return false;
-    ServerManager::setBaseUrl(ServerManager::normalisedBaseUrl(m_server->baseUrl()));
-    return true;
+    // The way a user points the program at a server of their choice.
+    qputenv(ServerManager::URL_ENVIRONMENT, m_server->baseUrl().toUtf8());
+    ServerManager::init();
+    return ServerManager::baseUrl().toString() == m_server->baseUrl();
 }
 
 QList<EBox> tst_PgUpdateEndToEnd::kinds() const
