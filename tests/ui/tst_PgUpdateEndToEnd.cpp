@@ -442,8 +442,9 @@ void tst_PgUpdateEndToEnd::electricalDelay()
     page()->saveSettings();
     QCOMPARE(settings->value(QStringLiteral("Device/el_delay_value")).toInt(), value);
     QCOMPARE(settings->value(QStringLiteral("Device/el_delay_enabled")).toBool(), enabled);
+    edit->clear();
+    page()->elDelayCheck()->setChecked(!enabled);
     DataScanManager::setElDelayValue(0, false);
-    DataScanManager::setElDelayEnabled(!enabled, false);
     page()->restoreSettings();
     QCOMPARE(edit->text(), shown);
     QCOMPARE(page()->elDelayCheck()->isChecked(), enabled);
