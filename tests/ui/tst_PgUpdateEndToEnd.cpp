@@ -36,16 +36,14 @@ using namespace ZData;
 using MW_Pages::PgUpdate;
 using TestSupport::EmulatorProcess;
 using TestSupport::UpdateServerProcess;
-using EBox = MW_Pages::PgUpdate::EBox;
-
-Q_DECLARE_METATYPE(MW_Pages::PgUpdate::EBox)
-
 namespace {
 
 // What the user saw when a box came up.
 struct TSeenBox
 {
-    PgUpdate::TBox box;
+    QString title;
+    QString text;
+    QMessageBox::StandardButtons buttons;
     bool progressVisible = false;
     QString actualVersion;
     FirmwareUpdater::EState updaterState = FirmwareUpdater::EState::IDLE;
@@ -59,26 +57,6 @@ struct TSeenProgress
     bool dialogVisible = false;
     bool checkEnabled = true;
     bool updateEnabled = true;
-};
-
-// Calls back for every message box the moment it is shown.
-class BoxWatcher : public QObject
-{
-public:
-    explicit BoxWatcher(std::function<void(QMessageBox*)> shown) : m_shown(std::move(shown))
-    {
-        qApp->installEventFilter(this);
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show)
-            if (auto* box = qobject_cast<QMessageBox*>(watched))
-                m_shown(box);
-        return false;
-    }
-
-private:
-    std::function<void(QMessageBox*)> m_shown;
 };
 
 QList<FirmwareUpdater::EState> statePath(const QSignalSpy& states)
@@ -98,6 +76,7 @@ class tst_PgUpdateEndToEnd : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void cleanup();
     void checkAnswers_data();
     void checkAnswers();
     void declinedOrNoServer();
@@ -123,9 +102,16 @@ private:
     {
         return static_cast<PgUpdate*>(m_window->page(ZCommon::ENavBarMenuPages::UPDATE));
     }
-    QList<EBox> kinds() const;
-    QStringList titles() const;
-    TSeenBox seen(const PgUpdate::TBox& box) const;
+    // Every message box is recorded and answered as a person would: once it has been up a while
+    // (Yes, else OK, unless the test chose otherwise), from the test's own event loop.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The titles of the boxes answered so far.
+    QStringList answered() const;
+    void clearBoxes()
+    {
+        m_boxes.clear();
+        m_answered = 0;
+    }
     // These steps of the bar and no other, the dialog up and the buttons off throughout.
     void expectProgress(const QList<int>& values);
     // After the last box: the page reopens the port and shows the device's new firmware.
@@ -137,7 +123,9 @@ private:
     std::unique_ptr<MainWindow> m_window;
     QVector<TSeenBox> m_boxes;
     QVector<TSeenProgress> m_progress;
-    QMap<EBox, QMessageBox::StandardButton> m_answers;
+    int m_answered = 0;
+    QMap<QString, QMessageBox::StandardButton> m_answers; // by title
+    QStringList m_boxFaults;
 };
 
 void tst_PgUpdateEndToEnd::initTestCase()
@@ -147,7 +135,14 @@ void tst_PgUpdateEndToEnd::initTestCase()
     QVERIFY2(failed.isEmpty(), qPrintable(failed.join(',')));
     QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
     ConnectionManager::setReconnectPolicy(30, 300);
+    qApp->installEventFilter(this);
     connectOldDevice();
+}
+
+// A box that is not window modal or runs an event loop of its own, wherever it comes up.
+void tst_PgUpdateEndToEnd::cleanup()
+{
+    QVERIFY2(m_boxFaults.isEmpty(), qPrintable(m_boxFaults.join("; ")));
 }
 
 void tst_PgUpdateEndToEnd::cleanupTestCase()
@@ -166,7 +161,7 @@ void tst_PgUpdateEndToEnd::tearDown()
     ConnectionManager::setAutoReconnect(true);
     qunsetenv(ServerManager::URL_ENVIRONMENT);
     ServerManager::setBaseUrl(QUrl());
-    m_boxes.clear();
+    clearBoxes();
     m_progress.clear();
     m_answers.clear();
 }
@@ -185,12 +180,6 @@ bool tst_PgUpdateEndToEnd::startAll(const QByteArray& image, const QStringList& 
     m_window->setWarningPresenter([](const QString&, const QString&) {});
     m_window->show();
     m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::UPDATE)); // where the user would be
-    page()->setBoxPresenter([this](const PgUpdate::TBox& box) {
-        m_boxes.append(seen(box));
-        const QMessageBox::StandardButton standard =
-            box.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
-        return m_answers.value(box.kind, standard);
-    });
     QProgressDialog* dialog = page()->progressDialog();
     QProgressBar* bar = dialog->findChild<QProgressBar*>();
     if (!bar)
@@ -237,9 +226,9 @@ void tst_PgUpdateEndToEnd::connectOldDevice()
     for (QTimer* timer : dialog->findChildren<QTimer*>())
         QVERIFY(!timer->isActive());
 
-    m_answers[EBox::NEW_UPDATE] = QMessageBox::No;
+    m_answers[qtTrId("lp_pupdate_new_update_title")] = QMessageBox::No;
     QVERIFY(connectWindow());
-    QTRY_COMPARE_WITH_TIMEOUT(kinds(), QList<EBox>{EBox::NEW_UPDATE}, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(answered(), QStringList{qtTrId("lp_pupdate_new_update_title")}, 15000);
     QCOMPARE(m_window->currentPage(), int(ZCommon::ENavBarMenuPages::UPDATE));
     QCOMPARE(page()->deviceVersionLabel()->text(), QStringLiteral("1.9.0"));
     QCOMPARE(page()->actualVersionLabel()->text(), QStringLiteral("2.0.1"));
@@ -259,26 +248,33 @@ bool tst_PgUpdateEndToEnd::serve(const QStringList& serverArgs, const QByteArray
     return ServerManager::baseUrl().toString() == m_server->baseUrl();
 }
 
-QList<EBox> tst_PgUpdateEndToEnd::kinds() const
+bool tst_PgUpdateEndToEnd::eventFilter(QObject* watched, QEvent* event)
 {
-    QList<EBox> out;
-    for (const TSeenBox& seen : m_boxes)
-        out << seen.box.kind;
-    return out;
+    auto* box = qobject_cast<QMessageBox*>(watched);
+    if (!box || event->type() != QEvent::Show || !m_window)
+        return false;
+    if (box->windowModality() != Qt::WindowModal)
+        m_boxFaults << "not window modal: " + box->windowTitle();
+    m_boxes.append({box->windowTitle(), box->text(), box->standardButtons(),
+                    page()->progressDialog()->isVisible(), page()->actualVersionLabel()->text(),
+                    FirmwareUpdater::state(), DeviceManager::deviceInfo().firmwareVersion.toString()});
+    QTimer::singleShot(150, box, [this, box] {
+        if (QThread::currentThread()->loopLevel() != 0)
+            m_boxFaults << "an event loop of its own: " + box->windowTitle();
+        const QMessageBox::StandardButton standard =
+            box->button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+        box->button(m_answers.value(box->windowTitle(), standard))->click();
+        ++m_answered;
+    });
+    return false;
 }
 
-QStringList tst_PgUpdateEndToEnd::titles() const
+QStringList tst_PgUpdateEndToEnd::answered() const
 {
     QStringList out;
-    for (const TSeenBox& seen : m_boxes)
-        out << seen.box.title;
+    for (int i = 0; i < m_answered && i < m_boxes.size(); ++i)
+        out << m_boxes.at(i).title;
     return out;
-}
-
-TSeenBox tst_PgUpdateEndToEnd::seen(const PgUpdate::TBox& box) const
-{
-    return {box, page()->progressDialog()->isVisible(), page()->actualVersionLabel()->text(),
-            FirmwareUpdater::state(), DeviceManager::deviceInfo().firmwareVersion.toString()};
 }
 
 void tst_PgUpdateEndToEnd::expectProgress(const QList<int>& values)
@@ -314,21 +310,29 @@ void tst_PgUpdateEndToEnd::checkAnswers_data()
     QTest::addColumn<QString>("served"); // the version of the server's newest image
     QTest::addColumn<QStringList>("serverArgs");
     QTest::addColumn<bool>("serverGone");
-    QTest::addColumn<EBox>("box");
+    QTest::addColumn<QString>("box");      // the id of its title
     QTest::addColumn<QString>("reasonId"); // of a failed check
     const QStringList none;
-    QTest::newRow("newer") << "2.0.1" << none << false << EBox::NEW_UPDATE << "";
-    QTest::newRow("newer by number, not by text") << "10.0.0" << none << false << EBox::NEW_UPDATE << "";
-    QTest::newRow("the same") << "1.9.0" << none << false << EBox::NO_UPDATE << "";
-    QTest::newRow("older") << "1.8.9" << none << false << EBox::NO_UPDATE << "";
+    QTest::newRow("newer") << "2.0.1" << none << false << "lp_pupdate_new_update_title"
+                           << "";
+    QTest::newRow("newer by number, not by text")
+        << "10.0.0" << none << false << "lp_pupdate_new_update_title"
+        << "";
+    QTest::newRow("the same") << "1.9.0" << none << false << "lp_pupdate_no_update_title"
+                              << "";
+    QTest::newRow("older") << "1.8.9" << none << false << "lp_pupdate_no_update_title"
+                           << "";
     QTest::newRow("server too slow") << "2.0.1" << QStringList{"--fail", "slow", "--slow-ms", "5000"} << false
-                                     << EBox::CHECK_FAILED << "lp_pupdate_reason_unreachable";
-    QTest::newRow("server gone") << "2.0.1" << none << true << EBox::CHECK_FAILED
+                                     << "lp_pupdate_check_failed_title"
+                                     << "lp_pupdate_reason_unreachable";
+    QTest::newRow("server gone") << "2.0.1" << none << true << "lp_pupdate_check_failed_title"
                                  << "lp_pupdate_reason_unreachable";
-    QTest::newRow("not the protocol") << "2.0.1" << QStringList{"--fail", "garbage"} << false
-                                      << EBox::CHECK_FAILED << "lp_pupdate_reason_refused";
-    QTest::newRow("nothing for this device") << "2.0.1" << QStringList{"--fail", "not-available"} << false
-                                             << EBox::CHECK_FAILED << "lp_pupdate_reason_no_file";
+    QTest::newRow("not the protocol")
+        << "2.0.1" << QStringList{"--fail", "garbage"} << false << "lp_pupdate_check_failed_title"
+        << "lp_pupdate_reason_refused";
+    QTest::newRow("nothing for this device")
+        << "2.0.1" << QStringList{"--fail", "not-available"} << false << "lp_pupdate_check_failed_title"
+        << "lp_pupdate_reason_no_file";
 }
 
 void tst_PgUpdateEndToEnd::checkAnswers()
@@ -336,20 +340,20 @@ void tst_PgUpdateEndToEnd::checkAnswers()
     QFETCH(QString, served);
     QFETCH(QStringList, serverArgs);
     QFETCH(bool, serverGone);
-    QFETCH(EBox, box);
+    QFETCH(QString, box);
     QFETCH(QString, reasonId);
     QVERIFY(serve(serverArgs, "image", served));
     if (serverGone)
         m_server->stop();
-    m_boxes.clear();
+    clearBoxes();
     page()->actualVersionLabel()->setText(QStringLiteral("9.9.9")); // an answer of an earlier check
     QTest::mouseClick(page()->checkButton(), Qt::LeftButton);
     QVERIFY(!page()->checkButton()->isEnabled()); // one question at a time
-    QTRY_COMPARE_WITH_TIMEOUT(kinds(), QList<EBox>{box}, 10000);
-    const bool failed = box == EBox::CHECK_FAILED;
-    QVERIFY(!failed || m_boxes.first().box.text.endsWith(qtTrId(reasonId.toLatin1().constData())));
+    QTRY_COMPARE_WITH_TIMEOUT(answered(), QStringList{qtTrId(qPrintable(box))}, 10000);
+    const bool failed = box == "lp_pupdate_check_failed_title";
+    QVERIFY(!failed || m_boxes.first().text.endsWith(qtTrId(reasonId.toLatin1().constData())));
     QCOMPARE(page()->actualVersionLabel()->text(), failed ? QStringLiteral("N/A") : served);
-    QCOMPARE(page()->updateButton()->isEnabled(), box == EBox::NEW_UPDATE);
+    QCOMPARE(page()->updateButton()->isEnabled(), box == "lp_pupdate_new_update_title");
     QVERIFY(page()->checkButton()->isEnabled());
     QVERIFY(!FirmwareUpdater::isUpdateUnderway());
 }
@@ -358,12 +362,13 @@ void tst_PgUpdateEndToEnd::checkAnswers()
 // device rebooted, without a server.
 void tst_PgUpdateEndToEnd::declinedOrNoServer()
 {
-    m_boxes.clear();
+    clearBoxes();
     m_answers.clear();
-    m_answers[EBox::REBOOT_UPDATE] = QMessageBox::Cancel;
+    m_answers[qtTrId("lp_pupdate_reboot_update_title")] = QMessageBox::Cancel;
     QVERIFY(serve({}));
     QTest::mouseClick(page()->checkButton(), Qt::LeftButton); // answered Yes: the update is asked for
-    QTRY_COMPARE(kinds(), (QList<EBox>{EBox::NEW_UPDATE, EBox::REBOOT_UPDATE}));
+    QTRY_COMPARE(answered(), (QStringList{qtTrId("lp_pupdate_new_update_title"),
+                                          qtTrId("lp_pupdate_reboot_update_title")}));
     QCOMPARE(FirmwareUpdater::state(), FirmwareUpdater::EState::IDLE);
     QVERIFY(!DeviceManager::deviceInfo().updatePending);
     QVERIFY(page()->updateButton()->isEnabled());
@@ -371,21 +376,22 @@ void tst_PgUpdateEndToEnd::declinedOrNoServer()
     const int requests = m_server->requests().size();
 
     ServerManager::setBaseUrl(QUrl());
-    m_boxes.clear();
+    const QStringList noServer{qtTrId("lp_pupdate_no_server_title")};
+    clearBoxes();
     QTest::mouseClick(page()->checkButton(), Qt::LeftButton);
-    QCOMPARE(kinds(), QList<EBox>{EBox::NO_SERVER});
+    QTRY_COMPARE(answered(), noServer);
     QCOMPARE(page()->actualVersionLabel()->text(), QStringLiteral("2.0.1"));
 
     // An update would leave the device in its bootloader waiting for a file that cannot come.
-    m_boxes.clear();
+    clearBoxes();
     QTest::mouseClick(page()->updateButton(), Qt::LeftButton);
-    QCOMPARE(kinds(), QList<EBox>{EBox::NO_SERVER});
+    QTRY_COMPARE(answered(), noServer);
     QVERIFY(!FirmwareUpdater::isUpdateUnderway());
 
     // A check that reaches the updater without a server (the start-up's own) ends the same way.
-    m_boxes.clear();
+    clearBoxes();
     FirmwareUpdater::checkForUpdates();
-    QTRY_COMPARE(kinds(), QList<EBox>{EBox::NO_SERVER});
+    QTRY_COMPARE(answered(), noServer);
     QCOMPARE(page()->actualVersionLabel()->text(), QStringLiteral("N/A"));
     QTest::qWait(600); // proves that nothing happens: past the moment a reboot would drop the line
     QVERIFY(DM::SerialPort::isOpen());
@@ -516,21 +522,6 @@ void tst_PgUpdateEndToEnd::updates()
     QTRY_VERIFY(
         !m_server->requests().filter("device_number=2083-1719-77&device_soft_version=2.0.0").isEmpty());
 
-    page()->setBoxPresenter({});
-    QVector<Qt::WindowModality> modality;
-    QVector<int> loops;
-    BoxWatcher watcher([&](QMessageBox* box) {
-        modality << box->windowModality();
-        m_boxes.append(
-            seen({EBox::NO_SERVER, box->icon(), box->windowTitle(), box->text(), box->standardButtons()}));
-        // A person reads the box first: it is answered once it has been up a while, from the test's own
-        // loop unless the box runs one of its own.
-        QTimer::singleShot(150, box, [box, &loops] {
-            loops << QThread::currentThread()->loopLevel();
-            QAbstractButton* yes = box->button(QMessageBox::Yes);
-            (yes ? yes : box->button(QMessageBox::Ok))->click();
-        });
-    });
     auto& updater = FirmwareUpdater::instance();
     QSignalSpy started(&updater, &FirmwareUpdater::signalUpdateStarted);
     QSignalSpy finished(&updater, &FirmwareUpdater::signalUpdateFinished);
@@ -544,6 +535,7 @@ void tst_PgUpdateEndToEnd::updates()
     bool alwaysInProgress = true;
     bool stayed = true;
     QString injected;
+    QObject watcher;
     connect(&updater, &FirmwareUpdater::signalUpdateProgress, &watcher, [&](int) {
         finishedAtProgress += finished.count();
         alwaysInProgress = alwaysInProgress && FirmwareUpdater::isUpdateInProgress();
@@ -564,25 +556,23 @@ void tst_PgUpdateEndToEnd::updates()
     });
 
     QTest::mouseClick(page()->checkButton(), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(loops.size(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_answered, 2, 10000);
     // a second click must not fetch a second file
     QVERIFY(!page()->checkButton()->isEnabled());
     QVERIFY(!page()->updateButton()->isEnabled());
     QVERIFY(!FirmwareUpdater::startFirmwareUpdate());
-    QTRY_COMPARE_WITH_TIMEOUT(loops.size(), 3, 60000);
-    QCOMPARE(loops, QVector<int>(3, 0));
-    QCOMPARE(modality, QVector<Qt::WindowModality>(3, Qt::WindowModal));
-    QCOMPARE(titles().mid(0, 2),
+    QTRY_COMPARE_WITH_TIMEOUT(m_answered, 3, 60000);
+    QCOMPARE(answered().mid(0, 2),
              (QStringList{qtTrId("lp_pupdate_new_update_title"), qtTrId("lp_pupdate_reboot_update_title")}));
     // the question names the running and the new firmware
     QCOMPARE(m_boxes.at(0).actualVersion, QStringLiteral("2.0.1"));
-    QVERIFY2(m_boxes.at(0).box.text.contains(QStringLiteral("2.0.1")) &&
-                 m_boxes.at(0).box.text.contains(QStringLiteral("2.0.0")),
-             qPrintable(m_boxes.at(0).box.text));
+    QVERIFY2(m_boxes.at(0).text.contains(QStringLiteral("2.0.1")) &&
+                 m_boxes.at(0).text.contains(QStringLiteral("2.0.0")),
+             qPrintable(m_boxes.at(0).text));
     // the reboot is asked for before the device is touched
     QCOMPARE(m_boxes.at(1).updaterState, FirmwareUpdater::EState::IDLE);
-    QVERIFY(m_boxes.at(1).box.buttons.testFlag(QMessageBox::Cancel));
-    QVERIFY(m_boxes.at(1).box.text.contains(QStringLiteral("2.0.1")));
+    QVERIFY(m_boxes.at(1).buttons.testFlag(QMessageBox::Cancel));
+    QVERIFY(m_boxes.at(1).text.contains(QStringLiteral("2.0.1")));
     QCOMPARE(injected, fault.isEmpty() ? QString() : "ok " + fault);
     QVERIFY(FirmwareUpdater::firmwareImage().isEmpty());
     QVERIFY(ServerManager::replyBytes().isEmpty());
@@ -592,8 +582,8 @@ void tst_PgUpdateEndToEnd::updates()
     using S = FirmwareUpdater::EState;
     if (failure.isEmpty()) {
         // the announcement comes when the device runs the new firmware, and names it
-        QCOMPARE(m_boxes.at(2).box.title, qtTrId("lp_pupdate_reboot_app_title"));
-        QCOMPARE(m_boxes.at(2).box.text, QStringLiteral("Updated to 2.0.1."));
+        QCOMPARE(m_boxes.at(2).title, qtTrId("lp_pupdate_reboot_app_title"));
+        QCOMPARE(m_boxes.at(2).text, QStringLiteral("Updated to 2.0.1."));
         QVERIFY(!m_boxes.at(2).progressVisible);
         QCOMPARE(m_boxes.at(2).updaterState, S::IDLE);
         QCOMPARE(m_boxes.at(2).deviceVersion, QStringLiteral("2.0.1"));
@@ -613,11 +603,11 @@ void tst_PgUpdateEndToEnd::updates()
         QTRY_VERIFY(!m_server->requests().filter("device_soft_version=2.0.1").isEmpty());
         return;
     }
-    QCOMPARE(m_boxes.at(2).box.title, qtTrId("lp_pupdate_update_failed_title"));
+    QCOMPARE(m_boxes.at(2).title, qtTrId("lp_pupdate_update_failed_title"));
     if (failure != "interrupted") {
         // the device came back for this update, not as one stranded in its bootloader
         const QString reason = qtTrId(failure.toLatin1().constData());
-        QVERIFY2(m_boxes.last().box.text.contains(reason), qPrintable(m_boxes.last().box.text));
+        QVERIFY2(m_boxes.last().text.contains(reason), qPrintable(m_boxes.last().text));
         QVERIFY(started.isEmpty());
         QVERIFY(m_progress.isEmpty());
         QVERIFY(!FirmwareUpdater::isUpdateUnderway());
@@ -634,13 +624,13 @@ void tst_PgUpdateEndToEnd::updates()
     QVERIFY(alwaysInProgress);
     QCOMPARE(finished.count(), 0);
     QVERIFY(ConnectionManager::autoReconnect()); // the device must be found again when it is back
-    QVERIFY(m_boxes.last().box.text.contains(QStringLiteral("bootloader")));
+    QVERIFY(m_boxes.last().text.contains(QStringLiteral("bootloader")));
     QVERIFY(m_progress.last().value < 100);
     QTRY_COMPARE(page()->deviceIdLabel()->text(), QStringLiteral("N/A"));
     QVERIFY(!page()->updateButton()->isEnabled());
     QVERIFY(!page()->checkButton()->isEnabled());
     // without a port an update does nothing at all
-    m_boxes.clear();
+    clearBoxes();
     page()->slotDoUpdate();
     QVERIFY(m_boxes.isEmpty());
     QVERIFY(!FirmwareUpdater::isUpdateUnderway());
@@ -657,8 +647,8 @@ void tst_PgUpdateEndToEnd::updates()
     }
     // The device comes back in its bootloader: the page offers the update, which starts straight away
     // without a reboot.
-    QTRY_COMPARE_WITH_TIMEOUT(m_boxes.size(), 2, 90000);
-    QCOMPARE(titles(),
+    QTRY_COMPARE_WITH_TIMEOUT(m_answered, 2, 90000);
+    QCOMPARE(answered(),
              (QStringList{qtTrId("lp_pupdate_bootloader_title"), qtTrId("lp_pupdate_reboot_app_title")}));
     QCOMPARE(statePath(states), (QList<S>{S::DOWNLOADING, S::SENDING, S::RESTARTING, S::IDLE}));
     expectProgress(steps);
