@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "EmulatorProcess.h"
 #include "TestSupport.h"
@@ -142,7 +143,8 @@ void tst_PgUpdateEndToEnd::initTestCase()
 // A box that is not window modal or runs an event loop of its own, wherever it comes up.
 void tst_PgUpdateEndToEnd::cleanup()
 {
-    QVERIFY2(m_boxFaults.isEmpty(), qPrintable(m_boxFaults.join("; ")));
+    const QStringList faults = std::exchange(m_boxFaults, {});
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 }
 
 void tst_PgUpdateEndToEnd::cleanupTestCase()
