@@ -505,10 +505,9 @@ void tst_PgUpdateEndToEnd::updates_data()
                                     << "lp_pupdate_reason_refused" << QList<int>();
 }
 
-// A whole update with the page's own boxes, window modal and shown without an event loop of their
-// own, answered (Yes, else OK) as a person would while the update goes on behind them; through link
-// faults on the chunks the device ends up with exactly the served image, straight away or, after an
-// interruption the user is told about, from its bootloader.
+// A whole update, its boxes answered Yes (else OK) while the update goes on behind them: through
+// link faults on the chunks the device ends up with exactly the served image, straight away or, after
+// an interruption the user is told about, from its bootloader; a refused download reaches nothing.
 void tst_PgUpdateEndToEnd::updates()
 {
     QFETCH(int, size);
