@@ -1,12 +1,9 @@
-#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
 
 #include <memory>
 
-#include "TestSupport.h"
-#include "core/Logger.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/DeviceManager.h"
 #include "devicelink/DeviceTypes.h"

@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 #include <utility>
 
