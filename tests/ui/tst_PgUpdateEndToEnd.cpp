@@ -259,7 +259,7 @@ bool tst_PgUpdateEndToEnd::eventFilter(QObject* watched, QEvent* event)
     m_boxes.append({box->windowTitle(), box->text(), box->standardButtons(),
                     page()->progressDialog()->isVisible(), page()->actualVersionLabel()->text(),
                     FirmwareUpdater::state(), DeviceManager::deviceInfo().firmwareVersion.toString()});
-    QTimer::singleShot(150, box, [this, box] {
+    QTimer::singleShot(50, box, [this, box] {
         if (QThread::currentThread()->loopLevel() != 0)
             m_boxFaults << "an event loop of its own: " + box->windowTitle();
         const QMessageBox::StandardButton standard =
