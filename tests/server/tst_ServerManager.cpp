@@ -229,14 +229,10 @@ private slots:
             << 1 << 200 << QByteArray("#Error: 10") << E::E_UNKNOWN << "" << QByteArray();
         QTest::newRow("not the protocol")
             << 0 << 200 << QByteArray("<html>busy</html>") << E::E_UNKNOWN << "" << QByteArray();
-        QTest::newRow("empty body, update")
-            << 1 << 200 << QByteArray() << E::GET_UPDATE << "" << QByteArray();
         QTest::newRow("empty body, version")
             << 0 << 200 << QByteArray() << E::GET_ACTUAL_VERSION << "" << QByteArray();
         QTest::newRow("time-out") << 1 << -1 << QByteArray() << E::E_REQUEST_TIMEOUT << "" << QByteArray();
         QTest::newRow("HTTP 404") << 1 << 404 << "#OK: F:" + image.toBase64() << E::E_LOST_INTERNET_CONNECTION
-                                  << "" << QByteArray();
-        QTest::newRow("HTTP 500") << 0 << 500 << QByteArray("#OK: 2.0.1") << E::E_LOST_INTERNET_CONNECTION
                                   << "" << QByteArray();
         QTest::newRow("connection refused")
             << 0 << 0 << QByteArray() << E::E_LOST_INTERNET_CONNECTION << "" << QByteArray();
