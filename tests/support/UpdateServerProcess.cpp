@@ -5,8 +5,6 @@
 #include <QFile>
 #include <QRandomGenerator>
 
-#include "devicelink/FrameCodec.h"
-
 namespace TestSupport {
 
 UpdateServerProcess::UpdateServerProcess()
@@ -88,13 +86,6 @@ QByteArray UpdateServerProcess::makeImage(int size, quint32 seed)
     for (int i = 0; i < size; ++i)
         bytes[i] = char(generator.bounded(256));
     return bytes;
-}
-
-QString UpdateServerProcess::imageStatus(const QByteArray& image)
-{
-    return QStringLiteral("image_size=%1 image_crc=%2")
-        .arg(image.size())
-        .arg(ZData::FrameCodec::crc32(image), 8, 16, QLatin1Char('0'));
 }
 
 } // namespace TestSupport

@@ -28,8 +28,6 @@ public:
 
     // Random bytes of the given size, the same for the same seed.
     static QByteArray makeImage(int size, quint32 seed = 1);
-    // What the emulator's "status" line says of a device holding exactly this image.
-    static QString imageStatus(const QByteArray& image);
 
 private:
     void readAvailable(int waitMs);
