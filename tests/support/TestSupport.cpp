@@ -67,3 +67,31 @@ void setSweep(double start, double stop, quint32 points)
 }
 
 } // namespace TestSupport
+
+#include "devicelink/FrameCodec.h"
+
+namespace TestSupport {
+
+bool takeFrame(QByteArray& buffer, ZData::TDeviceReply& frame)
+{
+    using ZData::FrameCodec;
+    for (;;) {
+        const int pos = buffer.indexOf(char(FrameCodec::FRAME_START));
+        buffer.remove(0, pos < 0 ? buffer.size() : pos);
+        if (pos < 0 || !FrameCodec::parseHeader(buffer, 0, frame.header))
+            return false;
+        if (!FrameCodec::isHeaderValid(frame.header)) {
+            buffer.remove(0, 1);
+            continue;
+        }
+        const int length = frame.header.dataLength;
+        if (buffer.size() < FrameCodec::FRAME_OVERHEAD + length)
+            return false;
+        frame.data = buffer.mid(1 + FrameCodec::HEADER_SIZE, length);
+        frame.checksum = buffer.mid(1 + FrameCodec::HEADER_SIZE + length, 4);
+        buffer.remove(0, FrameCodec::FRAME_OVERHEAD + length);
+        return true;
+    }
+}
+
+} // namespace TestSupport

@@ -43,3 +43,11 @@ void allowSoakLength();
 void setSweep(double start, double stop, quint32 points);
 
 } // namespace TestSupport
+
+namespace TestSupport {
+
+// Takes one complete frame off the front of buffer, skipping noise and headers that fail their
+// check; false while none is complete. Judging the frame's CRC is left to the caller.
+bool takeFrame(QByteArray& buffer, ZData::TDeviceReply& frame);
+
+} // namespace TestSupport
