@@ -38,6 +38,7 @@ struct DeviceScript
     QSet<quint16> complainOnce; // device reports the request damaged (resend with options 0)
     int wrongScanIndex = 0;     // scan replies sent with their slice index rewritten to 0
     QByteArray lastReply;       // repeated on a resend request
+    quint16 vanishOn = 0;       // the analyser is unplugged when this request arrives
 };
 
 } // namespace
@@ -54,6 +55,10 @@ class tst_DeviceManager : public QObject
         const quint16 cmd = r.header.command;
         if (m_script.silentFor.contains(cmd))
             return;
+        if (cmd == m_script.vanishOn) {
+            m_script.vanishOn = 0;
+            return peer.vanish();
+        }
         if (m_script.complainOnce.remove(cmd))
             return peer.reply(RESEND, QByteArray(), 0, m_script.deviceWord);
         if (cmd == RESEND && r.header.options != 0)
@@ -325,6 +330,47 @@ private slots:
         m_peer->reply(ID, words(11, 22, 33));
         QTRY_VERIFY_WITH_TIMEOUT(CommandQueue::isEmpty(), 5000);
         QCOMPARE(m_peer->commands(), (QList<quint16>{ID, TYPE}));
+    }
+
+    void vanishAndReturn()
+    {
+        // enough tries that a machine stalled for seconds still has some left when the port returns
+        ConnectionManager::setReconnectPolicy(100, 150);
+        QSignalSpy spyLost(&SerialPort::instance(), &SerialPort::signalLost);
+        QSignalSpy spyReconnecting(&ConnectionManager::instance(), &ConnectionManager::signalReconnecting);
+        QSignalSpy spyOpened(&SerialPort::instance(), &SerialPort::signalOpened);
+        m_script.vanishOn = FW;
+        QVERIFY(m_peer->openLinkAndSettle());
+        QTRY_VERIFY_WITH_TIMEOUT(spyLost.count() >= 1, 5000);
+        QVERIFY(!SerialPort::isOpen());
+        QVERIFY(CommandQueue::isEmpty());
+        // failed reopen attempts each report the device lost again and schedule the next
+        QTRY_VERIFY_WITH_TIMEOUT(spyReconnecting.count() >= 3, 3000);
+        QVERIFY(m_peer->comeBack());
+        m_peer->clearRequests();
+        QTRY_COMPARE_WITH_TIMEOUT(spyOpened.count(), 2, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(CommandQueue::isEmpty(), 5000);
+        QCOMPARE(m_peer->commands(), (QList<quint16>{ID, TYPE, FW, OPT}));
+        QCOMPARE(DeviceManager::deviceInfo().identifier, QStringLiteral("11-22-33"));
+        QCOMPARE(ConnectionManager::triesLeft(), quint16(100));
+    }
+
+    void failedToReconnect()
+    {
+        ConnectionManager::setReconnectPolicy(4, 100);
+        QSignalSpy spyReconnecting(&ConnectionManager::instance(), &ConnectionManager::signalReconnecting);
+        QSignalSpy spyFailed(&ConnectionManager::instance(), &ConnectionManager::signalFailedToReconnect);
+        QSignalSpy spyOpening(&SerialPort::instance(), &SerialPort::signalOpening);
+        QVERIFY(m_peer->openLinkAndSettle());
+        m_peer->vanish();
+        QTRY_COMPARE_WITH_TIMEOUT(spyFailed.count(), 1, 5000);
+        QCOMPARE(spyReconnecting.count(), 3);
+        QCOMPARE(spyOpening.count(), 1 + 3); // the first open, then one reopen per scheduled try
+        // Three retry delays of 100 ms: a try still scheduled would have run by now. A slow machine
+        // can only let that slip through, never fail a correct run.
+        QTest::qWait(300);
+        QCOMPARE(spyFailed.count(), 1);
+        QVERIFY(!ConnectionManager::isReconnectPending());
     }
 };
 
