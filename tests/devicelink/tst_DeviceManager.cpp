@@ -243,20 +243,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!SerialPort::isOpen(), 10000);
     }
 
-    void thirdTimeoutDisconnects()
-    {
-        DeviceMessageManager::setReplyTimeOverride(100); // the budget, not the real reply time, is tested
-        m_script.silentFor = {TYPE, RESEND};
-        QSignalSpy spyClosed(&SerialPort::instance(), &SerialPort::signalClosed);
-        m_peer->openLinkAndSettle(); // the queue runs until the link gives up
-        QTRY_COMPARE_WITH_TIMEOUT(spyClosed.count(), 1, 15000);
-        QVERIFY(!SerialPort::isOpen());
-        QVERIFY(CommandQueue::isEmpty());
-        // A request that got no reply may never have reached the device, which then has no reply to
-        // repeat: the request itself goes out again.
-        QCOMPARE(m_peer->commands(), (QList<quint16>{ID, TYPE, TYPE, TYPE}));
-    }
-
     void scanRequest_data()
     {
         QTest::addColumn<int>("points");
