@@ -102,6 +102,7 @@ private slots:
         m_program = m_prefix.filePath("bin/tolvekvna");
     }
 
+    // Every file a package needs, and its metadata passing the validators where they are installed.
     void installedLayout()
     {
         const QStringList files = filesBelow(m_prefix.path());
@@ -112,30 +113,18 @@ private slots:
               "share/icons/hicolor/scalable/apps/tolvekvna.svg", "share/man/man1/tolvekvna.1.gz",
               "share/metainfo/org.tolvek.TolvekVNA.metainfo.xml"})
             QVERIFY2(files.contains(QLatin1String(file)), file);
-    }
-
-    void metadataValidates_data()
-    {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("desktop entry")
-            << "desktop-file-validate"
-            << QStringList{m_prefix.filePath("share/applications/tolvekvna.desktop")};
-        QTest::newRow("AppStream") << "appstreamcli"
-                                   << QStringList{"validate", "--no-net",
-                                                  m_prefix.filePath(
-                                                      "share/metainfo/org.tolvek.TolvekVNA.metainfo.xml")};
-    }
-
-    void metadataValidates()
-    {
-        QFETCH(QString, tool);
-        QFETCH(QStringList, args);
-        const QString path = QStandardPaths::findExecutable(tool);
-        if (path.isEmpty())
-            QSKIP(qPrintable(tool + " is not installed"));
-        const TRun run = runToEnd(path, args, QProcessEnvironment::systemEnvironment());
-        QVERIFY2(run.code == 0, qPrintable(run.out + run.err));
+        for (QStringList check :
+             {QStringList{"desktop-file-validate", m_prefix.filePath("share/applications/tolvekvna.desktop")},
+              QStringList{"appstreamcli", "validate", "--no-net",
+                          m_prefix.filePath("share/metainfo/org.tolvek.TolvekVNA.metainfo.xml")}}) {
+            const QString tool = QStandardPaths::findExecutable(check.first());
+            if (tool.isEmpty()) {
+                qInfo().noquote() << check.first() << "is not installed: not validated";
+                continue;
+            }
+            const TRun run = runToEnd(tool, check.mid(1), QProcessEnvironment::systemEnvironment());
+            QVERIFY2(run.code == 0, qPrintable(run.out + run.err));
+        }
     }
 
     // Parsed before any window: all of these work without a display.
