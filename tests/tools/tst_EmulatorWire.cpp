@@ -105,18 +105,21 @@ class tst_EmulatorWire : public QObject
     Q_OBJECT
 
 private slots:
-    void identityReplies()
+    // Identity replies to the byte. Seen through an ideal error box, a load reflects its own gamma; a
+    // cable turns its far end by twice its electrical length and damps it by twice its loss.
+    void replies()
     {
         EmulatorProcess emu;
-        QVERIFY(emu.start({"--id", "11-4000000000-33", "--firmware", "3.14.159", "--presets", "7"}));
+        QVERIFY(emu.start({"--id", "11-4000000000-33", "--firmware", "3.14.159", "--presets", "7",
+                           "--error-box", "ideal"}));
         Line line;
         QVERIFY(line.open(emu.portPath()));
-        const QList<QPair<quint16, QByteArray>> expected{
+        const QList<QPair<quint16, QByteArray>> identity{
             {GET_ID, QByteArray::fromHex("0b00000000286bee21000000")},
             {GET_VERSION, QByteArray::fromHex("030000000e0000009f000000")},
             {0xD001, QByteArray()}, // the full type lives in the device word
             {GET_OPTIONS, "SR=1000000,6200000000;BW=30,10,3,1;PR=7"}};
-        for (const auto& e : expected) {
+        for (const auto& e : identity) {
             const TFrame reply = line.exchange(e.first, 0x1234);
             QVERIFY(crcOk(reply));
             QCOMPARE(reply.header.command, e.first);
@@ -124,16 +127,6 @@ private slots:
             QCOMPARE(reply.header.deviceWord, quint16(0x0008));
             QCOMPARE(reply.data, e.second);
         }
-    }
-
-    // Seen through an ideal error box, a load reflects its own gamma; a cable turns its far end by
-    // twice its electrical length and damps it by twice its loss.
-    void scanReplies()
-    {
-        EmulatorProcess emu;
-        QVERIFY(emu.start({"--error-box", "ideal"}));
-        Line line;
-        QVERIFY(line.open(emu.portPath()));
         struct TDut
         {
             const char* dut;
@@ -196,7 +189,7 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(QString, expected);
         EmulatorProcess emu;
-        QVERIFY(emu.start({"--id", "5-6-7"}));
+        QVERIFY(emu.start());
         QVERIFY(emu.control(fault).startsWith("ok "));
         Line line;
         QVERIFY(line.open(emu.portPath()));
