@@ -95,3 +95,30 @@ bool takeFrame(QByteArray& buffer, ZData::TDeviceReply& frame)
 }
 
 } // namespace TestSupport
+
+#include <QProcess>
+#include <QTest>
+
+namespace TestSupport {
+
+TProcessRun runProcess(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+                       const QString& workDir, int timeoutMs)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(workDir);
+    process.start(program, args);
+    TProcessRun run;
+    if (!QTest::qWaitFor([&process] { return process.state() == QProcess::NotRunning; }, timeoutMs)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return run;
+    }
+    if (process.error() != QProcess::FailedToStart && process.exitStatus() == QProcess::NormalExit)
+        run.code = process.exitCode();
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+} // namespace TestSupport

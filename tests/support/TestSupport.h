@@ -51,3 +51,22 @@ namespace TestSupport {
 bool takeFrame(QByteArray& buffer, ZData::TDeviceReply& frame);
 
 } // namespace TestSupport
+
+#include <QProcessEnvironment>
+
+namespace TestSupport {
+
+// A child process run to its end: exit code (-1 when it crashed, did not start or did not end in
+// time), standard output and standard error.
+struct TProcessRun
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+// Serves this process's event loop meanwhile, so a scripted peer of the child keeps answering.
+TProcessRun runProcess(const QString& program, const QStringList& args,
+                       const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+                       const QString& workDir = QString(), int timeoutMs = 60000);
+
+} // namespace TestSupport

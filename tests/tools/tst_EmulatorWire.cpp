@@ -1,6 +1,3 @@
-#include <QDataStream>
-#include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QtTest>
 

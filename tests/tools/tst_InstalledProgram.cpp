@@ -1,13 +1,11 @@
-#include <QDir>
-#include <QDirIterator>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTcpServer>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "EmulatorProcess.h"
 #include "RemoteTestClient.h"
+#include "TestSupport.h"
+
+using TestSupport::runProcess;
 
 // The program installed into a temporary prefix as a package would install it, then run from
 // there as a user would: it must keep its files in the user's folder, never beside itself.
@@ -71,33 +69,12 @@ class tst_InstalledProgram : public QObject
         return env;
     }
 
-    struct TRun
-    {
-        int code = -1;
-        QString out;
-        QString err;
-    };
-    TRun runToEnd(const QString& program, const QStringList& args, const QProcessEnvironment& env)
-    {
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(program, args);
-        TRun run;
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-            return run;
-        run.code = process.exitCode();
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
-    }
-
 private slots:
     void initTestCase()
     {
         QVERIFY(m_prefix.isValid() && m_home.isValid());
-        const TRun install = runToEnd(QStringLiteral(TOLVEK_CMAKE_COMMAND),
-                                      {"--install", TOLVEK_BUILD_DIR, "--prefix", m_prefix.path()},
-                                      QProcessEnvironment::systemEnvironment());
+        const auto install = runProcess(QStringLiteral(TOLVEK_CMAKE_COMMAND),
+                                        {"--install", TOLVEK_BUILD_DIR, "--prefix", m_prefix.path()});
         QVERIFY2(install.code == 0, qPrintable(install.out + install.err));
         m_program = m_prefix.filePath("bin/tolvekvna");
     }
@@ -122,7 +99,7 @@ private slots:
                 qInfo().noquote() << check.first() << "is not installed: not validated";
                 continue;
             }
-            const TRun run = runToEnd(tool, check.mid(1), QProcessEnvironment::systemEnvironment());
+            const auto run = runProcess(tool, check.mid(1));
             QVERIFY2(run.code == 0, qPrintable(run.out + run.err));
         }
     }
@@ -154,7 +131,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(int, code);
         QFETCH(QString, output);
-        const TRun run = runToEnd(m_program, args, environment());
+        const auto run = runProcess(m_program, args, environment());
         QCOMPARE(run.code, code);
         QVERIFY2((code == 0 ? run.out : run.err).contains(output), qPrintable(run.out + run.err));
         if (code != 0)
@@ -173,8 +150,8 @@ private slots:
     {
         QFETCH(QString, program);
         const bool script = program.endsWith(".sh");
-        const TRun run =
-            script ? runToEnd("bash", {program}, environment()) : runToEnd(program, {}, environment());
+        const auto run =
+            script ? runProcess("bash", {program}, environment()) : runProcess(program, {}, environment());
         QCOMPARE(run.code, 1);
         QVERIFY2(run.err.count('\n') == 1 && run.err.endsWith('\n'), qPrintable(run.err));
         QVERIFY2(run.err.contains("no display") && run.err.contains("xvfb-run") &&

@@ -1,11 +1,3 @@
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QDirIterator>
-#include <QElapsedTimer>
-#include <QMap>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>

@@ -1,17 +1,11 @@
-#include <QDataStream>
-#include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QSysInfo>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
 
 #include "EmulatorProcess.h"
 #include "PtyPeer.h"
+#include "TestSupport.h"
 #include "calibration/CalibrationData.h"
 #include "devicelink/PortLock.h"
 #include "measurement/TouchstoneFile.h"
@@ -27,31 +21,18 @@ constexpr double ON_GRID = 1e-5;
 constexpr double INTERPOLATED = 1e-4;
 constexpr quint16 ID = quint16(ZData::EDeviceCommands::D_GET_DEVICE_ID);
 
-struct TRun
+// A run of the command and the lines of its standard error that say "error:".
+struct TRun : TestSupport::TProcessRun
 {
-    int exitCode = -1; // -1: did not finish
-    QString stdErr;
-    QStringList errors; // the lines with "error:"
+    QStringList errors;
 };
 
-// Runs the command while serving this process's event loop (a scripted peer needs it).
-TRun runMeasure(const QStringList& args, const QString& workDir)
+TRun runMeasure(const QStringList& args, const QString& calibrationDir)
 {
-    QProcess process;
-    process.setWorkingDirectory(workDir); // where the calibration files are
-    process.start(QStringLiteral(TOLVEK_MEASURE_PATH), args);
-    const bool ended = QTest::qWaitFor([&process] { return process.state() == QProcess::NotRunning; }, 60000);
-    TRun run;
-    if (!ended || process.error() == QProcess::FailedToStart) {
-        process.kill();
-        process.waitForFinished(5000);
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.stdErr = QString::fromLocal8Bit(process.readAllStandardError());
-    for (const QString& line : run.stdErr.split('\n'))
-        if (line.contains(QLatin1String("error:")))
-            run.errors << line;
+    TRun run{TestSupport::runProcess(QStringLiteral(TOLVEK_MEASURE_PATH), args,
+                                     QProcessEnvironment::systemEnvironment(), calibrationDir),
+             {}};
+    run.errors = run.err.split('\n').filter(QStringLiteral("error:"));
     return run;
 }
 
@@ -201,7 +182,7 @@ private slots:
             QStringList{"--port", emulator.portPath(), "--data-dir", dir.filePath("data"), "--out", out} +
                 args,
             m_cal.path());
-        QVERIFY2(run.exitCode == 0 && run.errors.isEmpty(), qPrintable(run.stdErr));
+        QVERIFY2(run.code == 0 && run.errors.isEmpty(), qPrintable(run.err));
         QFile file(out);
         const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         TScanPoints read;
@@ -324,8 +305,8 @@ private slots:
         if (!path.isEmpty())
             args << "--port" << path;
         const TRun run = runMeasure(args, m_cal.path());
-        QCOMPARE(run.exitCode, exitCode);
-        QVERIFY2(run.errors.size() == 1 && run.errors.first().contains(message), qPrintable(run.stdErr));
+        QCOMPARE(run.code, exitCode);
+        QVERIFY2(run.errors.size() == 1 && run.errors.first().contains(message), qPrintable(run.err));
         QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());
         // a request that got no reply may never have reached the analyser, which then has nothing to
