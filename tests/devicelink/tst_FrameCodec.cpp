@@ -100,30 +100,6 @@ private slots:
             QVERIFY2(!FrameCodec::isHeaderValid(h), qPrintable(QString::number(bit)));
         }
     }
-
-    void frameCheck_data()
-    {
-        QTest::addColumn<int>("damageAt"); // byte flipped, -1 none
-        QTest::addColumn<int>("crcBytes");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("whole") << -1 << 4 << true;
-        QTest::newRow("data byte") << 15 << 4 << false;
-        QTest::newRow("CRC byte") << 21 << 4 << false;
-        QTest::newRow("short CRC") << -1 << 3 << false;
-    }
-    void frameCheck()
-    {
-        QFETCH(int, damageAt);
-        QFETCH(int, crcBytes);
-        QByteArray f = FrameCodec::encode(TCommandHeader{0xD003, 5, 8, 6, 0}, QByteArray("hello"));
-        if (damageAt >= 0)
-            f[damageAt] = char(quint8(f.at(damageAt)) ^ 0x40);
-        TDeviceReply reply;
-        QVERIFY(FrameCodec::parseHeader(f, 0, reply.header));
-        reply.data = f.mid(13, 5);
-        reply.checksum = f.mid(18, crcBytes);
-        QTEST(FrameCodec::isFrameValid(reply), "valid");
-    }
 };
 
 QTEST_APPLESS_MAIN(tst_FrameCodec)
