@@ -195,25 +195,6 @@ private slots:
         }
     }
 
-    void damagedCalibrationRangeRequestResent()
-    {
-        QVERIFY(m_peer->openLinkAndSettle());
-        m_peer->clearRequests();
-        m_script.complainOnce.insert(RANGE);
-        QSignalSpy spyRange(&DeviceManager::instance(), &DeviceManager::signalGotCalibRange);
-        // queued with an action, as the calibration manager does
-        CommandQueue::add(
-            EDeviceCommands::F_READ_CALIB_RANGE,
-            [](const TCommandHeader&) {
-                DeviceManager::sendRequest(EDeviceCommands::F_READ_CALIB_RANGE, {}, 2);
-            },
-            2);
-        QTRY_VERIFY_WITH_TIMEOUT(CommandQueue::isEmpty(), 5000);
-        QCOMPARE(m_peer->commands(), (QList<quint16>{RANGE, RANGE}));
-        QCOMPARE(m_peer->requests().at(1).header.options, quint16(2));
-        QCOMPARE(spyRange.count(), 1);
-    }
-
     // A readiness report for bytes another handler has already read (what an event loop nested in a
     // handler leaves behind) reads nothing: the link stays up, and a real hang-up still ends it.
     void emptyReadKeepsTheLink()
@@ -301,21 +282,33 @@ private slots:
         }
     }
 
-    void presencePollDefersQueuedCommand()
+    // A command queued behind a pending presence poll waits for the poll's reply. Queued with an
+    // action, as the calibration manager does, and reported damaged by the analyser, it is resent
+    // with its options.
+    void queuedBehindPoll()
     {
         QVERIFY(m_peer->openLinkAndSettle());
         m_peer->clearRequests();
         m_script.silentFor.insert(ID); // the poll's reply is late
+        m_script.complainOnce.insert(RANGE);
+        QSignalSpy spyRange(&DeviceManager::instance(), &DeviceManager::signalGotCalibRange);
         QVERIFY(DeviceManager::pollPresence());
         QVERIFY(!DeviceManager::pollPresence()); // one at a time
-        CommandQueue::add(EDeviceCommands::D_GET_DEVICE_FULL_TYPE);
+        CommandQueue::add(
+            EDeviceCommands::F_READ_CALIB_RANGE,
+            [](const TCommandHeader&) {
+                DeviceManager::sendRequest(EDeviceCommands::F_READ_CALIB_RANGE, {}, 2);
+            },
+            2);
         // The held command would go out in the turn after it was queued; 100 ms are many turns, and
         // a slow machine can only let a fault slip through here, never fail a correct run.
         QTest::qWait(100);
         QCOMPARE(m_peer->commands(), QList<quint16>{ID}); // nothing sent over the pending poll
         m_peer->reply(ID, words(11, 22, 33));
         QTRY_VERIFY_WITH_TIMEOUT(CommandQueue::isEmpty(), 5000);
-        QCOMPARE(m_peer->commands(), (QList<quint16>{ID, TYPE}));
+        QCOMPARE(m_peer->commands(), (QList<quint16>{ID, RANGE, RANGE}));
+        QCOMPARE(m_peer->requests().at(2).header.options, quint16(2));
+        QCOMPARE(spyRange.count(), 1);
     }
 
     void vanishAndReturn()
