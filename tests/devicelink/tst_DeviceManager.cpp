@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "PtyPeer.h"
+#include "TestSupport.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/ConnectionManager.h"
 #include "devicelink/DeviceManager.h"
@@ -72,14 +73,10 @@ class tst_DeviceManager : public QObject
             data = "SR=1000000,6000000000;BW=10,x,100;PR=4";
         else if (cmd == RANGE)
             data = QByteArray(24, '\0');
-        else if (cmd == SCAN) {
-            QDataStream s(&data, QIODevice::WriteOnly);
-            s.setByteOrder(QDataStream::LittleEndian);
-            s.setFloatingPointPrecision(QDataStream::SinglePrecision);
-            s << float(quint8(r.data.at(1))) << 0.0f;
-            for (int i = 0; i < quint8(r.data.at(1)); ++i)
-                s << 0.5f << -0.25f;
-        }
+        else if (cmd == SCAN)
+            data = TestSupport::scanReply(0, quint8(r.data.at(1)), quint8(r.data.at(1)), [](int) {
+                       return std::complex<float>(0.5f, -0.25f);
+                   }).data;
         quint16 options = cmd == SCAN ? r.header.options : 0;
         if (cmd == SCAN && m_script.wrongScanIndex > 0) {
             --m_script.wrongScanIndex;
