@@ -107,7 +107,7 @@ private slots:
         QVERIFY(writeCalibration(m_cal.filePath("broken.cbin"), "2083-1719-77", 100));
     }
 
-    // Each run also draws a picture or a report of what it measured: OUT/ is the run's folder.
+    // The first six runs also draw a picture or a report of what they measured; OUT/ is the run's folder.
     void writesEveryFormat_data()
     {
         QTest::addColumn<QString>("fileName");
