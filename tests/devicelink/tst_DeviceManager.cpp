@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "PtyPeer.h"
+#include "TestSupport.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/ConnectionManager.h"
 #include "devicelink/DeviceManager.h"
@@ -38,6 +39,7 @@ struct DeviceScript
     QSet<quint16> complainOnce; // device reports the request damaged (resend with options 0)
     int wrongScanIndex = 0;     // scan replies sent with their slice index rewritten to 0
     QByteArray lastReply;       // repeated on a resend request
+    quint16 vanishOn = 0;       // the analyser is unplugged when this request arrives
 };
 
 } // namespace
@@ -54,6 +56,10 @@ class tst_DeviceManager : public QObject
         const quint16 cmd = r.header.command;
         if (m_script.silentFor.contains(cmd))
             return;
+        if (cmd == m_script.vanishOn) {
+            m_script.vanishOn = 0;
+            return peer.vanish();
+        }
         if (m_script.complainOnce.remove(cmd))
             return peer.reply(RESEND, QByteArray(), 0, m_script.deviceWord);
         if (cmd == RESEND && r.header.options != 0)
@@ -67,14 +73,10 @@ class tst_DeviceManager : public QObject
             data = "SR=1000000,6000000000;BW=10,x,100;PR=4";
         else if (cmd == RANGE)
             data = QByteArray(24, '\0');
-        else if (cmd == SCAN) {
-            QDataStream s(&data, QIODevice::WriteOnly);
-            s.setByteOrder(QDataStream::LittleEndian);
-            s.setFloatingPointPrecision(QDataStream::SinglePrecision);
-            s << float(quint8(r.data.at(1))) << 0.0f;
-            for (int i = 0; i < quint8(r.data.at(1)); ++i)
-                s << 0.5f << -0.25f;
-        }
+        else if (cmd == SCAN)
+            data = TestSupport::scanReply(0, quint8(r.data.at(1)), quint8(r.data.at(1)), [](int) {
+                       return std::complex<float>(0.5f, -0.25f);
+                   }).data;
         quint16 options = cmd == SCAN ? r.header.options : 0;
         if (cmd == SCAN && m_script.wrongScanIndex > 0) {
             --m_script.wrongScanIndex;
@@ -190,25 +192,6 @@ private slots:
         }
     }
 
-    void damagedCalibrationRangeRequestResent()
-    {
-        QVERIFY(m_peer->openLinkAndSettle());
-        m_peer->clearRequests();
-        m_script.complainOnce.insert(RANGE);
-        QSignalSpy spyRange(&DeviceManager::instance(), &DeviceManager::signalGotCalibRange);
-        // queued with an action, as the calibration manager does
-        CommandQueue::add(
-            EDeviceCommands::F_READ_CALIB_RANGE,
-            [](const TCommandHeader&) {
-                DeviceManager::sendRequest(EDeviceCommands::F_READ_CALIB_RANGE, {}, 2);
-            },
-            2);
-        QTRY_VERIFY_WITH_TIMEOUT(CommandQueue::isEmpty(), 5000);
-        QCOMPARE(m_peer->commands(), (QList<quint16>{RANGE, RANGE}));
-        QCOMPARE(m_peer->requests().at(1).header.options, quint16(2));
-        QCOMPARE(spyRange.count(), 1);
-    }
-
     // A readiness report for bytes another handler has already read (what an event loop nested in a
     // handler leaves behind) reads nothing: the link stays up, and a real hang-up still ends it.
     void emptyReadKeepsTheLink()
@@ -236,20 +219,6 @@ private slots:
         QCOMPARE(closed.count(), 0);
         m_peer->vanish(); // the analyser's side of the line goes away
         QTRY_VERIFY_WITH_TIMEOUT(!SerialPort::isOpen(), 10000);
-    }
-
-    void thirdTimeoutDisconnects()
-    {
-        DeviceMessageManager::setReplyTimeOverride(100); // the budget, not the real reply time, is tested
-        m_script.silentFor = {TYPE, RESEND};
-        QSignalSpy spyClosed(&SerialPort::instance(), &SerialPort::signalClosed);
-        m_peer->openLinkAndSettle(); // the queue runs until the link gives up
-        QTRY_COMPARE_WITH_TIMEOUT(spyClosed.count(), 1, 15000);
-        QVERIFY(!SerialPort::isOpen());
-        QVERIFY(CommandQueue::isEmpty());
-        // A request that got no reply may never have reached the device, which then has no reply to
-        // repeat: the request itself goes out again.
-        QCOMPARE(m_peer->commands(), (QList<quint16>{ID, TYPE, TYPE, TYPE}));
     }
 
     void scanRequest_data()
@@ -310,21 +279,74 @@ private slots:
         }
     }
 
-    void presencePollDefersQueuedCommand()
+    // A command queued behind a pending presence poll waits for the poll's reply. Queued with an
+    // action, as the calibration manager does, and reported damaged by the analyser, it is resent
+    // with its options.
+    void queuedBehindPoll()
     {
         QVERIFY(m_peer->openLinkAndSettle());
         m_peer->clearRequests();
         m_script.silentFor.insert(ID); // the poll's reply is late
+        m_script.complainOnce.insert(RANGE);
+        QSignalSpy spyRange(&DeviceManager::instance(), &DeviceManager::signalGotCalibRange);
         QVERIFY(DeviceManager::pollPresence());
         QVERIFY(!DeviceManager::pollPresence()); // one at a time
-        CommandQueue::add(EDeviceCommands::D_GET_DEVICE_FULL_TYPE);
+        CommandQueue::add(
+            EDeviceCommands::F_READ_CALIB_RANGE,
+            [](const TCommandHeader&) {
+                DeviceManager::sendRequest(EDeviceCommands::F_READ_CALIB_RANGE, {}, 2);
+            },
+            2);
         // The held command would go out in the turn after it was queued; 100 ms are many turns, and
         // a slow machine can only let a fault slip through here, never fail a correct run.
         QTest::qWait(100);
         QCOMPARE(m_peer->commands(), QList<quint16>{ID}); // nothing sent over the pending poll
         m_peer->reply(ID, words(11, 22, 33));
         QTRY_VERIFY_WITH_TIMEOUT(CommandQueue::isEmpty(), 5000);
-        QCOMPARE(m_peer->commands(), (QList<quint16>{ID, TYPE}));
+        QCOMPARE(m_peer->commands(), (QList<quint16>{ID, RANGE, RANGE}));
+        QCOMPARE(m_peer->requests().at(2).header.options, quint16(2));
+        QCOMPARE(spyRange.count(), 1);
+    }
+
+    void vanishAndReturn()
+    {
+        // enough tries that a machine stalled for seconds still has some left when the port returns
+        ConnectionManager::setReconnectPolicy(100, 150);
+        QSignalSpy spyLost(&SerialPort::instance(), &SerialPort::signalLost);
+        QSignalSpy spyReconnecting(&ConnectionManager::instance(), &ConnectionManager::signalReconnecting);
+        QSignalSpy spyOpened(&SerialPort::instance(), &SerialPort::signalOpened);
+        m_script.vanishOn = FW;
+        QVERIFY(m_peer->openLinkAndSettle());
+        QTRY_VERIFY_WITH_TIMEOUT(spyLost.count() >= 1, 5000);
+        QVERIFY(!SerialPort::isOpen());
+        QVERIFY(CommandQueue::isEmpty());
+        // failed reopen attempts each report the device lost again and schedule the next
+        QTRY_VERIFY_WITH_TIMEOUT(spyReconnecting.count() >= 3, 3000);
+        QVERIFY(m_peer->comeBack());
+        m_peer->clearRequests();
+        QTRY_COMPARE_WITH_TIMEOUT(spyOpened.count(), 2, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(CommandQueue::isEmpty(), 5000);
+        QCOMPARE(m_peer->commands(), (QList<quint16>{ID, TYPE, FW, OPT}));
+        QCOMPARE(DeviceManager::deviceInfo().identifier, QStringLiteral("11-22-33"));
+        QCOMPARE(ConnectionManager::triesLeft(), quint16(100));
+    }
+
+    void failedToReconnect()
+    {
+        ConnectionManager::setReconnectPolicy(4, 100);
+        QSignalSpy spyReconnecting(&ConnectionManager::instance(), &ConnectionManager::signalReconnecting);
+        QSignalSpy spyFailed(&ConnectionManager::instance(), &ConnectionManager::signalFailedToReconnect);
+        QSignalSpy spyOpening(&SerialPort::instance(), &SerialPort::signalOpening);
+        QVERIFY(m_peer->openLinkAndSettle());
+        m_peer->vanish();
+        QTRY_COMPARE_WITH_TIMEOUT(spyFailed.count(), 1, 5000);
+        QCOMPARE(spyReconnecting.count(), 3);
+        QCOMPARE(spyOpening.count(), 1 + 3); // the first open, then one reopen per scheduled try
+        // Three retry delays of 100 ms: a try still scheduled would have run by now. A slow machine
+        // can only let that slip through, never fail a correct run.
+        QTest::qWait(300);
+        QCOMPARE(spyFailed.count(), 1);
+        QVERIFY(!ConnectionManager::isReconnectPending());
     }
 };
 

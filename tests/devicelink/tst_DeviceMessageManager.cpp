@@ -81,49 +81,46 @@ private slots:
 
     void failures_data()
     {
-        QTest::addColumn<QByteArray>("bytes"); // empty: let the reply time run out
+        QTest::addColumn<QVector<QByteArray>>("replies"); // one per request; empty: the reply time runs out
+        // what each request ends in: R a resend request, D giving up the link, G the reply itself
+        QTest::addColumn<QString>("expected");
         QTest::addColumn<quint16>("failedState");
+        const QByteArray packetFailed = replyFrame(FW, versionData, 15);
+        using Replies = QVector<QByteArray>;
         QTest::newRow("command mismatch")
-            << replyFrame(quint16(EDeviceCommands::D_GET_OPTIONS), QByteArray("SR=1,2")) << quint16(1);
-        QTest::newRow("reply timeout") << QByteArray() << quint16(2);
-        QTest::newRow("header failed") << replyFrame(FW, versionData, 3) << quint16(5);
-        QTest::newRow("packet failed") << replyFrame(FW, versionData, 15) << quint16(6);
+            << Replies(3, replyFrame(quint16(EDeviceCommands::D_GET_OPTIONS), QByteArray("SR=1,2"))) << "RRD"
+            << quint16(1);
+        QTest::newRow("reply timeout") << Replies(3) << "RRD" << quint16(2);
+        QTest::newRow("header failed") << Replies(3, replyFrame(FW, versionData, 3)) << "RRD" << quint16(5);
+        QTest::newRow("packet failed") << Replies(3, packetFailed) << "RRD" << quint16(6);
         // the rest of the frame never comes: the renewed reply time still ends the wait
-        QTest::newRow("stalled frame") << replyFrame(FW, versionData).left(20) << quint16(2);
+        QTest::newRow("stalled frame")
+            << Replies(3, replyFrame(FW, versionData).left(20)) << "RRD" << quint16(2);
+        QTest::newRow("a good reply restores the budget")
+            << Replies{packetFailed, packetFailed, replyFrame(FW, versionData), packetFailed, packetFailed}
+            << "RRGRR" << quint16(6);
     }
     void failures()
     {
-        QFETCH(QByteArray, bytes);
+        QFETCH(QVector<QByteArray>, replies);
+        QFETCH(QString, expected);
         QFETCH(quint16, failedState);
-        for (int attempt = 1; attempt <= 3; ++attempt) {
+        for (int i = 0; i < replies.size(); ++i) {
             request(FW, 100);
-            if (!bytes.isEmpty())
-                DeviceMessageManager::receive(bytes);
-            QTRY_COMPARE_WITH_TIMEOUT(m_replies.size(), attempt, 5000);
+            if (!replies.at(i).isEmpty())
+                DeviceMessageManager::receive(replies.at(i));
+            QTRY_COMPARE_WITH_TIMEOUT(m_replies.size(), i + 1, 5000);
             const TDeviceReply r = m_replies.last();
-            QCOMPARE(r.header.command, attempt < 3 ? RESEND : DISC);
-            QCOMPARE(r.header.options, failedState);
-            QVERIFY(r.data.isEmpty());
+            QCOMPARE(r.header.command, expected.at(i) == 'R' ? RESEND : expected.at(i) == 'D' ? DISC : FW);
+            if (expected.at(i) != 'G')
+                QVERIFY(r.header.options == failedState && r.data.isEmpty());
         }
-        QCOMPARE(DeviceMessageManager::resendBudget(), qint16(3));
+        if (expected.endsWith('D'))
+            QCOMPARE(DeviceMessageManager::resendBudget(), qint16(3));
         // Two and a half reply times of 100 ms: a timer left running would have fired twice. A slow
         // machine can only let that slip through, never fail a correct run.
         QTest::qWait(250);
-        QCOMPARE(m_replies.size(), 3); // no further timeout after an error
-    }
-
-    void goodReplyRestoresBudget()
-    {
-        const QByteArray bad = replyFrame(FW, versionData, 15);
-        const QByteArray good = replyFrame(FW, versionData);
-        for (const QByteArray& b : {bad, bad, good, bad, bad}) {
-            request(FW);
-            DeviceMessageManager::receive(b);
-        }
-        QCOMPARE(m_replies.size(), 5);
-        for (const TDeviceReply& r : m_replies)
-            QVERIFY(r.header.command != DISC);
-        QCOMPARE(m_replies.at(2).header.command, FW);
+        QCOMPARE(m_replies.size(), replies.size()); // no further timeout after an error
     }
 
     // A whole reply the check refuses answers an earlier request (a late one): it is passed over
@@ -184,20 +181,11 @@ private slots:
     }
 
     // The names the log shows for commands and link states; a value without one shows its number.
-    void logNames_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
-        using P = DeviceEnumPrinter;
-        QTest::newRow("command") << P::commandName(0xD008) << "D_GET_DEVICE_ID";
-        QTest::newRow("unknown command") << P::commandName(0x1234) << "4660";
-        QTest::newRow("unknown link state") << P::stateName(16) << "16";
-    }
-
     void logNames()
     {
-        QFETCH(QString, name);
-        QTEST(name, "expected");
+        QCOMPARE(DeviceEnumPrinter::commandName(0xD008), "D_GET_DEVICE_ID");
+        QCOMPARE(DeviceEnumPrinter::commandName(0x1234), "4660");
+        QCOMPARE(DeviceEnumPrinter::stateName(16), "16");
     }
 };
 

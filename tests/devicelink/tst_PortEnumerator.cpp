@@ -1,10 +1,3 @@
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <pty.h>
@@ -17,9 +10,9 @@ using ZData::PortEnumerator;
 
 namespace {
 
-bool makePrivate(const QString& dir)
+int chmod(const QString& path, mode_t mode)
 {
-    return ::chmod(QFile::encodeName(dir).constData(), 0700) == 0;
+    return ::chmod(QFile::encodeName(path).constData(), mode);
 }
 
 bool writeAnnouncement(const QString& file, const QString& portPath)
@@ -48,10 +41,11 @@ class tst_PortEnumerator : public QObject
 {
     Q_OBJECT
 
-    QByteArray m_savedRuntime;
-    QByteArray m_savedTmp;
-    QTemporaryDir m_runtime; // the user's runtime directory for one test function
-    QTemporaryDir m_tmp;     // stands in for the shared, world-writable temporary directory
+    // fresh for each test function: the user's runtime directory, and one standing in for the
+    // shared, world-writable temporary directory
+    std::unique_ptr<QTemporaryDir> m_runtime;
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    QString m_base = QDir::tempPath(); // before the tests point TMPDIR elsewhere
     int m_master = -1;
     int m_slave = -1;
     QString m_pty;
@@ -59,43 +53,20 @@ class tst_PortEnumerator : public QObject
 private slots:
     void initTestCase()
     {
-        m_savedRuntime = qgetenv("XDG_RUNTIME_DIR");
-        m_savedTmp = qgetenv("TMPDIR");
         char name[256] = {};
         QCOMPARE(::openpty(&m_master, &m_slave, name, nullptr, nullptr), 0);
         m_pty = QString::fromLocal8Bit(name);
     }
 
-    void cleanupTestCase()
-    {
-        ::close(m_slave);
-        ::close(m_master);
-        auto restore = [](const char* name, const QByteArray& value) {
-            if (value.isNull())
-                qunsetenv(name);
-            else
-                qputenv(name, value);
-        };
-        restore("XDG_RUNTIME_DIR", m_savedRuntime);
-        restore("TMPDIR", m_savedTmp);
-    }
-
     void init()
     {
-        QVERIFY(m_runtime.isValid() && m_tmp.isValid());
-        QVERIFY(makePrivate(m_runtime.path()));
-        QVERIFY(QFile::setPermissions(m_tmp.path(), QFileDevice::Permissions(0x7777)));
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-        qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
-        // each row starts from empty directories
-        for (const QString& dir : {m_runtime.path(), m_tmp.path()}) {
-            for (const QFileInfo& entry : QDir(dir).entryInfoList(QDir::AllEntries | QDir::System |
-                                                                  QDir::Hidden | QDir::NoDotAndDotDot)) {
-                const QString path = entry.absoluteFilePath();
-                QVERIFY(entry.isDir() && !entry.isSymLink() ? QDir(path).removeRecursively()
-                                                            : QFile::remove(path));
-            }
-        }
+        m_runtime = std::make_unique<QTemporaryDir>(m_base + "/runtime-XXXXXX");
+        m_tmp = std::make_unique<QTemporaryDir>(m_base + "/tmp-XXXXXX");
+        QVERIFY(m_runtime->isValid() && m_tmp->isValid());
+        QCOMPARE(chmod(m_runtime->path(), 0700), 0);
+        QCOMPARE(chmod(m_tmp->path(), 0777), 0);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
+        qputenv("TMPDIR", QFile::encodeName(m_tmp->path()));
     }
 
     void announcementIsChecked_data()
@@ -118,29 +89,29 @@ private slots:
     {
         QFETCH(QString, planted);
         QFETCH(bool, offered);
-        const QDir runtime(m_runtime.path());
+        const QDir runtime(m_runtime->path());
         const QString announcement = runtime.filePath("tolvekvna-port-1.json");
         QString port = m_pty;
         if (planted == "pty link") {
             port = runtime.filePath("ttyVNA");
             QVERIFY(QFile::link(m_pty, port));
         } else if (planted == "file") {
-            port = QDir(m_tmp.path()).filePath("not-a-port");
+            port = QDir(m_tmp->path()).filePath("not-a-port");
             QVERIFY(writeAnnouncement(port, "x"));
         } else if (planted == "dir") {
-            port = m_tmp.path();
+            port = m_tmp->path();
         } else if (planted == "fifo") {
-            port = QDir(m_tmp.path()).filePath("fifo");
+            port = QDir(m_tmp->path()).filePath("fifo");
             QCOMPARE(::mkfifo(QFile::encodeName(port).constData(), 0600), 0);
         } else if (planted == "missing") {
             port = "/nonexistent/ttyVNA";
         }
         if (planted == "linked announcement") {
-            const QString elsewhere = QDir(m_tmp.path()).filePath("announcement.json");
+            const QString elsewhere = QDir(m_tmp->path()).filePath("announcement.json");
             QVERIFY(writeAnnouncement(elsewhere, port));
             QVERIFY(QFile::link(elsewhere, announcement));
         } else if (planted == "temp dir") {
-            QVERIFY(writeAnnouncement(QDir(m_tmp.path()).filePath("tolvekvna-port-1.json"), port));
+            QVERIFY(writeAnnouncement(QDir(m_tmp->path()).filePath("tolvekvna-port-1.json"), port));
         } else {
             QVERIFY(writeAnnouncement(announcement, port));
         }
@@ -150,7 +121,7 @@ private slots:
             QCOMPARE(::chown(QFile::encodeName(announcement).constData(), 65534, 65534), 0);
         }
         if (planted == "open runtime")
-            QCOMPARE(::chmod(QFile::encodeName(m_runtime.path()).constData(), 0777), 0);
+            QCOMPARE(chmod(m_runtime->path(), 0777), 0);
 
         QCOMPARE(isListed(port), offered);
     }
@@ -170,12 +141,12 @@ private slots:
         if (runtime == "unset")
             qunsetenv("XDG_RUNTIME_DIR");
         if (runtime == "open")
-            QCOMPARE(::chmod(QFile::encodeName(m_runtime.path()).constData(), 0777), 0);
+            QCOMPARE(chmod(m_runtime->path(), 0777), 0);
         const QString dir = PortEnumerator::announceDir();
         if (runtime == "private") {
-            QCOMPARE(dir, m_runtime.path());
+            QCOMPARE(dir, m_runtime->path());
         } else {
-            QVERIFY2(dir.startsWith(m_tmp.path() + "/runtime-"), qPrintable(dir));
+            QVERIFY2(dir.startsWith(m_tmp->path() + "/runtime-"), qPrintable(dir));
             struct stat st;
             QCOMPARE(::stat(QFile::encodeName(dir).constData(), &st), 0);
             QCOMPARE(int(st.st_mode & 0777), 0700);

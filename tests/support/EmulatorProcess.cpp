@@ -52,23 +52,6 @@ void EmulatorProcess::offerToThisProcess() const
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(announceDir()));
 }
 
-bool EmulatorProcess::readLine(QString& line, int timeoutMs)
-{
-    QDeadlineTimer deadline(qMax(0, timeoutMs));
-    for (;;) {
-        const int nl = m_buffer.indexOf('\n');
-        if (nl >= 0) {
-            line = QString::fromLocal8Bit(m_buffer.left(nl));
-            m_buffer.remove(0, nl + 1);
-            return true;
-        }
-        if (deadline.hasExpired() || !isRunning())
-            return false;
-        if (m_process.waitForReadyRead(int(qBound<qint64>(1, deadline.remainingTime(), 100))))
-            m_buffer.append(m_process.readAllStandardOutput());
-    }
-}
-
 QString EmulatorProcess::control(const QString& command, int timeoutMs)
 {
     m_process.write(command.toUtf8() + '\n');
@@ -87,13 +70,20 @@ QString EmulatorProcess::waitForLine(const QStringList& prefixes, int timeoutMs)
         if (matches(m_unclaimed[i]))
             return m_unclaimed.takeAt(i);
     QDeadlineTimer deadline(timeoutMs);
-    QString line;
-    while (readLine(line, int(deadline.remainingTime()))) {
-        if (matches(line))
-            return line;
-        m_unclaimed << line;
+    for (;;) {
+        const int nl = m_buffer.indexOf('\n');
+        if (nl >= 0) {
+            const QString line = QString::fromLocal8Bit(m_buffer.left(nl));
+            m_buffer.remove(0, nl + 1);
+            if (matches(line))
+                return line;
+            m_unclaimed << line;
+        } else if (deadline.hasExpired() || !isRunning()) {
+            return QString();
+        } else if (m_process.waitForReadyRead(int(qBound<qint64>(1, deadline.remainingTime(), 100)))) {
+            m_buffer.append(m_process.readAllStandardOutput());
+        }
     }
-    return QString();
 }
 
 void EmulatorProcess::stop()

@@ -30,8 +30,6 @@ public:
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
 
 private:
-    bool readLine(QString& line, int timeoutMs);
-
     QTemporaryDir m_dir;
     QProcess m_process;
     QString m_portPath;

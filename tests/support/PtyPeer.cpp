@@ -10,6 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "TestSupport.h"
 #include "devicelink/CommandQueue.h"
 #include "devicelink/FrameCodec.h"
 #include "devicelink/SerialPort.h"
@@ -87,13 +88,7 @@ void PtyPeer::write(const QByteArray& bytes)
 
 QByteArray PtyPeer::replyFrame(quint16 command, const QByteArray& data, quint16 options, quint16 deviceWord)
 {
-    ZData::TCommandHeader header;
-    header.command = command;
-    header.dataLength = quint16(data.size());
-    header.deviceWord = deviceWord;
-    header.frameCount = m_frameCounter++;
-    header.options = options;
-    return FrameCodec::encode(header, data);
+    return FrameCodec::encode({command, quint16(data.size()), deviceWord, m_frameCounter++, options}, data);
 }
 
 QList<quint16> PtyPeer::commands() const
@@ -110,21 +105,8 @@ void PtyPeer::onReadable()
     ssize_t n;
     while ((n = ::read(m_master, chunk, sizeof(chunk))) > 0 || (n < 0 && errno == EINTR))
         m_buffer.append(chunk, int(qMax<ssize_t>(n, 0)));
-    for (;;) { // extract complete frames
-        const int pos = m_buffer.indexOf(char(FrameCodec::FRAME_START));
-        m_buffer.remove(0, pos < 0 ? m_buffer.size() : pos);
-        TRequest request;
-        if (pos < 0 || !FrameCodec::parseHeader(m_buffer, 0, request.header))
-            return;
-        if (!FrameCodec::isHeaderValid(request.header)) {
-            m_buffer.remove(0, 1);
-            continue;
-        }
-        const int total = FrameCodec::FRAME_OVERHEAD + request.header.dataLength;
-        if (m_buffer.size() < total)
-            return;
-        request.data = m_buffer.mid(1 + FrameCodec::HEADER_SIZE, request.header.dataLength);
-        m_buffer.remove(0, total);
+    TRequest request;
+    while (takeFrame(m_buffer, request)) {
         m_requests.append(request);
         if (m_responder)
             m_responder(*this, request);

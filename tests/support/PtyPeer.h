@@ -18,11 +18,7 @@ class PtyPeer : public QObject
     Q_OBJECT
 
 public:
-    struct TRequest
-    {
-        ZData::TCommandHeader header;
-        QByteArray data;
-    };
+    using TRequest = ZData::TDeviceReply;
     using Responder = std::function<void(PtyPeer& peer, const TRequest& request)>;
 
     explicit PtyPeer(QObject* parent = nullptr);

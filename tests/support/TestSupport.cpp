@@ -83,3 +83,58 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 }
 
 } // namespace TestSupport
+
+#include "devicelink/FrameCodec.h"
+
+namespace TestSupport {
+
+bool takeFrame(QByteArray& buffer, ZData::TDeviceReply& frame)
+{
+    using ZData::FrameCodec;
+    for (;;) {
+        const int pos = buffer.indexOf(char(FrameCodec::FRAME_START));
+        buffer.remove(0, pos < 0 ? buffer.size() : pos);
+        if (pos < 0 || !FrameCodec::parseHeader(buffer, 0, frame.header))
+            return false;
+        if (!FrameCodec::isHeaderValid(frame.header)) {
+            buffer.remove(0, 1);
+            continue;
+        }
+        const int length = frame.header.dataLength;
+        if (buffer.size() < FrameCodec::FRAME_OVERHEAD + length)
+            return false;
+        frame.data = buffer.mid(1 + FrameCodec::HEADER_SIZE, length);
+        frame.checksum = buffer.mid(1 + FrameCodec::HEADER_SIZE + length, 4);
+        buffer.remove(0, FrameCodec::FRAME_OVERHEAD + length);
+        return true;
+    }
+}
+
+} // namespace TestSupport
+
+#include <QProcess>
+#include <QTest>
+
+namespace TestSupport {
+
+TProcessRun runProcess(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+                       const QString& workDir, int timeoutMs)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(workDir);
+    process.start(program, args);
+    TProcessRun run;
+    if (!QTest::qWaitFor([&process] { return process.state() == QProcess::NotRunning; }, timeoutMs)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return run;
+    }
+    if (process.error() != QProcess::FailedToStart && process.exitStatus() == QProcess::NormalExit)
+        run.code = process.exitCode();
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+} // namespace TestSupport

@@ -46,3 +46,30 @@ QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);
 
 } // namespace TestSupport
+
+namespace TestSupport {
+
+// Takes one complete frame off the front of buffer, skipping noise and headers that fail their
+// check; false while none is complete. Judging the frame's CRC is left to the caller.
+bool takeFrame(QByteArray& buffer, ZData::TDeviceReply& frame);
+
+} // namespace TestSupport
+
+#include <QProcessEnvironment>
+
+namespace TestSupport {
+
+// A child process run to its end: exit code (-1 when it crashed, did not start or did not end in
+// time), standard output and standard error.
+struct TProcessRun
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+// Serves this process's event loop meanwhile, so a scripted peer of the child keeps answering.
+TProcessRun runProcess(const QString& program, const QStringList& args,
+                       const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+                       const QString& workDir = QString(), int timeoutMs = 60000);
+
+} // namespace TestSupport

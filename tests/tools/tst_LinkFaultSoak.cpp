@@ -1,11 +1,3 @@
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QDirIterator>
-#include <QElapsedTimer>
-#include <QMap>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
@@ -24,7 +16,7 @@ constexpr quint32 OWN_SEED = 20261206u;
 
 // --timeout of each run. A run may go past it only by the time a process needs to start and stop.
 constexpr int RUN_TIMEOUT_S = 8;
-constexpr int RUN_SLACK_MS = 3000;
+constexpr int RUN_LIMIT_MS = RUN_TIMEOUT_S * 1000 + 3000;
 // 100 ohms reflects 1/3 from 50 ohms; the factory calibration of the emulator gets within this.
 constexpr double TOLERANCE = 0.01;
 
@@ -32,8 +24,8 @@ constexpr double TOLERANCE = 0.01;
 struct TFault
 {
     int atMs = 0;
-    QString line;        // control line
-    int plugAfterMs = 0; // for unplug: when the cable goes back in
+    QString line = QStringLiteral("unplug"); // control line
+    int plugAfterMs = 0;                     // for unplug: when the cable goes back in
 };
 
 // spanMs: how long a clean run takes, so that the faults land inside the runs however fast they are
@@ -44,36 +36,21 @@ QList<TFault> drawFaults(QRandomGenerator& rng, int spanMs)
     for (int i = 0; i < count; ++i) {
         TFault f;
         f.atMs = int(rng.bounded(quint32(qMax(20, spanMs))));
-        switch (rng.bounded(6)) {
-        case 0:
+        const quint32 kind = rng.bounded(6);
+        if (kind == 0)
             f.line = QStringLiteral("corrupt %1").arg(1 + rng.bounded(3));
-            break;
-        case 1:
+        else if (kind == 1)
             f.line = QStringLiteral("drop %1").arg(1 + rng.bounded(3));
-            break;
-        case 2:
+        else if (kind == 2)
             f.line = QStringLiteral("split %1").arg(2 + rng.bounded(6));
-            break;
-        case 3:
+        else if (kind == 3)
             f.line = QStringLiteral("damaged");
-            break;
-        default:
-            f.line = QStringLiteral("unplug");
-            // mostly back within the reconnect time, sometimes only after the run gave up
+        else // mostly back within the reconnect time, sometimes only after the run gave up
             f.plugAfterMs = rng.bounded(5) == 0 ? (RUN_TIMEOUT_S + 1) * 1000 : int(50 + rng.bounded(1500));
-            break;
-        }
         faults << f;
     }
     std::sort(faults.begin(), faults.end(), [](const TFault& a, const TFault& b) { return a.atMs < b.atMs; });
     return faults;
-}
-
-// Files a finished run may leave behind; anything else is a temporary file that was not cleaned up.
-bool isKeptFile(const QString& name)
-{
-    return name.endsWith(QLatin1String(".log")) || name.endsWith(QLatin1String(".ini")) ||
-           name.endsWith(QLatin1String(".cbin"));
 }
 
 } // namespace
@@ -96,8 +73,13 @@ private slots:
         QVERIFY(emu.start({"--dut", "r=100", "--no-announce"}));
         QTemporaryDir dataDir;
         QTemporaryDir outDir;
-        QVERIFY(dataDir.isValid() && outDir.isValid());
         const QString out = outDir.filePath("dut.s1p");
+        const QStringList runArgs{"--port",     emu.portPath(),
+                                  "--points",   "101",
+                                  "--timeout",  QString::number(RUN_TIMEOUT_S),
+                                  "--out",      out,
+                                  "--data-dir", dataDir.path(),
+                                  "--quiet"};
         QRandomGenerator rng(TestSupport::soakSeed(OWN_SEED));
         QMap<int, int> exitCounts; // -1: did not finish in time or crashed
         QStringList failures;
@@ -109,12 +91,6 @@ private slots:
         while (!deadline.hasExpired() && failures.size() < 10) {
             ++runs;
             const QList<TFault> faults = drawFaults(rng, cleanRuns ? int(cleanMs / cleanRuns) : 300);
-            const QStringList runArgs{"--port",     emu.portPath(),
-                                      "--points",   "101",
-                                      "--timeout",  QString::number(RUN_TIMEOUT_S),
-                                      "--out",      out,
-                                      "--data-dir", dataDir.path(),
-                                      "--quiet"};
             QProcess measure;
             QElapsedTimer clock;
             measure.start(QStringLiteral(TOLVEK_MEASURE_PATH), runArgs);
@@ -123,20 +99,20 @@ private slots:
             int next = 0;
             qint64 plugAt = -1;
             QStringList sent;
-            while (measure.state() != QProcess::NotRunning &&
-                   clock.elapsed() < RUN_TIMEOUT_S * 1000 + RUN_SLACK_MS) {
+            const auto send = [&](const QString& line) {
+                emu.control(line);
+                sent << line;
+            };
+            while (measure.state() != QProcess::NotRunning && clock.elapsed() < RUN_LIMIT_MS) {
                 if (next < faults.size() && clock.elapsed() >= faults[next].atMs) {
                     const TFault& f = faults[next++];
-                    if (f.line != "unplug" || plugAt < 0) {
-                        emu.control(f.line);
-                        sent << f.line;
-                        if (f.line == "unplug")
-                            plugAt = clock.elapsed() + f.plugAfterMs;
-                    }
+                    if (f.line != "unplug" || plugAt < 0)
+                        send(f.line);
+                    if (f.line == "unplug" && plugAt < 0)
+                        plugAt = clock.elapsed() + f.plugAfterMs;
                 }
                 if (plugAt >= 0 && clock.elapsed() >= plugAt) {
-                    emu.control("plug");
-                    sent << "plug";
+                    send("plug");
                     plugAt = -1;
                 }
                 measure.waitForFinished(10);
@@ -150,65 +126,58 @@ private slots:
             // the next run starts on a healthy line
             if (plugAt >= 0)
                 emu.control("plug");
-            emu.control("corrupt 0");
-            emu.control("drop 0");
-            emu.control("split 1");
+            for (const char* line : {"corrupt 0", "drop 0", "split 1"})
+                emu.control(line);
 
             faultsSent += sent.size();
-            if (sent.isEmpty() && finished && measure.exitCode() == 0) {
+            const int code =
+                finished && measure.exitStatus() == QProcess::NormalExit ? measure.exitCode() : -1;
+            if (sent.isEmpty() && code == 0) {
                 cleanMs += elapsed;
                 ++cleanRuns;
             }
-            const int code =
-                finished && measure.exitStatus() == QProcess::NormalExit ? measure.exitCode() : -1;
             exitCounts[code] += 1;
             const QStringList errorLines =
                 QString::fromLocal8Bit(measure.readAllStandardError()).split('\n').filter("error:");
-            const QString errors = errorLines.join(" | ");
-            const QString context = QString("run %1 [%2] exit %3 after %4 ms")
+            const QString context = QString("run %1 [%2] exit %3 after %4 ms: ")
                                         .arg(runs)
                                         .arg(sent.join(", "))
                                         .arg(code)
                                         .arg(elapsed);
-            const auto fail = [&](const QString& what) { failures << context + ": " + what; };
             if (code != 0)
-                qInfo().noquote() << context + ": " + errors;
+                qInfo().noquote() << context + errorLines.join(" | ");
+            QStringList wrong;
             ZData::TScanPoints points;
             QString why;
-            if (code < 0) {
-                fail(finished ? "crashed" : "no exit in time");
-            } else if (code == 0) {
-                if (!ZData::TouchstoneFile::read(out, points, &why) || points.size() != 101)
-                    fail("not a 101-point file: " + why);
-                const auto wrong =
-                    std::find_if(points.cbegin(), points.cend(), [](const ZData::TScanPoint& p) {
-                        return std::abs(p.re - 1.0 / 3.0) > TOLERANCE || std::abs(p.im) > TOLERANCE;
-                    });
-                if (wrong != points.cend())
-                    fail(QString("wrong data at %1 Hz: %2 %3")
-                             .arg(wrong->frequency)
-                             .arg(wrong->re)
-                             .arg(wrong->im));
-                if (!errorLines.isEmpty())
-                    fail(errors);
-            } else if (code == 1 || code > 6 || errorLines.size() != 1) {
-                fail(QString("%1 error lines: %2").arg(errorLines.size()).arg(errors));
+            if (code < 0)
+                wrong << (finished ? "crashed" : "no exit in time");
+            if (code == 0 && (!ZData::TouchstoneFile::read(out, points, &why) || points.size() != 101))
+                wrong << "not a 101-point file: " + why;
+            for (const ZData::TScanPoint& p : points) {
+                if (std::abs(p.re - 1.0 / 3.0) > TOLERANCE || std::abs(p.im) > TOLERANCE) {
+                    wrong << QString("wrong data at %1 Hz: %2 %3").arg(p.frequency).arg(p.re).arg(p.im);
+                    break;
+                }
             }
-            if (elapsed > RUN_TIMEOUT_S * 1000 + RUN_SLACK_MS)
-                fail("ran too long");
+            if (code == 0 ? !errorLines.isEmpty()
+                          : code > 0 && (code == 1 || code > 6 || errorLines.size() != 1))
+                wrong << QString("%1 error lines: %2").arg(errorLines.size()).arg(errorLines.join(" | "));
+            if (elapsed > RUN_LIMIT_MS)
+                wrong << "ran too long";
             // a failed run leaves no file behind, a good one exactly its output
             const QStringList left = QDir(outDir.path()).entryList(QDir::Files | QDir::Hidden);
             if (left != (code == 0 ? QStringList{"dut.s1p"} : QStringList{}))
-                fail("output directory holds " + left.join(", "));
+                wrong << "output directory holds " + left.join(", ");
+            for (const QString& w : wrong)
+                failures << context + w;
             QFile::remove(out);
         }
 
+        // a run may leave its log, settings and calibration; anything else is a temporary file not cleaned up
         QDirIterator it(dataDir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            it.next();
-            if (!isKeptFile(it.fileName()))
-                failures << QString("temporary file left: %1").arg(it.filePath());
-        }
+        while (it.hasNext())
+            if (!QRegularExpression("[.](log|ini|cbin)$").match(it.next()).hasMatch())
+                failures << "temporary file left: " + it.filePath();
         QStringList summary;
         for (auto i = exitCounts.cbegin(); i != exitCounts.cend(); ++i)
             summary << QString("exit %1: %2").arg(i.key()).arg(i.value());
