@@ -56,9 +56,7 @@ private slots:
     void initTestCase()
     {
         m_rig = std::make_unique<TestSupport::RemoteWindowRig>();
-        // With the real logger and its default presentation: a failure a command logs must never wait
-        // for a person.
-        const QString why = m_rig->start(true);
+        const QString why = m_rig->start();
         QVERIFY2(why.isEmpty(), qPrintable(why));
         m_server = m_rig->window().remoteControl();
         QDir().mkpath(ZData::CAL::CalibrationKit::dir());

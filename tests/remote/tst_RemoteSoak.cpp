@@ -106,7 +106,7 @@ void tst_RemoteSoak::fourClientsWhileScanning()
 {
     const QtMessageHandler testOutput = qInstallMessageHandler(quiet);
     auto rig = std::make_unique<TestSupport::RemoteWindowRig>();
-    const QString why = rig->start(true); // the program's own notices: never a box
+    const QString why = rig->start(); // the program's own notices: never a box
     QVERIFY2(why.isEmpty(), qPrintable(why));
     // The files the failing commands meet: a damaged trace and a folder where a trace would go.
     QVERIFY(QDir().mkpath(QDir(DataScanManager::traceDir()).filePath(QStringLiteral("folder.tbin"))));
