@@ -111,6 +111,8 @@ private slots:
             << QByteArrayList{"CAL:AVER 16"} << QByteArray("CAL:AVER?") << "16" << QList<int>();
         QTest::newRow("live average")
             << QByteArrayList{"SeNSe:AveRage 8"} << QByteArray("SENS:AVER?") << "8" << QList<int>();
+        QTest::newRow("live average of 1 is off")
+            << QByteArrayList{"SENS:AVER 1"} << QByteArray("SENSE:AVERAGE?") << "0" << QList<int>();
     }
 
     void queries()
