@@ -420,7 +420,6 @@ private slots:
         QTest::addColumn<int>("port");
         QTest::newRow("off by default") << QByteArray() << false << 0 << false << 5025;
         QTest::newRow("profile") << QByteArray() << true << 6000 << true << 6000;
-        QTest::newRow("environment wins") << QByteArray("7001") << false << 6000 << true << 7001;
         QTest::newRow("bad environment ignored") << QByteArray("70000") << true << 6000 << true << 6000;
     }
 

@@ -139,8 +139,6 @@ private slots:
                                            << "http://127.0.0.1:8080/";
         QTest::newRow("sub-directory") << "http://127.0.0.1:8080/fw"
                                        << "http://127.0.0.1:8080/fw/";
-        QTest::newRow("already normal") << "https://example.invalid/fw/"
-                                        << "https://example.invalid/fw/";
         QTest::newRow("empty means none") << ""
                                           << "";
         QTest::newRow("other scheme") << "ftp://127.0.0.1/"
