@@ -106,14 +106,11 @@ void tst_RemoteSoak::fourClientsWhileScanning()
 {
     const QtMessageHandler testOutput = qInstallMessageHandler(quiet);
     auto rig = std::make_unique<TestSupport::RemoteWindowRig>();
-    const QString why = rig->start(true); // the program's own notices: never a box
+    const QString why = rig->start(); // the program's own notices: never a box
     QVERIFY2(why.isEmpty(), qPrintable(why));
     // The files the failing commands meet: a damaged trace and a folder where a trace would go.
     QVERIFY(QDir().mkpath(QDir(DataScanManager::traceDir()).filePath(QStringLiteral("folder.tbin"))));
-    QFile damaged(QDir(DataScanManager::traceDir()).filePath(QStringLiteral("damaged.tbin")));
-    QVERIFY(damaged.open(QIODevice::WriteOnly));
-    damaged.write(QByteArray(13, '\x7f'));
-    damaged.close();
+    QVERIFY(TestSupport::writeFile(DataScanManager::traceDir() + "/damaged.tbin", QByteArray(13, '\x7f')));
     const quint32 seed = TestSupport::soakSeed(20261207u);
     std::vector<std::unique_ptr<TestSupport::RemoteTestClient>> clients;
     std::vector<QRandomGenerator> draws;

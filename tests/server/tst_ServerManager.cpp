@@ -15,6 +15,8 @@ using namespace ZData;
 namespace {
 
 // A scripted HTTP server on loopback: answers every request with one status and body, or not at all.
+// The length is never announced (the body ends when the connection does), so the reply cap is what
+// holds; the answer goes out in pieces of 2 KiB.
 class StubHttp : public QObject
 {
 public:
@@ -22,9 +24,7 @@ public:
     QByteArray body;
     bool silent = false;
     int delayMs = 0;
-    int pieces = 1;             // the answer goes out in this many pieces ...
-    int pieceGapMs = 0;         // ... this far apart
-    bool noLength = false;      // no Content-Length: the body ends when the connection does
+    int pieceGapMs = 0;
     qint64 bytesWritten = 0;    // of the last answer, before the client went away
     QList<QByteArray> requests; // raw request bytes, header and body
 
@@ -58,10 +58,8 @@ private:
         buffer.clear();
         if (silent)
             return;
-        const QByteArray lengthLine =
-            noLength ? QByteArray() : "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-        const QByteArray reply = "HTTP/1.1 " + QByteArray::number(status) + " X\r\n" + lengthLine +
-                                 "Connection: close\r\n\r\n" + body;
+        const QByteArray reply =
+            "HTTP/1.1 " + QByteArray::number(status) + " X\r\nConnection: close\r\n\r\n" + body;
         bytesWritten = 0;
         QPointer<QTcpSocket> guard(s);
         QTimer::singleShot(delayMs, this, [this, guard, reply] { sendPiece(guard, reply, 0); });
@@ -71,12 +69,12 @@ private:
     {
         if (!guard || guard->state() != QAbstractSocket::ConnectedState)
             return;
-        const int size = int((reply.size() + pieces - 1) / pieces);
+        const int size = 2048;
         const QByteArray piece = reply.mid(index * size, size);
         guard->write(piece);
         guard->flush();
         bytesWritten += piece.size();
-        if (index + 1 >= pieces || (index + 1) * size >= reply.size()) {
+        if ((index + 1) * size >= reply.size()) {
             guard->disconnectFromHost();
             return;
         }
@@ -139,8 +137,6 @@ private slots:
                                            << "http://127.0.0.1:8080/";
         QTest::newRow("sub-directory") << "http://127.0.0.1:8080/fw"
                                        << "http://127.0.0.1:8080/fw/";
-        QTest::newRow("already normal") << "https://example.invalid/fw/"
-                                        << "https://example.invalid/fw/";
         QTest::newRow("empty means none") << ""
                                           << "";
         QTest::newRow("other scheme") << "ftp://127.0.0.1/"
@@ -182,7 +178,7 @@ private slots:
 
     void replyParsing_data()
     {
-        QTest::addColumn<int>("which");  // 0 version, 1 update, 2 version report
+        QTest::addColumn<int>("which");  // 0 version, 1 update
         QTest::addColumn<int>("status"); // 0 nobody listens, -1 no answer
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<EServerCommands>("result");
@@ -210,15 +206,8 @@ private slots:
         QTest::newRow("answer beyond the largest image")
             << 1 << 200 << "#OK: F:" + QByteArray(2 * EProtocolSetup::FIRMWARE_MAX_BYTES, 'A') << E::E_UNKNOWN
             << "" << QByteArray();
-        QTest::newRow("OK with file, two skipped characters")
-            << 1 << 200 << "#OK: F:" + image.toBase64() << E::GET_UPDATE << QString("F:" + image.toBase64())
-            << image;
         QTest::newRow("OK without file")
             << 1 << 200 << QByteArray("#OK: F:") << E::GET_UPDATE << "F:" << QByteArray();
-        QTest::newRow("invalid Base64")
-            << 1 << 200 << QByteArray("#OK: F:QUJD*RA==") << E::GET_UPDATE << "F:QUJD*RA==" << QByteArray();
-        QTest::newRow("report") << 2 << 200 << QByteArray("#OK: ") << E::SEND_ACTUAL_VERSION << ""
-                                << QByteArray();
         QTest::newRow("error 6, critical message")
             << 1 << 200 << QByteArray("#Error: 6") << E::E_BIN_NOT_FOUND << "" << QByteArray();
         QTest::newRow("error 5") << 0 << 200 << QByteArray("#Error: 5") << E::E_UPDATE_NOT_AVAILABLE << ""
@@ -253,14 +242,11 @@ private slots:
         QSignalSpy replies(&ServerManager::instance(), &ServerManager::signalGotReply);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(which == 0   ? ServerManager::requestActualVersion()
-                : which == 1 ? ServerManager::requestUpdate()
-                             : ServerManager::sendActualVersion({2, 10, 3}));
+        QVERIFY(which == 0 ? ServerManager::requestActualVersion() : ServerManager::requestUpdate());
         QVERIFY(replies.wait(ServerManager::REPLY_TIMEOUT_MS + 3000));
         if (m_stub) { // a form post of the device's own data
             const QByteArray forms[] = {"device_number=9-8-7",
-                                        "device_number=9-8-7&device_type=8&program_type=1&memory_area=0",
-                                        "device_number=9-8-7&device_soft_version=2.10.3"};
+                                        "device_number=9-8-7&device_type=8&program_type=1&memory_area=0"};
             QCOMPARE(m_stub->requests.size(), 1);
             const QByteArray request = m_stub->requests.first();
             QVERIFY2(request.startsWith("POST /update.php HTTP/1.1\r\n"), request.constData());
@@ -285,28 +271,23 @@ private slots:
     {
         QTest::addColumn<int>("which");
         QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<int>("pieces");
         QTest::addColumn<int>("gapMs");
         QTest::addColumn<EServerCommands>("result");
         const QByteArray image = QByteArray(60 * 1024, '\x5a');
         using E = EServerCommands;
         // 4 s in all: past the time-out, but never without progress for long
-        QTest::newRow("slow but steady file")
-            << 1 << "#OK: F:" + image.toBase64() << 40 << 100 << E::GET_UPDATE;
+        QTest::newRow("slow but steady file") << 1 << "#OK: F:" + image.toBase64() << 100 << E::GET_UPDATE;
         QTest::newRow("endless version answer")
-            << 0 << "#OK: 2.0.1\n" + QByteArray(8 << 20, ' ') << 400 << 5 << E::E_UNKNOWN;
+            << 0 << "#OK: 2.0.1\n" + QByteArray(8 << 20, ' ') << 5 << E::E_UNKNOWN;
     }
     void slowAndEndlessAnswers()
     {
         QFETCH(int, which);
         QFETCH(QByteArray, body);
-        QFETCH(int, pieces);
         QFETCH(int, gapMs);
         QFETCH(EServerCommands, result);
         m_stub->body = body;
-        m_stub->pieces = pieces;
         m_stub->pieceGapMs = gapMs;
-        m_stub->noLength = true;
         QSignalSpy replies(&ServerManager::instance(), &ServerManager::signalGotReply);
         QVERIFY(which == 0 ? ServerManager::requestActualVersion() : ServerManager::requestUpdate());
         QVERIFY(replies.wait(15000));

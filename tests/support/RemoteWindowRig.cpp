@@ -19,19 +19,15 @@ RemoteWindowRig::~RemoteWindowRig()
     ZData::DM::SerialPort::close(true);
     ZData::ConnectionManager::reset();
     m_emulator.stop();
-    if (m_logger)
-        ZCore::Logger::shutdown();
+    ZCore::Logger::shutdown();
 }
 
-QString RemoteWindowRig::start(bool withLogger)
+QString RemoteWindowRig::start()
 {
     ZCore::initResources();
-    if (withLogger) {
-        if (!ZCore::Logger::init())
-            return QStringLiteral("logger");
-        m_logger = true;
-        ZCore::Logger::resetPresenter();
-    }
+    if (!ZCore::Logger::init())
+        return QStringLiteral("logger");
+    ZCore::Logger::resetPresenter();
     const QStringList failed = initManagersButLogger();
     if (!failed.isEmpty())
         return failed.join(QLatin1Char(','));
