@@ -124,7 +124,8 @@ private slots:
     }
 
     // A whole reply the check refuses answers an earlier request (a late one): it is passed over
-    // without costing the budget, whether the right reply follows in the same chunk or later.
+    // without costing the budget, whether the right reply follows in the same chunk or later, and
+    // only the wait's time-out counts.
     void refusedReplyIsPassedOver()
     {
         int checked = 0;
@@ -144,6 +145,12 @@ private slots:
         QCOMPARE(m_replies.first().data, versionData);
         QCOMPARE(checked, 3);
         QCOMPARE(DeviceMessageManager::resendBudget(), DeviceMessageManager::RESEND_BUDGET);
+
+        request(FW, 100);
+        DeviceMessageManager::receive(late);
+        QTRY_COMPARE(m_replies.size(), 2);
+        QCOMPARE(m_replies.last().header.command, RESEND);
+        QCOMPARE(m_replies.last().header.options, quint16(EStates::E_REPLY_TIMEOUT));
     }
 
     void replyAnnouncedAfterTheReceivePath()
