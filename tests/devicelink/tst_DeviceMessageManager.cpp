@@ -151,12 +151,6 @@ private slots:
         QTRY_COMPARE(m_replies.size(), 2);
         QCOMPARE(m_replies.last().header.command, RESEND);
         QCOMPARE(m_replies.last().header.options, quint16(EStates::E_REPLY_TIMEOUT));
-
-        // the device's own complaint about a damaged request is not held against the request
-        request(FW);
-        DeviceMessageManager::receive(replyFrame(RESEND, QByteArray()));
-        QCOMPARE(m_replies.last().header.command, RESEND);
-        QCOMPARE(m_replies.last().header.options, quint16(0));
     }
 
     void replyAnnouncedAfterTheReceivePath()

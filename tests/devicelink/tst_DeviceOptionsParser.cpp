@@ -18,8 +18,6 @@ private slots:
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("expected"); // parameters in stored order
         QTest::addColumn<int>("warnings");
-        QTest::newRow("documented example")
-            << QByteArray("SR=1000000,6000000000;BW=10,x,100;PR=4") << "S1000000-6000000000 B10,100 P4" << 0;
         QTest::newRow("empty parts and order") << QByteArray(";;PR=2;;SR=5,6;") << "P2 S5-6" << 0;
         QTest::newRow("trailing terminator") << QByteArray("PR=3\0\0", 6) << "P3" << 0;
         QTest::newRow("SR with one value") << QByteArray("SR=100;PR=1") << "P1" << 1;

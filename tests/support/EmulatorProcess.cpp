@@ -20,7 +20,6 @@ bool EmulatorProcess::start(const QStringList& args, int timeoutMs)
     if (!m_dir.isValid() || isRunning())
         return false;
     m_buffer.clear();
-    m_unclaimed.clear();
     const QString link = QDir(m_dir.path()).filePath(QStringLiteral("ttyVNA"));
     QStringList all{QStringLiteral("--link"), link, QStringLiteral("--quit-on-eof")};
     if (!args.contains(QStringLiteral("--delay-us")))
@@ -66,9 +65,6 @@ QString EmulatorProcess::waitForLine(const QStringList& prefixes, int timeoutMs)
         return std::any_of(prefixes.begin(), prefixes.end(),
                            [&](const QString& p) { return line.startsWith(p); });
     };
-    for (int i = 0; i < m_unclaimed.size(); ++i)
-        if (matches(m_unclaimed[i]))
-            return m_unclaimed.takeAt(i);
     QDeadlineTimer deadline(timeoutMs);
     for (;;) {
         const int nl = m_buffer.indexOf('\n');
@@ -77,7 +73,6 @@ QString EmulatorProcess::waitForLine(const QStringList& prefixes, int timeoutMs)
             m_buffer.remove(0, nl + 1);
             if (matches(line))
                 return line;
-            m_unclaimed << line;
         } else if (deadline.hasExpired() || !isRunning()) {
             return QString();
         } else if (m_process.waitForReadyRead(int(qBound<qint64>(1, deadline.remainingTime(), 100)))) {

@@ -24,17 +24,17 @@ public:
     void offerToThisProcess() const;
     // One control line ("unplug", "dut short", ...) and its "ok/error/status ..." answer, or "".
     QString control(const QString& line, int timeoutMs = 5000);
-    // The first line, unclaimed so far, that starts with one of prefixes ("event plugged", ...).
-    QString waitForLine(const QStringList& prefixes, int timeoutMs = 5000);
     void stop();
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
 
 private:
+    // The next line that starts with one of prefixes; the lines before it are passed over.
+    QString waitForLine(const QStringList& prefixes, int timeoutMs);
+
     QTemporaryDir m_dir;
     QProcess m_process;
     QString m_portPath;
     QByteArray m_buffer;
-    QStringList m_unclaimed;
 };
 
 } // namespace TestSupport

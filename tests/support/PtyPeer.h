@@ -11,7 +11,7 @@
 
 namespace TestSupport {
 
-// A scripted analyser on a pseudo-terminal behind linkPath(), a link that survives vanish()/comeBack().
+// A scripted analyser on a pseudo-terminal behind linkPath(), a link that survives vanish() and start().
 // Every complete request frame is recorded and handed to the responder.
 class PtyPeer : public QObject
 {
@@ -26,7 +26,6 @@ public:
 
     bool start();
     void vanish(); // closes the terminal and removes the link
-    bool comeBack() { return start(); }
     QString linkPath() const { return m_linkPath; }
     void setResponder(Responder responder) { m_responder = std::move(responder); }
     void write(const QByteArray& bytes);

@@ -4,9 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QTest>
 
 #include "core/AppPaths.h"
 #include "core/StartupSequence.h"
+#include "devicelink/FrameCodec.h"
 #include "measurement/DataScanManager.h"
 
 namespace TestSupport {
@@ -82,12 +85,6 @@ bool writeFile(const QString& path, const QByteArray& bytes)
            file.write(bytes) == bytes.size();
 }
 
-} // namespace TestSupport
-
-#include "devicelink/FrameCodec.h"
-
-namespace TestSupport {
-
 bool takeFrame(QByteArray& buffer, ZData::TDeviceReply& frame)
 {
     using ZData::FrameCodec;
@@ -109,13 +106,6 @@ bool takeFrame(QByteArray& buffer, ZData::TDeviceReply& frame)
         return true;
     }
 }
-
-} // namespace TestSupport
-
-#include <QProcess>
-#include <QTest>
-
-namespace TestSupport {
 
 TProcessRun runProcess(const QString& program, const QStringList& args, const QProcessEnvironment& env,
                        const QString& workDir, int timeoutMs)

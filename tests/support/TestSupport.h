@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -45,19 +46,9 @@ void setSweep(double start, double stop, quint32 points);
 QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);
 
-} // namespace TestSupport
-
-namespace TestSupport {
-
 // Takes one complete frame off the front of buffer, skipping noise and headers that fail their
 // check; false while none is complete. Judging the frame's CRC is left to the caller.
 bool takeFrame(QByteArray& buffer, ZData::TDeviceReply& frame);
-
-} // namespace TestSupport
-
-#include <QProcessEnvironment>
-
-namespace TestSupport {
 
 // A child process run to its end: exit code (-1 when it crashed, did not start or did not end in
 // time), standard output and standard error.

@@ -52,8 +52,7 @@ bool writeCalibration(const QString& path, const QString& deviceId, int chop = 0
     stream.setFloatingPointPrecision(QDataStream::SinglePrecision);
     data.serialize(stream, deviceId);
     bytes.chop(chop);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return TestSupport::writeFile(path, bytes);
 }
 
 // Leaves the port's lock file with the given text and age, as a run killed while locking does.
