@@ -77,20 +77,13 @@ private slots:
         DTFTransform::resetWindow(c);
         const double max = c.max_time * 1e9;
         for (double v : {-10.0, 0.0, max / 3, max, 2 * max}) {
-            for (int setter = 0; setter < 4; ++setter) {
+            int setter = 0;
+            for (auto set : {&DTFTransform::setStart, &DTFTransform::setStop, &DTFTransform::setCenter,
+                             &DTFTransform::setSpan}) {
                 TDTFConfig w = c;
-                if (setter == 0)
-                    DTFTransform::setStart(w, v);
-                else if (setter == 1)
-                    DTFTransform::setStop(w, v);
-                else if (setter == 2)
-                    DTFTransform::setCenter(w, v);
-                else
-                    DTFTransform::setSpan(w, v);
-                QVERIFY2(
-                    w.start >= 0 && w.start <= w.stop + 1e-9 && w.stop <= max + 1e-9,
-                    qPrintable(
-                        QString("setter %1 value %2: %3 .. %4").arg(setter).arg(v).arg(w.start).arg(w.stop)));
+                set(w, v);
+                QVERIFY2(w.start >= 0 && w.start <= w.stop + 1e-9 && w.stop <= max + 1e-9,
+                         qPrintable(QString("setter %1 value %2: %3 .. %4").arg(setter++).arg(v).arg(w.start).arg(w.stop)));
             }
         }
         const DTFTransform::TRange start = DTFTransform::startRange(c);
@@ -169,14 +162,6 @@ private slots:
             worst = std::max(worst, std::abs(sum / double(n) - std::complex<double>(x[k])));
         }
         QVERIFY2(worst < 2e-6, qPrintable(QString::number(worst)));
-        // A constant reflection: 0 dB at k = 0 and nothing elsewhere when N is a power of two.
-        if (n == nfft) {
-            TScanPoints flat(n, {1000000, 1.0f, 0.0f});
-            const auto y = DTFTransform::timeResponse(flat);
-            QVERIFY(std::abs(y[0] - std::complex<float>(1, 0)) < 1e-6f);
-            for (int k = 1; k < nfft; ++k)
-                QVERIFY(std::abs(y[k]) < 1e-5f);
-        }
     }
 
     // 1000 bins of 1 ns, window 0 .. 100 ns: n = 100, guard 7 bins.
