@@ -68,11 +68,18 @@ private slots:
         QCOMPARE(line(100000.5, QtInfoMsg), QString("[ 100000.500 ][   INFO    ]: m\n"));
     }
 
+    // Debug lines are written only where they go somewhere: the test's own handler takes them, a
+    // filter rule or the log file's handler drops them.
     void writesFileAndDropsDebug()
     {
+        QVERIFY(Logger::isDebugWritten());
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+        QVERIFY(!Logger::isDebugWritten());
+        QLoggingCategory::setFilterRules(QString());
         TestSupport::ScopedAppDir dir;
         QVERIFY(Logger::init());
         QVERIFY(Logger::init()); // a second init must not chain the handler to itself
+        QVERIFY(!Logger::isDebugWritten());
         QCOMPARE(QFileInfo(Logger::filePath()).absolutePath(), QDir(dir.path()).absoluteFilePath("logs"));
 
         qDebug() << "debug-marker";
@@ -85,6 +92,8 @@ private slots:
         QVERIFY(text.contains("][   INFO    ]: info-marker\n"));
         QVERIFY(text.contains("][  WARNING  ]: warning-marker\n"));
         QVERIFY(text.contains("][  CRITICAL ]: critical-marker\n"));
+        // The banner names the version the project was built as.
+        QVERIFY(text.contains(QString("Logger >> initializing Application ver. %1..").arg(TOLVEK_PROJECT_VERSION)));
         // The previous handler receives the level part, not the bare message.
         QCOMPARE(g_forwarded.count("[  CRITICAL ]: critical-marker"), 1);
         QCOMPARE(text.count("critical-marker"), 1);
@@ -155,18 +164,6 @@ private slots:
         QVERIFY(text.contains("second-run"));
         QVERIFY(readAll(first).contains("first-run"));
     }
-
-    void debugWrittenOnlyWhereItGoesSomewhere()
-    {
-        QVERIFY(Logger::isDebugWritten()); // the test's own handler receives debug lines
-        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-        QVERIFY(!Logger::isDebugWritten());
-        QLoggingCategory::setFilterRules(QString());
-        TestSupport::ScopedAppDir dir;
-        QVERIFY(Logger::init());
-        QVERIFY(!Logger::isDebugWritten()); // the log handler drops them
-    }
-
 };
 
 QTEST_GUILESS_MAIN(tst_Logger)
