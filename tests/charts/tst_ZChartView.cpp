@@ -716,12 +716,10 @@ private slots:
             QVERIFY(!limit.is_enabled);
     }
 
+    // The DTF window in metres; the grid, loss and limit groups: tst_MainWindow::pagesRoundTrip.
     void roundTrip()
     {
         ZChartConfig a;
-        TGridConfig log = a.logConfig();
-        log.grid_step = 10;
-        a.setLogConfig(log, false);
         a.refreshDTFLimits();
         TDTFConfig dtf = a.dtfConfig();
         DTFTransform::setDomain(dtf, EDTFDomain::DISTANCE);
@@ -732,7 +730,6 @@ private slots:
         a.saveSettings(s);
         ZChartConfig b;
         b.restoreSettings(s);
-        QCOMPARE(b.logConfig().grid_step, 10u);
         QCOMPARE(b.dtfConfig().domain, EDTFDomain::DISTANCE);
         QCOMPARE(b.dtfConfig().view_domain, EDTFDomain::DISTANCE);
         QCOMPARE(b.dtfConfig().velocity_factor, 0.66);
