@@ -155,7 +155,8 @@ private slots:
         QCOMPARE(view.livePoints().size(), 256);
         const double bin = DTFTransform::maxTimeDisplay(view.config()->dtfConfig()) / 256;
         const double peak = view.marksTable()->mark(0)->chartPoint().x();
-        QVERIFY2(std::abs(peak - 1.5) <= bin, qPrintable(QString("peak at %1 m, bin %2 m").arg(peak).arg(bin)));
+        QVERIFY2(std::abs(peak - 1.5) <= bin,
+                 qPrintable(QString("peak at %1 m, bin %2 m").arg(peak).arg(bin)));
         QVERIFY(view.marksTable()->readouts().value(0).startsWith("Distance:"));
     }
 

@@ -67,7 +67,7 @@ private slots:
                 TDTFConfig w = c;
                 set(w, v);
                 QVERIFY2(w.start >= 0 && w.start <= w.stop + 1e-9 && w.stop <= maxNs + 1e-9,
-                         qPrintable(QString("setter %1 value %2: %3 .. %4").arg(setter++).arg(v).arg(w.start).arg(w.stop)));
+                         qPrintable(QString("setter %1, value %2").arg(setter++).arg(v)));
             }
         }
         const DTFTransform::TRange start = DTFTransform::startRange(c);

@@ -18,8 +18,8 @@
 #include "charts/DataScanProcessor.h"
 #include "charts/ZChartConfig.h"
 #include "charts/ZChartScanRangeInfo.h"
-#include "charts/ZComplexPlaneGrid.h"
 #include "charts/ZChartView.h"
+#include "charts/ZComplexPlaneGrid.h"
 #include "charts/ZMark.h"
 #include "charts/ZMarksTable.h"
 #include "core/LocalizationManager.h"
@@ -127,7 +127,8 @@ private slots:
         QTest::newRow("log mag") << EChartType::LOG_MAG << 0 << 0.f << 0.f << -95.0 << 5.0 << db;
         QTest::newRow("log mag step 10") << EChartType::LOG_MAG << 10 << 0.f << 0.f << -45.0 << 5.0 << db;
         QTest::newRow("lin mag") << EChartType::LIN_MAG << 0 << 0.f << 0.f << 0.0 << 1.0 << "Voltage (mV)";
-        QTest::newRow("lin mag step 100") << EChartType::LIN_MAG << 100 << 0.f << 0.f << 0.5 << 1.0 << "Voltage (mV)";
+        QTest::newRow("lin mag step 100")
+            << EChartType::LIN_MAG << 100 << 0.f << 0.f << 0.5 << 1.0 << "Voltage (mV)";
         QTest::newRow("phase") << EChartType::PHASE << 0 << 0.f << 0.f << -180.0 << 180.0
                                << QString::fromUtf8("Angle (°)");
         QTest::newRow("swr") << EChartType::SWR << 0 << 0.f << 0.f << 1.0 << 5.0 << "SWR";
@@ -136,8 +137,8 @@ private slots:
         // Loss follows the data: 10 log10 r, so r = 10^(-0.05) is -0.5 dB.
         const float half = std::pow(10.0f, -0.05f);
         QTest::newRow("loss, flat -0.5 dB") << EChartType::LOSS << 0 << half << half << -1.0 << 0.0 << db;
-        QTest::newRow("loss, -2.5 .. -0.1 dB")
-            << EChartType::LOSS << 0 << std::pow(10.0f, -0.25f) << std::pow(10.0f, -0.01f) << -2.5 << 0.0 << db;
+        QTest::newRow("loss, -2.5 .. -0.1 dB") << EChartType::LOSS << 0 << std::pow(10.0f, -0.25f)
+                                               << std::pow(10.0f, -0.01f) << -2.5 << 0.0 << db;
     }
 
     void axes()
@@ -163,7 +164,8 @@ private slots:
             points[100].re = peakRe;
             view.refreshFrom(points);
         }
-        QVERIFY2(std::abs(view.axisY()->min() - yMin) < 1e-4, qPrintable(QString::number(view.axisY()->min())));
+        QVERIFY2(std::abs(view.axisY()->min() - yMin) < 1e-4,
+                 qPrintable(QString::number(view.axisY()->min())));
         QTEST(view.axisY()->max(), "yMax");
         QTEST(view.axisY()->titleText(), "yTitle");
         if (type == EChartType::DTF) {
@@ -195,11 +197,12 @@ private slots:
                         const bool picture = range == sweeps[0] && size.width() < 1000 && language[10] == 'e';
                         if (size.width() < 320 && !picture)
                             continue;
+                        const QString name = picture ? QString(t % 2 ? "view.svg" : "view.png") : QString();
                         QTest::addRow("%s %s %.3f-%.3f MHz %dx%d", language,
-                                      qPrintable(ChartEnumPrinter::toString(EChartType(t))), range.first / 1e6,
-                                      range.second / 1e6, size.width(), size.height())
+                                      qPrintable(ChartEnumPrinter::toString(EChartType(t))),
+                                      range.first / 1e6, range.second / 1e6, size.width(), size.height())
                             << QString(language) << EChartType(t) << range.first << range.second << size
-                            << (!picture ? "" : t % 2 ? "view.svg" : "view.png");
+                            << name;
                     }
     }
 
@@ -221,12 +224,14 @@ private slots:
         view.setChartType(type);
         view.refreshFrom(sweep(401, start, stop));
         view.layoutChart(QSizeF(size));
-        QCOMPARE(view.chart()->size(), QSizeF(size).expandedTo(QSizeF(ZChartView::MIN_CHART_WIDTH,
-                                                                      ZChartView::MIN_CHART_HEIGHT)));
+        QCOMPARE(view.chart()->size(),
+                 QSizeF(size).expandedTo(QSizeF(ZChartView::MIN_CHART_WIDTH, ZChartView::MIN_CHART_HEIGHT)));
         const QRectF plot = view.chart()->plotArea();
-        QVERIFY2(plot.width() > 0 && plot.height() > 0 &&
-                     QRectF(QPointF(0, 0), view.chart()->size()).contains(plot),
-                 qPrintable(QString("%1,%2 %3x%4").arg(plot.x()).arg(plot.y()).arg(plot.width()).arg(plot.height())));
+        QVERIFY2(
+            plot.width() > 0 && plot.height() > 0 &&
+                QRectF(QPointF(0, 0), view.chart()->size()).contains(plot),
+            qPrintable(
+                QString("%1,%2 %3x%4").arg(plot.x()).arg(plot.y()).arg(plot.width()).arg(plot.height())));
         QStringList texts;
         for (QGraphicsItem* item : size.width() < 320 ? QList<QGraphicsItem*>() : view.scene()->items()) {
             auto* text = dynamic_cast<QGraphicsTextItem*>(item);

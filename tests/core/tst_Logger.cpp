@@ -106,7 +106,8 @@ private slots:
         QVERIFY(text.contains("][  WARNING  ]: warning-marker\n"));
         QVERIFY(text.contains("][  CRITICAL ]: critical-marker\n"));
         // The banner names the version the project was built as.
-        QVERIFY(text.contains(QString("Logger >> initializing Application ver. %1..").arg(TOLVEK_PROJECT_VERSION)));
+        QVERIFY(text.contains(
+            QString("Logger >> initializing Application ver. %1..").arg(TOLVEK_PROJECT_VERSION)));
         // The previous handler receives the level part, not the bare message.
         QCOMPARE(g_forwarded.count("[  CRITICAL ]: critical-marker"), 1);
         QCOMPARE(text.count("critical-marker"), 1);
@@ -224,7 +225,8 @@ private slots:
 
         // A file that cannot be loaded leaves the program untranslated and announces nothing.
         QVERIFY(!LocalizationManager::setLanguage(":/nothing.qm"));
-        QCOMPARE(g_forwarded, QStringList{"LocalizationManager >> target tr-file cannot be loaded: :/nothing.qm"});
+        QCOMPARE(g_forwarded,
+                 QStringList{"LocalizationManager >> target tr-file cannot be loaded: :/nothing.qm"});
         QCOMPARE(spy.count(), 2);
         QCOMPARE(LocalizationManager::currentFile(), EN);
         QCOMPARE(qtTrId("lp_err_failed_manager_init"), QString("lp_err_failed_manager_init"));
