@@ -697,8 +697,10 @@ private slots:
         QCOMPARE(spy[2][0].value<EChartType>(), EChartType::DTF);
     }
 
-    // An empty profile gives the defaults; a window left by another range is pulled inside this one.
-    void restoreFromEmptyGroup()
+    // An empty profile gives the defaults, a window left by another range pulled inside this one;
+    // what was saved comes back (the DTF window in metres here; the grid, loss and limit groups go
+    // through the pages in tst_MainWindow::pagesRoundTrip).
+    void restoreAndRoundTrip()
     {
         ZChartConfig c;
         c.setChartType(EChartType::LOG_MAG);
@@ -719,26 +721,20 @@ private slots:
         QCOMPARE(c.lossConfig().cable_length, 1.0);
         for (const TSWRConfig& limit : {c.smithConfig(), c.polarConfig(), c.swrConfig()})
             QVERIFY(!limit.is_enabled);
-    }
 
-    // The DTF window in metres; the grid, loss and limit groups: tst_MainWindow::pagesRoundTrip.
-    void roundTrip()
-    {
-        ZChartConfig a;
-        a.refreshDTFLimits();
-        TDTFConfig dtf = a.dtfConfig();
+        dtf = c.dtfConfig();
         DTFTransform::setDomain(dtf, EDTFDomain::DISTANCE);
         DTFTransform::setVelocityFactor(dtf, 0.66);
         DTFTransform::setSpan(dtf, 150.0); // metres
-        a.setDTFConfig(dtf, false);
+        c.setDTFConfig(dtf, false);
         QSettings* s = settings("round");
-        a.saveSettings(s);
+        c.saveSettings(s);
         ZChartConfig b;
         b.restoreSettings(s);
         QCOMPARE(b.dtfConfig().domain, EDTFDomain::DISTANCE);
         QCOMPARE(b.dtfConfig().view_domain, EDTFDomain::DISTANCE);
         QCOMPARE(b.dtfConfig().velocity_factor, 0.66);
-        QVERIFY(qAbs(b.dtfConfig().span - a.dtfConfig().span) < 1e-9);
+        QVERIFY(qAbs(b.dtfConfig().span - c.dtfConfig().span) < 1e-9);
     }
 
     void limitCircle_data()
