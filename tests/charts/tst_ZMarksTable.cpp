@@ -86,7 +86,6 @@ private slots:
         ZMark* second = table()->mark(1);
         table()->removeMark(0);
         QCOMPARE(removed.last()[0].toInt(), 0);
-        QCOMPARE(table()->mark(0), second);
         QCOMPARE(second->data().number, quint16(1));
         QCOMPARE(table()->mark(4)->data().number, quint16(5));
         QCOMPARE(table()->selectedMark(), second);
