@@ -185,9 +185,9 @@ private slots:
         QTest::addColumn<double>("stop");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QString>("picture"); // none when empty
-        // The smallest picture (drawn only: no window shows a view that small), a small one, a view of
-        // the smallest window (four views), a view of a full screen (pictures of report size:
-        // reportImageHasLegendAndNoFrame).
+        // The smallest picture (drawn and saved; its tick labels do not fit and are not read), a small
+        // one, a view of the smallest window (four views), a view of a full screen (pictures of report
+        // size: reportImageHasLegendAndNoFrame).
         const QVector<QSize> sizes = {{200, 150}, {320, 220}, {360, 240}, {1600, 1000}};
         const QVector<QPair<double, double>> sweeps = {{1e6, 1800e6}, {1e6, 6200e6}, {100e6, 100.5e6}};
         for (const char* language : {"lumenpane_en.qm", "lumenpane_ru.qm"})

@@ -105,6 +105,7 @@ private slots:
         QVERIFY(m_view->addMark(101.0));
         ZMark* first = table()->mark(0);
         ZMark* last = table()->mark(1);
+        QCOMPARE(first->data().index, 0);
         QCOMPARE(last->data().index, POINTS - 1);
         table()->selectMark(first);
         press(first, Qt::Key_Left);
