@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QLoggingCategory>
@@ -10,16 +11,25 @@
 #include "core/Logger.h"
 #include "core/NoticeBoard.h"
 #include "core/Resources.h"
+#include "core/StartupSequence.h"
 
+using ZCore::LocalizationManager;
 using ZCore::Logger;
 using ZCore::NoticeBoard;
+using ZCore::StartupSequence;
+using ZCore::TStartupStep;
 
 namespace {
-QStringList g_forwarded;
-void captureHandler(QtMsgType, const QMessageLogContext&, const QString& message)
+QStringList g_forwarded, g_critical;
+void captureHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
     g_forwarded.append(message);
+    if (type == QtCriticalMsg)
+        g_critical.append(message);
 }
+
+const QString EN = ":/translation/lumenpane_en.qm";
+const QString RU = ":/translation/lumenpane_ru.qm";
 
 QString readAll(const QString& path)
 {
@@ -28,6 +38,8 @@ QString readAll(const QString& path)
 }
 } // namespace
 
+// The logger, the start-up sequence that starts it and every other manager, and the languages
+// their messages are read in.
 class tst_Logger : public QObject
 {
     Q_OBJECT
@@ -37,15 +49,16 @@ class tst_Logger : public QObject
 private slots:
     void initTestCase()
     {
-        ZCore::initResources();
-        QVERIFY(ZCore::LocalizationManager::init());
-        QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
+        StartupSequence::prepare();
+        StartupSequence::setupApplication(*qApp);
+        QVERIFY(LocalizationManager::init());
     }
 
     void init()
     {
         m_shown.clear();
         g_forwarded.clear();
+        g_critical.clear();
         qInstallMessageHandler(captureHandler);
         Logger::setPresenter([this](QtMsgType type, const QString& title, const QString& text) {
             m_shown << QString("%1|%2|%3").arg(int(type)).arg(title, text);
@@ -68,11 +81,18 @@ private slots:
         QCOMPARE(line(100000.5, QtInfoMsg), QString("[ 100000.500 ][   INFO    ]: m\n"));
     }
 
+    // Debug lines are written only where they go somewhere: the test's own handler takes them, a
+    // filter rule or the log file's handler drops them.
     void writesFileAndDropsDebug()
     {
+        QVERIFY(Logger::isDebugWritten());
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+        QVERIFY(!Logger::isDebugWritten());
+        QLoggingCategory::setFilterRules(QString());
         TestSupport::ScopedAppDir dir;
         QVERIFY(Logger::init());
         QVERIFY(Logger::init()); // a second init must not chain the handler to itself
+        QVERIFY(!Logger::isDebugWritten());
         QCOMPARE(QFileInfo(Logger::filePath()).absolutePath(), QDir(dir.path()).absoluteFilePath("logs"));
 
         qDebug() << "debug-marker";
@@ -85,6 +105,9 @@ private slots:
         QVERIFY(text.contains("][   INFO    ]: info-marker\n"));
         QVERIFY(text.contains("][  WARNING  ]: warning-marker\n"));
         QVERIFY(text.contains("][  CRITICAL ]: critical-marker\n"));
+        // The banner names the version the project was built as.
+        QVERIFY(text.contains(
+            QString("Logger >> initializing Application ver. %1..").arg(TOLVEK_PROJECT_VERSION)));
         // The previous handler receives the level part, not the bare message.
         QCOMPARE(g_forwarded.count("[  CRITICAL ]: critical-marker"), 1);
         QCOMPARE(text.count("critical-marker"), 1);
@@ -156,18 +179,77 @@ private slots:
         QVERIFY(readAll(first).contains("first-run"));
     }
 
-    void debugWrittenOnlyWhereItGoesSomewhere()
+    void everyStepIsAttempted()
     {
-        QVERIFY(Logger::isDebugWritten()); // the test's own handler receives debug lines
-        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-        QVERIFY(!Logger::isDebugWritten());
-        QLoggingCategory::setFilterRules(QString());
-        TestSupport::ScopedAppDir dir;
-        QVERIFY(Logger::init());
-        QVERIFY(!Logger::isDebugWritten()); // the log handler drops them
+        // Failures do not stop the sequence; a step without a function counts as failed.
+        const auto no = [] { return false; };
+        const QVector<TStartupStep> steps{{"A", no}, {"B", [] { return true; }}, {"C", no}, {"D", nullptr}};
+        const QStringList failed = StartupSequence::initManagers(steps);
+        QCOMPARE(failed, (QStringList{"A", "C", "D"}));
+        QCOMPARE(g_critical.size(), 3);
+        QCOMPARE(g_critical[2], QString("Utility::Generics >> failed to init: D"));
     }
 
+    void unwritableLogLocation()
+    {
+        TestSupport::ScopedAppDir dir;
+        QVERIFY(QFile(dir.path() + "/logs").open(QIODevice::WriteOnly)); // a file where the directory goes
+
+        // Left out, the logger is not even tried; every other manager starts all the same.
+        QVERIFY(StartupSequence::startManagers(StartupSequence::ELogger::LEAVE_OUT).isEmpty());
+        QVERIFY(g_critical.isEmpty());
+
+        const QStringList failed = StartupSequence::startManagers();
+        QCOMPARE(failed, QStringList{"Logger"});
+        QCOMPARE(g_critical.filter("failed to init"),
+                 QStringList{"Utility::Generics >> failed to init: Logger"});
+        // Without a log file nothing is stamped and no box interrupts the start.
+        QVERIFY(g_forwarded.filter("]: ").isEmpty());
+        QVERIFY(m_shown.isEmpty());
+
+        auto window = StartupSequence::loadMainWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(g_forwarded.contains("EntryPoint >> loading MainWindow.."));
+    }
+
+    void switchLanguage()
+    {
+        QCOMPARE(LocalizationManager::languageName(RU), QString::fromUtf8("Русский"));
+        QSignalSpy spy(&LocalizationManager::instance(), &LocalizationManager::signalLoadedLang);
+        QVERIFY(LocalizationManager::setLanguage(RU));
+        QCOMPARE(qtTrId("lp_tr_language"), QString::fromUtf8("Русский"));
+        QVERIFY(LocalizationManager::setLanguage(EN));
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(qtTrId("lp_err_failed_manager_init"), QString("failed to init: "));
+
+        // A file that cannot be loaded leaves the program untranslated and announces nothing.
+        QVERIFY(!LocalizationManager::setLanguage(":/nothing.qm"));
+        QCOMPARE(g_forwarded,
+                 QStringList{"LocalizationManager >> target tr-file cannot be loaded: :/nothing.qm"});
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(LocalizationManager::currentFile(), EN);
+        QCOMPARE(qtTrId("lp_err_failed_manager_init"), QString("lp_err_failed_manager_init"));
+    }
+
+    // Every core message exists in both languages with the same placeholders and trailing blank.
+    void catalogue()
+    {
+        QTranslator enTr, ruTr;
+        QVERIFY(enTr.load(EN) && ruTr.load(RU));
+        for (const char* id :
+             {"lp_err_logger_cant_create_dirs", "lp_err_logger_cant_create_file",
+              "lp_err_settings_cant_create_dirs", "lp_err_settings_cant_create_files",
+              "lp_err_settings_cant_create_default", "lp_err_settings_custom_files_not_allowed",
+              "lp_err_settings_cant_rewrite_current", "lp_err_settings_cant_rewrite_default",
+              "lp_err_tr_files_lost", "lp_util_failed_to_create"}) {
+            const QString english = enTr.translate("", id), russian = ruTr.translate("", id);
+            QVERIFY2(!english.isEmpty() && !russian.isEmpty() && russian != english, id);
+            QCOMPARE(russian.count("%"), english.count("%"));
+            QCOMPARE(russian.endsWith(' '), english.endsWith(' '));
+        }
+    }
 };
 
-QTEST_GUILESS_MAIN(tst_Logger)
+QTEST_MAIN(tst_Logger)
 #include "tst_Logger.moc"

@@ -117,7 +117,9 @@ private slots:
         QCOMPARE(fileBytes(SettingsManager::defaultFile()), before);
     }
 
-    void loadCopiesPresetOrDefault()
+    // A preset is copied in and a missing one brings the default back; loading the working profile
+    // itself, or a copy that breaks off half-way, leaves it intact.
+    void load()
     {
         const QString preset = SettingsManager::userDir() + "/p.ini";
         QVERIFY(writeBytes(preset, "[Default]\ncom_port=ttyUSB7\n"));
@@ -125,30 +127,31 @@ private slots:
         SettingsManager::load(preset);
         QCOMPARE(comPort(), QString("ttyUSB7"));
         QCOMPARE(SettingsManager::settings()->fileName(), SettingsManager::currentFile());
-        SettingsManager::load(SettingsManager::userDir() + "/nope.ini"); // missing: back to default
-        QCOMPARE(spy.count(), 2);
+        SettingsManager::load(SettingsManager::userDir() + "/nope.ini");
         QCOMPARE(fileBytes(SettingsManager::currentFile()), fileBytes(SettingsManager::defaultFile()));
-    }
 
-    // Loading the working profile itself, or a copy that breaks off half-way, leaves it intact.
-    void loadKeepsCurrent()
-    {
         const QByteArray before = setComPort("mine");
-        QSignalSpy spy(&SettingsManager::instance(), &SettingsManager::signalGotSettings);
         SettingsManager::load(SettingsManager::currentFile());
         SettingsManager::load(SettingsManager::profilesDir() + "/./current.ini");
         QCOMPARE(fileBytes(SettingsManager::currentFile()), before);
         QCOMPARE(comPort(), QString("mine"));
-
         const QString big = SettingsManager::userDir() + "/big.ini";
         QByteArray content = "[Default]\ncom_port=lost\n[Filler]\n";
         for (int i = 0; content.size() < 64 * 1024; ++i)
             content += "key_" + QByteArray::number(i) + "=" + QByteArray(40, 'x') + "\n";
         QVERIFY(writeBytes(big, content) && before.size() < 2048);
         withSmallFileLimit(4096, [&] { SettingsManager::load(big); });
-        QCOMPARE(spy.count(), 3);
+        QCOMPARE(spy.count(), 5);
         QCOMPARE(fileBytes(SettingsManager::currentFile()), before);
         QCOMPARE(comPort(), QString("mine"));
+        QVERIFY(g_critical.isEmpty());
+
+        // A file of the caller's own never becomes the profile.
+        const QString other = SettingsManager::userDir() + "/x.ini";
+        SettingsManager::openSettings(other, QSettings::IniFormat);
+        QCOMPARE(g_critical, QStringList{"SettingsManager >> " +
+                                         qtTrId("lp_err_settings_custom_files_not_allowed") + other});
+        QCOMPARE(SettingsManager::settings()->fileName(), SettingsManager::currentFile());
     }
 
     // A write cut short (full disk, file-size limit) must leave the old files as they were, say so,
@@ -191,15 +194,6 @@ private slots:
         QVERIFY(SettingsManager::saveAll());
         QVERIFY(fileBytes(SettingsManager::currentFile()).contains(big.toLatin1()));
         QCOMPARE(g_critical, QStringList());
-    }
-
-    void openSettingsRefusesCustomFiles()
-    {
-        const QString other = SettingsManager::userDir() + "/x.ini";
-        SettingsManager::openSettings(other, QSettings::IniFormat);
-        QCOMPARE(g_critical, QStringList{"SettingsManager >> " +
-                                         qtTrId("lp_err_settings_custom_files_not_allowed") + other});
-        QCOMPARE(SettingsManager::settings()->fileName(), SettingsManager::currentFile());
     }
 
     // Files the INI reader would choke on never become the working profile.
