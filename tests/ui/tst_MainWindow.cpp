@@ -97,7 +97,6 @@ private slots:
     void restoredValuesBounded_data();
     void restoredValuesBounded();
     void clearedBandListSendsNoIndex();
-    void loadedProfileRefreshesPages();
     void configPagesFollowSelection();
     void dtfSpanIsCut();
     void frequencyEntryRules_data();
@@ -393,22 +392,6 @@ void tst_MainWindow::clearedBandListSendsNoIndex()
     QCOMPARE(changed.count(), 0);
     QCOMPARE(CalibrationManager::bandwidthIndex(), quint8(2));
     DeviceManager::resetDeviceInfo();
-}
-
-void tst_MainWindow::loadedProfileRefreshesPages()
-{
-    emit m_window->chartView(0)->signalWasSelected();
-    charts()->typeBox()->setCurrentIndex(int(EChartType::PHASE));
-    const QString preset = ZCore::SettingsManager::userDir() + QStringLiteral("/phase.ini");
-    QVERIFY(ZCore::SettingsManager::saveAs(preset));
-    charts()->typeBox()->setCurrentIndex(int(EChartType::LOG_MAG));
-    QVERIFY(!charts()->shownConfigPage()->noSettingsLabel());
-
-    ZCore::SettingsManager::load(preset); // the selected view stays UL, its type changes
-    QCOMPARE(m_window->selectedChartViewIndex(), 0);
-    QCOMPARE(m_window->chartView(0)->chartType(), EChartType::PHASE);
-    QCOMPARE(charts()->typeBox()->currentIndex(), int(EChartType::PHASE));
-    QCOMPARE(charts()->shownConfigPage(), charts()->configPage(EChartType::PHASE));
 }
 
 void tst_MainWindow::configPagesFollowSelection()
