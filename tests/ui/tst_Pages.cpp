@@ -2,18 +2,12 @@
 // traces. The window is built once; the calibration checks run first, before anything is drawn.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QtTest>
 
-#include <memory>
 
 #include "PageTestSupport.h"
 #include "TestSupport.h"
@@ -26,7 +20,6 @@
 #include "devicelink/DeviceManager.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
-#include "measurement/TraceFiles.h"
 #include "ui/KitEditorDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowUi.h"
@@ -131,22 +124,16 @@ private slots:
     void presetsRebuildTheSlotList_data();
     void presetsRebuildTheSlotList();
     void kitBoxAndEditor();
-    void inputWaitsForData();
+    void positionInput();
     void typeChoicesFollowTheChartType_data();
     void typeChoicesFollowTheChartType();
     void removalKeepsEntriesOnTheirMarkers_data();
     void removalKeepsEntriesOnTheirMarkers();
-    void sixthMarkerClosesTheInput();
-    void badPositionIsReported();
-    void inputLabelsFollowTheView();
-    void badPresetIsReportedAndChangesNothing_data();
-    void badPresetIsReportedAndChangesNothing();
-    void protectedPresetsAreRefused_data();
-    void protectedPresetsAreRefused();
+    void badPresetIsRefusedAndChangesNothing_data();
+    void badPresetIsRefusedAndChangesNothing();
     void aboutPageShowsVersionAndToolkitBox();
     void removalKeepsEntriesOnTheirTraces_data();
     void removalKeepsEntriesOnTheirTraces();
-    void loadButtonFollowsTheStore();
     void unreadableFileIsReportedAndKeepsTheList_data();
     void unreadableFileIsReportedAndKeepsTheList();
     void saveFilterGivesTheSuffix_data();
@@ -332,17 +319,35 @@ void tst_Pages::addMarkThroughPage(double position)
     QTest::mouseClick(button("b_add_mark_freq"), Qt::LeftButton);
 }
 
-void tst_Pages::inputWaitsForData()
+// The position input: closed until a sweep is drawn; a position that is no number is reported and
+// adds nothing; title and units follow the view's chart type, and the input the DTF window.
+void tst_Pages::positionInput()
 {
-    // No sweep has been drawn yet: nothing to put a marker on.
+    auto* show = m_window->findChild<QCheckBox*>(QStringLiteral("cb_show_marks"));
     QVERIFY(!view()->hasData());
     QVERIFY(!markers()->positionEdit()->isEnabled());
-    QVERIFY(!m_window->findChild<QCheckBox*>(QStringLiteral("cb_show_marks"))->isEnabled());
+    QVERIFY(!show->isEnabled());
     QVERIFY(!button("b_add_mark_freq")->isEnabled());
     view()->refreshFrom(sweepPoints());
     markers()->slotRetrievedMarksData();
     QVERIFY(markers()->positionEdit()->isEnabled());
-    QVERIFY(m_window->findChild<QCheckBox*>(QStringLiteral("cb_show_marks"))->isEnabled());
+    QVERIFY(show->isEnabled());
+
+    markers()->positionEdit()->setText(QStringLiteral("1x5"));
+    markers()->slotAddNewMark();
+    QVERIFY(m_messages->contains({qtTrId("lp_err_enter_bad_freq")}));
+    QCOMPARE(view()->marksTable()->count(), 0);
+
+    auto* title = m_window->findChild<QLabel*>(QStringLiteral("l_add_mark_title"));
+    auto* units = m_window->findChild<QLabel*>(QStringLiteral("l_add_mark_units"));
+    QCOMPARE(units->text(), ZChart::ChartEnumPrinter::unitName(view()->targetUnit()));
+    const QString frequencyUnit = units->text();
+    view()->setChartType(EChartType::DTF);
+    QCOMPARE(title->text(), ZChart::ChartEnumPrinter::labelName(view()->targetLabel()) + ':');
+    QCOMPARE(units->text(), ZChart::ChartEnumPrinter::unitName(view()->targetUnit()));
+    QVERIFY(units->text() != frequencyUnit);
+    const QPair<double, double> range = view()->horizontalRange();
+    QCOMPARE(markers()->positionEdit()->text(), QString::number(range.first, 'f', 2));
 }
 
 void tst_Pages::typeChoicesFollowTheChartType_data()
@@ -388,136 +393,96 @@ void tst_Pages::removalKeepsEntriesOnTheirMarkers_data()
     QTest::addColumn<int>("removed");
     QTest::newRow("start") << 0;
     QTest::newRow("middle") << 2;
-    QTest::newRow("end") << 4;
+    QTest::newRow("end") << 5;
 }
 
+// Six markers close the input; removing one keeps every other entry on its marker and opens the
+// input again; remove all empties the list.
 void tst_Pages::removalKeepsEntriesOnTheirMarkers()
 {
     QFETCH(int, removed);
     view()->refreshFrom(sweepPoints());
+    auto* add = button("b_add_mark_freq");
+    auto* removeAll = button("b_remove_marks");
+    QVERIFY(!removeAll->isEnabled());
     QVector<int> types = {int(EMarkType::RE_IM), int(EMarkType::MAG), int(EMarkType::LMAG),
-                          int(EMarkType::SWR), int(EMarkType::IMPED)};
+                          int(EMarkType::SWR),   int(EMarkType::IMPED), int(EMarkType::MAG)};
     for (int i = 0; i < types.size(); ++i) {
-        addMarkThroughPage(1100 + 200 * i);
+        addMarkThroughPage(1000 + 100 * i);
         QComboBox* box = markers()->entry(i)->typeBox();
         box->setCurrentIndex(box->findData(types[i]));
     }
     ZChart::ZMarksTable* table = view()->marksTable();
-    QCOMPARE(table->count(), 5);
+    QCOMPARE(table->count(), 6);
+    QVERIFY(!add->isEnabled());
+    QVERIFY(!markers()->positionEdit()->isEnabled());
+    QVERIFY(removeAll->isEnabled());
     const QStringList before = table->readouts();
 
     QTest::mouseClick(markers()->entry(removed)->removeButton(), Qt::LeftButton);
     types.removeAt(removed);
     QStringList expectedReadouts = before;
     expectedReadouts.removeAt(removed);
-    QCOMPARE(table->count(), 4);
+    QCOMPARE(table->count(), 5);
+    QVERIFY(add->isEnabled());
     for (int i = 0; i < PgMarkers::LIST_SIZE; ++i) {
         MarkListEntry* entry = markers()->entry(i);
-        QCOMPARE(entry->isHidden(), i >= 4);
-        if (i >= 4)
+        QCOMPARE(entry->isHidden(), i >= 5);
+        if (i >= 5)
             continue;
         QCOMPARE(entry->currentType(), types[i]);
         QCOMPARE(int(table->marksData()[i].type), types[i]);
         QCOMPARE(entry->readout(), expectedReadouts[i]);
     }
-}
-
-void tst_Pages::sixthMarkerClosesTheInput()
-{
-    view()->refreshFrom(sweepPoints());
-    auto* add = button("b_add_mark_freq");
-    auto* removeAll = button("b_remove_marks");
-    QVERIFY(!removeAll->isEnabled());
-    for (int i = 0; i < 6; ++i)
-        addMarkThroughPage(1000 + 100 * i);
-    QCOMPARE(view()->marksTable()->count(), 6);
-    QVERIFY(!add->isEnabled());
-    QVERIFY(!markers()->positionEdit()->isEnabled());
-    QVERIFY(removeAll->isEnabled());
     QTest::mouseClick(removeAll, Qt::LeftButton);
-    QCOMPARE(view()->marksTable()->count(), 0);
+    QCOMPARE(table->count(), 0);
     QVERIFY(!removeAll->isEnabled());
-    QVERIFY(add->isEnabled());
     for (int i = 0; i < PgMarkers::LIST_SIZE; ++i)
         QVERIFY(markers()->entry(i)->isHidden());
 }
 
-void tst_Pages::badPositionIsReported()
+void tst_Pages::badPresetIsRefusedAndChangesNothing_data()
 {
-    view()->refreshFrom(sweepPoints());
-    markers()->positionEdit()->setText(QStringLiteral("1x5"));
-    markers()->slotAddNewMark();
-    QVERIFY(m_messages->contains({qtTrId("lp_err_enter_bad_freq")}));
-    QCOMPARE(view()->marksTable()->count(), 0);
-}
-
-void tst_Pages::inputLabelsFollowTheView()
-{
-    view()->refreshFrom(sweepPoints());
-    auto* title = m_window->findChild<QLabel*>(QStringLiteral("l_add_mark_title"));
-    auto* units = m_window->findChild<QLabel*>(QStringLiteral("l_add_mark_units"));
-    QCOMPARE(units->text(), ZChart::ChartEnumPrinter::unitName(view()->targetUnit()));
-    const QString frequencyUnit = units->text();
-    view()->setChartType(EChartType::DTF);
-    QCOMPARE(title->text(), ZChart::ChartEnumPrinter::labelName(view()->targetLabel()) + ':');
-    QCOMPARE(units->text(), ZChart::ChartEnumPrinter::unitName(view()->targetUnit()));
-    QVERIFY(units->text() != frequencyUnit);
-    // The input accepts the DTF window and starts at its lower end.
-    const QPair<double, double> range = view()->horizontalRange();
-    QCOMPARE(markers()->positionEdit()->text(), QString::number(range.first, 'f', 2));
-}
-
-void tst_Pages::badPresetIsReportedAndChangesNothing_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("create");
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("content"); // loaded files only; none: the file is missing
     QTest::addColumn<QString>("reasonId");
-    QTest::newRow("missing") << QByteArray() << false << "lp_pgsettings_preset_missing";
-    QTest::newRow("binary") << QByteArray("\x00\x01\x02\x03ini", 7) << true << "lp_pgsettings_preset_not_ini";
+    const QString broken = SettingsManager::userDir() + QStringLiteral("/broken.ini");
+    QTest::newRow("load missing") << false << broken << QByteArray() << "lp_pgsettings_preset_missing";
+    QTest::newRow("load binary") << false << broken << QByteArray("\x00\x01\x02\x03ini", 7)
+                                 << "lp_pgsettings_preset_not_ini";
+    QTest::newRow("save as current, in capitals")
+        << true << SettingsManager::profilesDir() + QStringLiteral("/CURRENT.INI") << QByteArray()
+        << "lp_pgsettings_cant_save_preset";
+    QTest::newRow("save as default") << true << SettingsManager::defaultFile() << QByteArray()
+                                     << "lp_pgsettings_cant_save_preset";
 }
 
-void tst_Pages::badPresetIsReportedAndChangesNothing()
+void tst_Pages::badPresetIsRefusedAndChangesNothing()
 {
+    QFETCH(bool, save);
+    QFETCH(QString, path);
     QFETCH(QByteArray, content);
-    QFETCH(bool, create);
     QFETCH(QString, reasonId);
     m_window->saveSettings();
     SettingsManager::settings()->sync();
     const QByteArray current = readAll(SettingsManager::currentFile());
-    const QString path = SettingsManager::userDir() + QStringLiteral("/broken.ini");
-    QFile::remove(path);
-    if (create) {
+    const QByteArray defaults = readAll(SettingsManager::defaultFile());
+    if (!save) {
+        QFile::remove(path);
         QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
+        QVERIFY(content.isNull() || (f.open(QIODevice::WriteOnly) && f.write(content) == content.size()));
     }
     QSignalSpy got(&SettingsManager::instance(), &SettingsManager::signalGotSettings);
     {
         TestSupport::DialogAnswer answer(path);
-        settingsPage()->slotPresetLoadFile();
+        save ? settingsPage()->slotPresetSaveFile() : settingsPage()->slotPresetLoadFile();
     }
     QCOMPARE(got.count(), 0);
-    QVERIFY2(m_messages->contains({path, qtTrId(reasonId.toLatin1().constData())}),
+    const QString reason = qtTrId(reasonId.toLatin1().constData());
+    QVERIFY2(m_messages->contains({path, save ? reason.arg(path) : reason}),
              qPrintable(m_messages->texts().join('|')));
     QCOMPARE(readAll(SettingsManager::currentFile()), current);
-}
-
-void tst_Pages::protectedPresetsAreRefused_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::newRow("current in capitals") << SettingsManager::profilesDir() + QStringLiteral("/CURRENT.INI");
-    QTest::newRow("default") << SettingsManager::defaultFile();
-}
-
-void tst_Pages::protectedPresetsAreRefused()
-{
-    QFETCH(QString, path);
-    const QByteArray defaults = readAll(SettingsManager::defaultFile());
-    {
-        TestSupport::DialogAnswer answer(path);
-        settingsPage()->slotPresetSaveFile();
-    }
-    QVERIFY(m_messages->contains({qtTrId("lp_pgsettings_cant_save_preset").arg(path)}));
     QCOMPARE(readAll(SettingsManager::defaultFile()), defaults);
 }
 
@@ -563,27 +528,33 @@ void tst_Pages::removalKeepsEntriesOnTheirTraces_data()
     QTest::addColumn<int>("removed");
     QTest::newRow("start") << 0;
     QTest::newRow("middle") << 2;
-    QTest::newRow("end") << 4;
+    QTest::newRow("end") << 5;
 }
 
+// Six traces close the load button; removing one keeps every other entry on its trace, colour
+// included, and opens it again; remove all empties the store.
 void tst_Pages::removalKeepsEntriesOnTheirTraces()
 {
     QFETCH(int, removed);
-    loadAll(5);
-    QStringList expected = {"t0", "t1", "t2", "t3", "t4"};
+    auto* load = button("b_trace_load_file");
+    auto* removeAll = button("b_remove_traces");
+    loadAll(6);
+    QVERIFY(!load->isEnabled());
+    QVERIFY(removeAll->isEnabled());
+    QStringList expected = {"t0", "t1", "t2", "t3", "t4", "t5"};
     QCOMPARE(entryTexts(traces()), expected);
 
     QTest::mouseClick(traces()->entry(removed)->removeButton(), Qt::LeftButton);
     expected.removeAt(removed);
+    QVERIFY(load->isEnabled());
     QCOMPARE(storeNames(), expected);
     QCOMPARE(entryTexts(traces()), expected);
     // Each remaining entry's colour is the colour its series now has in every view.
-    ZChart::ZChartView* view = m_window->chartView(0);
-    QCOMPARE(view->traceSeries().size(), expected.size());
+    QCOMPARE(view()->traceSeries().size(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
         const QColor colour = ZChart::ZChartView::paletteColor(i + 1);
         QVERIFY(traces()->colorSwatch(i)->styleSheet().contains(colour.name()));
-        QCOMPARE(view->traceSeries()[i]->color().rgb(), colour.rgb());
+        QCOMPARE(view()->traceSeries()[i]->color().rgb(), colour.rgb());
         // The series still holds the data of the trace the entry names.
         const float first = DataScanManager::traces()[i].points.first().re;
         QCOMPARE(qRound(first * 10), expected[i].mid(1).toInt());
@@ -593,17 +564,6 @@ void tst_Pages::removalKeepsEntriesOnTheirTraces()
     QTest::mouseClick(traces()->entry(again)->removeButton(), Qt::LeftButton);
     expected.removeAt(again);
     QCOMPARE(entryTexts(traces()), expected);
-}
-
-void tst_Pages::loadButtonFollowsTheStore()
-{
-    auto* load = button("b_trace_load_file");
-    auto* removeAll = button("b_remove_traces");
-    loadAll(6);
-    QVERIFY(!load->isEnabled());
-    QVERIFY(removeAll->isEnabled());
-    QTest::mouseClick(traces()->entry(3)->removeButton(), Qt::LeftButton);
-    QVERIFY(load->isEnabled());
     QTest::mouseClick(removeAll, Qt::LeftButton);
     QVERIFY(DataScanManager::traces().isEmpty());
     QVERIFY(!removeAll->isEnabled());
