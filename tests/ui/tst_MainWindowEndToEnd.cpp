@@ -123,7 +123,6 @@ private slots:
     void calibrateThroughThePage();
     void slotUploadRemoveAllDownload();
     void calibrationFilesThroughThePage();
-    void touchstoneTraceOnEveryView();
     void deltaMarkerLosesItsReference();
     void presetAndLanguageRoundTrip();
     void saveImageOfTheSelectedView_data();
@@ -145,7 +144,7 @@ private:
         return qobject_cast<PgMarkers*>(m_window->page(ZCommon::ENavBarMenuPages::MARKERS));
     }
     void newWindow();
-    bool measureStandard(const char* dut, const char* buttonName, QSignalSpy& spy);
+    bool measureStandard(TestSupport::EmulatorProcess& analyser, const QString& standard, QSignalSpy& spy);
     void addMarker(double mhz, EMarkType type);
     // Pattern i must match the readout of entry i.
     bool readoutsShow(const QStringList& patterns);
@@ -211,12 +210,15 @@ void tst_MainWindowEndToEnd::cleanupTestCase()
     m_emulator.reset();
 }
 
-bool tst_MainWindowEndToEnd::measureStandard(const char* dut, const char* buttonName, QSignalSpy& spy)
+// The standard put on the analyser, measured through the page: said in words before and after.
+bool tst_MainWindowEndToEnd::measureStandard(TestSupport::EmulatorProcess& analyser, const QString& standard,
+                                             QSignalSpy& spy)
 {
-    if (!m_emulator->control(QStringLiteral("dut ") + QLatin1String(dut)).startsWith(QLatin1String("ok")))
-        return false;
-    QPushButton* b = button(buttonName);
-    if (!b->isEnabled())
+    auto* state = m_window->findChild<QLabel*>(QStringLiteral("l_calib_state_") + standard);
+    QPushButton* b = m_window->findChild<QPushButton*>(QStringLiteral("b_calib_do_") + standard);
+    if (state->text() != qtTrId("lp_pcalib_state_not_measured") ||
+        !analyser.control(QStringLiteral("dut ") + standard).startsWith(QLatin1String("ok")) ||
+        !waitFor([b] { return b->isEnabled(); }, 10000))
         return false;
     const int before = spy.count();
     QTest::mouseClick(b, Qt::LeftButton);
@@ -225,7 +227,8 @@ bool tst_MainWindowEndToEnd::measureStandard(const char* dut, const char* button
          {"b_calib_do_open", "b_calib_do_short", "b_calib_do_load", "b_calib_download", "b_calib_open_file"})
         if (button(name)->isEnabled())
             return false;
-    return waitFor([&] { return spy.count() > before; });
+    return waitFor([&] { return spy.count() > before; }, 30000) &&
+           state->text().startsWith(qtTrId("lp_pcalib_state_measured_at").arg(QString()));
 }
 
 void tst_MainWindowEndToEnd::addMarker(double mhz, EMarkType type)
@@ -266,7 +269,7 @@ void tst_MainWindowEndToEnd::calibrateThroughThePage()
     QVERIFY(m_messages->contains({qtTrId("lp_err_calib_too_many_points"), QStringLiteral("2048")}));
     DataScanManager::sweep().setPoints(points, true);
 
-    QVERIFY(measureStandard("open", "b_calib_do_open", typeDone));
+    QVERIFY(measureStandard(*m_emulator, "open", typeDone));
     // Open measured: it can be removed, it cannot be measured again, nothing to save yet; the next
     // standard is offered again in the plain colour.
     auto* page = qobject_cast<MW_Pages::PgCalib*>(m_window->page(ZCommon::ENavBarMenuPages::CALIBRATION));
@@ -276,8 +279,8 @@ void tst_MainWindowEndToEnd::calibrateThroughThePage()
     QVERIFY(button("b_calib_remove_all")->isEnabled());
     QVERIFY(!button("b_calib_do_open")->isEnabled());
     QVERIFY(!button("b_calib_save_file")->isEnabled());
-    QVERIFY(measureStandard("short", "b_calib_do_short", typeDone));
-    QVERIFY(measureStandard("load", "b_calib_do_load", typeDone));
+    QVERIFY(measureStandard(*m_emulator, "short", typeDone));
+    QVERIFY(measureStandard(*m_emulator, "load", typeDone));
     QVERIFY(waitFor([&] { return finished.count() >= 1; }));
     QVERIFY(CalibrationManager::calibration().isComplete());
     QVERIFY(button("b_calib_save_file")->isEnabled());
@@ -359,33 +362,6 @@ void tst_MainWindowEndToEnd::calibrationFilesThroughThePage()
     QVERIFY(CalibrationManager::calibration().isComplete());
     QVERIFY(freshSweeps());
     QVERIFY(readoutsShow({impedance100(), kSwr2}));
-}
-
-void tst_MainWindowEndToEnd::touchstoneTraceOnEveryView()
-{
-    auto* traces = qobject_cast<MW_Pages::PgTraces*>(m_window->page(ZCommon::ENavBarMenuPages::TRACES));
-    const QString path = m_dir->path() + QStringLiteral("/dut.s1p");
-    {
-        TestSupport::DialogAnswer answer(path);
-        QTest::mouseClick(button("b_trace_save_file"), Qt::LeftButton);
-        QCOMPARE(answer.answered(), 1);
-    }
-    QVERIFY(QFile::exists(path));
-    {
-        TestSupport::DialogAnswer answer(path);
-        QTest::mouseClick(button("b_trace_load_file"), Qt::LeftButton);
-    }
-    QCOMPARE(DataScanManager::traces().size(), 1);
-    QCOMPARE(int(DataScanManager::traces().first().points.size()), int(DataScanManager::sweep().points()));
-    QCOMPARE(traces->entry(0)->text(), QStringLiteral("dut"));
-    for (ZChartView* v : m_window->chartViews()) {
-        QCOMPARE(v->traceSeries().size(), 1);
-        QVERIFY(v->traceSeries().first()->isVisible());
-        QVERIFY2(v->traceSeries().first()->count() > 0, qPrintable(v->tag()));
-    }
-    QTest::mouseClick(button("b_remove_traces"), Qt::LeftButton);
-    for (ZChartView* v : m_window->chartViews())
-        QVERIFY(v->traceSeries().isEmpty());
 }
 
 void tst_MainWindowEndToEnd::deltaMarkerLosesItsReference()
@@ -826,19 +802,10 @@ void tst_MainWindowEndToEnd::benchSurvivesUnplugAndRestart()
     typeInto(freq->stopEdit(), QStringLiteral("800"));
     QVERIFY(freshSweeps());
 
-    // Calibrate through the page, standard after standard, each said in words.
+    // Calibrate through the page, standard after standard.
     QSignalSpy typeDone(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibType);
-    const QStringList standards{"open", "short", "load"};
-    for (int i = 0; i < standards.size(); ++i) {
-        auto* state = m_window->findChild<QLabel*>("l_calib_state_" + standards[i]);
-        QCOMPARE(state->text(), qtTrId("lp_pcalib_state_not_measured"));
-        QVERIFY(drifted.control("dut " + standards[i]).startsWith("ok"));
-        auto* doButton = m_window->findChild<QPushButton*>("b_calib_do_" + standards[i]);
-        QTRY_VERIFY_WITH_TIMEOUT(doButton->isEnabled(), 10000);
-        QTest::mouseClick(doButton, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(typeDone.count(), i + 1, 30000);
-        QVERIFY(state->text().startsWith(qtTrId("lp_pcalib_state_measured_at").arg(QString())));
-    }
+    for (const char* standard : {"open", "short", "load"})
+        QVERIFY2(measureStandard(drifted, standard, typeDone), standard);
     QVERIFY(drifted.control("dut r=100").startsWith("ok"));
     QVERIFY(correctedSweeps());
     // Saved the moment it was complete, and in use from that file.
