@@ -157,7 +157,6 @@ private slots:
     void dtfSpanIsCut();
     void frequencyEntryRules_data();
     void frequencyEntryRules();
-    void traceEntriesFollowTheStore();
     void allButtonsStartDisabled();
     void lateCalibrationReportKeepsButtonsClosed();
     void presetsRebuildTheSlotList_data();
@@ -617,10 +616,28 @@ void tst_Pages::removalKeepsEntriesOnTheirTraces()
     QTest::mouseClick(traces()->entry(again)->removeButton(), Qt::LeftButton);
     expected.removeAt(again);
     QCOMPARE(entryTexts(traces()), expected);
+    // The charts page lists them too; its check box drives the selected view's series, hide all
+    // every series.
+    const auto& listed = charts()->traceEntries();
+    QStringList names;
+    for (auto* entry : listed)
+        if (!entry->isHidden())
+            names << entry->text();
+    QCOMPARE(names, expected);
+    QVERIFY(listed.at(1)->checkBox()->isChecked());
+    listed.at(1)->checkBox()->setChecked(false);
+    QVERIFY(!view()->isTraceSeriesVisible(1));
+    QVERIFY(m_window->chartView(1)->isTraceSeriesVisible(1));
+    QTest::mouseClick(button("b_hide_traces"), Qt::LeftButton);
+    QVERIFY(!listed.at(0)->checkBox()->isChecked());
+    QVERIFY(!view()->isTraceSeriesVisible(0));
+
     QTest::mouseClick(removeAll, Qt::LeftButton);
     QVERIFY(DataScanManager::traces().isEmpty());
     QVERIFY(!removeAll->isEnabled());
     QVERIFY(entryTexts(traces()).isEmpty());
+    for (auto* entry : listed)
+        QVERIFY(entry->isHidden());
 }
 
 void tst_Pages::unreadableFileIsReportedAndKeepsTheList_data()
@@ -1100,43 +1117,6 @@ void tst_Pages::frequencyEntryRules()
     // Every field shows the sweep that runs, at once or right after a refusal.
     QTRY_COMPARE(freq->startEdit()->text(), QString::number(start / 1e6, 'f', 2));
     QCOMPARE(freq->stopEdit()->text(), QString::number(stop / 1e6, 'f', 2));
-}
-
-void tst_Pages::traceEntriesFollowTheStore()
-{
-    emit m_window->chartView(0)->signalWasSelected();
-    DataScanManager::clearTraces();
-    const QStringList names{"alpha", "beta", "gamma"};
-    for (int i = 0; i < names.size(); ++i) {
-        const QString path = m_dir->path() + QLatin1Char('/') + names.at(i) + QStringLiteral(".tbin");
-        QVERIFY(DataScanManager::saveBinaryTrace(path));
-        QVERIFY(DataScanManager::loadBinaryTrace(path, i));
-    }
-    const auto& entries = charts()->traceEntries();
-    auto shown = [&entries] {
-        QStringList texts;
-        for (auto* entry : entries)
-            if (!entry->isHidden())
-                texts << entry->text();
-        return texts;
-    };
-    QCOMPARE(shown(), names);
-    QVERIFY(entries.at(1)->checkBox()->isChecked());
-
-    // The check box drives the selected view's series; hide all reaches every series.
-    entries.at(2)->checkBox()->setChecked(false);
-    QVERIFY(!m_window->chartView(0)->isTraceSeriesVisible(2));
-    QVERIFY(m_window->chartView(1)->isTraceSeriesVisible(2));
-    QTest::mouseClick(ui()->scrollWidgets[2]->findChild<QPushButton*>(QStringLiteral("b_hide_traces")),
-                      Qt::LeftButton);
-    QVERIFY(!entries.at(0)->checkBox()->isChecked());
-    QVERIFY(!m_window->chartView(0)->isTraceSeriesVisible(0));
-
-    DataScanManager::removeTrace(1);
-    QCOMPARE(shown(), (QStringList{"alpha", "gamma"}));
-    QVERIFY(entries.at(2)->isHidden());
-    DataScanManager::clearTraces();
-    QCOMPARE(shown(), QStringList());
 }
 
 QTEST_MAIN(tst_Pages)
