@@ -433,7 +433,6 @@ void tst_MainWindowEndToEnd::presetAndLanguageRoundTrip()
     QVERIFY(waitFor([this] { return view() && view()->marksTable()->count() == 1; }));
     language->setCurrentIndex(language->findData(english));
     interpolation->setChecked(false);
-    m_window->saveSettings();
 }
 
 void tst_MainWindowEndToEnd::saveImageOfTheSelectedView_data()
@@ -753,7 +752,9 @@ void tst_MainWindowEndToEnd::benchSurvivesUnplugAndRestart()
     // one of the first tests.
     TestSupport::EmulatorProcess drifted;
     QVERIFY(drifted.start({"--dut", "r=100", "--drift", "10", "--id", "11-22-33"}));
-    m_window->chartView(0)->marksTable()->removeAll(); // the earlier tests' markers, out of the profile
+    // A profile without the earlier tests' markers and interpolation.
+    m_window->chartView(0)->marksTable()->removeAll();
+    m_window->findChild<QCheckBox*>(QStringLiteral("cb_interpolation_enabled"))->setChecked(false);
     m_window->saveSettings();
     DM::SerialPort::close(true);
     DataScanManager::reset();
