@@ -638,6 +638,8 @@ void tst_Pages::removalKeepsEntriesOnTheirTraces()
     QVERIFY(entryTexts(traces()).isEmpty());
     for (auto* entry : listed)
         QVERIFY(entry->isHidden());
+    for (ZChartView* v : m_window->chartViews())
+        QVERIFY(v->traceSeries().isEmpty());
 }
 
 void tst_Pages::unreadableFileIsReportedAndKeepsTheList_data()
