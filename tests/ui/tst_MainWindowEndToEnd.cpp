@@ -478,7 +478,6 @@ void tst_MainWindowEndToEnd::saveImageOfTheSelectedView()
         QImage image;
         QVERIFY(image.loadFromData(bytes, "PNG"));
         QCOMPARE(image.size(), charts->imageSaver()->imageSize());
-        QCOMPARE(image.size(), QSize(1600, 1200));
     } else {
         QVERIFY(bytes.contains("<svg"));
     }
@@ -664,8 +663,9 @@ void tst_MainWindowEndToEnd::reportAndMarkerTableFromThePages()
         saver->detailsDialog()->accept();
         QCOMPARE(answer.answered(), 1);
     }
-    QVERIFY2(m_messages->contains({qtTrId("lp_report_cant_write"), m_dir->path() + QStringLiteral("/nowhere")}),
-             qPrintable(m_messages->texts().join('|')));
+    QVERIFY2(
+        m_messages->contains({qtTrId("lp_report_cant_write"), m_dir->path() + QStringLiteral("/nowhere")}),
+        qPrintable(m_messages->texts().join('|')));
     QVERIFY(!QDir(m_dir->path()).exists(QStringLiteral("nowhere")));
     QCOMPARE(saver->lastReport(), pdf);
     QCOMPARE(saver->lastDir(), QFileInfo(pdf).absolutePath());
@@ -674,8 +674,9 @@ void tst_MainWindowEndToEnd::reportAndMarkerTableFromThePages()
         reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
         QVERIFY(reader.waitForFinished(60000));
         const QString text = QString::fromUtf8(reader.readAllStandardOutput()).simplified();
-        for (const QString& word : {QStringLiteral("Site 12 antenna"), QStringLiteral("Measured after the rain"),
-                                    ZData::DeviceManager::deviceInfo().identifier, QStringLiteral("View 1: Smith")})
+        for (const QString& word :
+             {QStringLiteral("Site 12 antenna"), QStringLiteral("Measured after the rain"),
+              ZData::DeviceManager::deviceInfo().identifier, QStringLiteral("View 1: Smith")})
             QVERIFY2(text.contains(word), qPrintable(word));
     }
 
@@ -847,7 +848,8 @@ void tst_MainWindowEndToEnd::benchSurvivesUnplugAndRestart()
     };
 
     // The cable pulled for longer than two reconnect tries: stale, said on every view.
-    QSignalSpy reconnecting(&ZData::ConnectionManager::instance(), &ZData::ConnectionManager::signalReconnecting);
+    QSignalSpy reconnecting(&ZData::ConnectionManager::instance(),
+                            &ZData::ConnectionManager::signalReconnecting);
     QVERIFY(drifted.control("unplug").startsWith("ok"));
     for (ZChartView* v : m_window->chartViews())
         QTRY_VERIFY_WITH_TIMEOUT(v->staleNotice()->isVisible() && v->staleNotice()->isStale(), 20000);

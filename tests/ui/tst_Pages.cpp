@@ -1,6 +1,7 @@
-// The window and its menu pages without an analyser: view arrangement and selection, navigation,
-// connection and pause buttons, notices, the profile, frequency entry, calibration, markers,
-// settings and about, traces. A fresh window for each test; the rows of a table share one.
+// The window and its menu pages without an analyser: the views' layout model, arrangement and
+// selection, navigation, connection and pause buttons, notices, the profile, frequency entry,
+// calibration, markers, settings and about, traces. A fresh window for each test; the rows of a
+// table share one.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -9,7 +10,6 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QtTest>
-
 
 #include "PageTestSupport.h"
 #include "TestSupport.h"
@@ -22,6 +22,7 @@
 #include "devicelink/DeviceManager.h"
 #include "devicelink/SerialPort.h"
 #include "measurement/DataScanManager.h"
+#include "ui/ChartLayoutModel.h"
 #include "ui/KitEditorDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowUi.h"
@@ -52,9 +53,6 @@ using ZChart::EChartType;
 using ZChart::EMarkType;
 using ZChart::ZChartView;
 using ZCore::SettingsManager;
-using ZData::CalibrationManager;
-using ZData::DataScanManager;
-using ZData::DeviceManager;
 using namespace ZData;
 
 namespace {
@@ -142,6 +140,9 @@ private slots:
     void initTestCase();
     void init();
     void cleanupTestCase() { m_window.reset(); }
+    void layoutModelSignalsOncePerChange();
+    void layoutModelRestoresBadValues_data();
+    void layoutModelRestoresBadValues();
     void arrangementsPlaceAndSelect_data();
     void arrangementsPlaceAndSelect();
     void navigationAndHeaders();
@@ -212,6 +213,7 @@ void tst_Pages::initTestCase()
     m_dir = std::make_unique<TestSupport::ScopedAppDir>();
     m_messages = std::make_unique<TestSupport::CapturedMessages>();
     QVERIFY(TestSupport::initAllManagers());
+    qRegisterMetaType<EChartType>();
 }
 
 void tst_Pages::newWindow()
@@ -457,7 +459,7 @@ void tst_Pages::removalKeepsEntriesOnTheirMarkers()
     auto* add = button("b_add_mark_freq");
     auto* removeAll = button("b_remove_marks");
     QVERIFY(!removeAll->isEnabled());
-    QVector<int> types = {int(EMarkType::RE_IM), int(EMarkType::MAG), int(EMarkType::LMAG),
+    QVector<int> types = {int(EMarkType::RE_IM), int(EMarkType::MAG),   int(EMarkType::LMAG),
                           int(EMarkType::SWR),   int(EMarkType::IMPED), int(EMarkType::MAG)};
     for (int i = 0; i < types.size(); ++i) {
         addMarkThroughPage(1000 + 100 * i);
@@ -746,6 +748,107 @@ void tst_Pages::savedChoicesAndFolderComeBack()
     QCOMPARE(traces()->touchstoneUnitBox()->currentText(), QStringLiteral("GHz"));
 }
 
+// The model the window lays its views out by.
+void tst_Pages::layoutModelSignalsOncePerChange()
+{
+    Ui::ChartLayoutModel model;
+    QSignalSpy arranged(&model, &Ui::ChartLayoutModel::signalArrangementChanged);
+    QSignalSpy selected(&model, &Ui::ChartLayoutModel::signalSelectedViewChanged);
+    QSignalSpy typed(&model, &Ui::ChartLayoutModel::signalChartTypeChanged);
+
+    // Before any arrangement every view is shown; nothing is selected.
+    QCOMPARE(model.selectedView(), -1);
+    QVERIFY(model.selectView(3));
+    QVERIFY(model.selectView(3));
+    QCOMPARE(selected.count(), 1);
+
+    QVERIFY(model.setArrangement(9));
+    QVERIFY(model.setArrangement(9));
+    QVERIFY(!model.setArrangement(-1));
+    QVERIFY(!model.setArrangement(Ui::ChartArrangement::COUNT));
+    QCOMPARE(arranged.count(), 1);
+    QCOMPARE(model.arrangement(), 9);
+
+    QVERIFY(model.setChartType(2, EChartType::SMITH));
+    QVERIFY(model.setChartType(2, EChartType::SMITH));
+    QVERIFY(!model.setChartType(2, EChartType::UNSET));
+    QVERIFY(!model.setChartType(4, EChartType::SWR));
+    QVERIFY(!model.setChartType(-1, EChartType::SWR));
+    QCOMPARE(typed.count(), 1);
+    QCOMPARE(typed.first().at(0).toInt(), 2);
+    QCOMPARE(typed.first().at(1).value<EChartType>(), EChartType::SMITH);
+    QCOMPARE(model.chartType(2), EChartType::SMITH);
+    QCOMPARE(model.chartType(0), EChartType::UNSET);
+    QCOMPARE(model.chartType(7), EChartType::UNSET);
+
+    QVERIFY(!model.selectView(4));
+    QVERIFY(!model.selectView(-1));
+    QCOMPARE(selected.count(), 1);
+    QCOMPARE(model.selectedView(), 3);
+
+    // Hiding the selected view moves the selection to UL once, after the new arrangement is
+    // announced (the window lays the views out first); a hidden view cannot be selected.
+    QVector<int> order;
+    connect(&model, &Ui::ChartLayoutModel::signalArrangementChanged, [&order] { order << 1; });
+    connect(&model, &Ui::ChartLayoutModel::signalSelectedViewChanged, [&order] { order << 2; });
+    QVERIFY(model.setArrangement(0));
+    QCOMPARE(order, (QVector<int>{1, 2}));
+    QCOMPARE(selected.count(), 2);
+    QCOMPARE(selected.last().first().toInt(), 0);
+    QVERIFY(!model.isShown(3));
+    QVERIFY(!model.selectView(1));
+    QVERIFY(model.setArrangement(5)); // UL still shown: the selection stays
+    QCOMPARE(selected.count(), 2);
+}
+
+void tst_Pages::layoutModelRestoresBadValues_data()
+{
+    QTest::addColumn<QVariant>("arrangement"); // invalid QVariant: the key is missing
+    QTest::addColumn<QVariant>("selected");
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("wantArrangement");
+    QTest::addColumn<int>("wantSelect");
+
+    const int all = Ui::ChartArrangement::COUNT - 1;
+    QTest::newRow("valid") << QVariant(5) << QVariant(2) << -1 << 5 << 2;
+    QTest::newRow("stored view hidden") << QVariant(5) << QVariant(1) << -1 << 5 << 0;
+    QTest::newRow("nothing stored, first start") << QVariant() << QVariant() << -1 << all << 0;
+    QTest::newRow("nothing stored keeps current") << QVariant() << QVariant() << 3 << 3 << 0;
+    QTest::newRow("arrangement too large") << QVariant(12) << QVariant(0) << -1 << all << 0;
+    QTest::newRow("negative arrangement keeps current") << QVariant(-1) << QVariant(0) << 7 << 7 << 0;
+    QTest::newRow("arrangement text") << QVariant("cross") << QVariant(3) << -1 << all << 3;
+    QTest::newRow("view too large") << QVariant(11) << QVariant(4) << -1 << 11 << -1;
+    QTest::newRow("negative view") << QVariant(11) << QVariant(-1) << -1 << 11 << -1;
+    QTest::newRow("view text") << QVariant(11) << QVariant("UL") << -1 << 11 << -1;
+}
+
+void tst_Pages::layoutModelRestoresBadValues()
+{
+    QFETCH(QVariant, arrangement);
+    QFETCH(QVariant, selected);
+    QFETCH(int, before);
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("profile.ini"), QSettings::IniFormat);
+    if (arrangement.isValid())
+        settings.setValue("chart_arrange", arrangement);
+    if (selected.isValid())
+        settings.setValue("selected_chartview", selected);
+
+    Ui::ChartLayoutModel model;
+    if (before >= 0)
+        QVERIFY(model.setArrangement(before));
+    QTEST(model.restore(settings), "wantSelect");
+    QTEST(model.arrangement(), "wantArrangement");
+
+    // What is saved reads back the same.
+    QVERIFY(model.selectView(qMax(0, model.restore(settings))));
+    QSettings copy(dir.filePath("copy.ini"), QSettings::IniFormat);
+    model.save(copy);
+    Ui::ChartLayoutModel other;
+    QCOMPARE(other.restore(copy), model.selectedView());
+    QCOMPARE(other.arrangement(), model.arrangement());
+}
+
 // The expected cells are written out here, not read from the arrangement table: a wrong entry
 // there or a window that ignores it both fail.
 void tst_Pages::arrangementsPlaceAndSelect_data()
@@ -988,7 +1091,6 @@ void tst_Pages::restoredValuesBounded()
 {
     QFETCH(qint64, stored);
     QFETCH(quint32, points);
-    QCOMPARE(MW_Pages::PgFreq::restoredPoints(stored), points);
     QSettings* settings = ZCore::SettingsManager::settings();
     settings->setValue(QStringLiteral("Frequency/points_amount"), stored);
     settings->setValue(QStringLiteral("Frequency/bandwidth_idx"), -1);

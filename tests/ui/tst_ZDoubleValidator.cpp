@@ -134,16 +134,18 @@ void tst_ZDoubleValidator::editing_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("int up stops at the top") << "int" << "98" << "up" << "100";
-    QTest::newRow("int down") << "int" << "100" << "down" << "95";
-    QTest::newRow("int clamped") << "int" << "-250" << "clamp" << "-100";
-    QTest::newRow("real up, comma typed") << "1..50" << "47,5" << "up" << "50.00";
-    QTest::newRow("real down") << "1..50" << "50.00" << "down" << "45.00";
-    QTest::newRow("unreadable stays on clamp") << "1..50" << "abc" << "clamp" << "abc";
-    QTest::newRow("unreadable stays on step") << "1..50" << "abc" << "step" << "abc";
-    QTest::newRow("no validator: only a warning") << "none" << "abc" << "clamp" << "abc";
+    const auto row = [](const char* name, const char* range, const char* text, const char* action,
+                        const char* shown) { QTest::newRow(name) << range << text << action << shown; };
+    row("int up stops at the top", "int", "98", "up", "100");
+    row("int down", "int", "100", "down", "95");
+    row("int clamped", "int", "-250", "clamp", "-100");
+    row("real up, comma typed", "1..50", "47,5", "up", "50.00");
+    row("real down", "1..50", "50.00", "down", "45.00");
+    row("unreadable stays on clamp", "1..50", "abc", "clamp", "abc");
+    row("unreadable stays on step", "1..50", "abc", "step", "abc");
+    row("no validator: only a warning", "none", "abc", "clamp", "abc");
     // A distance-to-fault window on a narrow sweep reaches 10^6 ns.
-    QTest::newRow("largest value fits") << "wide" << "2000000" << "clamp" << "1000000.00";
+    row("largest value fits", "wide", "2000000", "clamp", "1000000.00");
 }
 
 void tst_ZDoubleValidator::editing()
