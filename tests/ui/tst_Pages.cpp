@@ -1,7 +1,7 @@
 // The window and its menu pages without an analyser: the views' layout model, arrangement and
 // selection, navigation, connection and pause buttons, notices, the profile, frequency entry,
 // calibration, markers, settings and about, traces. A fresh window for each test; the rows of a
-// table share one.
+// table share one. The calibration checks run first, before anything is drawn.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -140,24 +140,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanupTestCase() { m_window.reset(); }
-    void layoutModelSignalsOncePerChange();
-    void layoutModelRestoresBadValues_data();
-    void layoutModelRestoresBadValues();
-    void arrangementsPlaceAndSelect_data();
-    void arrangementsPlaceAndSelect();
-    void navigationAndHeaders();
-    void pauseButton();
-    void connectButtonStates();
-    void oldDeviceWarnsAfterTheReplyHandler();
-    void noticeArea();
-    void pagesRoundTrip();
-    void restoredValuesBounded_data();
-    void restoredValuesBounded();
-    void clearedBandListSendsNoIndex();
-    void configPagesFollowSelection();
-    void dtfSpanIsCut();
-    void frequencyEntryRules_data();
-    void frequencyEntryRules();
     void allButtonsStartDisabled();
     void lateCalibrationReportKeepsButtonsClosed();
     void presetsRebuildTheSlotList_data();
@@ -178,6 +160,24 @@ private slots:
     void saveFilterGivesTheSuffix_data();
     void saveFilterGivesTheSuffix();
     void savedChoicesAndFolderComeBack();
+    void layoutModelSignalsOncePerChange();
+    void layoutModelRestoresBadValues_data();
+    void layoutModelRestoresBadValues();
+    void arrangementsPlaceAndSelect_data();
+    void arrangementsPlaceAndSelect();
+    void navigationAndHeaders();
+    void pauseButton();
+    void connectButtonStates();
+    void oldDeviceWarnsAfterTheReplyHandler();
+    void noticeArea();
+    void pagesRoundTrip();
+    void restoredValuesBounded_data();
+    void restoredValuesBounded();
+    void clearedBandListSendsNoIndex();
+    void configPagesFollowSelection();
+    void dtfSpanIsCut();
+    void frequencyEntryRules_data();
+    void frequencyEntryRules();
 
 private:
     template <class T>
@@ -701,6 +701,7 @@ void tst_Pages::saveFilterGivesTheSuffix()
 
 void tst_Pages::savedChoicesAndFolderComeBack()
 {
+    TestSupport::setSweep(100e6, 700e6, 101); // the grid of the sweep the files are written from
     traces()->touchstoneFormatBox()->setCurrentText(QStringLiteral("MA"));
     traces()->touchstoneUnitBox()->setCurrentText(QStringLiteral("GHz"));
     const QString s1p = m_dir->path() + QStringLiteral("/sweep.s1p");
