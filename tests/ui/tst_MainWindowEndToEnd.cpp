@@ -74,6 +74,12 @@ QColor buttonColor(QWidget* w)
     return w->palette().color(QPalette::Button);
 }
 
+bool showsIcon(QPushButton* button, const char* path)
+{
+    return button->icon().pixmap(32, 32).toImage() ==
+           QIcon(QString::fromLatin1(path)).pixmap(32, 32).toImage();
+}
+
 bool freshSweeps(int count = 2)
 {
     const quint64 target = DataScanManager::completedSweeps() + quint64(count);
@@ -153,6 +159,7 @@ private:
     std::unique_ptr<TestSupport::CapturedMessages> m_messages;
     std::unique_ptr<TestSupport::EmulatorProcess> m_emulator;
     std::unique_ptr<MainWindow> m_window;
+    QColor m_plainColour; // of the connect button before any connection
 };
 
 void tst_MainWindowEndToEnd::newWindow()
@@ -178,7 +185,15 @@ void tst_MainWindowEndToEnd::initTestCase()
     QCOMPARE(m_window->pgCharts()->arrangementBox()->currentIndex(), 11); // the generated profile's choice
     QCOMPARE(m_window->selectedChartViewIndex(), 0);
 
-    // Three clicks: connect button, the emulator's entry, Apply.
+    // Three clicks: connect button, the emulator's entry, Apply. The button tells the states apart.
+    QPushButton* connectButton = ui->b_connect_device;
+    m_plainColour = buttonColor(connectButton);
+    QVERIFY(showsIcon(connectButton, ":/ui/disconnected"));
+    bool openingShown = false; // looked at while the port opens, after the window's own slot
+    QObject watcher;
+    connect(&DM::SerialPort::instance(), &DM::SerialPort::signalOpening, &watcher, [&] {
+        openingShown = showsIcon(connectButton, ":/ui/refresh") && buttonColor(connectButton) == Qt::yellow;
+    });
     QSignalSpy finished(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration);
     QTest::mouseClick(ui->b_connect_device, Qt::LeftButton);
     DeviceConnector* connector = m_window->deviceConnector();
@@ -188,7 +203,9 @@ void tst_MainWindowEndToEnd::initTestCase()
     QTest::mouseClick(connector->applyButton(), Qt::LeftButton);
     QTRY_VERIFY(!connector->isVisible());
     QVERIFY(!connector->isRefreshing());
-    QTRY_COMPARE_WITH_TIMEOUT(buttonColor(ui->b_connect_device), QColor(Qt::green), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(buttonColor(connectButton), QColor(Qt::green), 15000);
+    QVERIFY(openingShown);
+    QVERIFY(showsIcon(connectButton, ":/ui/connected"));
     QVERIFY(ZData::ConnectionManager::autoReconnect());
     // The start-up ends with the factory calibration downloaded; the page then offers the standards.
     QVERIFY(waitFor([&] { return finished.count() >= 1; }));
@@ -733,8 +750,7 @@ void tst_MainWindowEndToEnd::unplugReconnectAndGiveUp()
     ZData::ConnectionManager::setReconnectPolicy(2, 100);
     QVERIFY(m_emulator->control(QStringLiteral("unplug")).startsWith(QLatin1String("ok")));
     QTRY_COMPARE_WITH_TIMEOUT(buttonColor(ui->b_connect_device), QColor(Qt::red), 20000);
-    QCOMPARE(ui->b_connect_device->icon().pixmap(32, 32).toImage(),
-             QIcon(QStringLiteral(":/ui/disconnected")).pixmap(32, 32).toImage());
+    QVERIFY(showsIcon(ui->b_connect_device, ":/ui/disconnected"));
     QVERIFY(!ui->b_toggle_scan_pause->isEnabled());
     ZData::ConnectionManager::setReconnectPolicy(60, 300);
     QVERIFY(m_emulator->control(QStringLiteral("plug")).startsWith(QLatin1String("ok")));
@@ -743,8 +759,8 @@ void tst_MainWindowEndToEnd::unplugReconnectAndGiveUp()
     QVERIFY(openPort(m_emulator->portPath()));
     QTRY_COMPARE_WITH_TIMEOUT(buttonColor(ui->b_connect_device), QColor(Qt::green), 20000);
     DM::SerialPort::close(true);
-    QTRY_VERIFY(buttonColor(ui->b_connect_device) != QColor(Qt::green));
-    QVERIFY(buttonColor(ui->b_connect_device) != QColor(Qt::yellow));
+    QTRY_COMPARE(buttonColor(ui->b_connect_device), m_plainColour);
+    QVERIFY(showsIcon(ui->b_connect_device, ":/ui/disconnected"));
 }
 
 void tst_MainWindowEndToEnd::benchSurvivesUnplugAndRestart()

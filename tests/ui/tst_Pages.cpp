@@ -167,7 +167,6 @@ private slots:
     void arrangementsPlaceAndSelect();
     void navigationAndHeaders();
     void pauseButton();
-    void connectButtonStates();
     void oldDeviceWarnsAfterTheReplyHandler();
     void noticeArea();
     void pagesRoundTrip();
@@ -942,24 +941,6 @@ void tst_Pages::pauseButton()
     QVERIFY(!pause->isEnabled());
     QCOMPARE(buttonColor(pause), QColor(Qt::gray));
     QVERIFY(showsIcon(pause, ":/ui/resume_scan"));
-}
-
-void tst_Pages::connectButtonStates()
-{
-    QPushButton* button = ui()->b_connect_device;
-    const QColor plain = buttonColor(button);
-    QVERIFY(showsIcon(button, ":/ui/disconnected"));
-    emit DM::SerialPort::instance().signalOpening();
-    QVERIFY(showsIcon(button, ":/ui/refresh"));
-    QCOMPARE(buttonColor(button), QColor(Qt::yellow));
-    emit DM::SerialPort::instance().signalOpened();
-    QVERIFY(showsIcon(button, ":/ui/connected"));
-    emit DeviceManager::instance().signalStartupFinished();
-    QCOMPARE(buttonColor(button), QColor(Qt::green));
-    // A port closed on purpose (not lost) no longer looks connected.
-    emit DM::SerialPort::instance().signalClosed();
-    QVERIFY(showsIcon(button, ":/ui/disconnected"));
-    QCOMPARE(buttonColor(button), plain);
 }
 
 void tst_Pages::oldDeviceWarnsAfterTheReplyHandler()
