@@ -1,7 +1,7 @@
 // The window and its menu pages without an analyser: the views' layout model, arrangement and
-// selection, navigation, connection and pause buttons, notices, the profile, frequency entry,
-// calibration, markers, settings and about, traces. A fresh window for each test; the rows of a
-// table share one. The calibration checks run first, before anything is drawn.
+// selection, navigation, pause button, notices, the profile, frequency entry,
+// calibration, markers, settings and about, traces. The calibration checks run first, before
+// anything is drawn.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -205,6 +205,7 @@ private:
     std::unique_ptr<TestSupport::CapturedMessages> m_messages;
     std::unique_ptr<MainWindow> m_window;
     QByteArray m_windowFor;
+    bool m_freshWindows = false;
 };
 
 void tst_Pages::initTestCase()
@@ -224,9 +225,13 @@ void tst_Pages::newWindow()
 
 void tst_Pages::init()
 {
-    if (m_windowFor != QTest::currentTestFunction())
+    // The page tests share one window, as a user goes from page to page; from the layout tests on,
+    // each test gets a fresh one (the rows of a table share one).
+    const QByteArray function = QTest::currentTestFunction();
+    m_freshWindows = m_freshWindows || function.startsWith("layoutModel");
+    if (!m_window || (m_freshWindows && m_windowFor != function))
         newWindow();
-    m_windowFor = QTest::currentTestFunction();
+    m_windowFor = function;
     m_messages->clear();
     DataScanManager::clearTraces();
     m_window->selectChartView(0, true);
