@@ -1,7 +1,6 @@
 // The window and its menu pages without an analyser: the views' layout model, arrangement and
-// selection, navigation, pause button, notices, the profile, frequency entry,
-// calibration, markers, settings and about, traces. The calibration checks run first, before
-// anything is drawn.
+// selection, navigation, pause button, notices, the profile, frequency entry, calibration,
+// markers, settings and about, traces. The calibration checks run first, before anything is drawn.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
