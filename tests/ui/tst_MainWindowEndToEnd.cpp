@@ -357,10 +357,7 @@ void tst_MainWindowEndToEnd::calibrationFilesThroughThePage()
 
     // A file that is no calibration is reported by name and the active calibration stays.
     const QString broken = m_dir->path() + QStringLiteral("/broken.cbin");
-    QFile file(broken);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(100, '\x7f'));
-    file.close();
+    QVERIFY(TestSupport::writeFile(broken, QByteArray(100, '\x7f')));
     m_messages->clear();
     {
         TestSupport::DialogAnswer answer(broken);
@@ -488,9 +485,7 @@ void tst_MainWindowEndToEnd::saveImageOfTheSelectedView()
                  qPrintable(m_messages->texts().join('|')));
         return;
     }
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = TestSupport::readFile(path);
     if (name.endsWith(QLatin1String("png"))) {
         QImage image;
         QVERIFY(image.loadFromData(bytes, "PNG"));
@@ -703,9 +698,7 @@ void tst_MainWindowEndToEnd::reportAndMarkerTableFromThePages()
         QTest::mouseClick(markers()->exportButton(), Qt::LeftButton);
         QCOMPARE(answer.answered(), 1);
     }
-    QFile table(csv);
-    QVERIFY(table.open(QIODevice::ReadOnly));
-    const QList<QByteArray> rows = table.readAll().trimmed().split('\n');
+    const QList<QByteArray> rows = TestSupport::readFile(csv).trimmed().split('\n');
     QCOMPARE(rows.size(), 2);
     QVERIFY2(rows[1].startsWith("View 1: Smith,1,") && rows[1].contains("R:") && rows[1].contains("| X:"),
              rows[1].constData());

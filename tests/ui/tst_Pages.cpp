@@ -77,12 +77,6 @@ QVector<int> offered(MarkListEntry* entry)
     return types;
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A small trace file whose first point tells the traces apart.
 QString writeTrace(const QString& dir, const QString& name, int marker)
 {
@@ -93,11 +87,7 @@ QString writeTrace(const QString& dir, const QString& name, int marker)
     for (int i = 0; i < 3; ++i)
         trace.points.append({quint64(1000000 + i * 500000), float(marker) / 10.0f, 0.0f});
     const QString path = dir + QLatin1Char('/') + name;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QString();
-    file.write(ZData::DS::TraceFiles::toBinary(trace));
-    return path;
+    return TestSupport::writeFile(path, ZData::DS::TraceFiles::toBinary(trace)) ? path : QString();
 }
 
 QStringList entryTexts(PgTraces* page)
@@ -301,10 +291,7 @@ void tst_Pages::presetsRebuildTheSlotList()
 void tst_Pages::kitBoxAndEditor()
 {
     QDir().mkpath(ZData::CAL::CalibrationKit::dir());
-    QFile bad(ZData::CAL::CalibrationKit::pathFor("broken"));
-    QVERIFY(bad.open(QIODevice::WriteOnly));
-    bad.write("[open]\nc0_ff = fifty\n");
-    bad.close();
+    QVERIFY(TestSupport::writeFile(ZData::CAL::CalibrationKit::pathFor("broken"), "[open]\nc0_ff = fifty\n"));
     QComboBox* combo = calib()->kitCombo();
     // Opening the list picks up files put into the folder meanwhile.
     QTest::mouseClick(combo, Qt::LeftButton);
@@ -523,12 +510,11 @@ void tst_Pages::badPresetIsRefusedAndChangesNothing()
     QFETCH(QString, reasonId);
     m_window->saveSettings();
     SettingsManager::settings()->sync();
-    const QByteArray current = readAll(SettingsManager::currentFile());
-    const QByteArray defaults = readAll(SettingsManager::defaultFile());
+    const QByteArray current = TestSupport::readFile(SettingsManager::currentFile());
+    const QByteArray defaults = TestSupport::readFile(SettingsManager::defaultFile());
     if (!save) {
         QFile::remove(path);
-        QFile f(path);
-        QVERIFY(content.isNull() || (f.open(QIODevice::WriteOnly) && f.write(content) == content.size()));
+        QVERIFY(content.isNull() || TestSupport::writeFile(path, content));
     }
     QSignalSpy got(&SettingsManager::instance(), &SettingsManager::signalGotSettings);
     {
@@ -539,8 +525,8 @@ void tst_Pages::badPresetIsRefusedAndChangesNothing()
     const QString reason = qtTrId(reasonId.toLatin1().constData());
     QVERIFY2(m_messages->contains({path, save ? reason.arg(path) : reason}),
              qPrintable(m_messages->texts().join('|')));
-    QCOMPARE(readAll(SettingsManager::currentFile()), current);
-    QCOMPARE(readAll(SettingsManager::defaultFile()), defaults);
+    QCOMPARE(TestSupport::readFile(SettingsManager::currentFile()), current);
+    QCOMPARE(TestSupport::readFile(SettingsManager::defaultFile()), defaults);
 }
 
 void tst_Pages::aboutPageShowsVersionAndToolkitBox()
@@ -666,10 +652,7 @@ void tst_Pages::unreadableFileIsReportedAndKeepsTheList()
     QFETCH(QString, reason);
     loadAll(2);
     const QString path = m_dir->path() + QLatin1Char('/') + name;
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-    file.close();
+    QVERIFY(TestSupport::writeFile(path, content));
     {
         TestSupport::DialogAnswer answer(path);
         traces()->slotTraceLoadFile();
@@ -713,12 +696,8 @@ void tst_Pages::savedChoicesAndFolderComeBack()
         TestSupport::DialogAnswer answer(path);
         traces()->slotTraceSaveFile();
     }
-    QFile touchstone(s1p);
-    QVERIFY(touchstone.open(QIODevice::ReadOnly));
-    QCOMPARE(touchstone.readAll().split('\n').value(1), QByteArray("# GHz S MA R 50"));
-    QFile table(csv);
-    QVERIFY(table.open(QIODevice::ReadOnly));
-    const QList<QByteArray> rows = table.readAll().trimmed().split('\n');
+    QCOMPARE(TestSupport::readFile(s1p).split('\n').value(1), QByteArray("# GHz S MA R 50"));
+    const QList<QByteArray> rows = TestSupport::readFile(csv).trimmed().split('\n');
     QCOMPARE(rows.size(), 1 + int(DataScanManager::sweep().points()));
     QVERIFY(rows[0].startsWith("Frequency (Hz),"));
     QVERIFY2(m_messages->texts().isEmpty(), qPrintable(m_messages->texts().join('|')));
