@@ -81,10 +81,11 @@ private slots:
         QVERIFY(ZCore::SettingsManager::init());
     }
 
-    void listsOnlyAnalysers()
+    // Only analysers are listed; the chosen one stays chosen while ports come and go.
+    void listFollowsThePorts()
     {
         m_ports = {port("ttyS0", ""), port("ttyACM0", "stmicroelectronics inc."), port("ttyUSB0", "FTDI"),
-                   port("ttyACM1", "Made by DOVRA"),
+                   port("ttyACM1", "Made by DOVRA", "42"),
                    port("/tmp/ttyVNA", "STMicroelectronics (virtual analyser)")};
         auto dialog = make();
         dialog->slotUpdatePortsInfo();
@@ -98,34 +99,25 @@ private slots:
         QCOMPARE(value(*dialog, "location_value"), QStringLiteral("/dev/ttyACM0"));
         QCOMPARE(value(*dialog, "manufacturer_value"), QStringLiteral("stmicroelectronics inc."));
         QVERIFY(dialog->applyButton()->isEnabled());
-    }
+        QVERIFY(dialog->hintLabel()->isHidden());
 
-    void choiceSurvivesRefresh()
-    {
-        m_ports = {port("ttyACM0", "STMicro"), port("ttyACM1", "STMicro", "42")};
-        auto dialog = make();
-        dialog->slotUpdatePortsInfo();
-        dialog->portList()->setCurrentIndex(1);
+        list->setCurrentIndex(1);
         QCOMPARE(value(*dialog, "serialNumber_value"), QStringLiteral("42"));
         dialog->slotUpdatePortsInfo(); // same ports
-        QCOMPARE(dialog->portList()->currentText(), QStringLiteral("ttyACM1"));
+        QCOMPARE(list->currentText(), QStringLiteral("ttyACM1"));
         QCOMPARE(value(*dialog, "serialNumber_value"), QStringLiteral("42"));
-
         m_ports.prepend(port("ttyACM7", "STMicro")); // a new port arrives before the chosen one
         dialog->slotUpdatePortsInfo();
-        QCOMPARE(dialog->portList()->count(), 3);
-        QCOMPARE(dialog->portList()->currentText(), QStringLiteral("ttyACM1"));
+        QCOMPARE(list->count(), 4);
+        QCOMPARE(list->currentText(), QStringLiteral("ttyACM1"));
         QCOMPARE(value(*dialog, "serialNumber_value"), QStringLiteral("42"));
-
         m_ports = {port("ttyACM0", "STMicro")}; // the chosen one is unplugged
         dialog->slotUpdatePortsInfo();
-        QCOMPARE(dialog->portList()->currentText(), QStringLiteral("ttyACM0"));
-
-        QVERIFY(dialog->hintLabel()->isHidden());
+        QCOMPARE(list->currentText(), QStringLiteral("ttyACM0"));
 
         m_ports.clear();
         dialog->slotUpdatePortsInfo();
-        QCOMPARE(dialog->portList()->count(), 0);
+        QCOMPARE(list->count(), 0);
         QVERIFY(!dialog->applyButton()->isEnabled());
         QCOMPARE(value(*dialog, "description_value"), QStringLiteral("N/A"));
         QVERIFY(!dialog->hintLabel()->isHidden());
@@ -215,25 +207,15 @@ private slots:
         QVERIFY2(text.contains("sudo usermod -aG dialout $USER"), qPrintable(text));
     }
 
-    void refreshesWhileShown()
-    {
-        m_ports = {port("ttyACM0", "STMicro")};
-        auto dialog = make();
-        dialog->show();
-        QVERIFY(dialog->isRefreshing());
-        QCOMPARE(dialog->portList()->count(), 1);
-        m_ports.append(port("ttyACM1", "STMicro"));
-        QTRY_COMPARE_WITH_TIMEOUT(dialog->portList()->count(), 2, 20000);
-    }
-
-    void anyDismissalStopsAndSaves_data()
+    void refreshAndDismissal_data()
     {
         QTest::addColumn<int>("how");
         QTest::newRow("close") << 0;
         QTest::newRow("reject") << 1;
         QTest::newRow("escape") << 2;
     }
-    void anyDismissalStopsAndSaves()
+    // Shown, the dialog refreshes the list; any way of dismissing it stops that and keeps its place.
+    void refreshAndDismissal()
     {
         QFETCH(int, how);
         m_ports = {port("ttyACM0", "STMicro")};
@@ -242,7 +224,11 @@ private slots:
         auto dialog = make();
         dialog->show();
         dialog->move(120, 90);
+        // Shown, it keeps the list up to date.
         QVERIFY(dialog->isRefreshing());
+        QCOMPARE(dialog->portList()->count(), 1);
+        m_ports.append(port("ttyACM1", "STMicro"));
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->portList()->count(), 2, 20000);
         if (how == 0)
             dialog->close();
         else if (how == 1)

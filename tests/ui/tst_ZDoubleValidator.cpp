@@ -25,9 +25,8 @@ private slots:
     void clampToGrid();
     void clampOnReturn_data();
     void clampOnReturn();
-    void stepsAndIntegers();
-    void unreadableTextStays();
-    void lengthFitsLargestValue();
+    void editing_data();
+    void editing();
 };
 
 void tst_ZDoubleValidator::validate_data()
@@ -103,16 +102,10 @@ void tst_ZDoubleValidator::clampOnReturn_data()
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
-    for (const QString& locale : m_locales) {
-        QTest::addRow("%s 70", qPrintable(locale)) << locale << "70"
-                                                   << "50.00";
-        QTest::addRow("%s 0.5", qPrintable(locale)) << locale << "0.5"
-                                                    << "1.00";
-        QTest::addRow("%s 0,5", qPrintable(locale)) << locale << "0,5"
-                                                    << "1.00";
-        QTest::addRow("%s 12.5", qPrintable(locale)) << locale << "12.5"
-                                                     << "12.50";
-    }
+    const char* cases[][2] = {{"70", "50.00"}, {"0.5", "1.00"}, {"0,5", "1.00"}, {"12.5", "12.50"}};
+    for (const QString& locale : m_locales)
+        for (const auto& c : cases)
+            QTest::addRow("%s %s", qPrintable(locale), c[0]) << locale << c[0] << c[1];
 }
 
 void tst_ZDoubleValidator::clampOnReturn()
@@ -135,54 +128,53 @@ void tst_ZDoubleValidator::clampOnReturn()
     QCOMPARE(edit.text(), shown);
 }
 
-void tst_ZDoubleValidator::stepsAndIntegers()
+void tst_ZDoubleValidator::editing_data()
 {
-    ClampedLineEdit edit;
-    edit.setValidator(new QIntValidator(-100, 100, &edit));
-    edit.setText(QStringLiteral("98"));
-    QTest::keyClick(&edit, Qt::Key_Up);
-    QCOMPARE(edit.text(), QStringLiteral("100"));
-    QTest::keyClick(&edit, Qt::Key_Down);
-    QCOMPARE(edit.text(), QStringLiteral("95"));
-    edit.setText(QStringLiteral("-250"));
-    edit.clamp();
-    QCOMPARE(edit.text(), QStringLiteral("-100"));
-
-    ClampedLineEdit real;
-    real.setValidator(new ZDoubleValidator(1.0, 50.0, 2, &real));
-    real.setText(QStringLiteral("47,5"));
-    QTest::keyClick(&real, Qt::Key_Up);
-    QCOMPARE(real.text(), QStringLiteral("50.00"));
-    QTest::keyClick(&real, Qt::Key_Down);
-    QCOMPARE(real.text(), QStringLiteral("45.00"));
-}
-
-void tst_ZDoubleValidator::unreadableTextStays()
-{
-    ClampedLineEdit edit;
-    edit.clamp(); // no validator: only a warning
-    edit.setValidator(new ZDoubleValidator(1.0, 50.0, 2, &edit));
-    edit.setText(QStringLiteral("abc"));
-    edit.clamp();
-    QCOMPARE(edit.text(), QStringLiteral("abc"));
-    edit.step(true);
-    QCOMPARE(edit.text(), QStringLiteral("abc"));
-}
-
-void tst_ZDoubleValidator::lengthFitsLargestValue()
-{
+    QTest::addColumn<QString>("range"); // "int" -100..100 by 5, "1..50" real, "wide" 0..10^6, "none"
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("shown");
+    const auto row = [](const char* name, const char* range, const char* text, const char* action,
+                        const char* shown) { QTest::newRow(name) << range << text << action << shown; };
+    row("int up stops at the top", "int", "98", "up", "100");
+    row("int down", "int", "100", "down", "95");
+    row("int clamped", "int", "-250", "clamp", "-100");
+    row("real up, comma typed", "1..50", "47,5", "up", "50.00");
+    row("real down", "1..50", "50.00", "down", "45.00");
+    row("unreadable stays on clamp", "1..50", "abc", "clamp", "abc");
+    row("unreadable stays on step", "1..50", "abc", "step", "abc");
+    row("no validator: only a warning", "none", "abc", "clamp", "abc");
     // A distance-to-fault window on a narrow sweep reaches 10^6 ns.
+    row("largest value fits", "wide", "2000000", "clamp", "1000000.00");
+}
+
+void tst_ZDoubleValidator::editing()
+{
+    QFETCH(QString, range);
+    QFETCH(QString, text);
+    QFETCH(QString, action);
     ClampedLineEdit edit;
     edit.setMaxLength(6);
-    auto* validator = new ZDoubleValidator(0.0, 1.0e6, 2, &edit);
-    edit.setValidator(validator);
-    edit.fitLengthToValidator(6);
-    edit.setText(QStringLiteral("2000000"));
-    edit.clamp();
-    QCOMPARE(edit.text(), QStringLiteral("1000000.00"));
-    validator->setRange(0.0, 250.0, 2);
-    edit.fitLengthToValidator(6);
-    QCOMPARE(edit.maxLength(), 6);
+    if (range == QLatin1String("int")) {
+        edit.setValidator(new QIntValidator(-100, 100, &edit));
+    } else if (range != QLatin1String("none")) {
+        auto* validator = new ZDoubleValidator(0.0, 1.0e6, 2, &edit);
+        edit.setValidator(validator);
+        edit.fitLengthToValidator(6);
+        if (range == QLatin1String("1..50")) {
+            validator->setRange(1.0, 50.0, 2);
+            edit.fitLengthToValidator(6);
+            QCOMPARE(edit.maxLength(), 6);
+        }
+    }
+    edit.setText(text);
+    if (action == QLatin1String("clamp"))
+        edit.clamp();
+    else if (action == QLatin1String("step"))
+        edit.step(true);
+    else
+        QTest::keyClick(&edit, action == QLatin1String("up") ? Qt::Key_Up : Qt::Key_Down);
+    QTEST(edit.text(), "shown");
 }
 
 QTEST_MAIN(tst_ZDoubleValidator)
