@@ -203,6 +203,7 @@ private slots:
         QCOMPARE(failed, QStringList{"Logger"});
         QCOMPARE(g_critical.filter("failed to init"),
                  QStringList{"Utility::Generics >> failed to init: Logger"});
+        QVERIFY(g_critical.contains("Utility::Path >> failed to create dir [ LOG_DIR ] at: " + dir.path() + "/logs"));
         // Without a log file nothing is stamped and no box interrupts the start.
         QVERIFY(g_forwarded.filter("]: ").isEmpty());
         QVERIFY(m_shown.isEmpty());

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "TestSupport.h"
-#include "core/LocalizationManager.h"
 #include "core/Resources.h"
 #include "core/utility/Image.h"
 #include "core/utility/Path.h"
@@ -19,13 +18,6 @@ using ZData::TScanPoint;
 using ZData::TScanPoints;
 
 namespace {
-QStringList g_lines;
-void captureHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type != QtDebugMsg)
-        g_lines.append(message);
-}
-
 // Plain O(N^2) transform in double precision, the reference for the fast one.
 QVector<std::complex<double>> dft(const TComplexVector& input, int size, bool inverse)
 {
@@ -44,31 +36,7 @@ class tst_UtilityModules : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        ZCore::initResources();
-        QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
-    }
-
-    void init()
-    {
-        g_lines.clear();
-        qInstallMessageHandler(captureHandler);
-    }
-    void cleanup() { qInstallMessageHandler(nullptr); }
-
-    void createDir()
-    {
-        TestSupport::ScopedAppDir dir;
-        const QString path = dir.path() + "/a/b/c";
-        QVERIFY(Path::createDir(path, "CALIB_DIR"));
-        QVERIFY(Path::createDir(path, "CALIB_DIR") && Path::dirExists(path)); // already there: fine
-        QVERIFY(QFile(dir.path() + "/plain").open(QIODevice::WriteOnly));
-        g_lines.clear();
-        QVERIFY(!Path::createDir(dir.path() + "/plain/sub", "TRACE_DIR"));
-        QCOMPARE(g_lines, QStringList{"Utility::Path >> failed to create dir [ TRACE_DIR ] at: " +
-                                      dir.path() + "/plain/sub"});
-    }
+    void initTestCase() { ZCore::initResources(); }
 
     void atomicWrite()
     {
