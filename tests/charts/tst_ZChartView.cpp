@@ -723,28 +723,9 @@ private slots:
         QCOMPARE(DataMarkProcessor::number(std::nan(""), false), QString("Inf."));
     }
 
-    void settersAnnounceTheirOwnType()
-    {
-        ZChartConfig c;
-        c.setChartType(EChartType::SWR);
-        QSignalSpy spy(&c, &ZChartConfig::signalConfigChanged);
-        TSWRConfig smith = c.smithConfig();
-        smith.is_enabled = true;
-        c.setSmithConfig(smith, false);
-        QCOMPARE(spy.count(), 0);
-        QVERIFY(c.smithConfig().is_enabled);
-        c.setSmithConfig(smith, true);
-        c.setLinConfig(c.linConfig(), true);
-        c.setDTFConfig(c.dtfConfig(), true);
-        QCOMPARE(spy.count(), 3);
-        QCOMPARE(spy[0][0].value<EChartType>(), EChartType::SMITH);
-        QCOMPARE(spy[1][0].value<EChartType>(), EChartType::LIN_MAG);
-        QCOMPARE(spy[2][0].value<EChartType>(), EChartType::DTF);
-    }
-
     // An empty profile gives the defaults, a window left by another range pulled inside this one;
-    // what was saved comes back (the DTF window in metres here; the grid, loss and limit groups go
-    // through the pages in tst_MainWindow::pagesRoundTrip).
+    // each setter announces its own type; what was saved comes back (the DTF window in metres here;
+    // the grid, loss and limit groups go through the pages in tst_MainWindow::pagesRoundTrip).
     void restoreAndRoundTrip()
     {
         ZChartConfig c;
@@ -766,6 +747,19 @@ private slots:
         QCOMPARE(c.lossConfig().cable_length, 1.0);
         for (const TSWRConfig& limit : {c.smithConfig(), c.polarConfig(), c.swrConfig()})
             QVERIFY(!limit.is_enabled);
+        spy.clear();
+        TSWRConfig smith = c.smithConfig();
+        smith.is_enabled = true;
+        c.setSmithConfig(smith, false);
+        QCOMPARE(spy.count(), 0);
+        QVERIFY(c.smithConfig().is_enabled);
+        c.setSmithConfig(smith, true);
+        c.setLinConfig(c.linConfig(), true);
+        c.setDTFConfig(c.dtfConfig(), true);
+        QCOMPARE(spy.count(), 3);
+        QCOMPARE(spy[0][0].value<EChartType>(), EChartType::SMITH);
+        QCOMPARE(spy[1][0].value<EChartType>(), EChartType::LIN_MAG);
+        QCOMPARE(spy[2][0].value<EChartType>(), EChartType::DTF);
 
         dtf = c.dtfConfig();
         DTFTransform::setDomain(dtf, EDTFDomain::DISTANCE);
@@ -940,13 +934,14 @@ private slots:
         QVERIFY(table->isEmpty() && !table->selectedMark());
     }
 
+    // A reference and its deltas, and how they are stored.
     void referenceAndDelta()
     {
         const auto view = markedView();
         ZMarksTable* table = view->marksTable();
         QSignalSpy setRef(view.get(), &ZChartView::signalSetRefMarker);
         QSignalSpy removedRef(view.get(), &ZChartView::signalRemovedRefMarker);
-        for (double f : {10.0, 20.0, 30.0})
+        for (double f : {10.0, 20.0, 30.2})
             QVERIFY(view->addMark(f));
         QVERIFY(table->setMarkType(1, EMarkType::RE_IM));
         QVERIFY(table->setReference(0, true));
@@ -966,6 +961,37 @@ private slots:
         QCOMPARE(table->mark(1)->data().reference, table->mark(2));
         QCOMPARE(setRef.count(), 2);
         QCOMPARE(setRef.last()[0].toInt(), 2);
+
+        // Saved and restored by another view. The frequency saved is the one the marker holds, though
+        // it reads the 30.0 MHz point.
+        QTemporaryDir dir;
+        QSettings s(dir.filePath("marks.ini"), QSettings::IniFormat);
+        table->saveSettings(&s);
+        QCOMPARE(s.value("marks/3/freq").toDouble(), 30.2e6);
+        ZChartView other;
+        other.setChartType(EChartType::LOG_MAG);
+        other.refreshFrom(markSweep());
+        QSignalSpy created(&other, &ZChartView::signalCreatedMark);
+        other.marksTable()->restoreSettings(&s);
+        QCOMPARE(created.count(), 3);
+        QCOMPARE(other.marksTable()->count(), 3);
+        QCOMPARE(other.marksTable()->mark(2)->data().frequency, 30.2e6);
+        QCOMPARE(other.marksTable()->mark(2)->data().index, 58);
+        QCOMPARE(other.marksTable()->mark(1)->markType(), EMarkType::RE_IM);
+        QVERIFY(other.marksTable()->mark(2)->isReference());
+        QVERIFY(other.marksTable()->mark(1)->isDelta());
+        QCOMPARE(other.marksTable()->mark(1)->data().reference, other.marksTable()->mark(2));
+        // More stored than a view can hold: the first six come back, the rest is not read.
+        s.beginWriteArray("marks", 9);
+        for (int i = 0; i < 9; ++i) {
+            s.setArrayIndex(i);
+            s.setValue("freq", 5e6 * (i + 1));
+            s.setValue("type", 0);
+            s.setValue("mod_type", 0xFFFF);
+        }
+        s.endArray();
+        other.marksTable()->restoreSettings(&s);
+        QCOMPARE(other.marksTable()->count(), ZMarksTable::MAX_MARKS);
 
         // Turned off (removed: tst_PagesEndToEnd::deltaMarkerLosesItsReference), the reference leaves
         // no dangling pointer; the delta reads "No data.".
@@ -1007,48 +1033,6 @@ private slots:
         QVERIFY2(firstDb < -1.8 && firstDb > -6.0, qPrintable(QString::number(firstDb)));
         QVERIFY2(secondDb < -10.3 && secondDb > -14.5, qPrintable(QString::number(secondDb)));
         QVERIFY(table->readouts()[0].startsWith("Time:"));
-    }
-
-    void persistence()
-    {
-        const auto view = markedView();
-        ZMarksTable* table = view->marksTable();
-        QTemporaryDir dir;
-        QSettings s(dir.filePath("marks.ini"), QSettings::IniFormat);
-        for (double f : {10.0, 20.2, 30.0})
-            QVERIFY(view->addMark(f));
-        QVERIFY(table->setReference(0, true));
-        QVERIFY(table->setDelta(2, true));
-        QVERIFY(table->setMarkType(1, EMarkType::SWR));
-        table->saveSettings(&s);
-        // The frequency saved is the one the marker holds, though it reads the 20.0 MHz point.
-        QCOMPARE(s.value("marks/2/freq").toDouble(), 20.2e6);
-
-        ZChartView other;
-        other.setChartType(EChartType::LOG_MAG);
-        other.refreshFrom(markSweep());
-        QSignalSpy created(&other, &ZChartView::signalCreatedMark);
-        other.marksTable()->restoreSettings(&s);
-        QCOMPARE(created.count(), 3);
-        QCOMPARE(other.marksTable()->count(), 3);
-        QCOMPARE(other.marksTable()->mark(1)->data().frequency, 20.2e6);
-        QCOMPARE(other.marksTable()->mark(1)->data().index, 38);
-        QCOMPARE(other.marksTable()->mark(1)->markType(), EMarkType::SWR);
-        QVERIFY(other.marksTable()->mark(0)->isReference());
-        QVERIFY(other.marksTable()->mark(2)->isDelta());
-        QCOMPARE(other.marksTable()->mark(2)->data().reference, other.marksTable()->mark(0));
-
-        // More stored than a view can hold: the first six come back, the rest is not read.
-        s.beginWriteArray("marks", 9);
-        for (int i = 0; i < 9; ++i) {
-            s.setArrayIndex(i);
-            s.setValue("freq", 5e6 * (i + 1));
-            s.setValue("type", 0);
-            s.setValue("mod_type", 0xFFFF);
-        }
-        s.endArray();
-        other.marksTable()->restoreSettings(&s);
-        QCOMPARE(other.marksTable()->count(), ZMarksTable::MAX_MARKS);
     }
 
     void mouse()
