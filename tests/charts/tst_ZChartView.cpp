@@ -11,7 +11,6 @@
 
 #include "TestSupport.h"
 #include "calibration/CalibrationManager.h"
-#include "charts/ChartAxesTransformer.h"
 #include "charts/ChartEnumPrinter.h"
 #include "charts/ChartImageRenderer.h"
 #include "charts/DTFTransform.h"
