@@ -60,27 +60,21 @@ class tst_ChartsEndToEnd : public QObject
 private slots:
     void initTestCase()
     {
-        m_dir = std::make_unique<TestSupport::ScopedAppDir>();
         ZCore::initResources();
         const QStringList failed = TestSupport::initManagersButLogger();
         QVERIFY2(failed.isEmpty(), qPrintable(failed.join(',')));
         QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
 
-        m_emulator = std::make_unique<TestSupport::EmulatorProcess>();
-        QVERIFY(m_emulator->start({"--dut", "r=100"}));
+        QVERIFY(m_emulator.start({"--dut", "r=100"}));
         QSignalSpy finished(&CalibrationManager::instance(), &CalibrationManager::signalFinishedCalibration);
         TSerialPortConfig cfg;
-        cfg.portName = m_emulator->portPath();
+        cfg.portName = m_emulator.portPath();
         DM::SerialPort::setConfig(cfg);
         QVERIFY(DM::SerialPort::open(true));
         QVERIFY(finished.count() > 0 || finished.wait(TIMEOUT_MS));
     }
 
-    void cleanupTestCase()
-    {
-        DM::SerialPort::close(true);
-        m_emulator.reset();
-    }
+    void cleanupTestCase() { DM::SerialPort::close(true); }
 
     void liveViews()
     {
@@ -140,7 +134,7 @@ private slots:
         QVERIFY(ChartScanFeed::copies() - copies <= ChartScanFeed::generation() - generation);
 
         // A cable of 1.5 m (velocity factor 0.66) ending in a short: its distance to fault.
-        QCOMPARE(m_emulator->control("dut cable=1.5,0.66,0.5").left(2), QString("ok"));
+        QCOMPARE(m_emulator.control("dut cable=1.5,0.66,0.5").left(2), QString("ok"));
         ZChartView& view = *views[0];
         view.setChartType(EChartType::DTF);
         TestSupport::setSweep(1e6, 1001e6, 201);
@@ -161,8 +155,8 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
-    std::unique_ptr<TestSupport::EmulatorProcess> m_emulator;
+    TestSupport::ScopedAppDir m_dir;
+    TestSupport::EmulatorProcess m_emulator;
 };
 
 QTEST_MAIN(tst_ChartsEndToEnd)

@@ -6,11 +6,11 @@
 #include <QtTest>
 
 #include <cmath>
+#include <complex>
 #include <memory>
 
 #include "TestSupport.h"
 #include "calibration/CalibrationManager.h"
-#include "charts/ChartAxesTransformer.h"
 #include "charts/ChartEnumPrinter.h"
 #include "charts/ChartImageRenderer.h"
 #include "charts/DTFTransform.h"
@@ -25,6 +25,7 @@
 #include "core/LocalizationManager.h"
 #include "core/Resources.h"
 #include "core/SettingsManager.h"
+#include "core/utility/ZMath.h"
 #include "measurement/DataScanManager.h"
 #include "measurement/TouchstoneFile.h"
 
@@ -85,6 +86,33 @@ QLineF clipped(const QLineF& line, const QRectF& r)
     return QLineF(line.pointAt(t0), line.pointAt(t1));
 }
 
+constexpr int MARK_POINTS = 201;
+
+// 1 to 101 MHz in 0.5 MHz steps, magnitude growing with the index.
+TScanPoints markSweep()
+{
+    TScanPoints points(MARK_POINTS);
+    for (int i = 0; i < MARK_POINTS; ++i)
+        points[i] = {quint64(1000000 + 500000 * i), 0.001f * i, 0.0005f};
+    return points;
+}
+
+void press(ZMark* mark, Qt::Key key)
+{
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(mark->scene(), &event);
+}
+
+constexpr double C0 = 299792458.0;
+
+void checkWindow(const TDTFConfig& c, double start, double stop)
+{
+    QVERIFY2(std::abs(c.start - start) < 1e-6, qPrintable(QString("start %1").arg(c.start)));
+    QVERIFY2(std::abs(c.stop - stop) < 1e-6, qPrintable(QString("stop %1").arg(c.stop)));
+    QVERIFY(std::abs(c.center - (start + stop) / 2) < 1e-6);
+    QVERIFY(std::abs(c.span - (stop - start)) < 1e-6);
+}
+
 } // namespace
 
 class tst_ZChartView : public QObject
@@ -92,6 +120,18 @@ class tst_ZChartView : public QObject
     Q_OBJECT
 
     std::unique_ptr<TestSupport::ScopedAppDir> m_dir;
+
+    // A shown log-mag view of markSweep(), the sweep set to match.
+    std::unique_ptr<ZChartView> markedView()
+    {
+        TestSupport::setSweep(1e6, 101e6, MARK_POINTS);
+        auto view = std::make_unique<ZChartView>();
+        view->resize(640, 480);
+        view->show();
+        view->setChartType(EChartType::LOG_MAG);
+        view->refreshFrom(markSweep());
+        return view;
+    }
 
     QSettings* settings(const QString& name)
     {
@@ -113,6 +153,13 @@ private slots:
     }
 
     void init() { ZChartView::setRefreshInterval(0); }
+
+    // Every test starts from the sweep of initTestCase() and in English.
+    void cleanup()
+    {
+        TestSupport::setSweep(100e6, 200e6, 201);
+        QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
+    }
 
     void axes_data()
     {
@@ -264,8 +311,6 @@ private slots:
             // The view is back at its own size.
             QCOMPARE(view.chart()->size(), QSizeF(view.viewport()->size()));
         }
-        TestSupport::setSweep(100e6, 200e6, 201);
-        QVERIFY(ZCore::LocalizationManager::setLanguage(ZCore::LocalizationManager::DEFAULT_FILE));
     }
 
     void phaseWrapsAreNotDrawn_data()
@@ -305,7 +350,6 @@ private slots:
         // The live points themselves keep one point per frequency, wraps included.
         QCOMPARE(view.livePoints().size(), points.size());
         QVERIFY(drawn.size() > points.size());
-        TestSupport::setSweep(100e6, 200e6, 201);
     }
 
     // The Smith grid's reactance arcs stay inside the unit circle: drawn without labels, nothing
@@ -678,28 +722,9 @@ private slots:
         QCOMPARE(DataMarkProcessor::number(std::nan(""), false), QString("Inf."));
     }
 
-    void settersAnnounceTheirOwnType()
-    {
-        ZChartConfig c;
-        c.setChartType(EChartType::SWR);
-        QSignalSpy spy(&c, &ZChartConfig::signalConfigChanged);
-        TSWRConfig smith = c.smithConfig();
-        smith.is_enabled = true;
-        c.setSmithConfig(smith, false);
-        QCOMPARE(spy.count(), 0);
-        QVERIFY(c.smithConfig().is_enabled);
-        c.setSmithConfig(smith, true);
-        c.setLinConfig(c.linConfig(), true);
-        c.setDTFConfig(c.dtfConfig(), true);
-        QCOMPARE(spy.count(), 3);
-        QCOMPARE(spy[0][0].value<EChartType>(), EChartType::SMITH);
-        QCOMPARE(spy[1][0].value<EChartType>(), EChartType::LIN_MAG);
-        QCOMPARE(spy[2][0].value<EChartType>(), EChartType::DTF);
-    }
-
     // An empty profile gives the defaults, a window left by another range pulled inside this one;
-    // what was saved comes back (the DTF window in metres here; the grid, loss and limit groups go
-    // through the pages in tst_MainWindow::pagesRoundTrip).
+    // each setter announces its own type; what was saved comes back (the DTF window in metres here;
+    // the grid, loss and limit groups go through the pages in tst_MainWindow::pagesRoundTrip).
     void restoreAndRoundTrip()
     {
         ZChartConfig c;
@@ -721,6 +746,19 @@ private slots:
         QCOMPARE(c.lossConfig().cable_length, 1.0);
         for (const TSWRConfig& limit : {c.smithConfig(), c.polarConfig(), c.swrConfig()})
             QVERIFY(!limit.is_enabled);
+        spy.clear();
+        TSWRConfig smith = c.smithConfig();
+        smith.is_enabled = true;
+        c.setSmithConfig(smith, false);
+        QCOMPARE(spy.count(), 0);
+        QVERIFY(c.smithConfig().is_enabled);
+        c.setSmithConfig(smith, true);
+        c.setLinConfig(c.linConfig(), true);
+        c.setDTFConfig(c.dtfConfig(), true);
+        QCOMPARE(spy.count(), 3);
+        QCOMPARE(spy[0][0].value<EChartType>(), EChartType::SMITH);
+        QCOMPARE(spy[1][0].value<EChartType>(), EChartType::LIN_MAG);
+        QCOMPARE(spy[2][0].value<EChartType>(), EChartType::DTF);
 
         dtf = c.dtfConfig();
         DTFTransform::setDomain(dtf, EDTFDomain::DISTANCE);
@@ -802,13 +840,11 @@ private slots:
         QTemporaryDir dir;
         ZChartView view;
         view.setChartType(EChartType::LOG_MAG);
-        QSignalSpy created(&view, &ZChartView::signalCreatedTraceSeries);
         for (int i = 0; i < 3; ++i) {
             const QString path = dir.filePath(QString("t%1.s1p").arg(i));
             QVERIFY(ZData::TouchstoneFile::write(path, sweep(11, 100e6, 200e6, 0.1f * (i + 1))));
             QVERIFY(DataScanManager::loadTouchstoneTrace(path, i));
         }
-        QCOMPARE(created.count(), 3);
         QCOMPARE(view.traceSeries().size(), 3);
         // Trace series convert without the live offsets: x is the plain MHz value.
         QCOMPARE(view.traceSeries()[0]->at(10).x(), 200.0);
@@ -840,7 +876,404 @@ private slots:
         QVERIFY(!view.isTraceSeriesVisible(2));
         QVERIFY(!view.isTraceSeriesVisible(7));
         DataScanManager::clearTraces();
-        QVERIFY(view.traceSeries().isEmpty());
+    }
+
+    void addRemoveRenumberSelect()
+    {
+        const auto view = markedView();
+        ZMarksTable* table = view->marksTable();
+        QSignalSpy created(view.get(), &ZChartView::signalCreatedMark);
+        QSignalSpy removed(view.get(), &ZChartView::signalRemovedMark);
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(view->addMark(10.0 + i));
+        QCOMPARE(table->count(), 6);
+        QCOMPARE(created.count(), 6);
+        QCOMPARE(created.last()[0].toInt(), 5);
+        QCOMPARE(table->selectedMark(), table->mark(5));
+        // 10 MHz is index 18 and its frequency is the point's own.
+        QCOMPARE(table->mark(0)->data().index, 18);
+        QCOMPARE(table->mark(0)->data().frequency, 10e6);
+
+        ZMark* second = table->mark(1);
+        table->removeMark(0);
+        QCOMPARE(removed.last()[0].toInt(), 0);
+        QCOMPARE(second->data().number, quint16(1));
+        QCOMPARE(table->mark(4)->data().number, quint16(5));
+        QCOMPARE(table->selectedMark(), second);
+        const QVector<TMarkData> data = table->marksData();
+        QCOMPARE(std::count_if(data.begin(), data.end(), [](const TMarkData& d) { return d.selected; }), 1);
+        table->removeMark(9); // logged, nothing happens
+        QCOMPARE(table->count(), 5);
+
+        // Emptied one by one or at once: nothing is left selected, and the table hides.
+        while (!table->isEmpty())
+            table->removeMark(0);
+        QVERIFY(!table->selectedMark() && !table->isVisible());
+        table->selectMark(0); // an empty list has nothing to select
+
+        // The arrow keys stop at both ends of the sweep; Delete removes the selected marker.
+        QVERIFY(view->addMark(1.0));
+        QVERIFY(view->addMark(101.0));
+        ZMark* first = table->mark(0);
+        ZMark* last = table->mark(1);
+        QCOMPARE(first->data().index, 0);
+        QCOMPARE(last->data().index, MARK_POINTS - 1);
+        table->selectMark(first);
+        press(first, Qt::Key_Left);
+        QCOMPARE(first->data().index, 0);
+        press(first, Qt::Key_Right);
+        QCOMPARE(first->data().index, 1);
+        QCOMPARE(first->data().frequency, 1.5e6);
+        table->selectMark(last);
+        press(last, Qt::Key_Right);
+        QCOMPARE(last->data().index, MARK_POINTS - 1);
+        press(last, Qt::Key_Delete);
+        QCOMPARE(table->count(), 1);
+        table->removeAll();
+        QVERIFY(table->isEmpty() && !table->selectedMark());
+    }
+
+    // A reference and its deltas, and how they are stored.
+    void referenceAndDelta()
+    {
+        const auto view = markedView();
+        ZMarksTable* table = view->marksTable();
+        QSignalSpy setRef(view.get(), &ZChartView::signalSetRefMarker);
+        QSignalSpy removedRef(view.get(), &ZChartView::signalRemovedRefMarker);
+        for (double f : {10.0, 20.0, 30.2})
+            QVERIFY(view->addMark(f));
+        QVERIFY(table->setMarkType(1, EMarkType::RE_IM));
+        QVERIFY(table->setReference(0, true));
+        QVERIFY(table->setDelta(1, true));
+        QCOMPARE(table->mark(1)->data().reference, table->mark(0));
+        QCOMPARE(table->mark(1)->data().frequency_offset, 10.0);
+        // Its own frequency, its offset from the reference, then the differences.
+        const QStringList delta = table->readouts()[1].split('\n');
+        QVERIFY(delta[0].startsWith("F:") && delta[0].contains("20.00"));
+        QVERIFY(delta[1].startsWith("Offset:") && delta[1].contains("+10.00"));
+        QVERIFY(delta[2].startsWith("Re:") && delta[2].contains("+"));
+
+        // A new reference demotes the old one: never two.
+        QVERIFY(table->setReference(2, true));
+        QVERIFY(!table->mark(0)->isReference());
+        QCOMPARE(table->referenceMark(), table->mark(2));
+        QCOMPARE(table->mark(1)->data().reference, table->mark(2));
+        QCOMPARE(setRef.count(), 2);
+        QCOMPARE(setRef.last()[0].toInt(), 2);
+
+        // Saved and restored by another view. The frequency saved is the one the marker holds, though
+        // it reads the 30.0 MHz point.
+        QTemporaryDir dir;
+        QSettings s(dir.filePath("marks.ini"), QSettings::IniFormat);
+        table->saveSettings(&s);
+        QCOMPARE(s.value("marks/3/freq").toDouble(), 30.2e6);
+        ZChartView other;
+        other.setChartType(EChartType::LOG_MAG);
+        other.refreshFrom(markSweep());
+        QSignalSpy created(&other, &ZChartView::signalCreatedMark);
+        other.marksTable()->restoreSettings(&s);
+        QCOMPARE(created.count(), 3);
+        QCOMPARE(other.marksTable()->count(), 3);
+        QCOMPARE(other.marksTable()->mark(2)->data().frequency, 30.2e6);
+        QCOMPARE(other.marksTable()->mark(2)->data().index, 58);
+        QCOMPARE(other.marksTable()->mark(1)->markType(), EMarkType::RE_IM);
+        QVERIFY(other.marksTable()->mark(2)->isReference());
+        QVERIFY(other.marksTable()->mark(1)->isDelta());
+        QCOMPARE(other.marksTable()->mark(1)->data().reference, other.marksTable()->mark(2));
+        // More stored than a view can hold: the first six come back, the rest is not read.
+        s.beginWriteArray("marks", 9);
+        for (int i = 0; i < 9; ++i) {
+            s.setArrayIndex(i);
+            s.setValue("freq", 5e6 * (i + 1));
+            s.setValue("type", 0);
+            s.setValue("mod_type", 0xFFFF);
+        }
+        s.endArray();
+        other.marksTable()->restoreSettings(&s);
+        QCOMPARE(other.marksTable()->count(), ZMarksTable::MAX_MARKS);
+
+        // Turned off (removed: tst_PagesEndToEnd::deltaMarkerLosesItsReference), the reference leaves
+        // no dangling pointer; the delta reads "No data.".
+        QVERIFY(table->setReference(2, false));
+        QCOMPARE(removedRef.count(), 1);
+        QVERIFY(!table->mark(1)->data().reference);
+        QCOMPARE(table->readouts()[1].section('\n', 1, 1), QString("No data."));
+        QCOMPARE(table->mark(1)->data().frequency_offset, 0.0);
+        QVERIFY(!table->setReference(7, true));
+    }
+
+    void dtfPeaksAndGuard()
+    {
+        const auto view = markedView();
+        ZMarksTable* table = view->marksTable();
+        view->setChartType(EChartType::DTF);
+        // A strong reflection at 100 ns and a weaker one at 300 ns: the second peak marker skips the
+        // side lobes next to the first (inside its guard band) and finds the weaker reflection.
+        TScanPoints points(MARK_POINTS);
+        const double step = 0.5e6;
+        for (int i = 0; i < MARK_POINTS; ++i) {
+            const double f = i * step;
+            std::complex<double> s =
+                std::polar(0.8, -2 * M_PI * f * 2 * 100e-9) + std::polar(0.3, -2 * M_PI * f * 2 * 300e-9);
+            points[i] = {quint64(1e6 + f), float(s.real()), float(s.imag())};
+        }
+        QVERIFY(view->addMark(0.0));
+        QVERIFY(view->addMark(0.0));
+        QVERIFY(table->setMarkType(0, EMarkType::DTF_PEAK));
+        QVERIFY(table->setMarkType(1, EMarkType::DTF_PEAK));
+        view->refreshFrom(points);
+        const double first = table->mark(0)->chartPoint().x();
+        const double second = table->mark(1)->chartPoint().x();
+        const double bin = DTFTransform::maxTimeDisplay(view->config()->dtfConfig()) / 256;
+        QVERIFY2(std::abs(first - 100.0) <= bin, qPrintable(QString::number(first)));
+        QVERIFY2(std::abs(second - 300.0) <= bin, qPrintable(QString::number(second)));
+        // The peaks read the reflections' levels, -1.9 and -10.5 dB, less the scalloping between bins.
+        const double firstDb = table->mark(0)->chartPoint().y(), secondDb = table->mark(1)->chartPoint().y();
+        QVERIFY2(firstDb < -1.8 && firstDb > -6.0, qPrintable(QString::number(firstDb)));
+        QVERIFY2(secondDb < -10.3 && secondDb > -14.5, qPrintable(QString::number(secondDb)));
+        QVERIFY(table->readouts()[0].startsWith("Time:"));
+    }
+
+    void mouse()
+    {
+        const auto view = markedView();
+        ZMarksTable* table = view->marksTable();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        const QPointF middle = view->chart()->mapToPosition(QPointF(51.0, -40.0), view->mainSeries());
+        const QPoint at = view->mapFromScene(middle);
+        QTest::mouseDClick(view->viewport(), Qt::RightButton, Qt::NoModifier, at);
+        QVERIFY(table->isEmpty());
+        QSignalSpy created(view.get(), &ZChartView::signalCreatedMark);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(created.count(), 1);
+        QVERIFY2(std::abs(table->mark(0)->data().index - 100) <= 2,
+                 qPrintable(QString::number(table->mark(0)->data().index)));
+        QVERIFY(view->addMark(10.0));
+        QCOMPARE(table->selectedMark(), table->mark(1));
+        // Pressing on a marker selects it.
+        const QPoint on = view->mapFromScene(table->mark(0)->scenePos() + QPointF(0, -8));
+        QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, on);
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, on);
+        QCOMPARE(table->selectedMark(), table->mark(0));
+
+        ZChartView empty;
+        empty.setChartType(EChartType::SWR);
+        empty.resize(400, 300);
+        empty.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&empty));
+        QTest::mouseDClick(empty.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+        QVERIFY(empty.marksTable()->isEmpty());
+    }
+
+    void markersHoldTheirFrequency()
+    {
+        const auto view = markedView();
+        ZMarksTable* table = view->marksTable();
+        auto& range = ZData::DataScanManager::sweep();
+        auto feed = [&](double startMHz, double stepMHz) {
+            range.setStart(startMHz * 1e6, false);
+            range.setStop((startMHz + stepMHz * (MARK_POINTS - 1)) * 1e6, false);
+            TScanPoints points = markSweep();
+            for (int i = 0; i < MARK_POINTS; ++i)
+                points[i].frequency = quint64((startMHz + stepMHz * i) * 1e6);
+            view->refreshFrom(points);
+        };
+        auto firstLine = [table] { return table->readouts()[0].section('\n', 0, 0); };
+        QVERIFY(view->addMark(30.2));
+        QVERIFY(view->addMark(50.0));
+        QVERIFY(view->addMark(50.0));
+        QVERIFY(table->setMarkType(1, EMarkType::MAX_VALUE));
+        QVERIFY(table->setMarkType(2, EMarkType::MIN_VALUE));
+        QCOMPARE(table->mark(1)->data().index, MARK_POINTS - 1);
+        QCOMPARE(table->mark(1)->data().frequency, 101e6);
+        QCOMPARE(table->mark(2)->data().index, 0);
+        ZMark* mark = table->mark(0);
+        QCOMPARE(mark->data().index, 58);
+        // The readout names the point it reads, with digits enough for 0.5 MHz steps.
+        QCOMPARE(firstLine().simplified(), QString("F: 30.00 MHz"));
+
+        // Twice the span: the point is found again from 30.2 MHz, not kept by its number.
+        feed(1.0, 1.0);
+        QCOMPARE(mark->data().frequency, 30.2e6);
+        QCOMPARE(mark->data().index, 29);
+        QVERIFY(!mark->isOutOfRange());
+        QCOMPARE(table->mark(1)->data().index, MARK_POINTS - 1); // the search goes on
+        // 5 kHz steps need three decimals to tell neighbours apart.
+        feed(30.0, 0.005);
+        QCOMPARE(mark->data().index, 40);
+        QVERIFY(firstLine().contains("30.200 MHz"));
+
+        // Outside the sweep: at the nearer end, and said so with the frequency held.
+        feed(50.0, 0.5);
+        QCOMPARE(mark->data().index, 0);
+        QVERIFY(mark->isOutOfRange());
+        QVERIFY(firstLine().contains("30.20") && firstLine().contains("out of range"));
+        feed(1.0, 0.5);
+        QCOMPARE(mark->data().index, 58);
+        QVERIFY(!mark->isOutOfRange());
+        // Never from a live analyser in this test: every readout says so.
+        QVERIFY(table->readouts()[0].endsWith(qtTrId("lp_mark_not_live")));
+
+        // A shorter series than the sweep: markers are limited to the points actually shown.
+        view->refreshFrom(markSweep().mid(0, 50));
+        QCOMPARE(table->mark(1)->data().index, 49);
+        // A sweep of no span has one place for every frequency.
+        range.setStop(range.start(), false);
+        QCOMPARE(table->indexFromFrequency(50.0), 0);
+        feed(1.0, 0.5);
+        QCOMPARE(table->indexFromFrequency(50.0), 98);
+    }
+
+    // MAX is N / (2 span); MIN is MAX * 128 / Nfft, never more than MAX, so that no setter inverts
+    // the window of a small sweep.
+    void limits_data()
+    {
+        QTest::addColumn<double>("stopHz");
+        QTest::addColumn<quint32>("points");
+        QTest::addColumn<double>("maxNs");
+        QTest::addColumn<double>("minNs");
+        QTest::newRow("2") << 101e6 << 2u << 10.0 << 10.0;
+        QTest::newRow("64") << 101e6 << 64u << 320.0 << 320.0;
+        QTest::newRow("100") << 101e6 << 100u << 500.0 << 500.0;
+        QTest::newRow("128") << 101e6 << 128u << 640.0 << 640.0;
+        QTest::newRow("201") << 101e6 << 201u << 1005.0 << 502.5;
+        QTest::newRow("257, padded to 512") << 101e6 << 257u << 1285.0 << 321.25;
+        // 1000 / (2 * 2.999e9) s = 166.722... ns, floored to 166.72; 166.72 * 128 / 1024 = 20.84.
+        QTest::newRow("1000 points") << 3e9 << 1000u << 166.72 << 20.84;
+    }
+
+    void limits()
+    {
+        QFETCH(double, stopHz);
+        QFETCH(quint32, points);
+        QFETCH(double, maxNs);
+        QFETCH(double, minNs);
+        TDTFConfig c;
+        DTFTransform::updateLimits(c, 1e6, stopHz, points);
+        QCOMPARE(qRound64(c.max_time * 1e11), qRound64(maxNs * 100));
+        QCOMPARE(qRound64(c.min_span * 1e11), qRound64(minNs * 100));
+        DTFTransform::resetWindow(c);
+        checkWindow(c, 0.0, maxNs);
+        for (double v : {-10.0, 0.0, maxNs / 3, maxNs, 2 * maxNs}) {
+            int setter = 0;
+            for (auto set : {&DTFTransform::setStart, &DTFTransform::setStop, &DTFTransform::setCenter,
+                             &DTFTransform::setSpan}) {
+                TDTFConfig w = c;
+                set(w, v);
+                QVERIFY2(w.start >= 0 && w.start <= w.stop + 1e-9 && w.stop <= maxNs + 1e-9,
+                         qPrintable(QString("setter %1, value %2").arg(setter++).arg(v)));
+            }
+        }
+        const DTFTransform::TRange start = DTFTransform::startRange(c);
+        QVERIFY(start.min <= start.max);
+    }
+
+    void distanceDisplay()
+    {
+        TDTFConfig c;
+        DTFTransform::updateLimits(c, 1e6, 101e6, 201);
+        DTFTransform::setDomain(c, EDTFDomain::DISTANCE);
+        DTFTransform::setVelocityFactor(c, 0.66);
+        QCOMPARE(QString::number(DTFTransform::maxTimeDisplay(c), 'f', 2), QString("198.85"));
+        QCOMPARE(c.view_domain, EDTFDomain::DISTANCE);
+        // Entered metres are stored as one-way nanoseconds.
+        DTFTransform::resetWindow(c);
+        DTFTransform::setSpan(c, 150.0);
+        QVERIFY(std::abs(c.span - 150.0 * 1e9 / (0.66 * C0)) < 1e-9);
+    }
+
+    // MAX 1005, MIN 502.5; from the full window 0 .. 1005, each setter in turn, the window kept.
+    void setterSequence()
+    {
+        TDTFConfig c;
+        DTFTransform::updateLimits(c, 1e6, 101e6, 201);
+        DTFTransform::resetWindow(c);
+        DTFTransform::setStart(c, 900.0); // clamped to MAX - MIN
+        checkWindow(c, 502.5, 1005.0);
+        DTFTransform::setSpan(c, 1005.0);
+        DTFTransform::setCenter(c, 900.0); // above (MAX - MIN) / 2
+        QCOMPARE(c.center, 251.25);
+        checkWindow(c, 0.0, 502.5);
+        DTFTransform::setStop(c, 800.0); // keeps the start
+        checkWindow(c, 0.0, 800.0);
+        DTFTransform::setSpan(c, 1.0); // below MIN, about the centre
+        checkWindow(c, 148.75, 651.25);
+        DTFTransform::setSpan(c, 1005.0);
+        DTFTransform::setStart(c, 300.0); // keeps the stop
+        checkWindow(c, 300.0, 1005.0);
+        DTFTransform::setStop(c, 510.0); // below start + MIN: the span is raised and start moves back
+        checkWindow(c, 7.5, 510.0);
+        DTFTransform::setSpan(c, 600.0);
+        DTFTransform::setStart(c, 400.0);
+        checkWindow(c, 400.0, 902.5); // the span raised back to MIN
+        c.start = 600.0;              // a stop at or below start with no room for the span before it
+        c.span = 700.0;
+        DTFTransform::setStop(c, 520.0);
+        checkWindow(c, 0.0, 520.0);
+    }
+
+    // The transform against the sum it stands for: x_k = (1/N) sum C[n] e^{+j 2 pi n k / Nfft}.
+    void transformIsTheDirectSum_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::newRow("201, padded") << 201;
+        QTest::newRow("256") << 256;
+        QTest::newRow("1000") << 1000;
+    }
+
+    void transformIsTheDirectSum()
+    {
+        QFETCH(int, n);
+        TScanPoints points;
+        for (int i = 0; i < n; ++i)
+            points.append({quint64(1000000 + i), float(0.6 * std::cos(0.37 * i) + 0.1),
+                           float(0.4 * std::sin(0.11 * i * i))});
+        const auto x = DTFTransform::timeResponse(points);
+        const int nfft = x.size();
+        QCOMPARE(nfft, int(ZCore::UtilityModules::ZMath::nextPowerOfTwo(quint64(n))));
+        double worst = 0;
+        for (int k = 0; k < nfft; ++k) {
+            std::complex<double> sum;
+            for (int i = 0; i < n; ++i)
+                sum += std::complex<double>(points[i].re, points[i].im) *
+                       std::polar(1.0, 2 * M_PI * double(i) * k / nfft);
+            worst = std::max(worst, std::abs(sum / double(n) - std::complex<double>(x[k])));
+        }
+        QVERIFY2(worst < 2e-6, qPrintable(QString::number(worst)));
+    }
+
+    // 1000 bins of 1 ns, window 0 .. 100 ns: n = 100, guard 7 bins.
+    void peakGuard_data()
+    {
+        QTest::addColumn<QVector<int>>("at");
+        QTest::addColumn<QVector<double>>("level");
+        QTest::addColumn<QVector<int>>("peaks");
+        QTest::newRow("6 bins apart: one peak, then the next outside the guard")
+            << QVector<int>{50, 56, 80} << QVector<double>{0, -1, -3} << QVector<int>{50, 80};
+        QTest::newRow("8 bins apart: two peaks")
+            << QVector<int>{50, 58, 80} << QVector<double>{0, -1, -3} << QVector<int>{50, 58};
+        QTest::newRow("outside the window is not a peak")
+            << QVector<int>{150, 30, 90} << QVector<double>{0, -2, -1} << QVector<int>{90, 30};
+    }
+
+    void peakGuard()
+    {
+        QFETCH(QVector<int>, at);
+        QFETCH(QVector<double>, level);
+        QVector<QPointF> points(1000);
+        for (int k = 0; k < points.size(); ++k)
+            points[k] = QPointF(k, -60.0);
+        for (int i = 0; i < at.size(); ++i)
+            points[at[i]].setY(level[i]);
+        TDTFConfig c;
+        c.max_time = 1000e-9;
+        c.start = 0;
+        c.span = 100.0;
+        c.stop = 100.0;
+        QTEST(DTFTransform::findPeaks(points, c, 2), "peaks");
+        // A window without bin width reports the window start for every peak.
+        c.max_time = 0;
+        QCOMPARE(DTFTransform::findPeaks(points, c, 2), (QVector<int>{0, 0}));
     }
 };
 

@@ -203,6 +203,7 @@ private slots:
         QCOMPARE(failed, QStringList{"Logger"});
         QCOMPARE(g_critical.filter("failed to init"),
                  QStringList{"Utility::Generics >> failed to init: Logger"});
+        QVERIFY(g_critical.contains("Utility::Path >> failed to create dir [ LOG_DIR ] at: " + dir.path() + "/logs"));
         // Without a log file nothing is stamped and no box interrupts the start.
         QVERIFY(g_forwarded.filter("]: ").isEmpty());
         QVERIFY(m_shown.isEmpty());
@@ -216,18 +217,15 @@ private slots:
     void switchLanguage()
     {
         QCOMPARE(LocalizationManager::languageName(RU), QString::fromUtf8("Русский"));
-        QSignalSpy spy(&LocalizationManager::instance(), &LocalizationManager::signalLoadedLang);
-        QVERIFY(LocalizationManager::setLanguage(RU));
-        QCOMPARE(qtTrId("lp_tr_language"), QString::fromUtf8("Русский"));
         QVERIFY(LocalizationManager::setLanguage(EN));
-        QCOMPARE(spy.count(), 2);
         QCOMPARE(qtTrId("lp_err_failed_manager_init"), QString("failed to init: "));
+        QSignalSpy spy(&LocalizationManager::instance(), &LocalizationManager::signalLoadedLang);
 
         // A file that cannot be loaded leaves the program untranslated and announces nothing.
         QVERIFY(!LocalizationManager::setLanguage(":/nothing.qm"));
         QCOMPARE(g_forwarded,
                  QStringList{"LocalizationManager >> target tr-file cannot be loaded: :/nothing.qm"});
-        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.count(), 0);
         QCOMPARE(LocalizationManager::currentFile(), EN);
         QCOMPARE(qtTrId("lp_err_failed_manager_init"), QString("lp_err_failed_manager_init"));
     }

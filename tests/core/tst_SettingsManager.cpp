@@ -8,6 +8,8 @@
 #include "TestSupport.h"
 #include "core/SettingsManager.h"
 
+using TestSupport::readFile;
+using TestSupport::writeFile;
 using ZCore::SettingsManager;
 
 namespace {
@@ -16,18 +18,6 @@ void captureHandler(QtMsgType type, const QMessageLogContext&, const QString& me
 {
     if (type == QtCriticalMsg)
         g_critical.append(message);
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 // Runs `action` with writes past `limit` bytes failing, so that any copy breaks off in the middle.
@@ -54,7 +44,7 @@ QByteArray setComPort(const QString& value) // returns the synced working profil
 {
     SettingsManager::settings()->setValue("Default/com_port", value);
     SettingsManager::settings()->sync();
-    return fileBytes(SettingsManager::currentFile());
+    return readFile(SettingsManager::currentFile());
 }
 } // namespace
 
@@ -82,7 +72,7 @@ private slots:
 
     void defaultProfile()
     {
-        QCOMPARE(fileBytes(SettingsManager::currentFile()), fileBytes(SettingsManager::defaultFile()));
+        QCOMPARE(readFile(SettingsManager::currentFile()), readFile(SettingsManager::defaultFile()));
         // Read back by a reader of its own, as the next run would: the sweep the first start measures.
         QSettings file(SettingsManager::defaultFile(), QSettings::IniFormat);
         QCOMPARE(file.value("Frequency/start").toDouble(), 1e9);
@@ -91,11 +81,11 @@ private slots:
         QVERIFY(g_critical.isEmpty());
 
         // A second start keeps both existing profiles as they are.
-        const QByteArray defaults = fileBytes(SettingsManager::defaultFile());
+        const QByteArray defaults = readFile(SettingsManager::defaultFile());
         setComPort("ttyX");
         QVERIFY(SettingsManager::init());
         QCOMPARE(comPort(), QString("ttyX"));
-        QCOMPARE(fileBytes(SettingsManager::defaultFile()), defaults);
+        QCOMPARE(readFile(SettingsManager::defaultFile()), defaults);
     }
 
     void saveAsRefusals_data()
@@ -109,12 +99,12 @@ private slots:
     {
         QFETCH(QString, name);
         const QString id = "lp_err_settings_cant_rewrite_" + name.section('.', 0, 0).toLower();
-        const QByteArray before = fileBytes(SettingsManager::defaultFile());
+        const QByteArray before = readFile(SettingsManager::defaultFile());
         QVERIFY(!SettingsManager::saveAs(SettingsManager::profilesDir() + "/" + name));
         QVERIFY(!SettingsManager::saveAs(SettingsManager::userDir() + "/../" + name));
         QCOMPARE(g_critical.size(), 2);
         QCOMPARE(g_critical[0], "SettingsManager >> " + qtTrId(qPrintable(id)));
-        QCOMPARE(fileBytes(SettingsManager::defaultFile()), before);
+        QCOMPARE(readFile(SettingsManager::defaultFile()), before);
     }
 
     // A preset is copied in and a missing one brings the default back; loading the working profile
@@ -122,27 +112,27 @@ private slots:
     void load()
     {
         const QString preset = SettingsManager::userDir() + "/p.ini";
-        QVERIFY(writeBytes(preset, "[Default]\ncom_port=ttyUSB7\n"));
+        QVERIFY(writeFile(preset, "[Default]\ncom_port=ttyUSB7\n"));
         QSignalSpy spy(&SettingsManager::instance(), &SettingsManager::signalGotSettings);
         SettingsManager::load(preset);
         QCOMPARE(comPort(), QString("ttyUSB7"));
         QCOMPARE(SettingsManager::settings()->fileName(), SettingsManager::currentFile());
         SettingsManager::load(SettingsManager::userDir() + "/nope.ini");
-        QCOMPARE(fileBytes(SettingsManager::currentFile()), fileBytes(SettingsManager::defaultFile()));
+        QCOMPARE(readFile(SettingsManager::currentFile()), readFile(SettingsManager::defaultFile()));
 
         const QByteArray before = setComPort("mine");
         SettingsManager::load(SettingsManager::currentFile());
         SettingsManager::load(SettingsManager::profilesDir() + "/./current.ini");
-        QCOMPARE(fileBytes(SettingsManager::currentFile()), before);
+        QCOMPARE(readFile(SettingsManager::currentFile()), before);
         QCOMPARE(comPort(), QString("mine"));
         const QString big = SettingsManager::userDir() + "/big.ini";
         QByteArray content = "[Default]\ncom_port=lost\n[Filler]\n";
         for (int i = 0; content.size() < 64 * 1024; ++i)
             content += "key_" + QByteArray::number(i) + "=" + QByteArray(40, 'x') + "\n";
-        QVERIFY(writeBytes(big, content) && before.size() < 2048);
+        QVERIFY(writeFile(big, content) && before.size() < 2048);
         withSmallFileLimit(4096, [&] { SettingsManager::load(big); });
         QCOMPARE(spy.count(), 5);
-        QCOMPARE(fileBytes(SettingsManager::currentFile()), before);
+        QCOMPARE(readFile(SettingsManager::currentFile()), before);
         QCOMPARE(comPort(), QString("mine"));
         QVERIFY(g_critical.isEmpty());
 
@@ -171,7 +161,7 @@ private slots:
         QFETCH(bool, asPreset);
         QFETCH(int, limit);
         const QString target = SettingsManager::userDir() + "/old.ini";
-        QVERIFY(writeBytes(target, "[Default]\ncom_port=old\n"));
+        QVERIFY(writeFile(target, "[Default]\ncom_port=old\n"));
         const QByteArray before = setComPort("old");
         QVERIFY(before.contains("com_port=old"));
         const QString big(8192, 'y');
@@ -182,8 +172,8 @@ private slots:
             saved = asPreset ? SettingsManager::saveAs(target) : SettingsManager::saveAll();
         });
         QVERIFY(!saved);
-        QCOMPARE(fileBytes(SettingsManager::currentFile()), before);
-        QCOMPARE(fileBytes(target), QByteArray("[Default]\ncom_port=old\n"));
+        QCOMPARE(readFile(SettingsManager::currentFile()), before);
+        QCOMPARE(readFile(target), QByteArray("[Default]\ncom_port=old\n"));
         QVERIFY(!QFile::exists(SettingsManager::currentFile() + ".previous"));
         QCOMPARE(g_critical, QStringList{"SettingsManager >> " + qtTrId("lp_err_settings_cant_write") +
                                          SettingsManager::currentFile()});
@@ -192,7 +182,7 @@ private slots:
         // Once there is room again the change is written after all.
         QCOMPARE(comPort(), big);
         QVERIFY(SettingsManager::saveAll());
-        QVERIFY(fileBytes(SettingsManager::currentFile()).contains(big.toLatin1()));
+        QVERIFY(readFile(SettingsManager::currentFile()).contains(big.toLatin1()));
         QCOMPARE(g_critical, QStringList());
     }
 
@@ -221,15 +211,15 @@ private slots:
         QFETCH(QByteArray, content);
         const QByteArray before = setComPort("mine");
         const QString preset = SettingsManager::userDir() + "/crafted.ini";
-        QVERIFY(writeBytes(preset, content));
+        QVERIFY(writeFile(preset, content));
         QSignalSpy spy(&SettingsManager::instance(), &SettingsManager::signalGotSettings);
         SettingsManager::load(preset);
         QCOMPARE(g_critical,
                  QStringList{"SettingsManager >> " + qtTrId("lp_err_settings_damaged_profile") + preset});
         QCOMPARE(spy.count(), 1);
-        QCOMPARE(fileBytes(SettingsManager::currentFile()), before);
+        QCOMPARE(readFile(SettingsManager::currentFile()), before);
         QCOMPARE(comPort(), QString("mine"));
-        QCOMPARE(fileBytes(preset), content); // the user's file is left as it was
+        QCOMPARE(readFile(preset), content); // the user's file is left as it was
     }
 
     // What the program itself stores reads back: window geometry bytes, shapes, odd strings.
@@ -258,7 +248,7 @@ private slots:
             for (auto it = values.cbegin(); it != values.cend(); ++it)
                 file.setValue(it.key(), it.value());
         }
-        QVERIFY(!fileBytes(preset).contains("@Variant("));
+        QVERIFY(!readFile(preset).contains("@Variant("));
         SettingsManager::load(preset);
         QVERIFY2(g_critical.isEmpty(), qPrintable(g_critical.join('\n')));
         for (auto it = values.cbegin(); it != values.cend(); ++it)
@@ -280,23 +270,23 @@ private slots:
         QFETCH(bool, currentDamaged);
         QFETCH(bool, defaultDamaged);
         const QByteArray crafted("=@Variant(\\0\\0\\0\\t(\0\0)", 22);
-        const QByteArray defaults = fileBytes(SettingsManager::defaultFile());
+        const QByteArray defaults = readFile(SettingsManager::defaultFile());
         const QByteArray own = setComPort("mine");
         SettingsManager::settings()->sync();
         for (int round = 0; round < 2; ++round) {
             if (currentDamaged)
-                QVERIFY(writeBytes(SettingsManager::currentFile(), crafted));
+                QVERIFY(writeFile(SettingsManager::currentFile(), crafted));
             if (defaultDamaged)
-                QVERIFY(writeBytes(SettingsManager::defaultFile(), crafted));
+                QVERIFY(writeFile(SettingsManager::defaultFile(), crafted));
             QVERIFY(SettingsManager::init());
             QVERIFY(g_critical.isEmpty());
             const QString suffix = round == 0 ? ".damaged" : ".damaged.1";
             if (currentDamaged)
-                QCOMPARE(fileBytes(SettingsManager::currentFile() + suffix), crafted);
+                QCOMPARE(readFile(SettingsManager::currentFile() + suffix), crafted);
             if (defaultDamaged)
-                QCOMPARE(fileBytes(SettingsManager::defaultFile() + suffix), crafted);
-            QCOMPARE(fileBytes(SettingsManager::defaultFile()), defaults);
-            QCOMPARE(fileBytes(SettingsManager::currentFile()), currentDamaged ? defaults : own);
+                QCOMPARE(readFile(SettingsManager::defaultFile() + suffix), crafted);
+            QCOMPARE(readFile(SettingsManager::defaultFile()), defaults);
+            QCOMPARE(readFile(SettingsManager::currentFile()), currentDamaged ? defaults : own);
             QCOMPARE(comPort(), currentDamaged ? QString("COM-9") : QString("mine"));
         }
     }
@@ -304,7 +294,7 @@ private slots:
     void unwritableProfilesDir()
     {
         TestSupport::ScopedAppDir other;
-        QVERIFY(writeBytes(other.path() + "/profiles", "a file, not a directory"));
+        QVERIFY(writeFile(other.path() + "/profiles", "a file, not a directory"));
         QVERIFY(!SettingsManager::init());
         QVERIFY(!g_critical.isEmpty());
     }

@@ -1,6 +1,4 @@
-#include <QDir>
 #include <QLocale>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -39,16 +37,6 @@ TScanPoints sweep()
     for (int i = 0; i < POINTS; ++i)
         points[i] = {quint64(1000000) * quint64(i + 1), 1.0f / 3.0f, 0.0f};
     return points;
-}
-
-// The PDF's text through pdftotext, whitespace folded; empty when the tool fails.
-QString pdfText(const QString& path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, "-"});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput()).simplified();
 }
 
 } // namespace
@@ -156,8 +144,10 @@ private slots:
         const QString path = dir.filePath("report.pdf");
         QString error;
         QVERIFY2(MeasurementReport::write(path, content, &error), qPrintable(error));
-        const QString text = pdfText(path);
-        QVERIFY(!text.isEmpty());
+        const TestSupport::TProcessRun read =
+            TestSupport::runProcess("pdftotext", {"-layout", "-enc", "UTF-8", path, "-"});
+        QCOMPARE(read.code, 0);
+        const QString text = read.out.simplified();
         words << "2083-1719-77"
               << "2.0.0"
               << "2048"
@@ -171,10 +161,7 @@ private slots:
         QVERIFY(pages >= 2);
         QVERIFY(text.contains(QString(qtTrId("lp_report_page")).arg(pages).arg(pages)));
 
-        QProcess render;
-        render.start(QStringLiteral("pdftoppm"), {"-r", "20", "-png", path, dir.filePath("page")});
-        QVERIFY(render.waitForFinished(60000));
-        QCOMPARE(render.exitCode(), 0);
+        QCOMPARE(TestSupport::runProcess("pdftoppm", {"-r", "20", "-png", path, dir.filePath("page")}).code, 0);
         QCOMPARE(QDir(dir.path()).entryList({"page*.png"}).size(), pages);
 
         const QList<QByteArray> rows = CsvExport::markers(content.markers).split('\n');
