@@ -43,9 +43,4 @@ private:
     QString m_directory;
 };
 
-// The whole file, or nothing when it cannot be read.
-QByteArray readFile(const QString& path);
-// Writes the whole file; false when that fails.
-bool writeFile(const QString& path, const QByteArray& bytes);
-
 } // namespace TestSupport
