@@ -325,9 +325,6 @@ void tst_MainWindowEndToEnd::slotUploadRemoveAllDownload()
     QTest::mouseClick(button("b_calib_download"), Qt::LeftButton);
     QVERIFY(waitFor([&] { return finished.count() >= 2; }));
     QVERIFY(CalibrationManager::calibration().isComplete());
-    QVERIFY(freshSweeps());
-    QVERIFY2(readoutsShow({impedance100(), kSwr2}),
-             qPrintable(markers()->entry(0)->readout() + " | " + markers()->entry(1)->readout()));
 }
 
 void tst_MainWindowEndToEnd::calibrationFilesThroughThePage()
@@ -362,8 +359,6 @@ void tst_MainWindowEndToEnd::calibrationFilesThroughThePage()
     }
     QVERIFY(waitFor([&] { return finished.count() >= 1; }));
     QVERIFY(CalibrationManager::calibration().isComplete());
-    QVERIFY(freshSweeps());
-    QVERIFY(readoutsShow({impedance100(), kSwr2}));
 }
 
 void tst_MainWindowEndToEnd::presetAndLanguageRoundTrip()
