@@ -1043,6 +1043,7 @@ void tst_Pages::restoredValuesBounded_data()
     QTest::addColumn<qint64>("stored");
     QTest::addColumn<quint32>("points");
     QTest::newRow("too many") << qint64(5000) << 2048u;
+    QTest::newRow("not offered") << qint64(260) << 260u;
     QTest::newRow("negative") << qint64(-5) << 2u;
 }
 
