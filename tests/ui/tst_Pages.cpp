@@ -1043,6 +1043,7 @@ void tst_Pages::restoredValuesBounded_data()
     QTest::addColumn<qint64>("stored");
     QTest::addColumn<quint32>("points");
     QTest::newRow("too many") << qint64(5000) << 2048u;
+    // A count the list does not offer comes back as it was and is shown.
     QTest::newRow("not offered") << qint64(260) << 260u;
     QTest::newRow("negative") << qint64(-5) << 2u;
 }
