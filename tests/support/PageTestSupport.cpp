@@ -65,4 +65,15 @@ DialogAnswer::~DialogAnswer()
         [](QFileDialog* dialog) { static_cast<QDialog*>(dialog)->done(QDialog::Rejected); });
 }
 
+QColor buttonColor(QWidget* button)
+{
+    return button->palette().color(QPalette::Button);
+}
+
+bool showsIcon(QAbstractButton* button, const char* path)
+{
+    return button->icon().pixmap(32, 32).toImage() ==
+           QIcon(QString::fromLatin1(path)).pixmap(32, 32).toImage();
+}
+
 } // namespace TestSupport

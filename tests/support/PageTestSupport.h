@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QAbstractButton>
+#include <QColor>
 #include <QString>
 #include <QStringList>
 
@@ -42,5 +44,9 @@ private:
     int m_answered = 0;
     QString m_directory;
 };
+
+// A button's colour, and whether it shows the icon of that resource path.
+QColor buttonColor(QWidget* button);
+bool showsIcon(QAbstractButton* button, const char* path);
 
 } // namespace TestSupport

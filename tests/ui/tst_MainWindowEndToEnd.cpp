@@ -40,7 +40,6 @@
 #include "ui/MainWindow.h"
 #include "ui/MainWindowUi.h"
 #include "ui/ReportDialog.h"
-#include "ui/components/LoadedTraceListEntry.h"
 #include "ui/components/MarkListEntry.h"
 #include "ui/components/NoticeBar.h"
 #include "ui/components/ZFreqLineEdit.h"
@@ -49,10 +48,11 @@
 #include "ui/pages/PgCharts.h"
 #include "ui/pages/PgFreq.h"
 #include "ui/pages/PgMarkers.h"
-#include "ui/pages/PgTraces.h"
 #include "ui/pages/ReportSaver.h"
 
 using MW_Pages::PgMarkers;
+using TestSupport::buttonColor;
+using TestSupport::showsIcon;
 using TestSupport::waitFor;
 using ZChart::EChartType;
 using ZChart::EMarkType;
@@ -68,17 +68,6 @@ QString impedance100()
     return QStringLiteral("R:\\s*100\\.00\\s*") + QRegularExpression::escape(qtTrId("lp_units_ohm"));
 }
 const QString kSwr2 = QStringLiteral("\\b2\\.00\\b");
-
-QColor buttonColor(QWidget* w)
-{
-    return w->palette().color(QPalette::Button);
-}
-
-bool showsIcon(QPushButton* button, const char* path)
-{
-    return button->icon().pixmap(32, 32).toImage() ==
-           QIcon(QString::fromLatin1(path)).pixmap(32, 32).toImage();
-}
 
 bool freshSweeps(int count = 2)
 {
@@ -129,7 +118,6 @@ private slots:
     void calibrateThroughThePage();
     void slotUploadRemoveAllDownload();
     void calibrationFilesThroughThePage();
-    void deltaMarkerLosesItsReference();
     void presetAndLanguageRoundTrip();
     void saveImageOfTheSelectedView_data();
     void saveImageOfTheSelectedView();
@@ -337,9 +325,6 @@ void tst_MainWindowEndToEnd::slotUploadRemoveAllDownload()
     QTest::mouseClick(button("b_calib_download"), Qt::LeftButton);
     QVERIFY(waitFor([&] { return finished.count() >= 2; }));
     QVERIFY(CalibrationManager::calibration().isComplete());
-    QVERIFY(freshSweeps());
-    QVERIFY2(readoutsShow({impedance100(), kSwr2}),
-             qPrintable(markers()->entry(0)->readout() + " | " + markers()->entry(1)->readout()));
 }
 
 void tst_MainWindowEndToEnd::calibrationFilesThroughThePage()
@@ -374,25 +359,6 @@ void tst_MainWindowEndToEnd::calibrationFilesThroughThePage()
     }
     QVERIFY(waitFor([&] { return finished.count() >= 1; }));
     QVERIFY(CalibrationManager::calibration().isComplete());
-    QVERIFY(freshSweeps());
-    QVERIFY(readoutsShow({impedance100(), kSwr2}));
-}
-
-void tst_MainWindowEndToEnd::deltaMarkerLosesItsReference()
-{
-    view()->marksTable()->removeAll();
-    addMarker(1200, EMarkType::SWR);
-    addMarker(1800, EMarkType::SWR);
-    markers()->entry(0)->referenceBox()->setChecked(true);
-    markers()->entry(1)->deltaBox()->setChecked(true);
-    QCOMPARE(view()->marksTable()->marksData()[1].modifier, ZChart::EMarkModType::DELTA);
-    QVERIFY(waitFor([this] { return !markers()->entry(1)->readout().contains(qtTrId("lp_mark_no_data")); }));
-
-    QTest::mouseClick(markers()->entry(0)->removeButton(), Qt::LeftButton);
-    QCOMPARE(view()->marksTable()->count(), 1);
-    QVERIFY(markers()->entry(1)->isHidden());
-    QVERIFY(markers()->entry(0)->isDelta());
-    QVERIFY(readoutsShow({QRegularExpression::escape(qtTrId("lp_mark_no_data"))}));
 }
 
 void tst_MainWindowEndToEnd::presetAndLanguageRoundTrip()
@@ -416,6 +382,8 @@ void tst_MainWindowEndToEnd::presetAndLanguageRoundTrip()
     QVERIFY(m_window->windowTitle().endsWith(QStringLiteral(TOLVEK_PROJECT_VERSION)));
     m_window->handleMenuButton(int(ZCommon::ENavBarMenuPages::MARKERS));
     const QString preset = ZCore::SettingsManager::userDir() + QStringLiteral("/bench.ini");
+    const int marks = view()->marksTable()->count();
+    QVERIFY(marks > 0);
     {
         TestSupport::DialogAnswer answer(preset);
         QTest::mouseClick(button("b_profile_save_file"), Qt::LeftButton);
@@ -424,6 +392,7 @@ void tst_MainWindowEndToEnd::presetAndLanguageRoundTrip()
     QVERIFY(QFile::exists(preset));
 
     interpolation->setChecked(false);
+    view()->marksTable()->removeAll();
     language->setCurrentIndex(language->findData(english));
     QCOMPARE(button("b_remove_traces")->text(), QStringLiteral("Remove traces"));
     QTRY_COMPARE(m_window->pageHeaderLabel(2)->text(), QStringLiteral("Plots"));
@@ -444,7 +413,7 @@ void tst_MainWindowEndToEnd::presetAndLanguageRoundTrip()
     QCOMPARE(charts->shownConfigPage(), charts->configPage(EChartType::SMITH));
     // The scan goes on with the loaded profile, and the markers come back from it.
     QVERIFY(freshSweeps());
-    QVERIFY(waitFor([this] { return view() && view()->marksTable()->count() == 1; }));
+    QVERIFY(waitFor([this, marks] { return view() && view()->marksTable()->count() == marks; }));
     language->setCurrentIndex(language->findData(english));
     interpolation->setChecked(false);
 }
