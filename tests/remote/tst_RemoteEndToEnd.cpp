@@ -78,7 +78,6 @@ private slots:
             << none << QByteArray("*IDN?\r") << "Tolvek,TolvekVNA,0," TOLVEK_PROJECT_VERSION << QList<int>();
         QTest::newRow("long form, lower case") << none << QByteArray("*opc?") << "1" << QList<int>();
         QTest::newRow("no analyser") << none << QByteArray("DEVICE:CONNECT?") << "0" << QList<int>();
-        QTest::newRow("no error") << none << QByteArray("syst:err?") << "0,\"No error\"" << QList<int>();
         QTest::newRow("blank lines answer nothing")
             << QByteArrayList{" \r", ""} << QByteArray("*OPC?") << "1" << QList<int>();
         // The oldest errors are kept; once full, one overflow entry stands for everything dropped.
@@ -95,15 +94,12 @@ private slots:
         QTest::newRow("leading colon, blanks, exponent")
             << QByteArrayList{"  :SENS:FREQ:STAR \t 1.5E6  "} << QByteArray("SENS:FREQ:STAR?") << "1500000"
             << QList<int>();
-        QTest::newRow("arrangement") << none << QByteArray("DISP:ARR?") << "11" << QList<int>();
         QTest::newRow("view type, default suffix")
             << none << QByteArray("DISPLAY:VIEW:TYPE?") << "LIN_MAG" << QList<int>();
         QTest::newRow("kits offered")
             << none << QByteArray("CAL:KIT:LIST?") << "Ideal,broken,sma" << QList<int>();
-        QTest::newRow("kit by name") << QByteArrayList{"cal:kit sma"} << QByteArray("CALIBRATION:KIT?")
-                                     << "sma" << QList<int>();
         QTest::newRow("kit file refused, the last kit kept")
-            << QByteArrayList{"CAL:KIT sma", "CAL:KIT broken"} << QByteArray("CAL:KIT?") << "sma"
+            << QByteArrayList{"cal:kit sma", "CAL:KIT broken"} << QByteArray("CALIBRATION:KIT?") << "sma"
             << QList<int>{-200};
         QTest::newRow("ideal kit in any case")
             << QByteArrayList{"CAL:KIT ideal"} << QByteArray("CAL:KIT?") << "Ideal" << QList<int>();
@@ -151,7 +147,6 @@ private slots:
         QTest::newRow("suffix of five digits") << QByteArray("DISP:VIEW12345:TYPE?") << -100;
         QTest::newRow("suffix of four digits") << QByteArray("DISP:VIEW1234:TYPE?") << -222;
         QTest::newRow("empty argument") << QByteArray("DISP:VIEW1:IMAG x.png,,640x480") << -100;
-        QTest::newRow("trailing comma") << QByteArray("DISP:VIEW1:IMAG x.png,") << -100;
         QTest::newRow("open quote") << QByteArray("MMEM:LOAD:TRAC \"abc") << -100;
         QTest::newRow("high bytes") << QByteArray("DISP:VIEW1:TYPE \xc3\xa9") << -100;
         QTest::newRow("quoted comma kept") << QByteArray("MMEM:LOAD:TRAC \"a,b.tbin\"") << -222;
@@ -163,8 +158,6 @@ private slots:
         QTest::newRow("fractional points") << QByteArray("SENS:SWE:POIN 20.5") << -100;
         QTest::newRow("number with a unit") << QByteArray("SENS:FREQ:STAR 1MHz") << -100;
         QTest::newRow("nan") << QByteArray("SENS:FREQ:STAR nan") << -100;
-        QTest::newRow("inf") << QByteArray("SENS:FREQ:STOP inf") << -100;
-        QTest::newRow("hexadecimal") << QByteArray("SENS:FREQ:STAR 0x10") << -100;
         QTest::newRow("overflowing number") << QByteArray("SENS:FREQ:STOP 1e999") << -100;
         QTest::newRow("signed fraction read, out of range") << QByteArray("SENS:FREQ:STAR -.5") << -222;
         QTest::newRow("too few points") << QByteArray("SENS:SWE:POIN 1") << -222;
@@ -176,8 +169,7 @@ private slots:
         QTest::newRow("view 0") << QByteArray("DISP:VIEW0:TYPE SWR") << -222;
         QTest::newRow("view 5") << QByteArray("DISP:VIEW5:TYPE?") << -222;
         QTest::newRow("chart type") << QByteArray("DISP:VIEW1:TYPE RADAR") << -222;
-        QTest::newRow("marker 7") << QByteArray("CALC:VIEW1:MARK7:TEXT?") << -222;
-        QTest::newRow("marker 13, lower case") << QByteArray("calc:view2:mark13:text?") << -222;
+        QTest::newRow("marker 7, lower case") << QByteArray("calc:view1:mark7:text?") << -222;
         QTest::newRow("missing marker") << QByteArray("CALC:VIEW1:MARK2:TYPE SWR") << -222;
         QTest::newRow("marker on empty view") << QByteArray("CALC:VIEW1:MARK:ADD 100") << -200;
         QTest::newRow("image outside") << QByteArray("DISP:VIEW1:IMAG ../x.png") << -222;
@@ -185,15 +177,13 @@ private slots:
         QTest::newRow("image too small") << QByteArray("DISP:VIEW1:IMAG x.png,10x10") << -222;
         QTest::newRow("image size not WxH") << QByteArray("DISP:VIEW1:IMAG x.png,large") << -222;
         QTest::newRow("image three arguments") << QByteArray("DISP:VIEW1:IMAG x.png,640x480,2") << -100;
-        QTest::newRow("trace absolute") << QByteArray("MMEM:STOR:TRAC /tmp/x.tbin") << -222;
         QTest::newRow("trace parent") << QByteArray("MMEM:LOAD:TRAC \"..\"") << -222;
         QTest::newRow("trace format") << QByteArray("MMEM:STOR:TRAC x.txt") << -222;
         QTest::newRow("trace missing") << QByteArray("MMEM:LOAD:TRAC none.tbin") << -200;
         QTest::newRow("plain name with blanks and signs")
             << QByteArray("MMEM:LOAD:TRAC \"d 1_a-b+c.tbin\"") << -200;
         QTest::newRow("trace in a directory") << QByteArray("MMEM:LOAD:TRAC sub/x.tbin") << -222;
-        QTest::newRow("backslash") << QByteArray("MMEM:LOAD:TRAC ..\\x.dat") << -222;
-        QTest::newRow("two dots") << QByteArray("MMEM:LOAD:TRAC ..x.dat") << -222;
+        QTest::newRow("backslash") << QByteArray("MMEM:LOAD:TRAC x\\y.dat") << -222;
         QTest::newRow("hidden image") << QByteArray("DISP:VIEW1:IMAG .x.png") << -222;
         QTest::newRow("colon in a name") << QByteArray("DISP:VIEW1:IMAG c:x.png") << -222;
         QTest::newRow("empty name") << QByteArray("MMEM:LOAD:TRAC \"\"") << -222;
@@ -201,7 +191,6 @@ private slots:
         QTest::newRow("CSV trace not loaded") << QByteArray("MMEM:LOAD:TRAC x.csv") << -222;
         QTest::newRow("report outside") << QByteArray("MMEM:STOR:REP ../escape.pdf") << -222;
         QTest::newRow("report format") << QByteArray("MMEM:STOR:REP report.txt") << -222;
-        QTest::newRow("no report name") << QByteArray("MMEM:STOR:REP") << -100;
         QTest::newRow("trace without analyser") << QByteArray("MMEM:STOR:TRAC x.tbin") << -200;
         QTest::newRow("firmware without analyser") << QByteArray("DEV:FIRM?") << -200;
         QTest::newRow("calibration state without analyser") << QByteArray("CAL:STAT?") << -200;
@@ -214,7 +203,6 @@ private slots:
         QTest::newRow("no kit name") << QByteArray("CAL:KIT") << -100;
         QTest::newRow("0 sweeps per standard") << QByteArray("CAL:AVER 0") << -222;
         QTest::newRow("65 sweeps per standard") << QByteArray("CAL:AVER 65") << -222;
-        QTest::newRow("fractional sweeps") << QByteArray("CAL:AVER 2.5") << -100;
         QTest::newRow("live average 65") << QByteArray("SENS:AVER 65") << -222;
         QTest::newRow("live average -1") << QByteArray("SENS:AVER -1") << -222;
     }
@@ -503,7 +491,6 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("ascii");
-        QTest::newRow("plain") << QStringLiteral("R:  50.00 Ohm") << QByteArray("R:  50.00 Ohm");
         QTest::newRow("degrees") << QStringLiteral("Ph: -12.50 \u00b0") << QByteArray("Ph: -12.50 deg");
         QTest::newRow("Russian label")
             << QStringLiteral("\u0424\u0430\u0437\u0430: 1.00") << QByteArray("Faza: 1.00");
