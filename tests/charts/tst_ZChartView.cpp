@@ -724,7 +724,7 @@ private slots:
 
     // An empty profile gives the defaults, a window left by another range pulled inside this one;
     // each setter announces its own type; what was saved comes back (the DTF window in metres here;
-    // the grid, loss and limit groups go through the pages in tst_MainWindow::pagesRoundTrip).
+    // the grid, loss and limit groups go through the pages in tst_Pages::pagesRoundTrip).
     void restoreAndRoundTrip()
     {
         ZChartConfig c;
@@ -992,8 +992,8 @@ private slots:
         other.marksTable()->restoreSettings(&s);
         QCOMPARE(other.marksTable()->count(), ZMarksTable::MAX_MARKS);
 
-        // Turned off (removed: tst_PagesEndToEnd::deltaMarkerLosesItsReference), the reference leaves
-        // no dangling pointer; the delta reads "No data.".
+        // Turned off (removed: tst_Pages::removalKeepsEntriesOnTheirMarkers), the reference leaves no
+        // dangling pointer; the delta reads "No data.".
         QVERIFY(table->setReference(2, false));
         QCOMPARE(removedRef.count(), 1);
         QVERIFY(!table->mark(1)->data().reference);
